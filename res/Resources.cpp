@@ -1,0 +1,33 @@
+#include "Resources.h"
+
+extern const std::uint8_t res_strings_tsv[];
+extern const std::size_t res_strings_tsv_size;
+
+namespace {
+
+struct ResourceEntry {
+    int id;
+    const std::uint8_t* data;
+    const std::size_t* size;
+};
+
+// Binary blocks by id; add an entry for each block listed in CMakeLists.txt.
+const ResourceEntry kBlocks[] = {
+    {0, nullptr, nullptr},
+};
+
+} // namespace
+
+ResourceBlock FindResourceBlock(int id)
+{
+    for (const ResourceEntry& e : kBlocks) {
+        if (e.id == id && e.data != nullptr)
+            return ResourceBlock{e.data, *e.size};
+    }
+    return ResourceBlock{};
+}
+
+ResourceBlock StringTableBlock()
+{
+    return ResourceBlock{res_strings_tsv, res_strings_tsv_size};
+}

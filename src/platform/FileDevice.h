@@ -1,0 +1,22 @@
+// IDevice over a file descriptor: a block device or a card image file.
+#pragma once
+#include "Device.h"
+
+class CFileDevice : public IDevice {
+public:
+    CFileDevice(int fd, std::uint64_t size);
+    ~CFileDevice() override;
+    CFileDevice(const CFileDevice&) = delete;
+    CFileDevice& operator=(const CFileDevice&) = delete;
+
+    std::uint64_t SizeBytes() const override { return size_; }
+    long long ReadAt(std::uint64_t offset, void* buf, std::size_t len) override;
+    long long WriteAt(std::uint64_t offset, const void* buf, std::size_t len) override;
+    bool Flush() override;
+    int LastError() const override { return lastError_; }
+
+private:
+    int fd_;
+    std::uint64_t size_;
+    int lastError_ = 0;
+};

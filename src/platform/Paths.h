@@ -1,0 +1,21 @@
+// Where the program's own files live: the executable's path, and the
+// settings and log files beside it (or in the user's configuration folder
+// when the executable's folder is not writable).
+#pragma once
+#include <string>
+
+// Full path of the running executable (/proc/self/exe), empty when unknown.
+std::string ExecutablePath();
+
+// The executable's path with its extension replaced by `ext` (".ini",
+// ".log") when its folder is writable; otherwise
+// $XDG_CONFIG_HOME/tessaro/BASE`ext` (~/.config when unset), creating that
+// folder.
+std::string AppDataPath(const std::string& ext);
+
+// `path` with its extension (after the last '.' of the file name) replaced
+// by `ext`; `ext` appended when there is none.
+std::string ReplaceExtension(const std::string& path, const std::string& ext);
+
+// File name without folder and extension.
+std::string BaseName(const std::string& path);

@@ -1,0 +1,34 @@
+// The progress interface of long card and file operations: a range, the
+// position within it, a pump that keeps the front end alive and returns the
+// abort flag, and an end. The window moves its bar, the command line draws a
+// terminal bar and turns Ctrl-C into Abort, tests abort at a chosen position.
+#pragma once
+
+class IProgress {
+public:
+    virtual ~IProgress() = default;
+    // Shows the progress display with the range 0..range and clears the
+    // abort flag.
+    virtual void Begin(int range) = 0;
+    virtual void Set(int position) = 0;
+    // Lets the front end handle pending events; returns the abort flag.
+    virtual bool Pump() = 0;
+    // Sets the abort flag (used by operations when a transfer fails).
+    virtual void SetAbort() = 0;
+    virtual bool Aborted() const = 0;
+    virtual void End() = 0;
+};
+
+// A progress that shows nothing and is never aborted from outside.
+class CNullProgress : public IProgress {
+public:
+    void Begin(int) override { aborted_ = false; }
+    void Set(int) override {}
+    bool Pump() override { return aborted_; }
+    void SetAbort() override { aborted_ = true; }
+    bool Aborted() const override { return aborted_; }
+    void End() override {}
+
+private:
+    bool aborted_ = false;
+};
