@@ -35,3 +35,11 @@ enum OpenResult : int {
 // block device that is not removable. `device` is set on kOpenOk only.
 int OpenDevicePath(const std::string& path, bool requireRemovable,
                    std::unique_ptr<IDevice>& device);
+
+// The opener that card discovery uses: OpenDevicePath unless tests put
+// another in its place (to simulate refused access or fixed disks).
+using DeviceOpener = int (*)(const std::string& path, bool requireRemovable,
+                             std::unique_ptr<IDevice>& device);
+void SetDeviceOpener(DeviceOpener opener); // nullptr restores OpenDevicePath
+int OpenCardDevice(const std::string& path, bool requireRemovable,
+                   std::unique_ptr<IDevice>& device);

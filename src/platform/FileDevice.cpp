@@ -106,3 +106,14 @@ int OpenDevicePath(const std::string& path, bool requireRemovable,
     device = std::make_unique<CFileDevice>(fd, size);
     return kOpenOk;
 }
+
+namespace {
+DeviceOpener g_opener = nullptr;
+}
+
+void SetDeviceOpener(DeviceOpener opener) { g_opener = opener; }
+
+int OpenCardDevice(const std::string& path, bool requireRemovable, std::unique_ptr<IDevice>& device)
+{
+    return (g_opener ? g_opener : OpenDevicePath)(path, requireRemovable, device);
+}

@@ -155,7 +155,8 @@ bool WriteProfileString(const std::string& section, const std::string& key,
         if (!inSection)
             continue;
         if (KeyOf(lines[i], k, v) && SameName(k, key)) {
-            lines[i] = entry;
+            // The existing key keeps its spelling; only the value changes.
+            lines[i] = k + "=" + value;
             return WriteLines(path, lines);
         }
         if (!Trim(lines[i]).empty())
