@@ -18,7 +18,7 @@ int CDisk::Open(int index)
         return kOpenNotCard;
     const DriveEntry& drive = drives[static_cast<std::size_t>(index)];
     std::unique_ptr<IDevice> device;
-    int result = OpenDevicePath(drive.path, !drive.image, device);
+    int result = OpenCardDevice(drive.path, !drive.image, device);
     if (result != kOpenOk)
         return result;
     result = OpenDevice(std::move(device), index);
@@ -30,7 +30,7 @@ int CDisk::OpenPath(const std::string& path)
 {
     Close();
     std::unique_ptr<IDevice> device;
-    int result = OpenDevicePath(path, true, device);
+    int result = OpenCardDevice(path, true, device);
     if (result != kOpenOk)
         return result;
     result = OpenDevice(std::move(device), 0);

@@ -1,5 +1,6 @@
 #include "MemoryDevice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -23,6 +24,7 @@ bool CMemoryDevice::Vanished()
 long long CMemoryDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len)
 {
     ++s_->reads;
+    s_->readOffsets.push_back(offset);
     if (Vanished())
         return -1;
     if (s_->failRead == s_->reads) {
@@ -41,6 +43,7 @@ long long CMemoryDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len
 long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::size_t len)
 {
     ++s_->writes;
+    s_->writeOffsets.push_back(offset);
     if (Vanished())
         return -1;
     if (s_->failWrite == s_->writes ||

@@ -21,12 +21,18 @@ struct MemoryDeviceState {
     bool vanished = false;       // every call fails (ENODEV / ENOMEDIUM)
     int vanishAfterCalls = 0;    // vanish once this many calls were made; 0 never
     int keepWrites = -1;         // power cut: writes after this many are dropped silently
+    std::uint64_t reportedSize = 0; // when non-zero, the size reported instead of bytes.size()
+    std::vector<std::uint64_t> readOffsets;  // offset of every read
+    std::vector<std::uint64_t> writeOffsets; // offset of every write
 };
 
 class CMemoryDevice : public IDevice {
 public:
     explicit CMemoryDevice(std::shared_ptr<MemoryDeviceState> state) : s_(std::move(state)) {}
-    std::uint64_t SizeBytes() const override { return s_->bytes.size(); }
+    std::uint64_t SizeBytes() const override
+    {
+        return s_->reportedSize != 0 ? s_->reportedSize : s_->bytes.size();
+    }
     long long ReadAt(std::uint64_t offset, void* buf, std::size_t len) override;
     long long WriteAt(std::uint64_t offset, const void* buf, std::size_t len) override;
     bool Flush() override;
