@@ -5,6 +5,7 @@
 #pragma once
 #include "CardLayout.h"
 #include "Device.h"
+#include "TableEditResult.h"
 
 #include <array>
 #include <cstdint>
@@ -51,6 +52,40 @@ public:
     int WriteFAT();
     void Clear();
     void UpdateFreeSpace();
+
+    // Formatting (CardFormat.cpp): log line, empty tables, free space, loaded
+    // flag. Writing the tables is the caller's WriteFAT. Does nothing on a
+    // card that is not open.
+    void Format();
+
+    // Clip slots and playlists (CDiskPlaylists.cpp). Playlists, entries and
+    // slots count from 0. Each editing operation needs an open and loaded
+    // card, checks its own preconditions, and ends with WriteFAT; results
+    // are TableEditResult (non-zero: changed in memory).
+    int InsertEntry(int playlist, int slot, int position = kAppendEntry);
+    int RemoveEntry(int playlist, int position);
+    int SwapEntries(int playlist, int a, int b);
+    int SwapPlaylists(int a, int b);
+    // Asks "Delete playlist %02d?" through the interaction (No the default).
+    int DeletePlaylist(int playlist);
+    int ToggleTransition(int playlist, int position);
+    int SetLoop(int playlist, int loop);
+    // Derived values; 0 / -1 / false on a card that is not loaded.
+    int FirstFreeSlot() const;              // lowest empty slot, -1 when all are used
+    int PlaylistLength(int playlist) const; // frames, a clip counted once per entry
+    int UseCount(int slot) const;           // playlists holding the slot
+    bool TransitionMeaningful(int playlist, int position) const; // a successor follows
+
+    // Clips (CDiskClips.cpp). Frame f of a clip is one ReadCluster; a read
+    // failure shows the access message once and returns 0. A slot that is
+    // empty or a frame past the clip's end reads nothing and returns 0.
+    int ReadClipFrame(int slot, int frame, std::uint8_t* buffer);
+    int ReadClipFirstFrame(int slot, std::uint8_t* buffer);
+    // Asks "Clip %02d is used in %d playlists..." for an occupied slot,
+    // removes its entries from every playlist, empties it and writes the
+    // tables. 1 when the slot is empty afterwards, 0 when declined or
+    // refused; `result` (optional) tells what changed.
+    int DeleteClip(int slot, ClipDeletion* result = nullptr);
 
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
