@@ -66,7 +66,8 @@ public:
     int RemoveEntry(int playlist, int position);
     int SwapEntries(int playlist, int a, int b);
     int SwapPlaylists(int a, int b);
-    // Asks "Delete playlist %02d?" through the interaction (No the default).
+    // Asks "Delete playlist %02d?" through the interaction (No the default;
+    // without an interaction nothing is deleted).
     int DeletePlaylist(int playlist);
     int ToggleTransition(int playlist, int position);
     int SetLoop(int playlist, int loop);
@@ -83,8 +84,10 @@ public:
     int ReadClipFirstFrame(int slot, std::uint8_t* buffer);
     // Asks "Clip %02d is used in %d playlists..." for an occupied slot,
     // removes its entries from every playlist, empties it and writes the
-    // tables. 1 when the slot is empty afterwards, 0 when declined or
-    // refused; `result` (optional) tells what changed.
+    // tables. 1 when the slot is empty afterwards (also when the table write
+    // failed: the deletion stays in memory), 0 when declined, when there is
+    // no interaction to ask, or on a card that is not loaded; `result`
+    // (optional) tells what changed.
     int DeleteClip(int slot, ClipDeletion* result = nullptr);
 
     bool IsOpen() const { return device_ != nullptr; }
@@ -105,6 +108,10 @@ public:
 
 private:
     void DecodeTables();
+    // Open and loaded with a full clip table: the table operations may run.
+    bool TablesReady() const;
+    // WriteFAT after an edit: kEditStored or kEditNotStored.
+    int StoreEdit();
 
     IInteraction* ui_ = nullptr;
     std::unique_ptr<IDevice> device_;

@@ -1,0 +1,168 @@
+// The clip slot and playlist operations of CDisk: editing the playlists in
+// memory, each edit checked against its preconditions first and followed by
+// a write of the whole FAT area, and the values derived from the tables.
+#include "CDisk.h"
+
+#include "Interaction.h"
+
+#include <utility>
+
+namespace {
+
+bool ValidPlaylist(int playlist) { return playlist >= 0 && playlist < kPlaylistCount; }
+
+bool ValidPosition(const Playlist& p, int position)
+{
+    return position >= 0 && position < static_cast<int>(p.entries.size());
+}
+
+} // namespace
+
+bool CDisk::TablesReady() const
+{
+    return IsOpen() && loaded_ && clips_.size() == static_cast<std::size_t>(kSlotCount);
+}
+
+int CDisk::StoreEdit() { return WriteFAT() ? kEditStored : kEditNotStored; }
+
+int CDisk::InsertEntry(int playlist, int slot, int position)
+{
+    if (!TablesReady() || !ValidPlaylist(playlist) || slot < 0 || slot >= kSlotCount)
+        return kEditRefused;
+    if (clips_[static_cast<std::size_t>(slot)].frames == 0)
+        return kEditRefused;
+    Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
+    if (static_cast<int>(p.entries.size()) >= kMaxEntries)
+        return kEditRefused;
+    if (position != kAppendEntry && !ValidPosition(p, position))
+        return kEditRefused;
+
+    PlaylistEntry entry;
+    entry.slot = slot;
+    entry.transition = kTransitionCut;
+    entry.reserved = 0;
+    if (position == kAppendEntry)
+        p.entries.push_back(entry);
+    else
+        p.entries.insert(p.entries.begin() + position, entry);
+    return StoreEdit();
+}
+
+int CDisk::RemoveEntry(int playlist, int position)
+{
+    if (!TablesReady() || !ValidPlaylist(playlist))
+        return kEditRefused;
+    Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
+    if (!ValidPosition(p, position))
+        return kEditRefused;
+    p.entries.erase(p.entries.begin() + position);
+    return StoreEdit();
+}
+
+int CDisk::SwapEntries(int playlist, int a, int b)
+{
+    if (!TablesReady() || !ValidPlaylist(playlist) || a == b)
+        return kEditRefused;
+    Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
+    if (!ValidPosition(p, a) || !ValidPosition(p, b))
+        return kEditRefused;
+    std::swap(p.entries[static_cast<std::size_t>(a)], p.entries[static_cast<std::size_t>(b)]);
+    return StoreEdit();
+}
+
+int CDisk::SwapPlaylists(int a, int b)
+{
+    if (!TablesReady() || !ValidPlaylist(a) || !ValidPlaylist(b) || a == b)
+        return kEditRefused;
+    Playlist& source = playlists_[static_cast<std::size_t>(a)];
+    Playlist& target = playlists_[static_cast<std::size_t>(b)];
+    if (source.entries.empty())
+        return kEditRefused;
+    std::swap(source.entries, target.entries);
+    std::swap(source.logoMode, target.logoMode);
+    std::swap(source.loop, target.loop);
+    return StoreEdit();
+}
+
+int CDisk::DeletePlaylist(int playlist)
+{
+    if (!TablesReady() || !ValidPlaylist(playlist))
+        return kEditRefused;
+    Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
+    if (p.entries.empty())
+        return kEditRefused;
+    // Without anyone to ask, the default answer (No) stands.
+    if (ui_ == nullptr || ShowMessage(*ui_, 10034, kMsgYesNoDefNo, playlist + 1) != kIdYes)
+        return kEditRefused;
+    p.entries.clear();
+    p.logoMode = 0;
+    p.loop = 0;
+    return StoreEdit();
+}
+
+int CDisk::ToggleTransition(int playlist, int position)
+{
+    if (!TransitionMeaningful(playlist, position))
+        return kEditRefused;
+    PlaylistEntry& e = playlists_[static_cast<std::size_t>(playlist)].entries[static_cast<std::size_t>(position)];
+    const std::uint32_t code = (e.transition >> 24) == 0xA2u ? kTransitionCut : kTransitionAuto;
+    e.transition = (e.transition & 0x00FFFFFFu) | code;
+    return StoreEdit();
+}
+
+int CDisk::SetLoop(int playlist, int loop)
+{
+    if (!TablesReady() || !ValidPlaylist(playlist))
+        return kEditRefused;
+    playlists_[static_cast<std::size_t>(playlist)].loop = loop != 0 ? 1 : 0;
+    return StoreEdit();
+}
+
+int CDisk::FirstFreeSlot() const
+{
+    if (!TablesReady())
+        return -1;
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (clips_[static_cast<std::size_t>(i)].frames == 0)
+            return i;
+    }
+    return -1;
+}
+
+int CDisk::PlaylistLength(int playlist) const
+{
+    if (!TablesReady() || !ValidPlaylist(playlist))
+        return 0;
+    int frames = 0;
+    for (const PlaylistEntry& e : playlists_[static_cast<std::size_t>(playlist)].entries) {
+        if (e.slot >= 0 && e.slot < kSlotCount)
+            frames += clips_[static_cast<std::size_t>(e.slot)].frames;
+    }
+    return frames;
+}
+
+int CDisk::UseCount(int slot) const
+{
+    if (!TablesReady() || slot < 0 || slot >= kSlotCount)
+        return 0;
+    int count = 0;
+    for (const Playlist& p : playlists_) {
+        for (const PlaylistEntry& e : p.entries) {
+            if (e.slot == slot) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
+}
+
+bool CDisk::TransitionMeaningful(int playlist, int position) const
+{
+    if (!TablesReady() || !ValidPlaylist(playlist))
+        return false;
+    const Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
+    if (!ValidPosition(p, position))
+        return false;
+    return p.loop != 0 || position + 1 < static_cast<int>(p.entries.size());
+}
