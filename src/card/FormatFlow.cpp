@@ -1,0 +1,19 @@
+#include "FormatFlow.h"
+
+#include "CDisk.h"
+#include "Interaction.h"
+
+int FormatCard(CDisk& disk, IInteraction& ui, const std::function<void()>& formatted)
+{
+    if (!disk.IsOpen())
+        return kFormatNotDone;
+    if (ShowMessage(ui, 10031, kMsgYesNoDefNo) != kIdYes)
+        return kFormatNotDone;
+    disk.Format();
+    if (!disk.WriteFAT())
+        return kFormatWriteFailed;
+    if (formatted)
+        formatted();
+    ShowMessage(ui, 10030, kMsgInfo);
+    return kFormatDone;
+}
