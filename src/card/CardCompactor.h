@@ -1,0 +1,18 @@
+// Compaction of the card: moves clips towards cluster 0, in the order of
+// their start clusters, until the free space is one run at the end. Each
+// moved clip is recorded on the card as soon as it has been moved.
+#pragma once
+#include "ClipWriter.h"
+
+#include <vector>
+
+class CDisk;
+class IProgress;
+class IClipWriteView;
+
+// `sortedRuns` is the placement list sorted by start (the end marker, slot
+// -1, is skipped); the starts of moved clips are lowered in it. Returns
+// non-zero when the pass completed, 0 when Abort or a failed transfer
+// stopped it after the current clip.
+int CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& progress,
+                IClipWriteView* view);

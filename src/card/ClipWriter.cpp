@@ -1,0 +1,229 @@
+// Writing a clip onto the card: checks, placement, frame loop, commit.
+#include "ClipWriter.h"
+
+#include "CDisk.h"
+#include "CardCompactor.h"
+#include "CodePage.h"
+#include "FrameSource.h"
+#include "Interaction.h"
+#include "Log.h"
+#include "Paths.h"
+#include "Progress.h"
+
+#include <cstring>
+#include <memory>
+#include <utility>
+
+std::vector<ClusterRun> UsedRuns(const CDisk& disk)
+{
+    std::vector<ClusterRun> runs;
+    const std::vector<ClipRecord>& clips = disk.Clips();
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        if (clips[i].frames == 0)
+            continue;
+        ClusterRun run;
+        run.start = static_cast<int>(CDisk::ClusterOfSector(clips[i].firstSector));
+        run.length = clips[i].frames;
+        run.slot = static_cast<int>(i);
+        runs.push_back(run);
+    }
+    return runs;
+}
+
+void SortRuns(std::vector<ClusterRun>& runs)
+{
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        std::size_t min = i;
+        for (std::size_t j = i + 1; j < runs.size(); ++j) {
+            if (runs[j].start < runs[min].start)
+                min = j;
+        }
+        if (min != i)
+            std::swap(runs[i], runs[min]);
+    }
+}
+
+namespace {
+
+// Appends the end marker when the last clip ends before the end of the card.
+void AddEndMarker(std::vector<ClusterRun>& runs, int totalClusters)
+{
+    if (!runs.empty() && runs.back().start + runs.back().length < totalClusters) {
+        ClusterRun marker;
+        marker.start = totalClusters;
+        runs.push_back(marker);
+    }
+}
+
+int FirstFit(const std::vector<ClusterRun>& runs, int frames)
+{
+    long long position = 0;
+    for (const ClusterRun& run : runs) {
+        if (run.start - position >= frames)
+            return static_cast<int>(position);
+        position = static_cast<long long>(run.start) + run.length;
+    }
+    return -1;
+}
+
+int TargetSlot(const CDisk& disk, int selectedSlot)
+{
+    if (selectedSlot >= 0)
+        return selectedSlot < kSlotCount ? selectedSlot : -1;
+    const std::vector<ClipRecord>& clips = disk.Clips();
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        if (clips[i].frames == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Finds a run for `frames` clusters, compacting the card while the free
+// space is split. Returns the first cluster, or -1 when compaction stopped.
+int PlaceClip(CDisk& disk, int frames, IProgress& progress, IClipWriteView* view,
+              ClipWriteReport& report)
+{
+    const int total = static_cast<int>(disk.TotalClusters());
+    for (;;) {
+        std::vector<ClusterRun> runs = UsedRuns(disk);
+        if (runs.empty())
+            return 0;
+        SortRuns(runs);
+        LogMessage("fragmentation report:");
+        for (const ClusterRun& run : runs)
+            LogMessage("file: %d at cluster: %d len: %d", run.slot, run.start, run.length);
+        AddEndMarker(runs, total);
+        const int position = FirstFit(runs, frames);
+        if (position >= 0) {
+            LogMessage("free chunk found at cluster: %d", position);
+            return position;
+        }
+        // One full pass leaves a single free run at the end that holds the
+        // whole free space, which the room check has found large enough.
+        if (report.compactions > 0) {
+            if (IInteraction* ui = disk.Interaction())
+                ShowMessage(*ui, 10044, kMsgError);
+            return -1;
+        }
+        ++report.compactions;
+        if (!CompactCard(disk, runs, progress, view))
+            return -1;
+    }
+}
+
+} // namespace
+
+int FindFreeRun(std::vector<ClusterRun> sortedRuns, int frames, int totalClusters)
+{
+    if (sortedRuns.empty())
+        return frames <= totalClusters ? 0 : -1;
+    AddEndMarker(sortedRuns, totalClusters);
+    return FirstFit(sortedRuns, frames);
+}
+
+int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,
+              IClipWriteView* view, ClipWriteReport* reportOut)
+{
+    ClipWriteReport localReport;
+    ClipWriteReport& report = reportOut != nullptr ? *reportOut : localReport;
+    report = ClipWriteReport();
+    IClipWriteView noView;
+    IClipWriteView& redraw = view != nullptr ? *view : noView;
+    if (!disk.IsOpen() || !disk.IsLoaded())
+        return report.outcome = kWriteNothing;
+
+    const int slot = TargetSlot(disk, selectedSlot);
+    report.slot = slot;
+    if (slot < 0)
+        return report.outcome = kWriteNothing;
+
+    IInteraction* ui = disk.Interaction();
+    const int frames = source.FrameCount();
+    if (frames < kMinClipFrames) {
+        if (ui != nullptr)
+            ShowMessage(*ui, 10049, kMsgError);
+        return report.outcome = kWriteTooShort;
+    }
+    // A slot records at most 65535 frames; a truncated count would leave the
+    // clusters past it counted as free, so longer sources are refused before
+    // anything is deleted or written.
+    if (frames > kMaxClipFrames) {
+        if (ui != nullptr)
+            ShowMessage(*ui, kIdsFileTooLong, kMsgError);
+        return report.outcome = kWriteTooLong;
+    }
+    const long long room = static_cast<long long>(disk.FreeClusters()) + disk.Clips()[static_cast<std::size_t>(slot)].frames;
+    if (frames > room) {
+        if (ui != nullptr)
+            ShowMessage(*ui, 10044, kMsgError);
+        return report.outcome = kWriteNoRoom;
+    }
+
+    if (!disk.DeleteClip(slot, &report.deletion))
+        return report.outcome = kWriteNothing;
+    if (report.deletion.deleted) {
+        redraw.ClipDeleted(report.deletion);
+        // The card still lists the former clip when its deletion could not
+        // be stored; writing over its clusters now would leave the card's
+        // table pointing at foreign frames.
+        if (!report.deletion.stored) {
+            if (ui != nullptr)
+                ShowMessage(*ui, 10038, kMsgInfo);
+            return report.outcome = kWriteAborted;
+        }
+    }
+
+    LogMessage("writing file %d, : %d clusters", slot, frames);
+    const int position = PlaceClip(disk, frames, progress, view, report);
+    if (position < 0) {
+        redraw.UpdateControls();
+        return report.outcome = kWriteCompactionStopped;
+    }
+    report.firstCluster = position;
+
+    // One buffer for the whole loop; the 384 bytes after the frame stay zero.
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
+    std::memset(buffer.get() + kFrameSize, 0, kClusterTail);
+
+    progress.Begin(frames + 1);
+    redraw.UpdateControls();
+    for (int f = 0; f < frames; ++f) {
+        LogMessage("trying to read frame %d", f);
+        if (!source.ReadFrame(f, buffer.get())) {
+            progress.SetAbort();
+            break;
+        }
+        if (progress.Pump())
+            break;
+        if (!disk.WriteCluster(position + f, buffer.get())) {
+            progress.SetAbort();
+            break;
+        }
+        progress.Set(f + 1);
+        if (progress.Pump())
+            break;
+    }
+    // The frames must be on the card before the slot records them.
+    if (!progress.Aborted() && !disk.Flush())
+        progress.SetAbort();
+
+    if (!progress.Aborted()) {
+        ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
+        clip.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(position));
+        clip.frames = static_cast<std::uint16_t>(frames);
+        const std::string name = Utf8ToCard(BaseName(source.SourcePath()));
+        std::memset(clip.name, 0, sizeof clip.name);
+        std::memcpy(clip.name, name.data(), name.size() < sizeof clip.name ? name.size() : sizeof clip.name);
+        if (!disk.WriteFAT())
+            progress.SetAbort();
+        progress.Set(frames + 1);
+        redraw.ClipRecorded(slot);
+    }
+    progress.Set(frames + 1);
+    const bool aborted = progress.Aborted();
+    if (ui != nullptr)
+        ShowMessage(*ui, aborted ? 10038 : 10039, kMsgInfo);
+    progress.End();
+    redraw.UpdateControls();
+    return report.outcome = aborted ? kWriteAborted : kWriteDone;
+}

@@ -1,0 +1,77 @@
+// Writing a clip onto the card: slot choice, the length and room checks,
+// deleting the slot's former clip, first-fit placement of one contiguous
+// run of clusters, compaction when the free space is split, the frame loop
+// and the commit. UI-free: questions and messages go through the card's
+// interaction, progress and abort through IProgress, redraws through
+// IClipWriteView. Both front ends call WriteClip.
+#pragma once
+#include "TableEditResult.h"
+
+#include <vector>
+
+class CDisk;
+class IFrameSource;
+class IProgress;
+
+// String id of the message refusing a source longer than a slot can record.
+inline constexpr int kIdsFileTooLong = 10054;
+
+// How a write ended.
+enum ClipWriteOutcome : int {
+    kWriteNothing = 0,      // no slot, card not loaded, or the deletion was declined
+    kWriteTooShort = 1,     // under 75 frames (message shown)
+    kWriteTooLong = 2,      // over 65535 frames (message shown)
+    kWriteNoRoom = 3,       // not enough free clusters in total (message shown)
+    kWriteDone = 4,         // "Write completed." shown
+    kWriteAborted = 5,      // "Operation aborted." shown; nothing new recorded on the card
+    kWriteCompactionStopped = 6, // compaction ended by Abort or a failure; no final message
+};
+
+// What the window redraws while a write runs. Every method has an empty
+// default so that the command line and tests pass only what they need.
+class IClipWriteView {
+public:
+    virtual ~IClipWriteView() = default;
+    // The busy state changed (progress began or ended): enable or disable
+    // the controls.
+    virtual void UpdateControls() {}
+    // The slot's former clip was deleted (its playlists changed).
+    virtual void ClipDeleted(const ClipDeletion&) {}
+    // A clip moved by compaction has been recorded at its new place.
+    virtual void ClipMoved(int /*slot*/) {}
+    // The new clip has been recorded in its slot: redraw it and scroll it
+    // into view, with the playlists that use the slot.
+    virtual void ClipRecorded(int /*slot*/) {}
+};
+
+// One element of the placement list: a clip's run of clusters, or the end
+// marker (slot -1, start = total clusters, length 0).
+struct ClusterRun {
+    int start = 0;
+    int length = 0;
+    int slot = -1;
+};
+
+// The used slots as runs, in slot order.
+std::vector<ClusterRun> UsedRuns(const CDisk& disk);
+// Sorts by start cluster the way the writer does (selection sort: a later
+// element replaces the minimum only when its start is strictly smaller).
+void SortRuns(std::vector<ClusterRun>& runs);
+// First fit of `frames` clusters over sorted runs, with the end marker
+// appended when the last clip ends before the end of the card. Returns the
+// first cluster, or -1 when no run is long enough.
+int FindFreeRun(std::vector<ClusterRun> sortedRuns, int frames, int totalClusters);
+
+struct ClipWriteReport {
+    int outcome = kWriteNothing;
+    int slot = -1;          // the target slot (-1 when none)
+    int firstCluster = -1;  // where the clip was placed
+    int compactions = 0;    // compaction passes run
+    ClipDeletion deletion;  // what deleting the slot's former clip changed
+};
+
+// Writes `source` into `selectedSlot` (or, when it is -1, the lowest empty
+// slot) of the open and loaded card. Returns the outcome; `report` (optional)
+// gets the details.
+int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,
+              IClipWriteView* view = nullptr, ClipWriteReport* report = nullptr);

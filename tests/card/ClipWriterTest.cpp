@@ -1,0 +1,294 @@
+// Writing clips onto the card: placement, compaction, the checks before
+// anything is written, aborts and transfer failures.
+#include "CDisk.h"
+#include "CardCompactor.h"
+#include "CardFixtures.h"
+#include "ClipWriter.h"
+#include "ScriptedInteraction.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+struct Clip {
+    int slot;
+    int start;
+    int length;
+    int tag;
+};
+
+class ClipWriterTest : public ::testing::Test {
+protected:
+    // A loaded card of `clusters` clusters holding `clips`, each cluster
+    // stamped with its clip's frames.
+    void MakeCard(int clusters, const std::vector<Clip>& clips)
+    {
+        state = MakeCardState(clusters);
+        disk.SetInteraction(&ui);
+        ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
+        disk.Clear();
+        for (const Clip& c : clips) {
+            ClipRecord& r = disk.Clips()[static_cast<std::size_t>(c.slot)];
+            r.frames = static_cast<std::uint16_t>(c.length);
+            r.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(c.start));
+            std::snprintf(r.name, sizeof r.name, "c%d", c.tag);
+            for (int h = 0; h < c.length; ++h)
+                StampCluster(*state, c.start + h, c.tag, h);
+        }
+        disk.SetLoaded(true);
+        ASSERT_TRUE(disk.WriteFAT());
+        state->writeOffsets.clear();
+    }
+
+    std::vector<std::uint8_t> StoredFat() const { return {state->bytes.begin(), state->bytes.begin() + 5120}; }
+
+    // The clip of `slot` as a fresh reading of the card sees it.
+    ClipRecord Reloaded(int slot)
+    {
+        CDisk again;
+        EXPECT_EQ(0, again.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
+        EXPECT_TRUE(again.ReadFAT());
+        return again.Clips()[static_cast<std::size_t>(slot)];
+    }
+
+    int StartOf(int slot) const
+    {
+        return static_cast<int>(CDisk::ClusterOfSector(disk.Clips()[static_cast<std::size_t>(slot)].firstSector));
+    }
+
+    std::shared_ptr<MemoryDeviceState> state;
+    CScriptedInteraction ui;
+    CScriptedProgress progress;
+    CDisk disk;
+};
+
+TEST_F(ClipWriterTest, EmptyCardTakesTheClipAtClusterZeroWithZeroTails)
+{
+    MakeCard(1000, {});
+    CPatternSource source(100, 7, "/home/u/holiday_video.avi");
+    ClipWriteReport report;
+    EXPECT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
+    EXPECT_EQ(0, report.slot);
+    EXPECT_EQ(0, report.firstCluster);
+    EXPECT_EQ(0, report.compactions);
+    for (int f = 0; f < 100; ++f) {
+        ASSERT_TRUE(ClusterHolds(*state, f, 7, f)) << f;
+        ASSERT_TRUE(ClusterTailIsZero(*state, f)) << f;
+    }
+    const ClipRecord stored = Reloaded(0);
+    EXPECT_EQ(100, stored.frames);
+    EXPECT_EQ(10u, stored.firstSector);
+    EXPECT_EQ(0, std::memcmp("holiday_", stored.name, 8));
+    EXPECT_EQ(900, disk.FreeClusters());
+    ASSERT_EQ(1u, ui.Shown().size());
+    EXPECT_EQ(10039, ui.Shown()[0].id);
+    EXPECT_EQ(std::vector<int>{101}, progress.ranges);
+    EXPECT_EQ(101, progress.lastPosition);
+    EXPECT_EQ(1, progress.ends);
+}
+
+TEST_F(ClipWriterTest, FirstFitPrefersTheEarliestGapThenTheEndMarker)
+{
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 300, 600, 2}});
+    CPatternSource ninety(90, 9, "a.dv");
+    ClipWriteReport report;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, ninety, progress, nullptr, &report));
+    EXPECT_EQ(2, report.slot);
+    EXPECT_EQ(100, report.firstCluster) << "the first gap that fits, not the tightest";
+    EXPECT_EQ(0, std::memcmp("a\0\0\0\0\0\0\0", Reloaded(2).name, 8));
+
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 300, 100, 2}});
+    CPatternSource big(250, 9);
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, big, progress, nullptr, &report));
+    EXPECT_EQ(400, report.firstCluster) << "after the last clip, through the end marker";
+
+    // The placement helpers agree, with unsorted input and a clip reaching
+    // the end of the card (no end marker, no room after it).
+    std::vector<ClusterRun> runs = {{300, 700, 1}, {0, 100, 0}};
+    SortRuns(runs);
+    EXPECT_EQ(0, runs[0].start);
+    EXPECT_EQ(100, FindFreeRun(runs, 200, 1000));
+    EXPECT_EQ(-1, FindFreeRun(runs, 201, 1000));
+}
+
+TEST_F(ClipWriterTest, SplitFreeSpaceIsCompactedAndEveryMovedFrameKept)
+{
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 100, 2}, {2, 400, 600, 3}});
+    CPatternSource source(150, 4);
+    ClipWriteReport report;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
+    EXPECT_EQ(1, report.compactions);
+    EXPECT_EQ(3, report.slot);
+    EXPECT_EQ(800, report.firstCluster);
+    EXPECT_EQ(0, StartOf(0));
+    EXPECT_EQ(100, StartOf(1));
+    EXPECT_EQ(200, StartOf(2));
+    for (int h = 0; h < 100; ++h) {
+        ASSERT_TRUE(ClusterHolds(*state, h, 1, h));
+        ASSERT_TRUE(ClusterHolds(*state, 100 + h, 2, h)) << h;
+    }
+    for (int h = 0; h < 600; ++h)
+        ASSERT_TRUE(ClusterHolds(*state, 200 + h, 3, h)) << h;
+    for (int f = 0; f < 150; ++f)
+        ASSERT_TRUE(ClusterHolds(*state, 800 + f, 4, f)) << f;
+    EXPECT_EQ(CDisk::SectorOfCluster(200), Reloaded(2).firstSector);
+    EXPECT_EQ(CDisk::SectorOfCluster(800), Reloaded(3).firstSector);
+    ASSERT_EQ(2u, progress.ranges.size());
+    EXPECT_EQ(1001, progress.ranges[0]) << "compaction runs over the card's clusters";
+    EXPECT_EQ(151, progress.ranges[1]);
+}
+
+TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)
+{
+    MakeCard(1000, {{0, 0, 500, 1}, {1, 500, 500, 2}});
+    const auto before = StoredFat();
+
+    CPatternSource tooShort(74, 5);
+    EXPECT_EQ(kWriteTooShort, WriteClip(disk, 0, tooShort, progress));
+    CPatternSource tooLong(65536, 5);
+    EXPECT_EQ(kWriteTooLong, WriteClip(disk, 0, tooLong, progress));
+    CPatternSource tooBig(501, 5);
+    EXPECT_EQ(kWriteNoRoom, WriteClip(disk, 0, tooBig, progress));
+    EXPECT_TRUE(state->writeOffsets.empty());
+    EXPECT_EQ(before, StoredFat());
+    EXPECT_EQ(0, tooShort.reads + tooLong.reads + tooBig.reads);
+    ASSERT_EQ(3u, ui.Shown().size());
+    EXPECT_EQ(10049, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsFileTooLong, ui.Shown()[1].id);
+    EXPECT_EQ(10044, ui.Shown()[2].id);
+    EXPECT_EQ(static_cast<unsigned>(kMsgError), ui.Shown()[2].flags);
+
+    // The occupied slot's own clusters count as room; declining its
+    // deletion writes nothing.
+    CPatternSource fits(500, 5);
+    EXPECT_EQ(kWriteNothing, WriteClip(disk, 0, fits, progress));
+    EXPECT_EQ(1, ui.Count(10032));
+    EXPECT_TRUE(state->writeOffsets.empty());
+
+    ui.Answer(10032, kIdYes);
+    ClipWriteReport report;
+    EXPECT_EQ(kWriteDone, WriteClip(disk, 0, fits, progress, nullptr, &report));
+    EXPECT_EQ(0, report.firstCluster);
+    EXPECT_TRUE(report.deletion.deleted);
+    EXPECT_TRUE(ClusterHolds(*state, 499, 5, 499));
+
+    // 75 frames is enough.
+    MakeCard(1000, {});
+    CPatternSource shortest(75, 6);
+    EXPECT_EQ(kWriteDone, WriteClip(disk, -1, shortest, progress));
+}
+
+TEST_F(ClipWriterTest, AbortOrFailedTransferRecordsNothing)
+{
+    MakeCard(300, {{0, 0, 100, 1}});
+    const auto before = StoredFat();
+
+    progress.abortAt = 40;
+    CPatternSource aborted(100, 5);
+    ClipWriteReport report;
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, aborted, progress, nullptr, &report));
+    EXPECT_EQ(40, aborted.reads);
+    EXPECT_EQ(0, disk.Clips()[1].frames);
+    EXPECT_EQ(before, StoredFat());
+    EXPECT_EQ(10038, ui.Shown().back().id);
+    EXPECT_EQ(1, progress.ends);
+    progress.abortAt = -1;
+
+    CPatternSource unreadable(100, 5);
+    unreadable.failAt = 10;
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, unreadable, progress));
+    EXPECT_EQ(before, StoredFat());
+
+    state->failWrite = static_cast<int>(state->writes) + 20;
+    CPatternSource source(100, 5);
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress));
+    EXPECT_EQ(before, StoredFat());
+    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(0, disk.Clips()[1].frames);
+}
+
+TEST_F(ClipWriterTest, FramesAreFlushedBeforeTheSlotRecordsThem)
+{
+    MakeCard(300, {});
+    const auto before = StoredFat();
+    state->failFlush = state->flushes + 1;
+    CPatternSource source(100, 5);
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress));
+    EXPECT_EQ(before, StoredFat()) << "nothing recorded when the frames did not reach the card";
+    EXPECT_EQ(0, disk.Clips()[0].frames);
+
+    // A failed final table write keeps the clip in memory for the next one.
+    MakeCard(300, {});
+    state->failAllWritesFrom = state->writes + 101;
+    CPatternSource second(100, 5);
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, second, progress));
+    EXPECT_EQ(100, disk.Clips()[0].frames);
+    EXPECT_EQ(10016, ui.Shown()[ui.Shown().size() - 2].id);
+    EXPECT_EQ(10038, ui.Shown().back().id);
+}
+
+TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)
+{
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 100, 2}, {2, 400, 500, 3}});
+    // Abort while the second clip (list position 1) moves: it is finished and
+    // recorded, the third stays where it was, and nothing is written.
+    progress.abortAfterPumps = 50;
+    CPatternSource source(250, 4);
+    ClipWriteReport report;
+    EXPECT_EQ(kWriteCompactionStopped, WriteClip(disk, -1, source, progress, nullptr, &report));
+    EXPECT_EQ(0, source.reads);
+    EXPECT_EQ(CDisk::SectorOfCluster(100), Reloaded(1).firstSector);
+    EXPECT_EQ(CDisk::SectorOfCluster(400), Reloaded(2).firstSector);
+    EXPECT_EQ(0, Reloaded(3).frames);
+    for (int h = 0; h < 100; ++h)
+        ASSERT_TRUE(ClusterHolds(*state, 100 + h, 2, h));
+    for (int h = 0; h < 500; ++h)
+        ASSERT_TRUE(ClusterHolds(*state, 400 + h, 3, h));
+    EXPECT_EQ(0, ui.Count(10038)) << "a stopped compaction ends without a final message";
+    EXPECT_EQ(0, ui.Count(10039));
+}
+
+TEST_F(ClipWriterTest, FailedMoveBeforeTheOldRunIsTouchedKeepsTheOldPlace)
+{
+    // The second clip moves down by 100 clusters, more than its length: the
+    // runs do not overlap, so a failure anywhere leaves it whole where it was.
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 50, 2}, {2, 400, 500, 3}});
+    state->failWrite = state->writes + 10;
+    CPatternSource source(260, 4);
+    EXPECT_EQ(kWriteCompactionStopped, WriteClip(disk, -1, source, progress));
+    EXPECT_EQ(CDisk::SectorOfCluster(200), Reloaded(1).firstSector);
+    for (int h = 0; h < 50; ++h)
+        ASSERT_TRUE(ClusterHolds(*state, 200 + h, 2, h));
+    EXPECT_EQ(CDisk::SectorOfCluster(400), Reloaded(2).firstSector);
+
+    // A source cluster that cannot be read leaves its destination unwritten.
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 300, 300, 2}, {2, 700, 100, 3}});
+    state->failRead = state->reads + 250; // frame 249, after the old run was touched
+    CPatternSource other(350, 4);
+    EXPECT_EQ(kWriteCompactionStopped, WriteClip(disk, -1, other, progress));
+    EXPECT_EQ(CDisk::SectorOfCluster(100), Reloaded(1).firstSector) << "the move went on to its end";
+    EXPECT_TRUE(ClusterHolds(*state, 100 + 248, 2, 248));
+    EXPECT_TRUE(ClusterHolds(*state, 100 + 249, 2, 49)) << "left unwritten: still the old frame there";
+    EXPECT_TRUE(ClusterHolds(*state, 100 + 250, 2, 250));
+    EXPECT_EQ(CDisk::SectorOfCluster(700), Reloaded(2).firstSector) << "nothing after the failed clip moves";
+}
+
+TEST_F(ClipWriterTest, NoSlotOrNoCardWritesNothing)
+{
+    MakeCard(300, {});
+    for (int i = 0; i < kSlotCount; ++i) {
+        disk.Clips()[static_cast<std::size_t>(i)].frames = 1;
+        disk.Clips()[static_cast<std::size_t>(i)].firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(i));
+    }
+    CPatternSource source(100, 5);
+    EXPECT_EQ(kWriteNothing, WriteClip(disk, -1, source, progress));
+    EXPECT_EQ(kWriteNothing, WriteClip(disk, kSlotCount, source, progress));
+    disk.SetLoaded(false);
+    EXPECT_EQ(kWriteNothing, WriteClip(disk, 0, source, progress));
+    EXPECT_TRUE(ui.Shown().empty());
+    EXPECT_TRUE(state->writeOffsets.empty());
+}
+
+} // namespace
