@@ -2,6 +2,10 @@
 
 extern const std::uint8_t res_strings_tsv[];
 extern const std::size_t res_strings_tsv_size;
+extern const std::uint8_t res_dialog102_tsv[];
+extern const std::size_t res_dialog102_tsv_size;
+extern const std::uint8_t res_icon128_xpm[];
+extern const std::size_t res_icon128_xpm_size;
 
 namespace {
 
@@ -14,6 +18,8 @@ struct ResourceEntry {
 // Binary blocks by id; add an entry for each block listed in CMakeLists.txt.
 const ResourceEntry kBlocks[] = {
     {0, nullptr, nullptr},
+    {102, res_dialog102_tsv, &res_dialog102_tsv_size},
+    {128, res_icon128_xpm, &res_icon128_xpm_size},
 };
 
 } // namespace
