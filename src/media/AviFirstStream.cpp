@@ -1,0 +1,116 @@
+#include "AviFirstStream.h"
+
+#include <climits>
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/packet.h>
+#include <libavformat/avformat.h>
+}
+
+CAviFirstStream::~CAviFirstStream()
+{
+    Close();
+}
+
+void CAviFirstStream::Close()
+{
+    if (packet_)
+        av_packet_free(&packet_);
+    if (ctx_)
+        avformat_close_input(&ctx_);
+    kind_ = kOther;
+    frames_ = 0;
+    lastPts_ = -1;
+}
+
+bool CAviFirstStream::Open(const std::string& path)
+{
+    Close();
+    const AVInputFormat* avi = av_find_input_format("avi");
+    if (!avi)
+        return false;
+    // The "file:" prefix keeps names with a colon from being taken for a
+    // protocol.
+    const std::string url = "file:" + path;
+    if (avformat_open_input(&ctx_, url.c_str(), avi, nullptr) < 0) {
+        ctx_ = nullptr;
+        return false;
+    }
+    packet_ = av_packet_alloc();
+    if (!packet_ || ctx_->nb_streams == 0) {
+        Close();
+        return false;
+    }
+
+    AVStream* st = ctx_->streams[0];
+    const AVCodecParameters* par = st->codecpar;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO && par->codec_id == AV_CODEC_ID_DVVIDEO) {
+        // The demuxer turns an "iavs" stream into a DV video stream without a
+        // codec tag (its audio becomes further streams); a "vids" stream keeps
+        // the compression code of its format block.
+        if (par->codec_tag == 0)
+            kind_ = kInterleavedDv;
+        else if (par->codec_tag == MKTAG('d', 'v', 's', 'd'))
+            kind_ = kDvVideo;
+    }
+
+    long long frames = 0;
+    const int entries = avformat_index_get_entries_count(st);
+    if (entries > 0) {
+        if (const AVIndexEntry* last = avformat_index_get_entry(st, entries - 1))
+            frames = last->timestamp + 1;
+    } else {
+        frames = st->nb_frames;
+    }
+    frames_ = frames < 0 ? 0 : frames > INT_MAX ? INT_MAX : static_cast<int>(frames);
+    return true;
+}
+
+bool CAviFirstStream::ReadStreamPacket()
+{
+    for (;;) {
+        av_packet_unref(packet_);
+        if (av_read_frame(ctx_, packet_) < 0)
+            return false;
+        if (packet_->stream_index == 0)
+            return true;
+    }
+}
+
+int CAviFirstStream::CopyOut(std::uint8_t* buffer, int capacity) const
+{
+    if (packet_->size > capacity)
+        return -1;
+    if (packet_->size > 0)
+        std::memcpy(buffer, packet_->data, static_cast<std::size_t>(packet_->size));
+    return packet_->size;
+}
+
+int CAviFirstStream::ReadFrame(int index, std::uint8_t* buffer, int capacity)
+{
+    if (!ctx_ || index < 0 || index >= frames_)
+        return -1;
+
+    // The next frame in order follows without a seek when the file delivers
+    // exactly that frame.
+    if (lastPts_ >= 0 && index == lastPts_ + 1) {
+        if (ReadStreamPacket() && packet_->pts == index) {
+            lastPts_ = index;
+            return CopyOut(buffer, capacity);
+        }
+    }
+
+    // Frame-exact seek: the index entry of this frame, or of the last frame
+    // before it when the file leaves this one out.
+    lastPts_ = -1;
+    if (av_seek_frame(ctx_, 0, index, AVSEEK_FLAG_ANY | AVSEEK_FLAG_BACKWARD) < 0)
+        return -1;
+    if (!ReadStreamPacket())
+        return -1;
+    const long long pts = packet_->pts;
+    if (pts != AV_NOPTS_VALUE && pts > index)
+        return -1;
+    lastPts_ = (pts == AV_NOPTS_VALUE) ? -1 : pts;
+    return CopyOut(buffer, capacity);
+}

@@ -1,0 +1,52 @@
+// The first stream of an AVI file, read through libavformat's AVI demuxer:
+// how many frames it has, whether it is interleaved DV ("iavs") or DV video
+// ("vids" with "dvsd"), and frame i of it on request by a frame-exact seek.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct AVFormatContext;
+struct AVPacket;
+
+class CAviFirstStream {
+public:
+    enum Kind : int {
+        kOther = 0,         // not DV, or not a video stream
+        kInterleavedDv = 1, // "iavs": DV frames with the audio inside
+        kDvVideo = 2,       // "vids"/"dvsd": DV video, audio in a separate stream
+    };
+
+    CAviFirstStream() = default;
+    ~CAviFirstStream();
+    CAviFirstStream(const CAviFirstStream&) = delete;
+    CAviFirstStream& operator=(const CAviFirstStream&) = delete;
+
+    // Opens the file as AVI whatever its content (the caller chose AVI by the
+    // name). False when it is not a readable AVI file or has no stream.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return ctx_ != nullptr; }
+
+    Kind StreamKind() const { return kind_; }
+    // Frames of the first stream: one past the last frame its index names,
+    // else the count in its stream header; 0 when neither is known.
+    int FrameCount() const { return frames_; }
+
+    // Copies frame `index` into `buffer`. Returns its size, or -1 when the
+    // index is out of range, the seek or read fails, or the frame is larger
+    // than `capacity`. A frame the file leaves out (a dropped frame in the
+    // index) reads as the frame before it.
+    int ReadFrame(int index, std::uint8_t* buffer, int capacity);
+
+private:
+    bool ReadStreamPacket(); // next packet of the first stream into packet_
+    int CopyOut(std::uint8_t* buffer, int capacity) const;
+
+    AVFormatContext* ctx_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    Kind kind_ = kOther;
+    int frames_ = 0;
+    // Frame the last read delivered, so that the next frame in order is read
+    // without seeking; -1 after a seek failure or before the first read.
+    long long lastPts_ = -1;
+};

@@ -1,0 +1,123 @@
+#include "CClipFile.h"
+
+#include "DvFrame.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CClipFile::~CClipFile()
+{
+    Close();
+}
+
+bool CClipFile::IsRawDvPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < base)
+        return true;
+    return strcasecmp(path.c_str() + dot, ".avi") != 0;
+}
+
+void CClipFile::Close()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    avi_.Close();
+    raw_ = false;
+    open_ = false;
+    separateAudio_ = false;
+    frames_ = 0;
+    path_.clear();
+}
+
+int CClipFile::Open(const std::string& path, bool raw)
+{
+    Close();
+    const int result = raw ? OpenRaw(path) : OpenAvi(path);
+    if (result == kClipOpenOk)
+        path_ = path;
+    else
+        Close();
+    return result;
+}
+
+int CClipFile::OpenRaw(const std::string& path)
+{
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return kClipOpenFailed;
+    struct stat st {};
+    // Only a regular file has a size that counts frames; a folder or a
+    // device node cannot be read as a raw DV file.
+    if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return kClipOpenFailed;
+    const auto size = static_cast<unsigned long long>(st.st_size);
+    if (size % kDvFrameSize != 0)
+        return kClipOpenNotDv;
+    // More frames than a frame count can hold (a file of hundreds of
+    // terabytes) would wrap to a wrong count.
+    if (size / kDvFrameSize > static_cast<unsigned long long>(INT_MAX))
+        return kClipOpenFailed;
+    frames_ = static_cast<int>(size / kDvFrameSize);
+    raw_ = true;
+    open_ = true;
+    separateAudio_ = false;
+    return kClipOpenOk;
+}
+
+int CClipFile::OpenAvi(const std::string& path)
+{
+    if (!avi_.Open(path) || avi_.FrameCount() <= 0)
+        return kClipOpenFailed;
+    switch (avi_.StreamKind()) {
+    case CAviFirstStream::kInterleavedDv:
+        separateAudio_ = false;
+        break;
+    case CAviFirstStream::kDvVideo:
+        separateAudio_ = true;
+        break;
+    default:
+        return kClipOpenNotDv;
+    }
+    frames_ = avi_.FrameCount();
+    open_ = true;
+    return kClipOpenOk;
+}
+
+int CClipFile::ReadFrame(int frame, std::uint8_t* buffer)
+{
+    if (!open_ || frame < 0 || frame >= frames_)
+        return 0;
+    if (raw_) {
+        const off_t offset = static_cast<off_t>(frame) * kDvFrameSize;
+        std::size_t done = 0;
+        while (done < static_cast<std::size_t>(kDvFrameSize)) {
+            ssize_t n = pread(fd_, buffer + done, kDvFrameSize - done,
+                              offset + static_cast<off_t>(done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            // A file that shrank since it was opened ends early: the frame
+            // is not there.
+            if (n <= 0)
+                return 0;
+            done += static_cast<std::size_t>(n);
+        }
+        return 1;
+    }
+    const int size = avi_.ReadFrame(frame, buffer, kDvFrameSize);
+    if (size < 0)
+        return 0;
+    // A shorter sample leaves no bytes of an earlier frame behind it.
+    if (size < kDvFrameSize)
+        std::memset(buffer + size, 0, static_cast<std::size_t>(kDvFrameSize - size));
+    return 1;
+}
