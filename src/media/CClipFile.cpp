@@ -52,12 +52,14 @@ int CClipFile::Open(const std::string& path, bool raw)
 
 int CClipFile::OpenRaw(const std::string& path)
 {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe cannot hold the caller up waiting
+    // for a writer; regular files read the same either way.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         return kClipOpenFailed;
     struct stat st {};
-    // Only a regular file has a size that counts frames; a folder or a
-    // device node cannot be read as a raw DV file.
+    // Only a regular file has a size that counts frames; a folder, a pipe or
+    // a device node cannot be read as a raw DV file.
     if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
         return kClipOpenFailed;
     const auto size = static_cast<unsigned long long>(st.st_size);
@@ -76,6 +78,10 @@ int CClipFile::OpenRaw(const std::string& path)
 
 int CClipFile::OpenAvi(const std::string& path)
 {
+    // Only regular files: opening a named pipe would wait for a writer.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return kClipOpenFailed;
     if (!avi_.Open(path) || avi_.FrameCount() <= 0)
         return kClipOpenFailed;
     switch (avi_.StreamKind()) {

@@ -108,6 +108,12 @@ TEST_F(ClipFileRawTest, UnreadablePathsCannotBeOpened)
 {
     EXPECT_EQ(kClipOpenFailed, clip.Open(dir.File("missing.dv"), true));
     EXPECT_EQ(kClipOpenFailed, clip.Open(dir.Path(), true)); // a folder
+    EXPECT_EQ(kClipOpenFailed, clip.Open(dir.File("none.avi"), false));
+    // A named pipe with no writer is refused at once, not waited on.
+    ASSERT_EQ(0, mkfifo(dir.File("pipe.dv").c_str(), 0600));
+    ASSERT_EQ(0, mkfifo(dir.File("pipe.avi").c_str(), 0600));
+    EXPECT_EQ(kClipOpenFailed, clip.Open(dir.File("pipe.dv"), true));
+    EXPECT_EQ(kClipOpenFailed, clip.Open(dir.File("pipe.avi"), false));
     if (geteuid() != 0) {
         const std::string locked = Make("locked.dv", PatternFrames(1));
         chmod(locked.c_str(), 0);
