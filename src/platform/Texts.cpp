@@ -63,6 +63,8 @@ std::string LoadTextIn(int id, int language)
 
 std::string LoadText(int id) { return LoadTextIn(id, g_language); }
 
+std::string AppTitle() { return LoadTextIn(kIdsAppTitle, 0); }
+
 std::string FormatTextV(int id, va_list args)
 {
     std::string format = LoadText(id);

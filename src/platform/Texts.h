@@ -8,6 +8,10 @@
 // The application title, caption of every message box.
 inline constexpr int kIdsAppTitle = 57344;
 
+// The application title; one text for both languages, so it is not subject
+// to the +1000 rule of LoadText.
+std::string AppTitle();
+
 // Sets the process-wide interface language: 0 English, non-zero Russian.
 void SetLanguage(int language);
 int Language();
