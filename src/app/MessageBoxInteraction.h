@@ -1,0 +1,15 @@
+// The window's side of the interaction interface: every message is a modal
+// message box over the given parent window.
+#pragma once
+#include "Interaction.h"
+
+class QWidget;
+
+class CMessageBoxInteraction : public IInteraction {
+public:
+    explicit CMessageBoxInteraction(QWidget* parent = nullptr) : parent_(parent) {}
+    int Show(int id, unsigned flags, const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};
