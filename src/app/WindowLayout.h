@@ -1,0 +1,29 @@
+// The main window's place in the settings file (section "Layout"): its
+// normal (not maximized) rectangle as "Left", "Top", "Width", "Height" in
+// pixels and "Maximized" 0 or 1. The rectangle is the window's client
+// area, so a restored window comes back exactly where it was.
+#pragma once
+
+class QWidget;
+
+struct CWindowLayout {
+    int left = -1;
+    int top = -1;
+    int width = -1;
+    int height = -1;
+    int maximized = 0;
+};
+
+// The keys, -1 (and 0 for "Maximized") when absent.
+CWindowLayout ReadWindowLayout();
+// Writes all five keys; false when the settings file could not be written.
+bool WriteWindowLayout(const CWindowLayout& layout);
+
+// The window's normal rectangle and maximized state.
+CWindowLayout CaptureWindowLayout(const QWidget& window);
+// Moves and sizes the window to the saved rectangle when neither "Left" nor
+// "Top" is -1, then maximizes it when "Maximized" is non-zero. A size that
+// is not positive keeps the window's own size, and a rectangle that lies on
+// no screen keeps the window's own position, so a damaged file or a
+// detached monitor never leaves the window unusable.
+void ApplyWindowLayout(QWidget& window, const CWindowLayout& layout);
