@@ -1,0 +1,42 @@
+#include "CMainApp.h"
+
+#include "CMainWin.h"
+#include "Paths.h"
+#include "Settings.h"
+
+#include <QApplication>
+
+#include <utility>
+
+CMainApp::CMainApp(std::string settingsPath) : settingsPath_(std::move(settingsPath)) {}
+
+CMainApp::~CMainApp() = default;
+
+int CMainApp::InitInstance()
+{
+    // A second copy ends here, before it touches the display or any file.
+    if (!lock_.Acquire(kInstanceName))
+        return 0;
+
+    // The FFmpeg libraries need no per-thread start-up, unlike the media
+    // services this program once used.
+
+    if (settingsPath_.empty())
+        settingsPath_ = AppDataPath(".ini");
+    SetSettingsPath(settingsPath_);
+
+    if (QApplication::instance() == nullptr)
+        qtApp_ = std::make_unique<QApplication>(argc_, argv_);
+    {
+        CMainWin window;
+        window.exec();
+    }
+    return 0;
+}
+
+int CMainApp::ExitInstance()
+{
+    qtApp_.reset();
+    lock_.Release();
+    return 0;
+}
