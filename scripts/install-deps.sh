@@ -10,6 +10,8 @@ packages=(
   libudev-dev libgtest-dev
   ffmpeg
 )
+# A virtual X server for pictures of the window (scripts/screenshot.sh).
+packages+=(xvfb)
 # Fuzz targets need clang with its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 
