@@ -1,0 +1,96 @@
+// The clip export loop.
+#include "ClipExport.h"
+
+#include "CDisk.h"
+#include "Interaction.h"
+#include "Progress.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progress,
+               const std::function<void()>& controlsChanged, ExportReport* report)
+{
+    ExportReport local;
+    ExportReport& out = report != nullptr ? *report : local;
+    out = ExportReport();
+    if (!disk.IsOpen() || !disk.IsLoaded() || slot < 0 || slot >= kSlotCount)
+        return kExportNothing;
+    const ClipRecord clip = disk.Clips()[static_cast<std::size_t>(slot)];
+    if (clip.frames == 0)
+        return kExportNothing;
+    IInteraction* ui = disk.Interaction();
+
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        if (ui != nullptr)
+            ShowMessagePath(*ui, 10010, kMsgError, path);
+        return kExportCannotCreate;
+    }
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
+    const int n = clip.frames;
+    const int first = static_cast<int>(CDisk::ClusterOfSector(clip.firstSector));
+
+    progress.Begin(n + 1);
+    if (controlsChanged)
+        controlsChanged();
+    for (int i = 0; i < n; ++i) {
+        if (!disk.ReadCluster(first + i, buffer.get())) {
+            progress.SetAbort();
+            break;
+        }
+        if (progress.Pump())
+            break;
+        // A failed write (a full disk) ends the export like an abort; the
+        // file is cut back to the frames written whole.
+        if (!WriteAll(fd, buffer.get(), kFrameSize)) {
+            progress.SetAbort();
+            break;
+        }
+        ++out.framesWritten;
+        if (progress.Pump())
+            break;
+        progress.Set(i + 1);
+    }
+    const off_t whole = static_cast<off_t>(out.framesWritten) * kFrameSize;
+    if (progress.Aborted()) {
+        if (::ftruncate(fd, whole) != 0) {
+            // The file keeps what it has; the export is reported aborted.
+        }
+    } else if (::fdatasync(fd) != 0) {
+        progress.SetAbort(); // not on the disk: the export did not succeed
+    }
+    const bool closed = ::close(fd) == 0;
+    if (!closed)
+        progress.SetAbort();
+    progress.End();
+    if (progress.Aborted()) {
+        if (controlsChanged)
+            controlsChanged();
+        if (ui != nullptr)
+            ShowMessage(*ui, 10038, kMsgInfo);
+        return kExportAborted;
+    }
+    return kExportDone;
+}

@@ -1,0 +1,26 @@
+// Saving a clip of the card as a raw DV file: the first 144000 bytes of
+// each of its clusters, in order. UI-free; the window and the command line
+// both run it with their own progress.
+#pragma once
+#include <functional>
+#include <string>
+
+class CDisk;
+class IProgress;
+
+enum ExportResult : int {
+    kExportDone = 0,        // the whole clip is in the file, flushed
+    kExportNothing = 1,     // no card, or the slot holds no clip
+    kExportCannotCreate = 2, // "Can't open file:" shown
+    kExportAborted = 3,     // "Operation aborted." shown; whole frames only in the file
+};
+
+struct ExportReport {
+    int framesWritten = 0;
+};
+
+// Writes the clip of `slot` to `path` (created or truncated). Shows its
+// messages through the card's interaction. `controlsChanged` runs after the
+// progress began and after it ended (the window enables its controls).
+int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progress,
+               const std::function<void()>& controlsChanged = {}, ExportReport* report = nullptr);
