@@ -1,46 +1,84 @@
+// tessaro-card: parses the command line, sets the language and the
+// settings file, and runs one command.
 #include "CardCli.h"
 
-#include "CDisk.h"
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "CliTexts.h"
+#include "Paths.h"
+#include "Settings.h"
 #include "Texts.h"
+#include "UserLanguage.h"
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
-int Usage()
+struct Command {
+    const char* name;
+    int (*run)(CCliSession&);
+    std::vector<std::string> options; // options allowed beyond --yes and --lang
+};
+
+const std::vector<Command>& Commands()
 {
-    std::fprintf(stderr, "usage: tessaro-card info CARD\n");
-    return 2;
+    static const std::vector<Command> commands = {
+        {"devices", CmdDevices, {}},
+        {"mkimage", CmdMkImage, {}},
+        {"info", CmdInfo, {"--json"}},
+        {"format", CmdFormat, {}},
+        {"write", CmdWrite, {"--slot"}},
+        {"read", CmdRead, {}},
+        {"delete", CmdDelete, {}},
+        {"playlist", CmdPlaylist, {"--at"}},
+        {"check", CmdCheck, {"--json"}},
+    };
+    return commands;
 }
 
-int Info(const std::string& path)
+int Usage()
 {
-    CDisk disk;
-    int r = disk.OpenPath(path);
-    if (r != 0) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), LoadText(10015).c_str());
-        return 1;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", LoadText(kCliUsage).c_str());
+    return kExitUsage;
+}
+
+bool OptionsAllowed(const CliOptions& o, const Command& c)
+{
+    for (const std::string& given : o.given) {
+        if (given == "--yes" || given == "--lang")
+            continue;
+        bool allowed = false;
+        for (const std::string& name : c.options)
+            allowed = allowed || name == given;
+        if (!allowed)
+            return false;
     }
-    std::printf("%s: %u MB, %u clusters\n", path.c_str(), disk.SizeMB(), disk.TotalClusters());
-    if (!disk.ReadFAT()) {
-        std::printf("%s\n", LoadText(10035).c_str());
-        return 0;
-    }
-    std::printf("free clusters: %d\n", disk.FreeClusters());
-    for (std::size_t i = 0; i < disk.Clips().size(); ++i) {
-        const ClipRecord& c = disk.Clips()[i];
-        if (c.frames != 0)
-            std::printf("%02d: %d frames at sector %u\n", static_cast<int>(i) + 1, c.frames, c.firstSector);
-    }
-    return 0;
+    return true;
 }
 
 } // namespace
 
 int RunCardCli(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "info")
-        return Info(argv[2]);
+    const CliOptions options = ParseCliOptions(argc, argv);
+    SetLanguage(options.language >= 0 ? options.language : DefaultLanguage());
+    if (SettingsPath().empty())
+        SetSettingsPath(AppDataPath(".ini"));
+    if (!options.error.empty() || options.command.empty() || options.command == "help")
+        return Usage();
+    for (const Command& command : Commands()) {
+        if (options.command != command.name)
+            continue;
+        if (!OptionsAllowed(options, command))
+            return Usage();
+        CCliSession session(options);
+        const int status = command.run(session);
+        // A usage error that a command explained itself needs no usage text.
+        return status == kExitUsage && !session.ErrorPrinted() ? Usage() : status;
+    }
+    std::fprintf(stderr, "%s\n", FormatText(kCliUnknownCommand, options.command.c_str()).c_str());
     return Usage();
 }

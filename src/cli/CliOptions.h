@@ -1,0 +1,23 @@
+// The command line split into its command, positional arguments and
+// options. Options may stand anywhere after the program name.
+#pragma once
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    bool yes = false;
+    int language = -1;     // -1: the user's locale
+    bool json = false;
+    int slot = -1;         // --slot N as given (from 1); -1 when absent
+    int at = -1;           // --at K as given (from 1)
+    int size = -1;         // --size W
+    std::string command;
+    std::vector<std::string> args; // positional arguments after the command
+    std::vector<std::string> given; // names of the options given ("--json", ...)
+    std::string error;     // why the line is wrong; empty when it parsed
+};
+
+CliOptions ParseCliOptions(int argc, char** argv);
+
+// Parses a whole decimal number; false for anything else.
+bool ParseNumber(const std::string& text, long long& value);

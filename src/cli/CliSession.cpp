@@ -1,0 +1,77 @@
+// Card opening, argument checks and texts for the commands.
+#include "CliSession.h"
+
+#include "CDisk.h"
+#include "CliTexts.h"
+#include "Texts.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+CCliSession::CCliSession(const CliOptions& options) : options_(options), ui_(options.yes) {}
+
+void CCliSession::Say(int id, ...)
+{
+    va_list args;
+    va_start(args, id);
+    const std::string text = FormatTextV(id, args);
+    va_end(args);
+    std::printf("%s\n", text.c_str());
+}
+
+void CCliSession::Error(int id, ...)
+{
+    va_list args;
+    va_start(args, id);
+    const std::string text = FormatTextV(id, args);
+    va_end(args);
+    errorPrinted_ = true;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+bool CCliSession::Index(const std::string& text, const char* what, int max, int& index)
+{
+    long long value = 0;
+    if (!ParseNumber(text, value) || value < 1 || value > max) {
+        Error(kCliOutOfRange, what, 1, max);
+        return false;
+    }
+    index = static_cast<int>(value) - 1;
+    return true;
+}
+
+bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded)
+{
+    disk.SetInteraction(&ui_);
+    int result = kOpenNotCard;
+    long long number = 0;
+    if (card.size() > 4 && card.compare(0, 4, "CARD") == 0 && ParseNumber(card.substr(4), number)) {
+        if (number < 1 || number > 15) {
+            Error(kCliNoSuchCard, static_cast<int>(number));
+            return false;
+        }
+        result = disk.Open(static_cast<int>(number) - 1);
+        if (result == kOpenNotCard) {
+            Error(kCliNoSuchCard, static_cast<int>(number));
+            return false;
+        }
+    } else {
+        result = disk.OpenPath(card);
+    }
+    if (result == kOpenDenied) {
+        Error(kCliAccessDenied, card.c_str());
+        return false;
+    }
+    if (result != kOpenOk) {
+        Error(kCliCannotOpenCard, card.c_str());
+        return false;
+    }
+    if (!disk.ReadFAT() && needLoaded) {
+        // A read failure has shown the access message already.
+        if (!disk.ErrorShown())
+            Error(kCliNotFormatted);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+// What every command of the command line works with: the parsed options,
+// the terminal's interaction and progress, and helpers that open the card,
+// check numbers and print the command line's own texts.
+#pragma once
+#include "CliOptions.h"
+#include "TerminalInteraction.h"
+#include "TerminalProgress.h"
+
+#include <string>
+
+class CDisk;
+
+class CCliSession {
+public:
+    explicit CCliSession(const CliOptions& options);
+
+    const CliOptions& Options() const { return options_; }
+    CTerminalInteraction& Ui() { return ui_; }
+    CTerminalProgress& Progress() { return progress_; }
+
+    // Opens CARD (a path, or CARDn from the card list) into `disk` with this
+    // session's interaction and reads its tables. With `needLoaded` a card
+    // that is not formatted is refused. Prints the reason and returns
+    // false when the card cannot be used.
+    bool OpenCard(const std::string& card, CDisk& disk, bool needLoaded);
+
+    // Parses a number the user counts from 1 (slot, playlist, entry) into a
+    // 0-based index; prints "... must be a number from 1 to max" otherwise.
+    bool Index(const std::string& text, const char* what, int max, int& index);
+
+    // Prints text `id` filled printf-style, on stdout or stderr.
+    void Say(int id, ...);
+    void Error(int id, ...);
+    bool ErrorPrinted() const { return errorPrinted_; }
+
+private:
+    CliOptions options_;
+    CTerminalInteraction ui_;
+    CTerminalProgress progress_;
+    bool errorPrinted_ = false;
+};

@@ -1,0 +1,112 @@
+// Terminal progress and Ctrl-C as Abort.
+#include "TerminalProgress.h"
+
+#include "CliTexts.h"
+#include "Texts.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+volatile sig_atomic_t g_interrupted = 0;
+struct sigaction g_previous;
+int g_installed = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+void InstallHandler()
+{
+    if (g_installed++ > 0)
+        return;
+    g_interrupted = 0;
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &g_previous);
+}
+
+void RemoveHandler()
+{
+    if (g_installed == 0 || --g_installed > 0)
+        return;
+    sigaction(SIGINT, &g_previous, nullptr);
+}
+
+std::string Duration(double seconds)
+{
+    if (seconds < 0 || seconds > 359999)
+        seconds = 0;
+    const int s = static_cast<int>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+
+} // namespace
+
+CTerminalProgress::CTerminalProgress(std::FILE* err) : err_(err), draw_(err != nullptr && isatty(fileno(err))) {}
+
+CTerminalProgress::~CTerminalProgress()
+{
+    if (running_)
+        End();
+}
+
+void CTerminalProgress::Begin(int range)
+{
+    if (!running_)
+        InstallHandler();
+    running_ = true;
+    range_ = range;
+    aborted_ = false;
+    lastPercent_ = -1;
+    start_ = lastDraw_ = std::chrono::steady_clock::now();
+    Draw(0);
+}
+
+void CTerminalProgress::Set(int position)
+{
+    if (range_ > 0)
+        Draw(position);
+}
+
+bool CTerminalProgress::Pump()
+{
+    if (g_interrupted) {
+        g_interrupted = 0;
+        aborted_ = true;
+    }
+    return aborted_;
+}
+
+void CTerminalProgress::End()
+{
+    if (draw_ && running_)
+        std::fprintf(err_, "\n");
+    if (running_)
+        RemoveHandler();
+    running_ = false;
+    range_ = 0;
+}
+
+void CTerminalProgress::Draw(int position)
+{
+    if (!draw_)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    const int percent = static_cast<int>(static_cast<unsigned>(position) * 100u / static_cast<unsigned>(range_));
+    // Redrawn when the percentage changes, and at most a few times a second.
+    if (percent == lastPercent_ && now - lastDraw_ < std::chrono::milliseconds(250))
+        return;
+    lastPercent_ = percent;
+    lastDraw_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double rate = elapsed > 0 ? position / elapsed : 0.0;
+    const double left = rate > 0 ? (range_ - position) / rate : 0.0;
+    const std::string text = FormatText(kCliProgress, percent, rate, Duration(left).c_str());
+    std::fprintf(err_, "\r%s   ", text.c_str());
+    std::fflush(err_);
+}

@@ -1,0 +1,31 @@
+// Progress on a terminal: percent, frames per second and time left on
+// stderr when it is a terminal, nothing otherwise. Ctrl-C while a progress
+// runs is Abort: the operation stops at its next check and ends cleanly.
+#pragma once
+#include "Progress.h"
+
+#include <chrono>
+#include <cstdio>
+
+class CTerminalProgress : public IProgress {
+public:
+    explicit CTerminalProgress(std::FILE* err = stderr);
+    ~CTerminalProgress() override;
+    void Begin(int range) override;
+    void Set(int position) override;
+    bool Pump() override;
+    void SetAbort() override { aborted_ = true; }
+    bool Aborted() const override { return aborted_; }
+    void End() override;
+
+private:
+    void Draw(int position);
+    std::FILE* err_;
+    bool draw_;
+    bool aborted_ = false;
+    bool running_ = false;
+    int range_ = 0;
+    int lastPercent_ = -1;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastDraw_;
+};

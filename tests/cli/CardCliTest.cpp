@@ -1,0 +1,297 @@
+// tessaro-card end to end on card images in a temporary folder: every
+// command, its exit status and what reached the image, including bad input.
+#include "CDisk.h"
+#include "CardCli.h"
+#include "DriveTable.h"
+#include "DvFixtures.h"
+#include "Settings.h"
+#include "TempDir.h"
+#include "Texts.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// 80 frames with 48 kHz audio, made once for the whole suite.
+const std::vector<std::uint8_t>& Frames()
+{
+    static const std::vector<std::uint8_t> frames = dvfix::MakeDvFrames(80);
+    return frames;
+}
+
+class CardCliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetBlockDeviceListForTests(&noDisks);
+        SetSettingsPath(dir.File("tessaro.ini"));
+        SetLanguage(0);
+        image = dir.File("card.img");
+        ASSERT_FALSE(Frames().empty());
+    }
+    void TearDown() override
+    {
+        SetBlockDeviceListForTests(nullptr);
+        SetSettingsPath("");
+    }
+
+    CliRun Run(std::vector<std::string> args)
+    {
+        std::vector<std::string> all = {"tessaro-card", "--lang", "en"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        CliRun run;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        run.status = RunCardCli(static_cast<int>(all.size()), argv.data());
+        run.out = testing::internal::GetCapturedStdout();
+        run.err = testing::internal::GetCapturedStderr();
+        return run;
+    }
+
+    // A formatted image of `clusters` clusters.
+    void MakeCard(int clusters)
+    {
+        const long long bytes = 5120 + 144384ll * clusters + 512;
+        ASSERT_EQ(0, Run({"mkimage", image, std::to_string(bytes)}).status);
+        ASSERT_EQ(0, Run({"--yes", "format", image}).status);
+    }
+
+    std::string DvFile(const std::string& name, int frames)
+    {
+        const std::string path = dir.File(name);
+        std::vector<std::uint8_t> bytes(Frames().begin(), Frames().begin() + 144000ll * frames);
+        EXPECT_TRUE(dvfix::WriteBytes(path, bytes));
+        return path;
+    }
+
+    CDisk& Reload()
+    {
+        disk.Close();
+        EXPECT_EQ(0, disk.OpenPath(image));
+        EXPECT_TRUE(disk.ReadFAT());
+        return disk;
+    }
+
+    std::vector<std::uint8_t> Fat() const
+    {
+        std::vector<std::uint8_t> b = dvfix::ReadBytes(image);
+        b.resize(5120);
+        return b;
+    }
+
+    std::vector<std::string> noDisks;
+    CTempDir dir;
+    std::string image;
+    CDisk disk;
+};
+
+TEST_F(CardCliTest, ImageFormatAndInfo)
+{
+    EXPECT_EQ(2, Run({"mkimage", image, "1000"}).status) << "smaller than one cluster";
+    EXPECT_EQ(2, Run({"mkimage", image, "12x"}).status);
+    ASSERT_EQ(0, Run({"mkimage", image, "64M"}).status);
+    EXPECT_EQ(64ll << 20, static_cast<long long>(dvfix::ReadBytes(image).size()));
+    const CliRun again = Run({"mkimage", image, "64M"});
+    EXPECT_EQ(1, again.status) << "an existing file is never overwritten";
+    EXPECT_NE(std::string::npos, again.err.find("already exists"));
+
+    CliRun info = Run({"info", image, "--json"});
+    EXPECT_EQ(0, info.status);
+    EXPECT_NE(std::string::npos, info.out.find("\"loaded\": false, \"free_clusters\": null, \"clips\": [], \"playlists\": []"));
+    EXPECT_NE(std::string::npos, Run({"info", image}).out.find("Not formatted"));
+
+    const CliRun declined = Run({"format", image});
+    EXPECT_EQ(1, declined.status) << "no terminal and no --yes: the answer is No";
+    EXPECT_NE(std::string::npos, declined.err.find("[y/N] n"));
+    EXPECT_EQ(std::vector<std::uint8_t>(5120, 0), Fat());
+
+    ASSERT_EQ(0, Run({"--yes", "format", image}).status);
+    info = Run({"info", image, "--json"});
+    const int clusters = (64 * 2048 - 11) / 282;
+    EXPECT_NE(std::string::npos, info.out.find("\"total_clusters\": " + std::to_string(clusters) + ", \"size_mb\": 64, \"loaded\": true, \"free_clusters\": " + std::to_string(clusters)));
+    EXPECT_NE(std::string::npos, info.out.find("{\"number\": 12, \"loop\": false, \"logo_mode\": 0, \"frames\": 0, \"entries\": []}"));
+}
+
+TEST_F(CardCliTest, WriteReadBackAndDelete)
+{
+    MakeCard(300);
+    const std::string source = DvFile("holiday_video.dv", 80);
+    const CliRun write = Run({"write", image, source});
+    ASSERT_EQ(0, write.status) << write.err;
+    EXPECT_NE(std::string::npos, write.out.find("Write completed."));
+
+    const std::string info = Run({"info", image, "--json"}).out;
+    EXPECT_NE(std::string::npos, info.find("{\"slot\": 1, \"name\": \"holiday_\", \"frames\": 80, \"first_sector\": 10, \"first_cluster\": 0, \"attribute\": 0}"));
+
+    const std::string back = dir.File("back.dv");
+    ASSERT_EQ(0, Run({"read", image, "1", back}).status);
+    EXPECT_EQ(dvfix::ReadBytes(source), dvfix::ReadBytes(back)) << "byte-identical round trip";
+
+    // Reading without an output name uses the clip's name in the current
+    // folder; an existing file is only replaced after a Yes.
+    char cwd[4096];
+    ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(0, chdir(dir.Path().c_str()));
+    EXPECT_EQ(0, Run({"read", image, "1"}).status);
+    EXPECT_EQ(80u * 144000u, dvfix::ReadBytes(dir.File("holiday_.dv")).size());
+    EXPECT_EQ(1, Run({"read", image, "1"}).status);
+    EXPECT_EQ(0, Run({"--yes", "read", image, "1"}).status);
+    ASSERT_EQ(0, chdir(cwd));
+
+    // A second write into the occupied slot asks first.
+    const std::string other = DvFile("other.dv", 75);
+    EXPECT_EQ(1, Run({"write", image, other, "--slot", "1"}).status);
+    EXPECT_EQ(80, Reload().Clips()[0].frames);
+    EXPECT_EQ(0, Run({"--yes", "write", image, other, "--slot", "1"}).status);
+    EXPECT_EQ(75, Reload().Clips()[0].frames);
+
+    EXPECT_EQ(1, Run({"delete", image, "1"}).status);
+    EXPECT_EQ(0, Run({"--yes", "delete", image, "1"}).status);
+    EXPECT_EQ(0, Reload().Clips()[0].frames);
+    EXPECT_NE(std::string::npos, Run({"delete", image, "1"}).err.find("Slot 01 is empty."));
+}
+
+TEST_F(CardCliTest, PlaylistEditsReachTheCard)
+{
+    MakeCard(400);
+    const std::string a = DvFile("a.dv", 75), b = DvFile("b.dv", 80);
+    ASSERT_EQ(0, Run({"write", image, a}).status);
+    ASSERT_EQ(0, Run({"write", image, b}).status);
+
+    EXPECT_EQ(0, Run({"playlist", image, "add", "3", "1"}).status);
+    EXPECT_EQ(0, Run({"playlist", image, "add", "3", "2"}).status);
+    const CliRun inserted = Run({"playlist", image, "add", "3", "2", "--at", "1"});
+    EXPECT_EQ(0, inserted.status);
+    EXPECT_NE(std::string::npos, inserted.out.find("#03, clips: 3, time: 0:00:09.10"));
+    std::vector<int> slots;
+    for (const PlaylistEntry& e : Reload().Playlists()[2].entries)
+        slots.push_back(e.slot);
+    EXPECT_EQ((std::vector<int>{1, 0, 1}), slots);
+
+    EXPECT_EQ(0, Run({"playlist", image, "exchange", "3", "1", "2"}).status);
+    EXPECT_EQ(0, Reload().Playlists()[2].entries[0].slot);
+    EXPECT_EQ(0, Run({"playlist", image, "transition", "3", "1"}).status);
+    EXPECT_EQ(0xA2000000u, Reload().Playlists()[2].entries[0].transition);
+    EXPECT_EQ(1, Run({"playlist", image, "transition", "3", "3"}).status) << "the last entry has no successor";
+    EXPECT_EQ(0, Run({"playlist", image, "loop", "3", "on"}).status);
+    EXPECT_EQ(1, Reload().Playlists()[2].loop);
+    EXPECT_EQ(0, Run({"playlist", image, "swap", "3", "9"}).status);
+    EXPECT_TRUE(Reload().Playlists()[2].entries.empty());
+    EXPECT_EQ(1, disk.Playlists()[8].loop);
+    EXPECT_EQ(0, Run({"playlist", image, "remove", "9", "2"}).status);
+    EXPECT_EQ(2u, Reload().Playlists()[8].entries.size());
+
+    const auto before = Fat();
+    EXPECT_EQ(1, Run({"playlist", image, "add", "9", "5"}).status) << "slot 5 is empty";
+    EXPECT_EQ(1, Run({"playlist", image, "delete", "9"}).status) << "declined";
+    EXPECT_EQ(2, Run({"playlist", image, "add", "13", "1"}).status);
+    EXPECT_EQ(2, Run({"playlist", image, "loop", "9", "maybe"}).status);
+    EXPECT_EQ(before, Fat());
+    EXPECT_EQ(0, Run({"--yes", "playlist", image, "delete", "9"}).status);
+    EXPECT_TRUE(Reload().Playlists()[8].entries.empty());
+}
+
+TEST_F(CardCliTest, BadInputIsRefusedWithAMessageAndChangesNothing)
+{
+    MakeCard(100);
+    const auto formatted = Fat();
+
+    // A foreign file under a DV name, and one under an AVI name.
+    const std::string text = dir.File("notes.dv");
+    std::ofstream(text) << "not a video";
+    CliRun run = Run({"write", image, text});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("File doesn't contain 720x576 DV video stream."));
+    const std::string avi = dir.File("notes.avi");
+    std::ofstream(avi) << "RIFF garbage";
+    run = Run({"write", image, avi});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("Can't open file:"));
+
+    // Too short, and a full card.
+    EXPECT_NE(std::string::npos, Run({"write", image, DvFile("short.dv", 74)}).err.find("File is too short!"));
+    EXPECT_EQ(0, Run({"write", image, DvFile("first.dv", 80)}).status);
+    run = Run({"write", image, DvFile("second.dv", 75)});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("Not enough room for copy!"));
+
+    // Out of range, missing card, wrong usage.
+    EXPECT_EQ(2, Run({"read", image, "145"}).status);
+    EXPECT_EQ(2, Run({"delete", image, "0"}).status);
+    EXPECT_EQ(2, Run({"info"}).status);
+    EXPECT_EQ(2, Run({"frobnicate"}).status);
+    EXPECT_EQ(2, Run({"info", image, "--slot", "3"}).status);
+    run = Run({"info", dir.File("missing.img")});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("not a memory card"));
+    EXPECT_EQ(1, Run({"info", "CARD3"}).status);
+
+    // A damaged table: the card reads as not formatted; nothing is written.
+    std::vector<std::uint8_t> bytes = dvfix::ReadBytes(image);
+    bytes[0] = 200;
+    ASSERT_TRUE(dvfix::WriteBytes(image, bytes));
+    run = Run({"write", image, DvFile("third.dv", 75)});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("not formatted"));
+    EXPECT_EQ(bytes, dvfix::ReadBytes(image));
+    (void)formatted;
+}
+
+TEST_F(CardCliTest, DevicesListsConfiguredImagesAsCards)
+{
+    EXPECT_EQ("Empty\n", Run({"devices"}).out);
+    MakeCard(100);
+    ASSERT_TRUE(WriteProfileString("Cards", "Image1", image));
+    const CliRun run = Run({"devices"});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("CARD1  (13 MB)\t" + image + "\n", run.out);
+    EXPECT_EQ(0, Run({"info", "CARD1"}).status);
+    EXPECT_EQ(1, Run({"info", "CARD2"}).status);
+}
+
+TEST_F(CardCliTest, CheckReportsEachVerdict)
+{
+    const std::string ok = DvFile("ok.dv", 3);
+    CliRun run = Run({"check", ok, "--json"});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("{\"path\": \"" + ok + "\", \"kind\": \"raw\", \"open_result\": 0, \"frames\": 3, \"dv\": true, \"audio_class\": 2, \"verdict\": \"ok\"}\n", run.out);
+
+    const std::string odd = dir.File("odd.dv");
+    std::ofstream(odd) << "x";
+    run = Run({"check", odd, "--json"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.out.find("\"open_result\": 2, \"frames\": null, \"dv\": null, \"audio_class\": null, \"verdict\": \"not-dv\""));
+
+    const std::vector<std::uint8_t> slow = dvfix::MakeDvFrames(1, 32000);
+    ASSERT_FALSE(slow.empty());
+    ASSERT_TRUE(dvfix::WriteBytes(dir.File("k32.dv"), slow));
+    run = Run({"check", dir.File("k32.dv"), "--json"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.out.find("\"audio_class\": 1, \"verdict\": \"incompatible-audio\""));
+    EXPECT_NE(std::string::npos, run.err.find("Incompatible AUDIO stream!"));
+
+    const std::string empty = dir.File("empty.dv");
+    std::ofstream(empty).flush();
+    run = Run({"check", empty, "--json"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.out.find("\"frames\": 0, \"dv\": null, \"audio_class\": null, \"verdict\": \"unreadable-frame\""));
+}
+
+} // namespace
