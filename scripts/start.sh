@@ -11,7 +11,8 @@ cmake --build build -j "$(nproc)"
 
 mkdir -p demo
 if [ ! -f demo/card.img ]; then
-  truncate -s 64M demo/card.img
+  ./build/src/cli/tessaro-card mkimage demo/card.img 64M
+  ./build/src/cli/tessaro-card --yes format demo/card.img
 fi
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/src/app/tessaro ]; then

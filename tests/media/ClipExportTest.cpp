@@ -1,0 +1,106 @@
+// Saving a clip as a raw DV file: the bytes, aborts, failed card reads and
+// a full disk.
+#include "CDisk.h"
+#include "CardFixtures.h"
+#include "ClipExport.h"
+#include "DvFixtures.h"
+#include "ScriptedInteraction.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class ClipExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        state = MakeCardState(120);
+        disk.SetInteraction(&ui);
+        ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
+        disk.Clear();
+        ClipRecord& clip = disk.Clips()[3];
+        clip.frames = 75;
+        clip.firstSector = CDisk::SectorOfCluster(40);
+        for (int h = 0; h < 75; ++h)
+            StampCluster(*state, 40 + h, 5, h);
+        disk.SetLoaded(true);
+        disk.UpdateFreeSpace();
+    }
+
+    bool FileHoldsFrames(const std::string& path, int frames)
+    {
+        const std::vector<std::uint8_t> bytes = dvfix::ReadBytes(path);
+        if (bytes.size() != 144000u * static_cast<std::size_t>(frames))
+            return false;
+        for (int f = 0; f < frames; ++f) {
+            if (!FrameMatches(bytes.data() + 144000ull * f, 5, f))
+                return false;
+        }
+        return true;
+    }
+
+    std::shared_ptr<MemoryDeviceState> state;
+    CScriptedInteraction ui;
+    CScriptedProgress progress;
+    CDisk disk;
+    CTempDir dir;
+};
+
+TEST_F(ClipExportTest, WholeClipIsItsFramesWithoutTheClusterTails)
+{
+    const std::string path = dir.File("out.dv");
+    int controls = 0;
+    ExportReport report;
+    EXPECT_EQ(kExportDone, ExportClip(disk, 3, path, progress, [&] { ++controls; }, &report));
+    EXPECT_EQ(75, report.framesWritten);
+    EXPECT_TRUE(FileHoldsFrames(path, 75)) << "10,800,000 bytes, frame by frame";
+    EXPECT_EQ(std::vector<int>{76}, progress.ranges);
+    EXPECT_EQ(75, progress.lastPosition);
+    EXPECT_EQ(1, controls);
+    EXPECT_TRUE(ui.Shown().empty()) << "no completion message";
+
+    EXPECT_EQ(kExportNothing, ExportClip(disk, 4, path, progress)) << "empty slot";
+    EXPECT_TRUE(FileHoldsFrames(path, 75)) << "an empty slot does not touch the file";
+}
+
+TEST_F(ClipExportTest, AbortAndReadFailuresLeaveWholeFramesOnly)
+{
+    const std::string path = dir.File("out.dv");
+    progress.abortAt = 30;
+    ExportReport report;
+    EXPECT_EQ(kExportAborted, ExportClip(disk, 3, path, progress, {}, &report));
+    EXPECT_EQ(30, report.framesWritten);
+    EXPECT_TRUE(FileHoldsFrames(path, 30));
+    EXPECT_EQ(10038, ui.Shown().back().id);
+    EXPECT_EQ(1, progress.ends);
+
+    progress.abortAt = -1;
+    state->failRead = state->reads + 11;
+    EXPECT_EQ(kExportAborted, ExportClip(disk, 3, path, progress, {}, &report));
+    EXPECT_EQ(10, report.framesWritten);
+    EXPECT_TRUE(FileHoldsFrames(path, 10));
+    EXPECT_EQ(1, ui.Count(10015));
+}
+
+TEST_F(ClipExportTest, UncreatableOrFullOutputEndsCleanly)
+{
+    const std::string missing = dir.File("no/such/folder/out.dv");
+    EXPECT_EQ(kExportCannotCreate, ExportClip(disk, 3, missing, progress));
+    ASSERT_EQ(1u, ui.Shown().size());
+    EXPECT_EQ(10010, ui.Shown()[0].id);
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(missing));
+    EXPECT_TRUE(progress.ranges.empty()) << "nothing began";
+
+    // Every write to /dev/full fails as on a full disk.
+    ExportReport report;
+    EXPECT_EQ(kExportAborted, ExportClip(disk, 3, "/dev/full", progress, {}, &report));
+    EXPECT_EQ(0, report.framesWritten);
+    EXPECT_EQ(1, progress.ends);
+    EXPECT_FALSE(progress.running);
+    EXPECT_EQ(10038, ui.Shown().back().id);
+}
+
+} // namespace
