@@ -1,0 +1,38 @@
+#include "DecodeDvFrame.h"
+
+#include "AviFirstStream.h"
+#include "CTempFile.h"
+#include "DvFrame.h"
+#include "HasDirectX8.h"
+#include "MediaGraph.h"
+#include "OneFrameAvi.h"
+
+#include <vector>
+
+int DecodeDvFrame(const std::uint8_t* frame, CPicture& picture)
+{
+    if (!HasDirectX8())
+        return kMediaNoDecoder;
+    if (!frame || picture.Width() != kDecodedWidth || picture.Height() != kDecodedHeight)
+        return kMediaGraphFailed;
+
+    CTempFile file; // removed when this function returns, whatever the path
+    if (!file.Create("Vor"))
+        return kMediaFileNotCreatable;
+    // A file that cannot be written whole (a full temporary folder) is one
+    // that could not be made.
+    const bool written = WriteOneFrameAvi(file.Fd(), frame);
+    if (!file.CloseFd() || !written)
+        return kMediaFileNotCreatable;
+
+    CAviFirstStream avi;
+    if (!avi.Open(file.Path()) || avi.FrameCount() < 1)
+        return kMediaGraphFailed;
+    std::vector<std::uint8_t> data(kDvFrameSize);
+    const int size = avi.ReadFrame(0, data.data(), kDvFrameSize);
+    if (size <= 0)
+        return kMediaGraphFailed;
+    if (!DecodeDvVideoFrame(data.data(), size, picture.Pixels()))
+        return kMediaGraphFailed;
+    return kMediaDone;
+}

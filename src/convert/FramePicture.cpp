@@ -1,0 +1,32 @@
+#include "FramePicture.h"
+
+#include "DecodeDvFrame.h"
+#include "MediaGraph.h"
+#include "MediaResult.h"
+
+#include <utility>
+
+int DecodeFramePicture(const std::uint8_t* frame, int width, CPicture& picture)
+{
+    CPicture full;
+    if (!full.Create(kDecodedWidth, kDecodedHeight))
+        return kMediaGraphFailed;
+    const int rc = DecodeDvFrame(frame, full);
+    if (rc != kMediaDone)
+        return rc;
+    while (full.Width() > width && full.Width() > 1)
+        full.Halve();
+    picture = std::move(full);
+    return kMediaDone;
+}
+
+int DecodeThumbnailPixels(const std::uint8_t* frame, std::vector<std::uint8_t>& pixels)
+{
+    CPicture thumb;
+    const int rc = DecodeFramePicture(frame, kThumbnailWidth, thumb);
+    if (rc != kMediaDone)
+        return rc;
+    const std::uint8_t* p = thumb.Pixels();
+    pixels.assign(p, p + static_cast<std::size_t>(thumb.Stride()) * thumb.Height());
+    return kMediaDone;
+}

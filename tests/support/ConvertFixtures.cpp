@@ -1,0 +1,280 @@
+#include "ConvertFixtures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+#include <libswscale/swscale.h>
+}
+
+namespace convfix {
+namespace {
+
+constexpr int kPalFrame = 144000;
+
+struct CodecFree {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct OutputFree {
+    void operator()(AVFormatContext* oc) const
+    {
+        if (oc->pb)
+            avio_closep(&oc->pb);
+        avformat_free_context(oc);
+    }
+};
+struct InputFree {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct SwsFree {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+
+// Encodes `rgb` frames (RGB24, width x height) with the DV encoder into
+// `out`, back to back.
+bool EncodeRgb(const std::vector<std::vector<std::uint8_t>>& rgb, int width, int height,
+               AVPixelFormat format, AVRational timeBase, std::vector<std::uint8_t>& out)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
+    if (!codec)
+        return false;
+    std::unique_ptr<AVCodecContext, CodecFree> enc(avcodec_alloc_context3(codec));
+    enc->width = width;
+    enc->height = height;
+    enc->pix_fmt = format;
+    enc->time_base = timeBase;
+    enc->framerate = av_inv_q(timeBase);
+    if (avcodec_open2(enc.get(), codec, nullptr) < 0)
+        return false;
+    std::unique_ptr<SwsContext, SwsFree> sws(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height,
+                                                             format, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    if (!sws || !frame || !pkt)
+        return false;
+    frame->format = format;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return false;
+    for (std::size_t i = 0; i < rgb.size(); ++i) {
+        if (av_frame_make_writable(frame.get()) < 0)
+            return false;
+        const std::uint8_t* src[1] = {rgb[i].data()};
+        const int srcStride[1] = {width * 3};
+        sws_scale(sws.get(), src, srcStride, 0, height, frame->data, frame->linesize);
+        frame->pts = static_cast<std::int64_t>(i);
+        if (avcodec_send_frame(enc.get(), frame.get()) < 0 || avcodec_receive_packet(enc.get(), pkt.get()) < 0)
+            return false;
+        out.insert(out.end(), pkt->data, pkt->data + pkt->size);
+        av_packet_unref(pkt.get());
+    }
+    return true;
+}
+
+bool WritePacket(AVFormatContext* oc, int stream, const std::uint8_t* data, int size, std::int64_t pts,
+                 std::int64_t duration, AVRational base)
+{
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    if (!pkt || av_new_packet(pkt.get(), size) < 0)
+        return false;
+    if (size > 0)
+        std::memcpy(pkt->data, data, static_cast<std::size_t>(size));
+    const AVRational to = oc->streams[stream]->time_base;
+    pkt->stream_index = stream;
+    pkt->pts = pkt->dts = av_rescale_q(pts, base, to);
+    pkt->duration = av_rescale_q(duration, base, to);
+    pkt->flags |= AV_PKT_FLAG_KEY;
+    return av_write_frame(oc, pkt.get()) >= 0;
+}
+
+// Samples [from, to) of every channel of `track`, interleaved, in its format.
+std::vector<std::uint8_t> TrackBytes(const AudioTrack& track, long from, long to)
+{
+    std::vector<std::uint8_t> out;
+    for (long i = from; i < to; ++i)
+        for (int ch = 0; ch < track.channels; ++ch) {
+            const std::int16_t v = Signal(track.rate, ch, i);
+            if (track.unsigned8) {
+                out.push_back(static_cast<std::uint8_t>((v >> 8) + 128));
+            } else {
+                out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+                out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+            }
+        }
+    return out;
+}
+
+} // namespace
+
+const std::vector<Rgb>& ColourBars()
+{
+    static const std::vector<Rgb> bars = {
+        {191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
+        {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0},
+    };
+    return bars;
+}
+
+std::vector<std::uint8_t> MakeBarsFrame(Rgb bottom)
+{
+    const int w = 720;
+    const int h = 576;
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Rgb c = y < h / 2 ? ColourBars()[static_cast<std::size_t>(x / 90)] : bottom;
+            std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * w + x) * 3];
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+        }
+    std::vector<std::uint8_t> out;
+    if (!EncodeRgb({rgb}, w, h, AV_PIX_FMT_YUV420P, AVRational{1, 25}, out) || out.size() != kPalFrame)
+        return {};
+    return out;
+}
+
+std::vector<std::uint8_t> MakeNtscFrames(int count)
+{
+    const int w = 720;
+    const int h = 480;
+    std::vector<std::vector<std::uint8_t>> rgb;
+    for (int i = 0; i < count; ++i)
+        rgb.emplace_back(static_cast<std::size_t>(w) * h * 3, static_cast<std::uint8_t>(40 + 10 * i));
+    std::vector<std::uint8_t> out;
+    if (!EncodeRgb(rgb, w, h, AV_PIX_FMT_YUV411P, AVRational{1001, 30000}, out))
+        return {};
+    return out;
+}
+
+std::int16_t Signal(int rate, int ch, long i)
+{
+    const double f = 440.0 * (ch + 1);
+    return static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2.0 * M_PI * f * static_cast<double>(i) / rate)));
+}
+
+bool WriteAviWithTrack(const std::string& path, const std::vector<std::uint8_t>& frames, int frameSize,
+                       const AudioTrack& track, const std::vector<int>& dropped)
+{
+    const bool pal = frameSize == kPalFrame;
+    const AVRational frameBase = pal ? AVRational{1, 25} : AVRational{1001, 30000};
+    const int count = static_cast<int>(frames.size() / static_cast<std::size_t>(frameSize));
+
+    AVFormatContext* raw = nullptr;
+    if (avformat_alloc_output_context2(&raw, nullptr, "avi", path.c_str()) < 0)
+        return false;
+    std::unique_ptr<AVFormatContext, OutputFree> oc(raw);
+    AVStream* vst = avformat_new_stream(oc.get(), nullptr);
+    if (!vst)
+        return false;
+    vst->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    vst->codecpar->codec_id = AV_CODEC_ID_DVVIDEO;
+    vst->codecpar->codec_tag = MKTAG('d', 'v', 's', 'd');
+    vst->codecpar->width = 720;
+    vst->codecpar->height = pal ? 576 : 480;
+    vst->codecpar->format = pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
+    vst->time_base = frameBase;
+    vst->avg_frame_rate = av_inv_q(frameBase);
+
+    const bool audio = track.channels > 0;
+    if (audio) {
+        AVStream* ast = avformat_new_stream(oc.get(), nullptr);
+        if (!ast)
+            return false;
+        ast->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+        ast->codecpar->codec_id = track.unsigned8 ? AV_CODEC_ID_PCM_U8 : AV_CODEC_ID_PCM_S16LE;
+        ast->codecpar->format = track.unsigned8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
+        ast->codecpar->sample_rate = track.rate;
+        av_channel_layout_default(&ast->codecpar->ch_layout, track.channels);
+        ast->codecpar->bits_per_coded_sample = track.unsigned8 ? 8 : 16;
+        ast->codecpar->block_align = track.channels * (track.unsigned8 ? 1 : 2);
+        ast->time_base = AVRational{1, track.rate};
+    }
+    if (avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(oc.get(), nullptr) < 0)
+        return false;
+
+    // Samples per channel up to the start of frame n.
+    auto boundary = [&](long n) {
+        return static_cast<long>(av_rescale_q(n, frameBase, AVRational{1, track.rate}));
+    };
+    const long total = track.samples > 0 ? track.samples : boundary(count);
+    const AVRational sampleBase{1, track.rate};
+    long written = 0;
+    auto writeAudio = [&](long upTo) {
+        upTo = std::min(upTo, total);
+        if (!audio || upTo <= written)
+            return true;
+        const std::vector<std::uint8_t> bytes = TrackBytes(track, written, upTo);
+        const bool ok = WritePacket(oc.get(), 1, bytes.data(), static_cast<int>(bytes.size()), written,
+                                    upTo - written, sampleBase);
+        written = upTo;
+        return ok;
+    };
+    for (int n = 0; n < count; ++n) {
+        const bool drop = std::find(dropped.begin(), dropped.end(), n) != dropped.end();
+        const std::uint8_t* data = frames.data() + static_cast<std::size_t>(n) * frameSize;
+        if (!WritePacket(oc.get(), 0, data, drop ? 0 : frameSize, n, 1, frameBase))
+            return false;
+        if (!writeAudio(boundary(n + 1)))
+            return false;
+    }
+    // A track longer than the video goes on in portions of a second.
+    while (audio && written < total)
+        if (!writeAudio(written + track.rate))
+            return false;
+    return av_write_trailer(oc.get()) >= 0;
+}
+
+bool IsVideoBlock(int block)
+{
+    return block >= 6 && (block - 6) % 16 != 0;
+}
+
+bool SameVideoBlocks(const std::uint8_t* a, const std::uint8_t* b)
+{
+    for (int seq = 0; seq < 12; ++seq)
+        for (int block = 0; block < 150; ++block) {
+            if (!IsVideoBlock(block))
+                continue;
+            const std::size_t at = static_cast<std::size_t>(seq) * 12000 + static_cast<std::size_t>(block) * 80;
+            if (std::memcmp(a + at, b + at, 80) != 0)
+                return false;
+        }
+    return true;
+}
+
+std::vector<std::int16_t> ReadDvAudio(const std::string& path)
+{
+    std::vector<std::int16_t> out;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.c_str(), av_find_input_format("dv"), nullptr) < 0)
+        return out;
+    std::unique_ptr<AVFormatContext, InputFree> in(raw);
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    while (av_read_frame(in.get(), pkt.get()) >= 0) {
+        const AVStream* st = in->streams[pkt->stream_index];
+        if (st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && st->codecpar->ch_layout.nb_channels == 2) {
+            const std::size_t n = static_cast<std::size_t>(pkt->size) / 2;
+            const std::size_t at = out.size();
+            out.resize(at + n);
+            std::memcpy(out.data() + at, pkt->data, n * 2);
+        }
+        av_packet_unref(pkt.get());
+    }
+    return out;
+}
+
+} // namespace convfix
