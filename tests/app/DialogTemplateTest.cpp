@@ -21,32 +21,21 @@ TEST(DialogTemplateTest, MainWindowTemplateHoldsEveryControlInTabOrder)
 
     const CDialogControl* abort = t.Find(2003);
     ASSERT_NE(nullptr, abort);
-    EXPECT_EQ(ControlKind::Button, abort->kind);
     EXPECT_EQ(2003, abort->captionId);
-    EXPECT_EQ(452, abort->x);
-    EXPECT_EQ(364, abort->y);
-    EXPECT_EQ(56, abort->width);
-    EXPECT_EQ(14, abort->height);
     EXPECT_EQ(unsigned(kResizeMoveRight | kResizeMoveDown), abort->resize);
-    EXPECT_TRUE(abort->Has(kStateHidden));
 
     const CDialogControl* radio = t.Find(2026);
     ASSERT_NE(nullptr, radio);
     EXPECT_EQ(0, radio->captionId);
     EXPECT_EQ("-", radio->captionText);
-    EXPECT_TRUE(radio->Has(kStateHidden | kStateDisabled));
-    EXPECT_TRUE(radio->Has(kStateGroupStart));
+    EXPECT_EQ(unsigned(kStateHidden | kStateDisabled | kStateGroupStart), radio->state);
 
     const CDialogControl* languages = t.Find(1013);
     ASSERT_NE(nullptr, languages);
     EXPECT_EQ(ControlKind::Combo, languages->kind);
     EXPECT_EQ((std::vector<std::string>{"English", "Russian"}), languages->items);
 
-    EXPECT_EQ(12u, t.Find(1010)->resize);
-    EXPECT_EQ(6u, t.Find(1008)->resize);
-    EXPECT_EQ(0u, t.Find(1004)->resize);
     EXPECT_TRUE(t.Find(1011)->Has(kStateAlignLeft));
-    EXPECT_TRUE(t.Find(1001)->Has(kStateSunken | kStateCentre));
     EXPECT_EQ(nullptr, t.Find(2024));
 }
 

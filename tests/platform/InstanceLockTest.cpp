@@ -60,18 +60,6 @@ TEST(InstanceLockTest, LockEndsWithTheProcessThatHeldIt)
     EXPECT_TRUE(lock.AcquireFile(path));
 }
 
-TEST(InstanceLockTest, TwoHoldersInOneProcessExcludeEachOther)
-{
-    CTempDir dir;
-    const std::string path = dir.File("x.lock");
-    CInstanceLock a, b;
-    ASSERT_TRUE(a.AcquireFile(path));
-    EXPECT_FALSE(b.AcquireFile(path));
-    a.Release();
-    EXPECT_FALSE(a.Held());
-    EXPECT_TRUE(b.AcquireFile(path));
-}
-
 TEST(InstanceLockTest, UncreatableOrPlantedLockFileIsRefused)
 {
     CTempDir dir;
