@@ -1,0 +1,55 @@
+#include "CDvFileSink.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CDvFileSink::~CDvFileSink()
+{
+    Close();
+}
+
+bool CDvFileSink::Open(const std::string& path)
+{
+    Close();
+    // Non-blocking, so that a named pipe without a reader cannot hold the
+    // caller up; only a regular file is taken: a device node chosen as the
+    // output (a disk) is never written.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+bool CDvFileSink::Close()
+{
+    if (fd_ < 0)
+        return true;
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+bool CDvFileSink::WriteFrame(const std::uint8_t* data, int size)
+{
+    if (fd_ < 0 || size < 0 || (size > 0 && !data))
+        return false;
+    auto left = static_cast<std::size_t>(size);
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
