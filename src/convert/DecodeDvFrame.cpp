@@ -25,11 +25,17 @@ int DecodeDvFrame(const std::uint8_t* frame, CPicture& picture)
     if (!file.CloseFd() || !written)
         return kMediaFileNotCreatable;
 
-    CAviFirstStream avi;
-    if (!avi.Open(file.Path()) || avi.FrameCount() < 1)
-        return kMediaGraphFailed;
-    std::vector<std::uint8_t> data(kDvFrameSize);
-    const int size = avi.ReadFrame(0, data.data(), kDvFrameSize);
+    // Kept from call to call (the bytes are overwritten each time), so that
+    // a decode does not have to fault in fresh memory for its frame.
+    thread_local std::vector<std::uint8_t> data(kDvFrameSize);
+    int size = -1;
+    {
+        // The reader is closed before decoding: the two never hold their
+        // buffers at the same time.
+        CAviFirstStream avi;
+        if (avi.Open(file.Path()) && avi.FrameCount() >= 1)
+            size = avi.ReadFrame(0, data.data(), kDvFrameSize);
+    }
     if (size <= 0)
         return kMediaGraphFailed;
     if (!DecodeDvVideoFrame(data.data(), size, picture.Pixels()))

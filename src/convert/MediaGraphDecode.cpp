@@ -3,6 +3,7 @@
 #include "FfmpegPtr.h"
 #include "MediaGraph.h"
 
+#include <bit>
 #include <cstring>
 
 bool DecodeDvVideoFrame(const std::uint8_t* data, int size, std::uint8_t* bgrx)
@@ -37,10 +38,13 @@ bool DecodeDvVideoFrame(const std::uint8_t* data, int size, std::uint8_t* bgrx)
         return false;
 
     // BGRA is the byte order blue, green, red, alpha; swscale converts to
-    // it on its fast path and the alpha byte is cleared below.
-    ff::Sws sws(sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                               kDecodedWidth, kDecodedHeight, AV_PIX_FMT_BGRA, SWS_BILINEAR,
-                               nullptr, nullptr, nullptr));
+    // it on its fast path and the alpha byte is cleared below. The converter
+    // holds no picture between calls, only its set-up, which is kept for
+    // the next frame of the same format (one per thread).
+    thread_local ff::Sws sws;
+    sws.reset(sws_getCachedContext(sws.release(), frame->width, frame->height,
+                                   static_cast<AVPixelFormat>(frame->format), kDecodedWidth, kDecodedHeight,
+                                   AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!sws)
         return false;
     std::uint8_t* planes[4] = {bgrx, nullptr, nullptr, nullptr};
@@ -48,8 +52,13 @@ bool DecodeDvVideoFrame(const std::uint8_t* data, int size, std::uint8_t* bgrx)
     if (sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, planes, strides) !=
         kDecodedHeight)
         return false;
-    std::uint8_t* end = bgrx + static_cast<std::size_t>(kDecodedWidth) * kDecodedHeight * 4;
-    for (std::uint8_t* p = bgrx + 3; p < end; p += 4)
-        *p = 0;
+    static_assert(std::endian::native == std::endian::little, "the mask below assumes little-endian words");
+    const std::size_t pixels = static_cast<std::size_t>(kDecodedWidth) * kDecodedHeight;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        std::uint32_t v;
+        std::memcpy(&v, bgrx + 4 * i, 4);
+        v &= 0x00FFFFFFu; // bytes in memory order: blue, green, red, 0
+        std::memcpy(bgrx + 4 * i, &v, 4);
+    }
     return true;
 }
