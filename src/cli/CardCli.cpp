@@ -34,6 +34,8 @@ const std::vector<Command>& Commands()
         {"delete", CmdDelete, {}},
         {"playlist", CmdPlaylist, {"--at"}},
         {"check", CmdCheck, {"--json"}},
+        {"convert", CmdConvert, {}},
+        {"frame", CmdFrame, {"--size"}},
     };
     return commands;
 }

@@ -295,3 +295,47 @@ TEST_F(CardCliTest, CheckReportsEachVerdict)
 }
 
 } // namespace
+
+namespace {
+
+// Width and height from a PNG file's header chunk.
+std::pair<int, int> PngSize(const std::vector<std::uint8_t>& png)
+{
+    if (png.size() < 24 || png[1] != 'P' || png[2] != 'N' || png[3] != 'G')
+        return {-1, -1};
+    auto be32 = [&](std::size_t at) {
+        return static_cast<int>((png[at] << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3]);
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST_F(CardCliTest, ConvertAndFramePictures)
+{
+    // A type-2 AVI becomes raw DV that passes the loading checks.
+    const std::vector<std::uint8_t> ten(Frames().begin(), Frames().begin() + 144000 * 10);
+    const std::string avi = dir.File("separate.avi");
+    ASSERT_TRUE(dvfix::WriteDvVideoAvi(avi, ten));
+    const std::string dv = dir.File("converted.dv");
+    CliRun run = Run({"convert", avi, dv});
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("Conversion complete!"));
+    run = Run({"check", dv, "--json"});
+    EXPECT_EQ(0, run.status);
+    EXPECT_NE(std::string::npos, run.out.find("\"frames\": 10, \"dv\": true, \"audio_class\": 2, \"verdict\": \"ok\""));
+    run = Run({"convert", avi, dir.File("missing/out.dv")});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("Can't open file:"));
+
+    // Frame pictures of a file and of a clip on the card, at two sizes.
+    EXPECT_EQ(0, Run({"frame", dv, "3", dir.File("f.png")}).status);
+    EXPECT_EQ(std::make_pair(720, 576), PngSize(dvfix::ReadBytes(dir.File("f.png"))));
+    MakeCard(100);
+    ASSERT_EQ(0, Run({"write", image, DvFile("clip.dv", 75)}).status);
+    EXPECT_EQ(0, Run({"frame", image + ":1", "74", dir.File("c.png"), "--size", "90"}).status);
+    EXPECT_EQ(std::make_pair(90, 72), PngSize(dvfix::ReadBytes(dir.File("c.png"))));
+    EXPECT_EQ(1, Run({"frame", image + ":1", "75", dir.File("x.png")}).status) << "past the clip's end";
+    EXPECT_EQ(1, Run({"frame", image + ":2", "0", dir.File("x.png")}).status) << "empty slot";
+    EXPECT_EQ(2, Run({"frame", dv, "0", dir.File("x.png"), "--size", "100"}).status);
+}
+
+} // namespace

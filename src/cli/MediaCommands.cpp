@@ -1,0 +1,120 @@
+// The commands that work on pictures and files without a card in between
+// the steps: convert and frame.
+#include "CClipFile.h"
+#include "CDisk.h"
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "CliTexts.h"
+#include "ConvertAviToDv.h"
+#include "FramePicture.h"
+#include "Interaction.h"
+#include "SavePicturePng.h"
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Shows the warning that frame decoding needs the DV decoder.
+void DecoderMissing(CCliSession& session) { ShowMessage(session.Ui(), 10042, kMsgWarning); }
+
+// Reads frame `index` of SOURCE: a file, or CARD:SLOT.
+bool ReadSourceFrame(CCliSession& session, const std::string& source, int index, std::uint8_t* frame,
+                     bool& usage)
+{
+    usage = false;
+    const std::size_t colon = source.rfind(':');
+    long long slotNumber = 0;
+    if (colon != std::string::npos && ParseNumber(source.substr(colon + 1), slotNumber)) {
+        int slot = 0;
+        if (!session.Index(source.substr(colon + 1), "SLOT", kSlotCount, slot)) {
+            usage = true;
+            return false;
+        }
+        CDisk disk;
+        if (!session.OpenCard(source.substr(0, colon), disk, true))
+            return false;
+        const ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
+        if (clip.frames == 0) {
+            session.Error(kCliSlotEmpty, slot + 1);
+            return false;
+        }
+        if (index >= clip.frames || !disk.ReadClipFrame(slot, index, frame)) {
+            if (!disk.ErrorShown())
+                session.Error(kCliNoFrame, index);
+            return false;
+        }
+        return true;
+    }
+    CClipFile file;
+    const int result = file.Open(source, CClipFile::IsRawDvPath(source));
+    if (result != kClipOpenOk) {
+        ShowMessagePath(session.Ui(), 10009 + result, kMsgError, source);
+        return false;
+    }
+    if (!file.ReadFrame(index, frame)) {
+        session.Error(kCliNoFrame, index);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int CmdConvert(CCliSession& session)
+{
+    const auto& args = session.Options().args;
+    if (args.size() != 2)
+        return kExitUsage;
+    switch (ConvertAviToDv(args[0], args[1])) {
+    case 0:
+        ShowMessage(session.Ui(), 10053, kMsgInfo);
+        return kExitDone;
+    case 1:
+        DecoderMissing(session);
+        return kExitFailed;
+    case 2:
+        ShowMessagePath(session.Ui(), 10010, kMsgError, args[1]);
+        return kExitFailed;
+    default:
+        ShowMessage(session.Ui(), 10043, kMsgError);
+        return kExitFailed;
+    }
+}
+
+int CmdFrame(CCliSession& session)
+{
+    const auto& args = session.Options().args;
+    if (args.size() != 3)
+        return kExitUsage;
+    long long index = 0;
+    if (!ParseNumber(args[1], index) || index > 65535) {
+        session.Error(kCliOutOfRange, "N", 0, 65535);
+        return kExitUsage;
+    }
+    const int width = session.Options().size < 0 ? 720 : session.Options().size;
+    if (width != 720 && width != 360 && width != 180 && width != 90) {
+        session.Error(kCliOutOfRange, "--size", 90, 720);
+        return kExitUsage;
+    }
+    std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kClusterSize]);
+    bool usage = false;
+    if (!ReadSourceFrame(session, args[0], static_cast<int>(index), frame.get(), usage))
+        return usage ? kExitUsage : kExitFailed;
+    CPicture picture;
+    const int decoded = DecodeFramePicture(frame.get(), width, picture);
+    if (decoded == 1) {
+        DecoderMissing(session);
+        return kExitFailed;
+    }
+    if (decoded != 0) {
+        session.Error(kCliDecodeFailed);
+        return kExitFailed;
+    }
+    if (!SavePicturePng(picture, args[2])) {
+        session.Error(kCliCannotCreate, args[2].c_str(), "PNG");
+        return kExitFailed;
+    }
+    session.Say(kCliFrameSaved, static_cast<int>(index), args[2].c_str(), picture.Width(), picture.Height());
+    return kExitDone;
+}
