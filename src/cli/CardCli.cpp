@@ -5,6 +5,7 @@
 #include "CliCommands.h"
 #include "CliSession.h"
 #include "CliTexts.h"
+#include "MediaLog.h"
 #include "Paths.h"
 #include "Settings.h"
 #include "Texts.h"
@@ -66,6 +67,7 @@ bool OptionsAllowed(const CliOptions& o, const Command& c)
 int RunCardCli(int argc, char** argv)
 {
     const CliOptions options = ParseCliOptions(argc, argv);
+    QuietMediaLog();
     SetLanguage(options.language >= 0 ? options.language : DefaultLanguage());
     if (SettingsPath().empty())
         SetSettingsPath(AppDataPath(".ini"));
