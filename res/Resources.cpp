@@ -5,6 +5,8 @@ extern const std::uint8_t res_strings_tsv[];
 extern const std::size_t res_strings_tsv_size;
 extern const std::uint8_t res_dialog102_tsv[];
 extern const std::size_t res_dialog102_tsv_size;
+extern const std::uint8_t res_dialog133_tsv[];
+extern const std::size_t res_dialog133_tsv_size;
 extern const std::uint8_t res_icon128_xpm[];
 extern const std::size_t res_icon128_xpm_size;
 
@@ -20,6 +22,7 @@ struct ResourceEntry {
 const ResourceEntry kBlocks[] = {
     {0, nullptr, nullptr},
     {102, res_dialog102_tsv, &res_dialog102_tsv_size},
+    {133, res_dialog133_tsv, &res_dialog133_tsv_size},
     {128, res_icon128_xpm, &res_icon128_xpm_size},
     {kAviHeadBlockId, res_avi_head.bytes, &res_avi_head_size},
     {kAviTailBlockId, res_avi_tail.bytes, &res_avi_tail_size},
