@@ -105,21 +105,6 @@ TEST(PictureTest, HalvingAveragesEachByteRoundingDown)
     EXPECT_EQ(0, std::memcmp(want, p.Pixels(), 8));
 }
 
-TEST(PictureTest, HalvingFromFullSizeGivesTheDisplaySizes)
-{
-    CPicture p = Solid(720, 576, 0x80);
-    p.Halve();
-    EXPECT_EQ(360, p.Width());
-    EXPECT_EQ(288, p.Height());
-    p.Halve();
-    EXPECT_EQ(180, p.Width());
-    EXPECT_EQ(144, p.Height());
-    p.Halve();
-    EXPECT_EQ(90, p.Width());
-    EXPECT_EQ(72, p.Height());
-    EXPECT_EQ(0x80808080u, PixelAt(p, 89, 71));
-}
-
 TEST(PictureTest, HalvingOddSizeDropsTheLastColumnAndRow)
 {
     CPicture p;
