@@ -1,0 +1,91 @@
+#include "CPreviewPlayback.h"
+
+#include "CardLayout.h"
+#include "FramePicture.h"
+#include "MediaResult.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+int DecodePlayerPicture(const std::uint8_t* frame, CPicture& picture)
+{
+    return DecodeFramePicture(frame, kPlayerWidth, picture);
+}
+
+std::int64_t SteadyMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+CPreviewPlayback::CPreviewPlayback(IFrameSource& source, IPlaybackView& view, PlaybackDecoder decoder,
+                                   PlaybackClock clock)
+    : source_(source), view_(view), decoder_(std::move(decoder)), clock_(std::move(clock)),
+      // One card cluster, so a card source may read whole clusters into it.
+      buffer_(static_cast<std::size_t>(kClusterSize))
+{
+    if (!decoder_)
+        decoder_ = DecodePlayerPicture;
+    if (!clock_)
+        clock_ = SteadyMilliseconds;
+    lastFrame_ = std::max(source_.FrameCount(), 0) - 1;
+}
+
+void CPreviewPlayback::ShowFrame(int frame)
+{
+    showing_ = true;
+    if (source_.ReadFrame(frame, buffer_.data())) {
+        CPicture picture;
+        ++decodes_;
+        if (decoder_(buffer_.data(), picture) == kMediaDone && !picture.IsEmpty())
+            view_.ShowPicture(picture);
+    } else {
+        ++failedReads_;
+    }
+    currentFrame_ = frame;
+    showing_ = false;
+}
+
+void CPreviewPlayback::OnTrackPosition(int position)
+{
+    if (showing_ || position == currentFrame_)
+        return;
+    ShowFrame(position);
+}
+
+void CPreviewPlayback::OnPlay()
+{
+    if (playing_ || lastFrame_ < 0 || showing_)
+        return;
+    playing_ = true;
+    view_.PlayingChanged(true);
+    if (currentFrame_ == lastFrame_) {
+        ShowFrame(0);
+        view_.SetTrackPosition(0);
+    }
+    startTick_ = clock_();
+    startFrame_ = currentFrame_;
+}
+
+void CPreviewPlayback::OnStop()
+{
+    if (!playing_)
+        return;
+    playing_ = false;
+    view_.PlayingChanged(false);
+}
+
+void CPreviewPlayback::OnTimer()
+{
+    if (!playing_ || showing_)
+        return;
+    // The frame follows the clock, not the number of ticks.
+    const std::int64_t elapsed = std::max<std::int64_t>(clock_() - startTick_, 0);
+    const std::int64_t target = startFrame_ + elapsed / kPlayerFramePeriodMs;
+    const int frame = static_cast<int>(std::min<std::int64_t>(target, lastFrame_));
+    ShowFrame(frame);
+    view_.SetTrackPosition(frame);
+    if (currentFrame_ == lastFrame_)
+        OnStop();
+}
