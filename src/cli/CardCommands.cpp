@@ -211,15 +211,9 @@ int CmdDelete(CCliSession& session)
     if (args.size() != 2)
         return kExitUsage;
     int slot = 0;
-    if (!session.Index(args[1], "SLOT", kSlotCount, slot))
-        return kExitUsage;
     CDisk disk;
-    if (!session.OpenCard(args[0], disk, true))
-        return kExitFailed;
-    if (disk.Clips()[static_cast<std::size_t>(slot)].frames == 0) {
-        session.Error(kCliSlotEmpty, slot + 1);
-        return kExitFailed;
-    }
+    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
+        return status;
     ClipDeletion deletion;
     if (!disk.DeleteClip(slot, &deletion) || !deletion.stored)
         return kExitFailed;

@@ -75,3 +75,16 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
     }
     return true;
 }
+
+int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot)
+{
+    if (!Index(slotText, "SLOT", kSlotCount, slot))
+        return kExitUsage;
+    if (!OpenCard(card, disk, true))
+        return kExitFailed;
+    if (disk.Clips()[static_cast<std::size_t>(slot)].frames == 0) {
+        Error(kCliSlotEmpty, slot + 1);
+        return kExitFailed;
+    }
+    return kExitDone;
+}

@@ -24,6 +24,11 @@ public:
     // false when the card cannot be used.
     bool OpenCard(const std::string& card, CDisk& disk, bool needLoaded);
 
+    // Parses SLOT, opens CARD (formatted) and checks that the slot holds a
+    // clip. kExitDone when it does, else the exit status to end with (the
+    // reason printed).
+    int OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot);
+
     // Parses a number the user counts from 1 (slot, playlist, entry) into a
     // 0-based index; prints "... must be a number from 1 to max" otherwise.
     bool Index(const std::string& text, const char* what, int max, int& index);

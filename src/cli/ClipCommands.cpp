@@ -110,15 +110,9 @@ int CmdRead(CCliSession& session)
     if (args.size() != 2 && args.size() != 3)
         return kExitUsage;
     int slot = 0;
-    if (!session.Index(args[1], "SLOT", kSlotCount, slot))
-        return kExitUsage;
     CDisk disk;
-    if (!session.OpenCard(args[0], disk, true))
-        return kExitFailed;
-    if (disk.Clips()[static_cast<std::size_t>(slot)].frames == 0) {
-        session.Error(kCliSlotEmpty, slot + 1);
-        return kExitFailed;
-    }
+    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
+        return status;
     const std::string output = args.size() == 3 ? args[2] : DefaultOutput(disk, slot);
     if (Exists(output)) {
         const std::string question = FormatText(kCliOverwrite, output.c_str());

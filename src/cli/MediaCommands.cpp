@@ -27,18 +27,13 @@ bool ReadSourceFrame(CCliSession& session, const std::string& source, int index,
     long long slotNumber = 0;
     if (colon != std::string::npos && ParseNumber(source.substr(colon + 1), slotNumber)) {
         int slot = 0;
-        if (!session.Index(source.substr(colon + 1), "SLOT", kSlotCount, slot)) {
-            usage = true;
-            return false;
-        }
         CDisk disk;
-        if (!session.OpenCard(source.substr(0, colon), disk, true))
-            return false;
-        const ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
-        if (clip.frames == 0) {
-            session.Error(kCliSlotEmpty, slot + 1);
+        const int status = session.OpenClipSlot(source.substr(0, colon), source.substr(colon + 1), disk, slot);
+        if (status != kExitDone) {
+            usage = status == kExitUsage;
             return false;
         }
+        const ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
         if (index >= clip.frames || !disk.ReadClipFrame(slot, index, frame)) {
             if (!disk.ErrorShown())
                 session.Error(kCliNoFrame, index);
