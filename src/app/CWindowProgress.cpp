@@ -1,0 +1,60 @@
+#include "CWindowProgress.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <cstdint>
+
+CWindowProgress::CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, int& busy)
+    : bar_(bar), percent_(percent), abortButton_(abort), busy_(busy)
+{
+}
+
+void CWindowProgress::Begin(int range)
+{
+    range_ = range;
+    lastPercent_ = -1;
+    busy_ = 1;
+    abort_ = 0;
+    if (bar_ != nullptr) {
+        bar_->setRange(0, range > 0 ? range : 0);
+        bar_->setValue(0);
+    }
+    Set(0);
+    for (QWidget* w : {static_cast<QWidget*>(bar_), static_cast<QWidget*>(percent_), abortButton_}) {
+        if (w != nullptr)
+            w->show();
+    }
+}
+
+void CWindowProgress::Set(int position)
+{
+    if (range_ == 0)
+        return;
+    if (bar_ != nullptr)
+        bar_->setValue(position);
+    // Wide enough that no card size overflows the product.
+    const std::uint64_t done = position > 0 ? static_cast<std::uint64_t>(position) : 0;
+    const int percent = static_cast<int>(done * 100u / static_cast<std::uint64_t>(static_cast<unsigned>(range_)));
+    if (percent != lastPercent_) {
+        lastPercent_ = percent;
+        if (percent_ != nullptr)
+            percent_->setText(QString::asprintf("%d %%", lastPercent_));
+    }
+}
+
+bool CWindowProgress::Pump()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return abort_ != 0;
+}
+
+void CWindowProgress::End()
+{
+    for (QWidget* w : {static_cast<QWidget*>(bar_), static_cast<QWidget*>(percent_), abortButton_}) {
+        if (w != nullptr)
+            w->hide();
+    }
+    busy_ = 0;
+}

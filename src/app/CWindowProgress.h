@@ -1,0 +1,46 @@
+// The window's side of the progress interface: the progress bar, its
+// percent text and the Abort button, shown only while a long operation
+// runs, the abort flag, and the message pump that keeps the window alive
+// (repainting, moving, Abort) while the operation loops on the one
+// interface thread. The busy flag it sets is the window's.
+#pragma once
+#include "Progress.h"
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+class CWindowProgress : public IProgress {
+public:
+    // `busy` is the window's busy flag, set from Begin to End.
+    CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, int& busy);
+
+    // Enters the busy state with the range 0..range, clears the abort flag,
+    // shows 0 and the three controls. The caller updates the enabled
+    // state of the window's controls afterwards.
+    void Begin(int range) override;
+    // Moves the bar; rewrites the percent text ("%d %%" of position x 100 /
+    // range) only when the whole percentage changes. Nothing while no
+    // progress runs (range 0).
+    void Set(int position) override;
+    // Handles the events that are waiting; returns the abort flag.
+    bool Pump() override;
+    // Abort: the running loop stops at its next check.
+    void SetAbort() override { abort_ = 1; }
+    bool Aborted() const override { return abort_ != 0; }
+    // Hides the three controls and leaves the busy state; the abort flag
+    // keeps its value until the next Begin.
+    void End() override;
+
+    int Range() const { return range_; }
+    int LastPercent() const { return lastPercent_; }
+
+private:
+    QProgressBar* bar_;
+    QLabel* percent_;
+    QWidget* abortButton_;
+    int& busy_;
+    int abort_ = 0;
+    int range_ = 0;
+    int lastPercent_ = 0;
+};
