@@ -1,14 +1,23 @@
 #include "CMainWin.h"
 
 #include "AppIcon.h"
+#include "CPictureWnd.h"
+#include "CUdevDeviceEvents.h"
+#include "HasDirectX8.h"
 #include "Log.h"
+#include "ResizeRules.h"
 #include "Settings.h"
 #include "Texts.h"
 #include "UserLanguage.h"
 #include "WindowLayout.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
 
 namespace {
 
@@ -17,33 +26,87 @@ namespace {
 const int kCaptionIds[] = {2021, 2001, 2002, 2003, 2004, 2005, 2008, 2006, 2007, 2025, 2023, 2022,
                            2009, 2010, 2011, 2012, 2013, 2014, 2015, 2016, 2017, 2018, 2019, 2020};
 
+constexpr int kMessageNoPlaylist = 10051;
+constexpr int kMessageNoDecoder = 10042;
+
 } // namespace
 
-CMainWin::CMainWin(QWidget* parent) : CTemplateDialog(parent), interaction_(this)
+CMainWin::CMainWin(IInteraction* ui, std::unique_ptr<CDeviceEvents> events, QWidget* parent)
+    : CTemplateDialog(parent), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
+      deviceEvents_(std::move(events))
 {
+    disk_.SetInteraction(ui_);
     CreateFromTemplate(kTemplateId);
-    if (auto* languages = ControlAs<QComboBox>(kIdLanguageList))
-        connect(languages, &QComboBox::activated, this, [this] { OnLanguageSelChange(); });
+    BindControls();
+    if (!deviceEvents_)
+        deviceEvents_ = std::make_unique<CUdevDeviceEvents>();
+    connect(deviceEvents_.get(), &CDeviceEvents::DeviceChange, this,
+            [this](int event, int data) { OnDeviceChange(event, data); });
     OnInitDialog();
 }
 
 CMainWin::~CMainWin() { OnDestroy(); }
 
+QWidget* CMainWin::CreateControl(const CDialogControl& control, const QString& caption)
+{
+    if (control.id == kIdPicture)
+        return new CPictureWnd(this);
+    return CTemplateDialog::CreateControl(control, caption);
+}
+
+void CMainWin::BindControls()
+{
+    picture_ = qobject_cast<CPictureWnd*>(Control(kIdPicture));
+    clipList_ = ControlAs<QListWidget>(kIdClipList);
+    playlistList_ = ControlAs<QListWidget>(kIdPlaylistList);
+    entryList_ = ControlAs<QListWidget>(kIdEntryList);
+    cardList_ = ControlAs<QComboBox>(kIdCardList);
+    progress_ = std::make_unique<CWindowProgress>(ControlAs<QProgressBar>(kIdProgress),
+                                                  ControlAs<QLabel>(kIdPercent), Control(kIdAbort), busy_);
+
+    if (auto* languages = ControlAs<QComboBox>(kIdLanguageList))
+        connect(languages, &QComboBox::activated, this, [this] { OnLanguageSelChange(); });
+    if (cardList_ != nullptr)
+        connect(cardList_, &QComboBox::activated, this, [this] { OnCardSelChange(); });
+    if (auto* refresh = ControlAs<QPushButton>(kIdRefresh))
+        connect(refresh, &QPushButton::clicked, this, [this] { OnRefresh(); });
+    if (auto* abort = ControlAs<QPushButton>(kIdAbort))
+        connect(abort, &QPushButton::clicked, this, [this] { OnAbort(); });
+    if (playlistList_ != nullptr)
+        connect(playlistList_, &QListWidget::itemSelectionChanged, this, [this] { OnPlaylistSelChange(); });
+    for (QListWidget* list : {clipList_, entryList_}) {
+        if (list != nullptr)
+            connect(list, &QListWidget::itemSelectionChanged, this, [this] { UpdateSelectionButtons(); });
+    }
+}
+
 bool CMainWin::OnInitDialog()
 {
     LogMessage("CMainWin::OnInitDialog()");
     ChooseLanguage();
-    QIcon icon = AppIcon();
-    setWindowIcon(icon);
+    setWindowIcon(AppIcon());
 
+    if (picture_ != nullptr) {
+        picture_->CreateDib(kPictureWidth, kPictureHeight);
+        picture_->Picture().Fill(0, 0, 0, 0, 0);
+        picture_->update();
+    }
+    images_.Create(kBlankImage + 1, kThumbWidth, kThumbHeight);
+    SetUpLists();
+    ShowCurrentPlaylist();
     UpdateControls();
+    setMinimumSize(MinimumTrackSize());
+
     lastClientWidth_ = width();
     lastClientHeight_ = height();
-
-    // Place, size and maximized state of the last run; the file path only
-    // seeds the next Open clip dialog.
+    // Place, size and maximized state of the last run; a restored size
+    // moves the controls through OnSize. The file path seeds the next Open
+    // clip dialog.
     ApplyWindowLayout(*this, ReadWindowLayout());
     currentFilePath_ = GetProfileString("General", "File", "");
+
+    // Discovery runs on the first tick, once the window is up.
+    timerId_ = startTimer(1);
     return true;
 }
 
@@ -78,12 +141,83 @@ void CMainWin::OnLanguageSelChange()
     SetLanguage(language);
     LoadCaptions();
     WriteProfileInt("Layout", "Language", language);
+    // The card list's "Empty" and the texts of the fields are in the
+    // language too.
+    EnumerateCards(1);
 }
 
-void CMainWin::UpdateControls()
+void CMainWin::ShowDirectXWarning(int code)
 {
-    if (QWidget* languages = Control(kIdLanguageList))
-        languages->setEnabled(busy_ == 0);
+    if (code != 1 || directXWarningShown_ != 0)
+        return;
+    ShowMessage(*ui_, kMessageNoDecoder, kMsgWarning);
+    directXWarningShown_ = 1;
+}
+
+void CMainWin::timerEvent(QTimerEvent* event)
+{
+    if (timerId_ != 0 && event->timerId() == timerId_) {
+        OnStartupTimer();
+        return;
+    }
+    CTemplateDialog::timerEvent(event);
+}
+
+void CMainWin::resizeEvent(QResizeEvent* event)
+{
+    CTemplateDialog::resizeEvent(event);
+    OnSize(width(), height());
+}
+
+void CMainWin::OnSize(int width, int height)
+{
+    if (width <= 1 || height <= 1 || lastClientWidth_ == -1 || lastClientHeight_ == -1)
+        return;
+    const int dx = width - lastClientWidth_;
+    const int dy = height - lastClientHeight_;
+    if (dx != 0 || dy != 0) {
+        for (const CDialogControl& c : Template().Controls()) {
+            if (QWidget* w = Control(c.id))
+                ApplyResizeRule(*w, c.resize, dx, dy);
+        }
+        update();
+    }
+    lastClientWidth_ = width;
+    lastClientHeight_ = height;
+}
+
+bool CMainWin::ConfirmClose()
+{
+    if (!disk_.IsOpen() || !disk_.IsLoaded())
+        return true;
+    bool anyClip = false;
+    for (const ClipRecord& clip : disk_.Clips())
+        anyClip = anyClip || clip.frames != 0;
+    bool anyPlaylist = false;
+    for (const Playlist& p : disk_.Playlists())
+        anyPlaylist = anyPlaylist || !p.entries.empty();
+    if (!anyClip || anyPlaylist)
+        return true;
+    // OK stays, so that the user can build a playlist; Cancel closes.
+    return ShowMessage(*ui_, kMessageNoPlaylist, kMbOkCancel | kMbIconWarning) == kIdCancel;
+}
+
+bool CMainWin::OnSysCommand(int command)
+{
+    if (command != kScClose)
+        return true;
+    if (busy_ != 0)
+        return false;
+    return ConfirmClose();
+}
+
+void CMainWin::closeEvent(QCloseEvent* event)
+{
+    if (!OnSysCommand(kScClose)) {
+        event->ignore();
+        return;
+    }
+    CTemplateDialog::closeEvent(event);
 }
 
 bool CMainWin::PreTranslateMessage(QObject*, QEvent* event)
@@ -92,4 +226,17 @@ bool CMainWin::PreTranslateMessage(QObject*, QEvent* event)
         return false;
     int key = static_cast<QKeyEvent*>(event)->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+bool CMainWin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        for (QListWidget* list : {clipList_, entryList_}) {
+            if (list != nullptr && watched == list->viewport())
+                return ShowInfoTip(list->viewport(), event);
+        }
+    }
+    if (playlistList_ != nullptr && watched == playlistList_->viewport() && ClearPlaylistOnEmptyClick(event))
+        return true;
+    return CTemplateDialog::eventFilter(watched, event);
 }

@@ -1,49 +1,195 @@
-// The main window: a resizable dialog built from template 102 with its
-// captions in the interface language, the language list, and its place and
-// size kept in the settings file between runs.
+// The main window: a resizable dialog built from template 102. It owns the
+// selected card and the current clip file for its whole life, keeps its
+// memory-card list in step with the card readers (discovery at start-up,
+// Refresh, language switch, device arrival and removal), shows the card's
+// capacity, free space, clip slots with thumbnails, playlists and current
+// playlist, enables its controls by the window's state, follows resizing,
+// and runs the progress display of long operations. The card commands and
+// playlist editing act through the operations declared here.
 #pragma once
+#include "CClipFile.h"
+#include "CDisk.h"
+#include "CDeviceEvents.h"
+#include "CImageSet.h"
+#include "CWindowProgress.h"
 #include "MessageBoxInteraction.h"
 #include "TemplateDialog.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
+
+class CPictureWnd;
+class QComboBox;
+class QListWidget;
 
 class CMainWin : public CTemplateDialog {
     Q_OBJECT
 
 public:
-    // Control ids of template 102 used by the window's own code.
-    static constexpr int kIdLanguageList = 1013;
+    // Control ids of template 102.
     static constexpr int kTemplateId = 102;
+    static constexpr int kIdFileName = 1001;
+    static constexpr int kIdFileLength = 1002;
+    static constexpr int kIdPicture = 1003;
+    static constexpr int kIdCardList = 1004;
+    static constexpr int kIdCapacity = 1005;
+    static constexpr int kIdFree = 1006;
+    static constexpr int kIdPlaylistInfo = 1007;
+    static constexpr int kIdProgress = 1008;
+    static constexpr int kIdPercent = 1009;
+    static constexpr int kIdClipList = 1010;
+    static constexpr int kIdEntryList = 1011;
+    static constexpr int kIdPlaylistList = 1012;
+    static constexpr int kIdLanguageList = 1013;
+    static constexpr int kIdReadClip = 2001;
+    static constexpr int kIdFormat = 2002;
+    static constexpr int kIdAbort = 2003;
+    static constexpr int kIdWriteClip = 2004;
+    static constexpr int kIdDeleteClip = 2005;
+    static constexpr int kIdOpenClip = 2006;
+    static constexpr int kIdPreview = 2007;
+    static constexpr int kIdPreviewClip = 2008;
+    static constexpr int kIdRefresh = 2021;
+    static constexpr int kIdRemoveClip = 2022;
+    static constexpr int kIdDeletePlaylist = 2023;
+    static constexpr int kIdLoop = 2025;
+
+    // The shared image set: one thumbnail per clip slot, then a blank one.
+    static constexpr int kBlankImage = 144;
+    static constexpr int kThumbWidth = 90;
+    static constexpr int kThumbHeight = 72;
+    // The clip file's picture in the "Clip" group.
+    static constexpr int kPictureWidth = 180;
+    static constexpr int kPictureHeight = 144;
+    // The close command of the window's system menu.
+    static constexpr int kScClose = 0xF060;
 
     // Builds the window (OnInitDialog); settings must point at their file.
-    explicit CMainWin(QWidget* parent = nullptr);
-    // Saves the layout and the current file (OnDestroy).
+    // `ui` receives the window's messages (null: message boxes over the
+    // window); `events` is the source of device arrival and removal (null:
+    // udev).
+    explicit CMainWin(IInteraction* ui = nullptr, std::unique_ptr<CDeviceEvents> events = nullptr,
+                      QWidget* parent = nullptr);
+    // Saves the layout and the current file (OnDestroy); closes the card and
+    // the clip file.
     ~CMainWin() override;
 
-    // Sets the caption of every captioned control from the string table in
-    // the current language.
+    // Captions and language.
     void LoadCaptions();
-    // Selection change in the language list: switch, re-caption, save.
     void OnLanguageSelChange();
 
-    IInteraction& Interaction() { return interaction_; }
+    // Clip and playlist views.
+    void UpdateClipItem(int slot);
+    // Replaces image `slot` of the shared set with a 90x72 thumbnail from
+    // 32-bit pixels, or a blank one for null, in all three lists.
+    void SetThumbnail(int slot, const std::uint8_t* pixels);
+    void RefillLists();
+    void UpdatePlaylistItem(int playlist, int refresh);
+    void ShowCurrentPlaylist();
+    void UpdateEntryItem(int entry);
+    void OnPlaylistSelChange();
+    // The tool tip of item `item` of list 1010 or 1011 ("%s\r%s": the clip's
+    // name, then its time and size); empty when the item shows no clip.
+    std::string OnInfoTip(int listId, int item) const;
+
+    // Enabling rules.
+    void UpdateControls();
+    void UpdateSelectionButtons();
+
+    // Closing: whether the close command may close the window now.
+    bool ConfirmClose();
+    // The system command `command`; false when it is refused (the close
+    // command while busy or held back by ConfirmClose).
+    bool OnSysCommand(int command);
+
+    // Shows the decoding warning for code 1, once per run of the window.
+    void ShowDirectXWarning(int code);
+
+    // Card discovery and device events.
+    void OnStartupTimer();
+    void EnumerateCards(int keep);
+    void OpenSelectedCard();
+    void OnRefresh();
+    void OnCardSelChange();
+    void OnDeviceChange(int event, int data);
+    // True until the start-up timer has run discovery.
+    bool StartupPending() const { return timerId_ != 0; }
+
+    // Progress of long operations; Progress() is the interface that the card
+    // writer and the export run with.
+    void BeginProgress(int range) { progress_->Begin(range); }
+    void SetProgress(int position) { progress_->Set(position); }
+    void EndProgress() { progress_->End(); }
+    int PumpMessages() { return progress_->Pump() ? 1 : 0; }
+    void OnAbort() { progress_->SetAbort(); }
+    CWindowProgress& Progress() { return *progress_; }
+
+    IInteraction& Interaction() { return *ui_; }
+    CDisk& Disk() { return disk_; }
+    CClipFile& ClipFile() { return clipFile_; }
     const std::string& CurrentFilePath() const { return currentFilePath_; }
+    void SetCurrentFilePath(const std::string& path) { currentFilePath_ = path; }
+    CPictureWnd* PictureWnd() const { return picture_; }
+    const CImageSet& Images() const { return images_; }
+    QListWidget* ClipList() const { return clipList_; }
+    QListWidget* PlaylistList() const { return playlistList_; }
+    QListWidget* EntryList() const { return entryList_; }
+    QComboBox* CardList() const { return cardList_; }
+
+    int Busy() const { return busy_; }
+    int NoCard() const { return noCard_; }
+    int NoRights() const { return noRights_; }
+    int CurrentPlaylist() const { return currentPlaylist_; }
+    // Selected items, -1 when none.
+    int SelectedClip() const;
+    int SelectedPlaylist() const;
+    int SelectedEntry() const;
 
 protected:
     bool OnInitDialog();
     void OnDestroy();
-    // Enabled state of the controls from the window's state.
-    void UpdateControls();
+    void OnSize(int width, int height);
+    QWidget* CreateControl(const CDialogControl& control, const QString& caption) override;
     // Enter and Escape do nothing in the window: they neither press a
     // button nor close it.
     bool PreTranslateMessage(QObject* target, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
+    void BindControls();
+    void SetUpLists();
     void ChooseLanguage();
+    void SetFieldText(int id, const std::string& utf8);
+    void EnableControl(int id, bool enabled);
+    bool ShowInfoTip(QWidget* viewport, QEvent* event);
+    // A press on empty space of the playlist list clears its selection.
+    bool ClearPlaylistOnEmptyClick(QEvent* event);
 
-    CMessageBoxInteraction interaction_;
+    CMessageBoxInteraction messageBoxes_;
+    IInteraction* ui_;
+    std::unique_ptr<CDeviceEvents> deviceEvents_;
+    CDisk disk_;
+    CClipFile clipFile_;
     std::string currentFilePath_;
+
+    CPictureWnd* picture_ = nullptr;
+    QListWidget* clipList_ = nullptr;
+    QListWidget* playlistList_ = nullptr;
+    QListWidget* entryList_ = nullptr;
+    QComboBox* cardList_ = nullptr;
+    CImageSet images_;
+    std::unique_ptr<CWindowProgress> progress_;
+
     int busy_ = 0;
+    int noCard_ = 1;
+    int noRights_ = 0;
+    int directXWarningShown_ = 0;
+    int currentPlaylist_ = -1;
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;
+    int timerId_ = 0;
 };

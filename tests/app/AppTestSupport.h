@@ -1,6 +1,9 @@
 // Helpers of the window tests: a settings file of the test's own, a clean
-// language flag and locale, and reading the settings file back.
+// language flag and locale, no host disks in the drive table (only the card
+// images a test names), and reading the settings file back.
 #pragma once
+#include "Device.h"
+#include "DriveTable.h"
 #include "Settings.h"
 #include "TempDir.h"
 #include "Texts.h"
@@ -12,6 +15,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 class CAppTest : public ::testing::Test {
 protected:
@@ -22,9 +26,12 @@ protected:
         setenv("LC_ALL", "en_GB.UTF-8", 1);
         SetSettingsPath(Ini());
         SetLanguage(0);
+        SetBlockDeviceListForTests(&noDisks_);
     }
     void TearDown() override
     {
+        SetBlockDeviceListForTests(nullptr);
+        SetDeviceOpener(nullptr);
         SetSettingsPath("");
         SetLanguage(0);
         if (oldLocale_)
@@ -45,5 +52,6 @@ protected:
 
 private:
     CTempDir dir_;
+    const std::vector<std::string> noDisks_;
     std::optional<std::string> oldLocale_;
 };

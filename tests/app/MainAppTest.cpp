@@ -59,7 +59,7 @@ TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
         sawWindow = win->windowTitle() == "Tessaro M8";
         CInstanceLock second;
         lockHeld = !second.Acquire(CMainApp::kInstanceName);
-        win->setGeometry(12, 34, 640, 480);
+        win->setGeometry(12, 34, 700, 580);
         win->reject();
     });
     EXPECT_EQ(0, app.InitInstance());
@@ -68,8 +68,8 @@ TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
     EXPECT_EQ(Ini(), app.SettingsFile());
     EXPECT_EQ(12, GetProfileInt("Layout", "Left", -1));
     EXPECT_EQ(34, GetProfileInt("Layout", "Top", -1));
-    EXPECT_EQ(640, GetProfileInt("Layout", "Width", -1));
-    EXPECT_EQ(480, GetProfileInt("Layout", "Height", -1));
+    EXPECT_EQ(700, GetProfileInt("Layout", "Width", -1));
+    EXPECT_EQ(580, GetProfileInt("Layout", "Height", -1));
     EXPECT_EQ(0, app.ExitInstance());
     EXPECT_FALSE(app.HoldsInstanceLock());
     CInstanceLock after;

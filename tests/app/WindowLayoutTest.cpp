@@ -39,15 +39,15 @@ TEST_F(WindowLayoutTest, FirstStartUsesTheTemplatePlaceAndWritesEveryKeyOnClose)
 
 TEST_F(WindowLayoutTest, SavedRectangleAndFileAreRestored)
 {
-    WriteIni("[Layout]\nLeft=20\nTop=30\nWidth=700\nHeight=500\nMaximized=0\n[General]\nFile=/clips/a b.dv\n");
+    WriteIni("[Layout]\nLeft=20\nTop=30\nWidth=720\nHeight=590\nMaximized=0\n[General]\nFile=/clips/a b.dv\n");
     {
         CMainWin win;
-        EXPECT_EQ(QRect(20, 30, 700, 500), win.geometry());
+        EXPECT_EQ(QRect(20, 30, 720, 590), win.geometry());
         EXPECT_EQ("/clips/a b.dv", win.CurrentFilePath());
-        win.setGeometry(50, 60, 640, 480);
+        win.setGeometry(50, 60, 700, 580);
     }
     CMainWin again;
-    EXPECT_EQ(QRect(50, 60, 640, 480), again.geometry());
+    EXPECT_EQ(QRect(50, 60, 700, 580), again.geometry());
     EXPECT_EQ("/clips/a b.dv", GetProfileString("General", "File", "x"));
 }
 
@@ -55,7 +55,7 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
 {
     {
         CMainWin win;
-        win.setGeometry(25, 35, 600, 450);
+        win.setGeometry(25, 35, 690, 570);
         win.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
         win.showMaximized();
@@ -66,23 +66,23 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
     EXPECT_EQ(1, saved.maximized);
     EXPECT_EQ(25, saved.left);
     EXPECT_EQ(35, saved.top);
-    EXPECT_EQ(600, saved.width);
-    EXPECT_EQ(450, saved.height);
+    EXPECT_EQ(690, saved.width);
+    EXPECT_EQ(570, saved.height);
 
     CMainWin win;
     EXPECT_TRUE(win.windowState() & Qt::WindowMaximized);
     win.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
     EXPECT_TRUE(win.isMaximized());
-    EXPECT_EQ(QRect(25, 35, 600, 450), win.normalGeometry()) << "restored from the rectangle, then maximized";
+    EXPECT_EQ(QRect(25, 35, 690, 570), win.normalGeometry()) << "restored from the rectangle, then maximized";
 }
 
 TEST_F(WindowLayoutTest, LeftWithoutTopKeepsTheTemplatePosition)
 {
-    WriteIni("[Layout]\nLeft=100\nWidth=700\nHeight=500\n");
+    WriteIni("[Layout]\nLeft=100\nWidth=720\nHeight=590\n");
     CMainWin win;
     EXPECT_FALSE(win.testAttribute(Qt::WA_Moved));
-    EXPECT_NE(QSize(700, 500), win.size()) << "nothing of the rectangle is used";
+    EXPECT_NE(QSize(720, 590), win.size()) << "nothing of the rectangle is used";
 }
 
 TEST_F(WindowLayoutTest, DamagedOrUnreachableValuesLeaveAUsableWindow)
@@ -94,8 +94,8 @@ TEST_F(WindowLayoutTest, DamagedOrUnreachableValuesLeaveAUsableWindow)
         EXPECT_EQ(QPoint(10, 15), win.pos());
         EXPECT_EQ(templateSize, win.size()) << "a size that is not positive is not applied";
     }
-    WriteIni("[Layout]\nLeft=90000\nTop=90000\nWidth=640\nHeight=480\n");
+    WriteIni("[Layout]\nLeft=90000\nTop=90000\nWidth=700\nHeight=580\n");
     CMainWin win;
     EXPECT_FALSE(win.testAttribute(Qt::WA_Moved)) << "a place on no screen is not used";
-    EXPECT_EQ(QSize(640, 480), win.size());
+    EXPECT_EQ(QSize(700, 580), win.size());
 }

@@ -1,0 +1,97 @@
+// The main window's card list: discovery at start-up, on Refresh, on a
+// language switch and when a device arrives or goes; opening the card
+// chosen in the list.
+#include "CMainWin.h"
+
+#include "CWaitCursor.h"
+#include "CardDiscovery.h"
+#include "Log.h"
+#include "Texts.h"
+
+#include <QComboBox>
+
+namespace {
+constexpr int kMessageNoRights = 10013;
+constexpr int kTextEmpty = 10037;
+} // namespace
+
+void CMainWin::OnStartupTimer()
+{
+    if (timerId_ != 0) {
+        killTimer(timerId_);
+        timerId_ = 0;
+    }
+    EnumerateCards(0);
+}
+
+void CMainWin::EnumerateCards(int keep)
+{
+    if (cardList_ == nullptr)
+        return;
+    CWaitCursor wait;
+    busy_ = 1;
+    UpdateControls();
+
+    int previous = -1;
+    if (keep != 0 && noCard_ == 0 && cardList_->currentIndex() >= 0)
+        previous = cardList_->currentData().toInt();
+
+    noCard_ = 1;
+    cardList_->clear();
+
+    // Linux always allows raw card access in principle; a refusal shows as
+    // access denied on the probes.
+    const CardDiscovery found = DiscoverCards();
+    for (const CardListEntry& card : found.cards) {
+        cardList_->addItem(QString::fromStdString(card.text), card.index);
+        if (card.index == previous)
+            cardList_->setCurrentIndex(cardList_->count() - 1);
+    }
+    if (cardList_->count() > 0) {
+        if (cardList_->currentIndex() < 0)
+            cardList_->setCurrentIndex(0);
+        noCard_ = 0;
+    } else {
+        cardList_->addItem(QString::fromStdString(LoadText(kTextEmpty)));
+        cardList_->setCurrentIndex(0);
+        if (keep == 0 && found.accessDenied) {
+            ShowMessage(*ui_, kMessageNoRights, kMsgWarning);
+            noRights_ = 1;
+        }
+    }
+
+    busy_ = 0;
+    UpdateControls();
+    OpenSelectedCard();
+}
+
+void CMainWin::OpenSelectedCard()
+{
+    if (noCard_ != 0) {
+        disk_.Close();
+        RefillLists();
+        return;
+    }
+    if (cardList_ == nullptr || cardList_->currentIndex() < 0) {
+        RefillLists();
+        return;
+    }
+    // A card that does not open shows as no card; one whose tables do not
+    // read shows as "Not formatted".
+    disk_.Open(cardList_->currentData().toInt());
+    if (disk_.IsOpen())
+        disk_.ReadFAT();
+    RefillLists();
+}
+
+void CMainWin::OnRefresh() { EnumerateCards(1); }
+
+void CMainWin::OnCardSelChange() { OpenSelectedCard(); }
+
+void CMainWin::OnDeviceChange(int event, int data)
+{
+    LogMessage("CMainWin::OnDeviceChange() = %d, %d", event, data);
+    // Events during a long operation are dropped, not queued.
+    if ((event == kDeviceArrival || event == kDeviceRemoveComplete) && busy_ == 0)
+        EnumerateCards(1);
+}

@@ -1,0 +1,284 @@
+// The main window's three icon-view lists: the 144 clip slots with their
+// thumbnails, the 12 playlists and the entries of the current playlist, all
+// drawing their images from one shared set, and their tool tips.
+#include "CMainWin.h"
+
+#include "CTipDelayStyle.h"
+#include "CWaitCursor.h"
+#include "CardTexts.h"
+#include "CreateDibBitmap.h"
+#include "FramePicture.h"
+
+#include <QCheckBox>
+#include <QHelpEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QToolTip>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A tip stays up this long.
+constexpr int kTipShowMs = 10000;
+
+// Item texts and tips keep their line breaks as "\r"; Qt breaks lines at
+// "\n".
+QString ListText(const std::string& utf8)
+{
+    QString text = QString::fromStdString(utf8);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    return text;
+}
+
+QString Number(int n)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return QString::fromLatin1(text);
+}
+
+int SelectedRow(const QListWidget* list)
+{
+    if (list == nullptr)
+        return -1;
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+void ClearSelection(QListWidget* list, int row)
+{
+    if (QListWidgetItem* item = list->item(row))
+        item->setSelected(false);
+    if (list->currentRow() == row)
+        list->setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
+}
+
+} // namespace
+
+void CMainWin::SetUpLists()
+{
+    struct ListSetUp {
+        QListWidget* list;
+        QSize spacing;
+        bool tips;
+    };
+    const ListSetUp lists[] = {
+        {clipList_, QSize(110, 108), true},
+        {playlistList_, QSize(106, 108), false},
+        {entryList_, QSize(110, 108), true},
+    };
+    for (const ListSetUp& s : lists) {
+        if (s.list == nullptr)
+            continue;
+        s.list->setIconSize(images_.ImageSize());
+        s.list->setGridSize(s.spacing);
+        s.list->setWordWrap(true);
+        s.list->setUniformItemSizes(true);
+        s.list->viewport()->installEventFilter(this);
+        if (s.tips) {
+            auto* style = new CTipDelayStyle;
+            style->setParent(s.list);
+            s.list->viewport()->setStyle(style);
+        }
+    }
+    if (clipList_ != nullptr) {
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            auto* item = new QListWidgetItem(Number(slot + 1), clipList_);
+            images_.Assign(item, kBlankImage);
+        }
+    }
+    if (playlistList_ != nullptr) {
+        for (int p = 0; p < kPlaylistCount; ++p) {
+            auto* item = new QListWidgetItem(Number(p + 1), playlistList_);
+            images_.Assign(item, kBlankImage);
+        }
+    }
+}
+
+int CMainWin::SelectedClip() const { return SelectedRow(clipList_); }
+int CMainWin::SelectedPlaylist() const { return SelectedRow(playlistList_); }
+int CMainWin::SelectedEntry() const { return SelectedRow(entryList_); }
+
+void CMainWin::UpdateClipItem(int slot)
+{
+    if (clipList_ == nullptr || slot < 0 || slot >= kSlotCount)
+        return;
+    const std::string label = ClipItemLabel(disk_, slot);
+    const bool holdsClip = disk_.IsOpen() && disk_.IsLoaded() &&
+                           disk_.Clips()[static_cast<std::size_t>(slot)].frames != 0;
+    if (holdsClip) {
+        // A clip whose first frame cannot be read or decoded keeps the
+        // thumbnail it had.
+        std::vector<std::uint8_t> cluster(kClusterSize);
+        if (disk_.ReadClipFirstFrame(slot, cluster.data())) {
+            std::vector<std::uint8_t> pixels;
+            const int code = DecodeThumbnailPixels(cluster.data(), pixels);
+            if (code == 0)
+                SetThumbnail(slot, pixels.data());
+            else
+                ShowDirectXWarning(code);
+        }
+    } else {
+        SetThumbnail(slot, nullptr);
+    }
+    if (QListWidgetItem* item = clipList_->item(slot))
+        item->setText(ListText(label));
+}
+
+void CMainWin::SetThumbnail(int slot, const std::uint8_t* pixels)
+{
+    if (slot < 0 || slot >= kSlotCount)
+        return;
+    images_.Replace(slot, CreateDibBitmap(kThumbWidth, kThumbHeight, 32, pixels));
+    if (clipList_ != nullptr)
+        images_.Assign(clipList_->item(slot), slot);
+    for (QListWidget* list : {clipList_, playlistList_, entryList_}) {
+        if (list != nullptr && list->count() > 0) {
+            images_.Refresh(list, slot);
+            list->viewport()->update();
+        }
+    }
+}
+
+void CMainWin::RefillLists()
+{
+    CWaitCursor wait;
+    busy_ = 1;
+    UpdateControls();
+    {
+        // Clearing the selections is part of the refill, not a choice of
+        // the user.
+        const QSignalBlocker blockClips(clipList_);
+        const QSignalBlocker blockPlaylists(playlistList_);
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            UpdateClipItem(slot);
+            if (clipList_ != nullptr)
+                ClearSelection(clipList_, slot);
+        }
+        for (int p = 0; p < kPlaylistCount; ++p) {
+            UpdatePlaylistItem(p, 1);
+            if (playlistList_ != nullptr)
+                ClearSelection(playlistList_, p);
+        }
+    }
+    for (QListWidget* list : {clipList_, playlistList_}) {
+        if (list != nullptr && list->count() > 0)
+            list->scrollToItem(list->item(0));
+    }
+    currentPlaylist_ = -1;
+    ShowCurrentPlaylist();
+    busy_ = 0;
+    UpdateControls();
+}
+
+void CMainWin::UpdatePlaylistItem(int playlist, int refresh)
+{
+    if (playlistList_ == nullptr || playlist < 0 || playlist >= kPlaylistCount)
+        return;
+    const Playlist& p = disk_.Playlists()[static_cast<std::size_t>(playlist)];
+    const int image = p.entries.empty() ? kBlankImage : p.entries.front().slot;
+    if (QListWidgetItem* item = playlistList_->item(playlist)) {
+        images_.Assign(item, image);
+        item->setText(ListText(PlaylistItemLabel(disk_, playlist)));
+    }
+    if (playlist == currentPlaylist_ && refresh != 0)
+        ShowCurrentPlaylist();
+}
+
+void CMainWin::ShowCurrentPlaylist()
+{
+    auto* loop = ControlAs<QCheckBox>(kIdLoop);
+    bool loopEnabled = false;
+    if (entryList_ != nullptr) {
+        const QSignalBlocker block(entryList_);
+        entryList_->clear();
+    }
+    if (currentPlaylist_ < 0 || currentPlaylist_ >= kPlaylistCount) {
+        SetFieldText(kIdPlaylistInfo, {});
+    } else {
+        const Playlist& p = disk_.Playlists()[static_cast<std::size_t>(currentPlaylist_)];
+        if (entryList_ != nullptr) {
+            for (std::size_t i = 0; i < p.entries.size(); ++i) {
+                auto* item = new QListWidgetItem(QString(), entryList_);
+                images_.Assign(item, p.entries[i].slot);
+                UpdateEntryItem(static_cast<int>(i));
+            }
+        }
+        if (loop != nullptr) {
+            const QSignalBlocker block(loop);
+            loop->setChecked(p.loop != 0);
+        }
+        SetFieldText(kIdPlaylistInfo, PlaylistInfoText(disk_, currentPlaylist_));
+        loopEnabled = !p.entries.empty();
+    }
+    if (entryList_ != nullptr)
+        entryList_->setEnabled(busy_ == 0 && currentPlaylist_ >= 0);
+    // Loop edits the card's tables: not while an operation runs.
+    if (loop != nullptr)
+        loop->setEnabled(loopEnabled && busy_ == 0);
+    UpdateSelectionButtons();
+}
+
+void CMainWin::UpdateEntryItem(int entry)
+{
+    if (entryList_ == nullptr)
+        return;
+    if (QListWidgetItem* item = entryList_->item(entry))
+        item->setText(ListText(EntryItemLabel(disk_, currentPlaylist_, entry)));
+}
+
+void CMainWin::OnPlaylistSelChange()
+{
+    const int selected = SelectedPlaylist();
+    if (selected != currentPlaylist_) {
+        currentPlaylist_ = selected;
+        ShowCurrentPlaylist();
+    }
+}
+
+std::string CMainWin::OnInfoTip(int listId, int item) const
+{
+    if (listId == kIdClipList)
+        return ClipTipText(disk_, item);
+    if (listId == kIdEntryList && currentPlaylist_ >= 0 && currentPlaylist_ < kPlaylistCount) {
+        const Playlist& p = disk_.Playlists()[static_cast<std::size_t>(currentPlaylist_)];
+        if (item >= 0 && item < static_cast<int>(p.entries.size()))
+            return ClipTipText(disk_, p.entries[static_cast<std::size_t>(item)].slot);
+    }
+    return {};
+}
+
+bool CMainWin::ShowInfoTip(QWidget* viewport, QEvent* event)
+{
+    auto* help = static_cast<QHelpEvent*>(event);
+    QListWidget* list = viewport == clipList_->viewport() ? clipList_ : entryList_;
+    QListWidgetItem* item = list->itemAt(help->pos());
+    const std::string tip = item != nullptr ? OnInfoTip(list == clipList_ ? kIdClipList : kIdEntryList, list->row(item))
+                                            : std::string();
+    if (tip.empty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(help->globalPos(), ListText(tip), viewport, list->visualItemRect(item), kTipShowMs);
+    return true;
+}
+
+bool CMainWin::ClearPlaylistOnEmptyClick(QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (playlistList_->itemAt(mouse->position().toPoint()) != nullptr)
+        return false;
+    playlistList_->clearSelection();
+    playlistList_->setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
+    // clearSelection reports the change when something was selected; make
+    // sure the current playlist follows in every case.
+    OnPlaylistSelChange();
+    return true;
+}

@@ -1,0 +1,202 @@
+// Card discovery in the main window: the card list built from the drive
+// table, the entry kept by Refresh, device arrival and removal, refused
+// access, and events while the window is busy.
+#include "MainWinFixture.h"
+
+#include "CDisk.h"
+#include "Log.h"
+#include "MemoryDevice.h"
+
+#include <QPushButton>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class MainWinDiscoveryTest : public MainWinFixture {
+protected:
+    // Drive 0 an empty file (not a card), drive 1 a card with one clip,
+    // drive 2 a missing file, drive 3 a card with two clips.
+    void TwoCards()
+    {
+        const std::string notCard = Dir().File("empty.img");
+        std::ofstream(notCard).flush();
+        card2 = CardWith("two.img", {{0, 25, "A", {200, 0, 0}}}, {}, 300);
+        card4 = CardWith("four.img", {{0, 25, "B", {0, 200, 0}}, {1, 25, "C", {0, 0, 200}}}, {}, 200);
+        NameImages({notCard, card2, Dir().File("missing.img"), card4});
+    }
+
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < win->CardList()->count(); ++i)
+            out.push_back(win->CardList()->itemText(i).toStdString());
+        return out;
+    }
+    int SelectedDrive() const { return win->CardList()->currentData().toInt(); }
+
+    // The user picks entry `index` of the card list.
+    void Pick(int index)
+    {
+        win->CardList()->setCurrentIndex(index);
+        emit win->CardList()->activated(index);
+    }
+
+    std::string card2, card4;
+};
+
+// Every probe is refused, as for a user without access to the disks.
+int DenyAll(const std::string&, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
+
+} // namespace
+
+TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
+{
+    TwoCards();
+    CMainWin& w = Start();
+    ASSERT_EQ(2u, Entries().size());
+    EXPECT_EQ("CARD2  (41 MB)", Entries()[0]);
+    EXPECT_EQ("CARD4  (27 MB)", Entries()[1]);
+    EXPECT_EQ(0, w.CardList()->currentIndex());
+    EXPECT_EQ(1, SelectedDrive());
+    EXPECT_EQ(0, w.NoCard());
+    EXPECT_TRUE(Enabled(1004));
+    ASSERT_TRUE(w.Disk().IsLoaded());
+    EXPECT_EQ(1, w.Disk().DriveIndex());
+    EXPECT_EQ("01 - A", ItemText(w.ClipList(), 0));
+    EXPECT_EQ("02", ItemText(w.ClipList(), 1));
+    EXPECT_TRUE(ui.Shown().empty());
+
+    Pick(1);
+    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ("01 - B", ItemText(w.ClipList(), 0));
+    EXPECT_EQ("02 - C", ItemText(w.ClipList(), 1));
+}
+
+TEST_F(MainWinDiscoveryTest, RefreshKeepsTheSelectedCardAndReopensIt)
+{
+    TwoCards();
+    CMainWin& w = Start();
+    Pick(1);
+    // The card changes behind the window's back: the refresh reads it anew.
+    ASSERT_TRUE(WriteCardImage(card4, 200, {{0, 25, "NEW", {9, 9, 9}}}));
+    w.OnRefresh();
+    EXPECT_EQ(1, w.CardList()->currentIndex());
+    EXPECT_EQ(3, SelectedDrive());
+    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ("01 - NEW", ItemText(w.ClipList(), 0));
+    EXPECT_EQ("02", ItemText(w.ClipList(), 1));
+}
+
+TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
+{
+    TwoCards();
+    CMainWin& w = Start();
+    Pick(1);
+    w.ClipList()->item(0)->setSelected(true);
+
+    ASSERT_EQ(0, std::remove(card4.c_str()));
+    events->Send(kDeviceRemoveComplete, 2064);
+    ASSERT_EQ(std::vector<std::string>{"CARD2  (41 MB)"}, Entries());
+    EXPECT_EQ(1, w.Disk().DriveIndex()) << "the other card is selected and open";
+    EXPECT_EQ("01 - A", ItemText(w.ClipList(), 0));
+    EXPECT_TRUE(w.ClipList()->selectedItems().isEmpty());
+
+    ASSERT_EQ(0, std::remove(card2.c_str()));
+    events->Send(kDeviceRemoveComplete, 2064);
+    ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
+    EXPECT_EQ(1, w.NoCard());
+    EXPECT_FALSE(w.Disk().IsOpen());
+    EXPECT_FALSE(Enabled(1004));
+    EXPECT_EQ("", Text(1005));
+    for (int slot = 0; slot < 144; ++slot)
+        ASSERT_EQ(QString::asprintf("%02d", slot + 1), w.ClipList()->item(slot)->text());
+
+    // Other device events are only logged.
+    ASSERT_TRUE(WriteCardImage(card4, 200, {{0, 25, "BACK", {0, 0, 0}}}));
+    events->Send(kDeviceNodesChanged, 0);
+    EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
+
+    events->Send(kDeviceArrival, 2064);
+    ASSERT_EQ(std::vector<std::string>{"CARD4  (27 MB)"}, Entries());
+    EXPECT_EQ(0, w.NoCard());
+    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ("01 - BACK", ItemText(w.ClipList(), 0));
+    EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(MainWinDiscoveryTest, EventsAreLogged)
+{
+    WriteIni("[Debug]\nLog=1\n");
+    ResetLogForTests();
+    Start();
+    events->Send(kDeviceArrival, 2064);
+    events->Send(kDeviceNodesChanged, 7);
+    const std::string path = LogPath();
+    ResetLogForTests();
+    ASSERT_FALSE(path.empty());
+    std::ifstream in(path);
+    std::stringstream log;
+    log << in.rdbuf();
+    EXPECT_NE(std::string::npos, log.str().find(" - CMainWin::OnInitDialog()\n"));
+    EXPECT_NE(std::string::npos, log.str().find(" - CMainWin::OnDeviceChange() = 32768, 2064\n"));
+    EXPECT_NE(std::string::npos, log.str().find(" - CMainWin::OnDeviceChange() = 7, 7\n"));
+}
+
+TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefreshDisabled)
+{
+    TwoCards();
+    SetDeviceOpener(DenyAll);
+    CMainWin& w = Start();
+    EXPECT_EQ(1, ui.Count(10013));
+    EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
+    EXPECT_EQ(1, w.NoRights());
+    EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
+    EXPECT_FALSE(Enabled(2021));
+
+    // Later discoveries run without the message; a card that can be opened
+    // again is found, and Refresh stays disabled for the run.
+    SetDeviceOpener(nullptr);
+    events->Send(kDeviceArrival, 0);
+    EXPECT_EQ(1, ui.Count(10013));
+    EXPECT_EQ(2u, Entries().size());
+    EXPECT_EQ(1, w.NoRights());
+    EXPECT_FALSE(Enabled(2021));
+}
+
+TEST_F(MainWinDiscoveryTest, AnEventWhileBusyChangesNothing)
+{
+    CMainWin& w = Start();
+    ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
+    NameImages({CardWith("late.img", {{0, 25, "LATE", {1, 2, 3}}})});
+    w.BeginProgress(10);
+    w.UpdateControls();
+    events->Send(kDeviceArrival, 0);
+    EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries()) << "dropped, not queued";
+    w.EndProgress();
+    w.UpdateControls();
+    EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
+    EXPECT_FALSE(w.Disk().IsOpen());
+    events->Send(kDeviceArrival, 0);
+    EXPECT_EQ(1u, Entries().size());
+    EXPECT_TRUE(w.Disk().IsLoaded());
+}
+
+TEST_F(MainWinDiscoveryTest, SwitchingTheLanguageRebuildsTheListKeepingTheSelection)
+{
+    TwoCards();
+    CMainWin& w = Start();
+    Pick(1);
+    auto* languages = w.ControlAs<QComboBox>(CMainWin::kIdLanguageList);
+    languages->setCurrentIndex(1);
+    emit languages->activated(1);
+    EXPECT_EQ(3, SelectedDrive());
+    EXPECT_EQ(3, w.Disk().DriveIndex());
+
+    std::remove(card2.c_str());
+    std::remove(card4.c_str());
+    w.OnRefresh();
+    EXPECT_EQ(std::vector<std::string>{LoadTextIn(10037, 1)}, Entries()) << "\"Empty\" in Russian";
+}

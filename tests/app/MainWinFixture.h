@@ -1,0 +1,60 @@
+// A main window under test: message boxes answered by a script, device
+// events sent by the test, card images named in the settings' "Cards"
+// section, and start-up discovery run to its end.
+#pragma once
+#include "AppTestSupport.h"
+#include "CDeviceEvents.h"
+#include "CMainWin.h"
+#include "CardImages.h"
+#include "ScriptedInteraction.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+
+#include <memory>
+
+class MainWinFixture : public CAppTest {
+protected:
+    void TearDown() override
+    {
+        win.reset();
+        CAppTest::TearDown();
+    }
+
+    // Names `paths` as Image1, Image2, ... (an empty path leaves the key out).
+    void NameImages(const std::vector<std::string>& paths)
+    {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            if (!paths[i].empty())
+                WriteProfileString("Cards", "Image" + std::to_string(i + 1), paths[i]);
+        }
+    }
+
+    // Builds the window and lets its start-up timer run discovery.
+    CMainWin& Start()
+    {
+        auto source = std::make_unique<CDeviceEvents>();
+        events = source.get();
+        win = std::make_unique<CMainWin>(&ui, std::move(source));
+        while (win->StartupPending())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return *win;
+    }
+
+    bool Enabled(int id) const { return win->Control(id)->isEnabled(); }
+    std::string Text(int id) const { return win->ControlText(id).toStdString(); }
+    std::string ItemText(QListWidget* list, int row) const { return list->item(row)->text().toStdString(); }
+    // A formatted image with clips in Dir().
+    std::string CardWith(const std::string& name, const std::vector<TestClip>& clips,
+                         const std::vector<TestPlaylist>& playlists = {}, int clusters = 400)
+    {
+        const std::string path = Dir().File(name);
+        EXPECT_TRUE(WriteCardImage(path, clusters, clips, playlists)) << path;
+        return path;
+    }
+
+    CScriptedInteraction ui;
+    CDeviceEvents* events = nullptr;
+    std::unique_ptr<CMainWin> win;
+};

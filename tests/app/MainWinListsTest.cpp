@@ -1,0 +1,293 @@
+// The main window's views of a card: the info fields and enabling rules
+// with no card, an unformatted card and a loaded one; clip labels,
+// thumbnails decoded from the clips' first frames and shared by the three
+// lists; tool tips; the playlist views.
+#include "MainWinFixture.h"
+
+#include "DvFixtures.h"
+#include "DvFrame.h"
+#include "HasDirectX8.h"
+
+#include <QCheckBox>
+#include <QHelpEvent>
+#include <QTest>
+#include <QToolTip>
+
+namespace {
+
+class MainWinListsTest : public MainWinFixture {
+protected:
+    void TearDown() override
+    {
+        OverrideDirectX8ForTests(-1);
+        MainWinFixture::TearDown();
+    }
+
+    // Five clips; the last one is PARIS of 100 frames, the others have no
+    // name. Playlist 1: PARIS then clip 1; playlist 2 empty; playlist 3:
+    // clip 2 looping with an AUTO transition.
+    CMainWin& StartWithClips()
+    {
+        const std::vector<TestClip> clips = {
+            {0, 25, "", {200, 0, 0}},
+            {1, 25, "", {0, 200, 0}},
+            {2, 25, "", {0, 0, 200}},
+            {3, 25, "", {200, 200, 0}},
+            {4, 100, "PARIS", {200, 0, 200}},
+        };
+        const std::vector<TestPlaylist> playlists = {
+            {{4, 0}, false, {}},
+            {{}, false, {}},
+            {{1}, true, {true}},
+        };
+        NameImages({CardWith("clips.img", clips, playlists)});
+        return Start();
+    }
+
+    static bool IsBlack(const QImage& image)
+    {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xFFFFFFu) != 0)
+                    return false;
+        return true;
+    }
+    static QImage IconImage(const QListWidgetItem* item)
+    {
+        return item->icon().pixmap(CMainWin::kThumbWidth, CMainWin::kThumbHeight).toImage();
+    }
+    static bool Near(QRgb pixel, int r, int g, int b)
+    {
+        return std::abs(qRed(pixel) - r) < 40 && std::abs(qGreen(pixel) - g) < 40 && std::abs(qBlue(pixel) - b) < 40;
+    }
+};
+
+} // namespace
+
+TEST_F(MainWinListsTest, WithoutACardOnlyOpenClipRefreshAndLanguageWork)
+{
+    CMainWin& w = Start();
+    EXPECT_EQ(1, w.NoCard());
+    EXPECT_EQ(0, w.NoRights());
+    ASSERT_EQ(1, w.CardList()->count());
+    EXPECT_EQ("Empty", w.CardList()->itemText(0).toStdString());
+    EXPECT_FALSE(w.Disk().IsOpen());
+    for (int id : {1001, 1002, 1005, 1006, 1007})
+        EXPECT_EQ("", Text(id)) << id;
+    for (int id : {2006, 2021, 1013})
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : {1004, 2002, 2004, 2007, 2001, 2005, 2008, 2023, 2022, 2025, 1010, 1012, 1011})
+        EXPECT_FALSE(Enabled(id)) << id;
+    ASSERT_EQ(144, w.ClipList()->count());
+    EXPECT_EQ("01", ItemText(w.ClipList(), 0));
+    EXPECT_EQ("144", ItemText(w.ClipList(), 143));
+    EXPECT_EQ(12, w.PlaylistList()->count());
+    EXPECT_EQ(0, w.EntryList()->count());
+    EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(MainWinListsTest, PreviewNeedsALoadedFileAndTheDecoder)
+{
+    CMainWin& w = Start();
+    const std::string path = Dir().File("holiday.dv");
+    ASSERT_TRUE(dvfix::WriteBytes(path, dvfix::MakeDvFrames(3)));
+    ASSERT_EQ(0, w.ClipFile().Open(path, true));
+    w.SetCurrentFilePath(path);
+    w.UpdateControls();
+    EXPECT_EQ("holiday", Text(1001));
+    EXPECT_EQ(FormatFrameTimeSize(3, false), Text(1002));
+    EXPECT_TRUE(Enabled(2007));
+    EXPECT_FALSE(Enabled(2004)) << "no card to write to";
+    OverrideDirectX8ForTests(0);
+    w.UpdateControls();
+    EXPECT_FALSE(Enabled(2007));
+}
+
+TEST_F(MainWinListsTest, UnformattedCardShowsItsCapacityAndOffersOnlyFormat)
+{
+    const std::string path = Dir().File("blank.img");
+    ASSERT_TRUE(WriteBlankImage(path, 300));
+    NameImages({path});
+    CMainWin& w = Start();
+    ASSERT_TRUE(w.Disk().IsOpen());
+    EXPECT_FALSE(w.Disk().IsLoaded());
+    EXPECT_EQ(FormatFrameTimeSize(300, false), Text(1005));
+    EXPECT_EQ("Not formatted", Text(1006));
+
+    const std::string clip = Dir().File("clip.dv");
+    ASSERT_TRUE(dvfix::WriteBytes(clip, dvfix::MakeDvFrames(3)));
+    ASSERT_EQ(0, w.ClipFile().Open(clip, true));
+    w.UpdateControls();
+    EXPECT_TRUE(Enabled(2002));
+    EXPECT_TRUE(Enabled(1004));
+    for (int id : {2004, 2001, 2005, 2008, 2023, 1010, 1012, 1011})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(MainWinListsTest, ClipItemsShowLabelsAndThumbnailsOfTheirFirstFrames)
+{
+    CMainWin& w = StartWithClips();
+    ASSERT_TRUE(w.Disk().IsLoaded());
+    EXPECT_EQ("05 - PARIS", ItemText(w.ClipList(), 4));
+    EXPECT_EQ("04", ItemText(w.ClipList(), 3));
+    EXPECT_EQ("06", ItemText(w.ClipList(), 5));
+    EXPECT_TRUE(Enabled(1010));
+    EXPECT_TRUE(Enabled(1012));
+    EXPECT_FALSE(Enabled(1011)) << "no current playlist";
+
+    // Colour bars over the clip's own colour, 90x72.
+    const int bottoms[5][3] = {{200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {200, 200, 0}, {200, 0, 200}};
+    for (int slot = 0; slot < 5; ++slot) {
+        const QImage thumb = w.Images().Image(slot);
+        ASSERT_EQ(QSize(90, 72), thumb.size());
+        EXPECT_TRUE(Near(thumb.pixel(4, 8), 191, 191, 191)) << slot << " white bar at the top left";
+        EXPECT_TRUE(Near(thumb.pixel(45, 60), bottoms[slot][0], bottoms[slot][1], bottoms[slot][2])) << slot;
+        EXPECT_EQ(slot, CImageSet::ItemImage(w.ClipList()->item(slot)));
+        EXPECT_TRUE(Near(IconImage(w.ClipList()->item(slot)).pixel(45, 60), bottoms[slot][0], bottoms[slot][1],
+                         bottoms[slot][2]))
+            << slot << " the item shows it";
+    }
+    EXPECT_TRUE(IsBlack(w.Images().Image(5))) << "an empty slot is blank";
+    EXPECT_TRUE(IsBlack(IconImage(w.ClipList()->item(5))));
+    EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(MainWinListsTest, ToolTipsNameTheClipAndGiveItsTimeAndSize)
+{
+    CMainWin& w = StartWithClips();
+    EXPECT_EQ("PARIS\r0:00:04.00 \n (13.7 MB)", w.OnInfoTip(CMainWin::kIdClipList, 4));
+    EXPECT_EQ("\r" + FormatFrameTimeSize(25, true), w.OnInfoTip(CMainWin::kIdClipList, 0));
+    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdClipList, 5)) << "empty slot";
+    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdClipList, 144));
+    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdEntryList, 0)) << "no current playlist";
+
+    w.PlaylistList()->item(0)->setSelected(true);
+    EXPECT_EQ("PARIS\r0:00:04.00 \n (13.7 MB)", w.OnInfoTip(CMainWin::kIdEntryList, 0));
+    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdEntryList, 2)) << "past the last entry";
+
+    // Resting the mouse on the item shows the tip with its line breaks.
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QListWidget* clips = w.ClipList();
+    clips->scrollToItem(clips->item(4));
+    const QPoint at = clips->visualItemRect(clips->item(4)).center();
+    QHelpEvent help(QEvent::ToolTip, at, clips->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(clips->viewport(), &help);
+    EXPECT_EQ("PARIS\n0:00:04.00 \n (13.7 MB)", QToolTip::text().toStdString());
+    QToolTip::hideText();
+}
+
+TEST_F(MainWinListsTest, PlaylistViewsShowTheCurrentPlaylist)
+{
+    CMainWin& w = StartWithClips();
+    QListWidget* playlists = w.PlaylistList();
+    EXPECT_EQ("01 - " + FormatFrameTime(125), ItemText(playlists, 0));
+    EXPECT_EQ(4, CImageSet::ItemImage(playlists->item(0))) << "the thumbnail of its first clip";
+    EXPECT_EQ("02", ItemText(playlists, 1));
+    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(playlists->item(1)));
+    EXPECT_EQ("03 - 0:00:01.00 <>", ItemText(playlists, 2));
+    auto* loop = w.ControlAs<QCheckBox>(CMainWin::kIdLoop);
+    EXPECT_EQ(-1, w.CurrentPlaylist());
+    EXPECT_FALSE(loop->isEnabled());
+
+    playlists->item(0)->setSelected(true);
+    EXPECT_EQ(0, w.CurrentPlaylist());
+    ASSERT_EQ(2, w.EntryList()->count());
+    EXPECT_EQ("05 - PARIS\nCUT", ItemText(w.EntryList(), 0));
+    EXPECT_EQ("02", ItemText(w.EntryList(), 1)) << "a clip without a name shows the entry's place";
+    EXPECT_EQ(4, CImageSet::ItemImage(w.EntryList()->item(0)));
+    EXPECT_EQ(0, CImageSet::ItemImage(w.EntryList()->item(1)));
+    EXPECT_EQ("#01, clips: 2, time: " + FormatFrameTime(125), Text(CMainWin::kIdPlaylistInfo));
+    EXPECT_TRUE(loop->isEnabled());
+    EXPECT_FALSE(loop->isChecked());
+    EXPECT_TRUE(Enabled(1011));
+    EXPECT_TRUE(Enabled(2023)) << "a playlist with entries is selected";
+    EXPECT_FALSE(Enabled(2022));
+    w.EntryList()->item(1)->setSelected(true);
+    EXPECT_TRUE(Enabled(2022));
+
+    playlists->item(2)->setSelected(true);
+    EXPECT_EQ(2, w.CurrentPlaylist());
+    ASSERT_EQ(1, w.EntryList()->count());
+    EXPECT_EQ("01\nAUTO", ItemText(w.EntryList(), 0)) << "a looping playlist's last entry has a transition";
+    EXPECT_TRUE(loop->isChecked());
+    EXPECT_FALSE(Enabled(2022)) << "the new list has no selection";
+
+    playlists->item(1)->setSelected(true);
+    EXPECT_EQ(1, w.CurrentPlaylist());
+    EXPECT_EQ(0, w.EntryList()->count());
+    EXPECT_EQ("empty", Text(CMainWin::kIdPlaylistInfo));
+    EXPECT_FALSE(loop->isEnabled());
+    EXPECT_FALSE(Enabled(2023));
+}
+
+TEST_F(MainWinListsTest, ANewThumbnailShowsInAllThreeLists)
+{
+    CMainWin& w = StartWithClips();
+    w.PlaylistList()->item(0)->setSelected(true);
+    ASSERT_FALSE(IsBlack(IconImage(w.PlaylistList()->item(0))));
+    ASSERT_FALSE(IsBlack(IconImage(w.EntryList()->item(0))));
+
+    w.SetThumbnail(4, nullptr);
+    EXPECT_TRUE(IsBlack(IconImage(w.ClipList()->item(4))));
+    EXPECT_TRUE(IsBlack(IconImage(w.PlaylistList()->item(0))));
+    EXPECT_TRUE(IsBlack(IconImage(w.EntryList()->item(0))));
+    EXPECT_FALSE(IsBlack(IconImage(w.EntryList()->item(1)))) << "clip 1 keeps its thumbnail";
+
+    std::vector<std::uint8_t> white(90 * 72 * 4, 0xFF);
+    w.SetThumbnail(4, white.data());
+    EXPECT_EQ(qRgb(255, 255, 255), IconImage(w.EntryList()->item(0)).pixel(10, 10));
+    EXPECT_EQ(qRgb(255, 255, 255), IconImage(w.PlaylistList()->item(0)).pixel(10, 10));
+}
+
+TEST_F(MainWinListsTest, ClickingEmptySpaceInThePlaylistListClearsTheCurrentPlaylist)
+{
+    CMainWin& w = StartWithClips();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QListWidget* playlists = w.PlaylistList();
+    QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, playlists->visualItemRect(playlists->item(0)).center());
+    ASSERT_EQ(0, w.CurrentPlaylist());
+    ASSERT_EQ(2, w.EntryList()->count());
+
+    // A point of the list that no item covers.
+    QPoint empty(-1, -1);
+    const QRect area = playlists->viewport()->rect();
+    for (int y = area.bottom() - 1; y > 0 && empty.x() < 0; y -= 2)
+        for (int x = area.right() - 1; x > 0 && empty.x() < 0; x -= 2)
+            if (playlists->itemAt(QPoint(x, y)) == nullptr)
+                empty = QPoint(x, y);
+    ASSERT_GE(empty.x(), 0);
+    QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(-1, w.CurrentPlaylist());
+    EXPECT_TRUE(playlists->selectedItems().isEmpty());
+    EXPECT_EQ(0, w.EntryList()->count());
+    EXPECT_FALSE(Enabled(1011));
+    EXPECT_EQ("", Text(CMainWin::kIdPlaylistInfo));
+    EXPECT_FALSE(Enabled(2025));
+}
+
+TEST_F(MainWinListsTest, SelectionButtonsFollowTheSelectedClip)
+{
+    CMainWin& w = StartWithClips();
+    w.ClipList()->item(4)->setSelected(true);
+    for (int id : {2005, 2008, 2001})
+        EXPECT_TRUE(Enabled(id)) << id;
+    w.ClipList()->item(5)->setSelected(true);
+    for (int id : {2005, 2008, 2001})
+        EXPECT_FALSE(Enabled(id)) << id << " an empty slot";
+}
+
+TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBlank)
+{
+    OverrideDirectX8ForTests(0);
+    CMainWin& w = StartWithClips();
+    EXPECT_EQ(1, ui.Count(10042));
+    EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
+    EXPECT_EQ("Warning: preview function requires DirectX version 8.0 or later!", ui.Shown().front().text);
+    EXPECT_TRUE(IsBlack(w.Images().Image(4)));
+    EXPECT_EQ("05 - PARIS", ItemText(w.ClipList(), 4)) << "labels still shown";
+    w.OnRefresh();
+    EXPECT_EQ(1, ui.Count(10042)) << "once per run of the window";
+}
