@@ -5,6 +5,7 @@
 #include "Log.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -47,6 +48,10 @@ void CDisk::UpdateFreeSpace()
     for (const ClipRecord& c : clips_)
         used += c.frames;
     std::int64_t free = static_cast<std::int64_t>(totalClusters_) - used;
+    // A frame count is 32-bit signed: a card of more clusters than that
+    // (hundreds of terabytes) shows the largest count instead of wrapping.
+    if (free > INT32_MAX)
+        free = INT32_MAX;
     freeClusters_ = free < 0 ? 0 : static_cast<std::int32_t>(free);
 
     LogMessage("FILES:");
@@ -95,7 +100,10 @@ void CDisk::DecodeTables()
     for (int i = 0; i < kSlotCount; ++i) {
         const std::uint8_t* rec = f + kFatClips + kClipRecordSize * i;
         std::uint16_t frames = Get16(rec);
-        if (frames == 0xFFFF)
+        // A record of no frames holds no clip: in memory it would be an
+        // empty slot that still took a slot number (and could be named by a
+        // playlist), and WriteFAT would drop it, renumbering the slots.
+        if (frames == 0xFFFF || frames == 0)
             continue;
         ClipRecord& c = clips_[static_cast<std::size_t>(filled++)];
         c.frames = frames;
@@ -131,7 +139,10 @@ void CDisk::DecodeTables()
                 }
             }
             if (slot < 0) {
-                if (filled >= kSlotCount)
+                // A count of 0xFFFF would be stored as the empty-record
+                // marker, so such an entry cannot bring its clip back: it is
+                // dropped like an entry that finds no free slot.
+                if (filled >= kSlotCount || frames == 0xFFFF)
                     continue;
                 slot = filled++;
                 ClipRecord& c = clips_[static_cast<std::size_t>(slot)];
@@ -145,6 +156,12 @@ void CDisk::DecodeTables()
                 e.transition |= kTransitionCut;
             e.reserved = Get16(a + 6 + 6 * k);
             p.entries.push_back(e);
+        }
+        // A playlist left without entries is stored as all 0xFF, which keeps
+        // neither its logo mode nor its loop flag: it is empty here too.
+        if (p.entries.empty()) {
+            p.logoMode = 0;
+            p.loop = 0;
         }
     }
 }

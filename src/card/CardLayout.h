@@ -15,7 +15,9 @@ inline constexpr int kClusterTail = kClusterSize - kFrameSize;        // 384
 inline constexpr int kSlotCount = 144;
 inline constexpr int kPlaylistCount = 12;
 inline constexpr int kMaxEntries = 12;
-inline constexpr int kMaxClipFrames = 65535;
+// A record's 16-bit frame count of 0xFFFF marks an empty slot, so the
+// longest clip a slot can record is one frame less.
+inline constexpr int kMaxClipFrames = 65534;
 inline constexpr int kMinClipFrames = 75;
 inline constexpr int kNameLength = 8;
 

@@ -144,9 +144,10 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
             ShowMessage(*ui, 10049, kMsgError);
         return report.outcome = kWriteTooShort;
     }
-    // A slot records at most 65535 frames; a truncated count would leave the
-    // clusters past it counted as free, so longer sources are refused before
-    // anything is deleted or written.
+    // A slot records at most 65534 frames (65535 is the empty-slot marker);
+    // a truncated count, or the marker, would leave the clip's clusters
+    // counted as free, so longer sources are refused before anything is
+    // deleted or written.
     if (frames > kMaxClipFrames) {
         if (ui != nullptr)
             ShowMessage(*ui, kIdsFileTooLong, kMsgError);

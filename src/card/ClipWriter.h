@@ -20,7 +20,7 @@ inline constexpr int kIdsFileTooLong = 10054;
 enum ClipWriteOutcome : int {
     kWriteNothing = 0,      // no slot, card not loaded, or the deletion was declined
     kWriteTooShort = 1,     // under 75 frames (message shown)
-    kWriteTooLong = 2,      // over 65535 frames (message shown)
+    kWriteTooLong = 2,      // over 65534 frames (message shown)
     kWriteNoRoom = 3,       // not enough free clusters in total (message shown)
     kWriteDone = 4,         // "Write completed." shown
     kWriteAborted = 5,      // "Operation aborted." shown; nothing new recorded on the card
