@@ -2,7 +2,8 @@
 # Takes a picture of the window under a virtual X server (Xvfb) into
 # docs/window.png (or the file given). A copy of the built program runs in a
 # temporary folder with settings of its own (English, placed at the top
-# left, the demo card image), so your settings are not touched.
+# left, the demo card image with its clips and playlist), so your settings
+# are not touched.
 # Usage: scripts/screenshot.sh [OUTPUT.png] [LANGUAGE: 0 English, 1 Russian]
 # The build folder is "build" unless TESSARO_BUILD_DIR names another.
 set -euo pipefail
@@ -13,9 +14,9 @@ build=${TESSARO_BUILD_DIR:-build}
 
 bash scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tessaro >/dev/null
-mkdir -p demo "$(dirname "$out")"
-[ -f demo/card.img ] || truncate -s 64M demo/card.img
+cmake --build "$build" -j "$(nproc)" --target tessaro tessaro-card >/dev/null
+mkdir -p "$(dirname "$out")"
+bash scripts/demo-card.sh "$build" >/dev/null
 
 tmp=$(mktemp -d)
 xpid=
