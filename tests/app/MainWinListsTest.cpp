@@ -7,6 +7,7 @@
 #include "DvFixtures.h"
 #include "DvFrame.h"
 #include "HasDirectX8.h"
+#include "MemoryDevice.h"
 
 #include <QCheckBox>
 #include <QHelpEvent>
@@ -14,6 +15,16 @@
 #include <QToolTip>
 
 namespace {
+
+// The card behind every opening, held in memory so that a read can be made
+// to fail.
+std::shared_ptr<MemoryDeviceState> g_card;
+
+int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
+{
+    device = std::make_unique<CMemoryDevice>(g_card);
+    return kOpenOk;
+}
 
 class MainWinListsTest : public MainWinFixture {
 protected:
@@ -290,4 +301,30 @@ TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBl
     EXPECT_EQ("05 - PARIS", ItemText(w.ClipList(), 4)) << "labels still shown";
     w.OnRefresh();
     EXPECT_EQ(1, ui.Count(10042)) << "once per run of the window";
+}
+
+TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
+{
+    const std::string path = CardWith("reads.img", {{0, 25, "", {200, 0, 0}}, {1, 25, "", {0, 200, 0}}});
+    NameImages({path});
+    const std::vector<std::uint8_t> bytes = dvfix::ReadBytes(path);
+    g_card = MakeDeviceState(bytes.size());
+    g_card->bytes = bytes;
+    SetDeviceOpener(OpenMemoryCard);
+    // Read 1 is the card's tables, read 2 the first frame of clip 1.
+    g_card->failRead = 2;
+    CMainWin& w = Start();
+    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_TRUE(IsBlack(w.Images().Image(0)));
+    EXPECT_FALSE(IsBlack(w.Images().Image(1))) << "the next clip is read";
+    EXPECT_EQ("01", ItemText(w.ClipList(), 0)) << "the label is still set";
+
+    w.OnRefresh();
+    ASSERT_FALSE(IsBlack(w.Images().Image(0)));
+    const QImage before = w.Images().Image(0);
+    g_card->failRead = g_card->reads + 2;
+    w.OnRefresh();
+    EXPECT_EQ(2, ui.Count(10015)) << "once per opening of the card";
+    EXPECT_EQ(before, w.Images().Image(0)) << "the thumbnail it had";
+    g_card.reset();
 }
