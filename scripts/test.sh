@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite twice: a
-# normal build and an AddressSanitizer + UndefinedBehaviorSanitizer build.
-# Fails when any test fails.
+# normal build and an AddressSanitizer + UndefinedBehaviorSanitizer build;
+# then the fuzz targets for a short fixed number of runs (scripts/fuzz.sh).
+# Prints the reliability figures (power cuts, fault matrix, fuzzing). Fails
+# when any test or fuzz target fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,9 +16,13 @@ echo "== Normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --no-tests=error --output-on-failure -j "$jobs"
+echo "== Reliability figures (power cuts and fault matrix)"
+grep -h '^reliability: ' build/Testing/Temporary/LastTest.log || true
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSARO_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --no-tests=error --output-on-failure -j "$jobs"
+
+bash scripts/fuzz.sh
