@@ -23,13 +23,3 @@ TEST(DeviceEventsTest, OtherEventsAreOnlyLogged)
     EXPECT_EQ(kDeviceNodesChanged, CUdevDeviceEvents::EventCode("bind", nullptr, nullptr));
     EXPECT_EQ(kDeviceNodesChanged, CUdevDeviceEvents::EventCode(nullptr, "1", "2048"));
 }
-
-TEST(DeviceEventsTest, ListenersHearWhatIsSent)
-{
-    CDeviceEvents events;
-    std::vector<std::pair<int, int>> heard;
-    QObject::connect(&events, &CDeviceEvents::DeviceChange, [&](int e, int d) { heard.emplace_back(e, d); });
-    events.Send(kDeviceArrival, 5);
-    events.Send(kDeviceNodesChanged, 0);
-    EXPECT_EQ((std::vector<std::pair<int, int>>{{kDeviceArrival, 5}, {kDeviceNodesChanged, 0}}), heard);
-}

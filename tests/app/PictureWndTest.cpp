@@ -1,12 +1,9 @@
-// The picture control and the bitmaps of the lists' image set: pixels laid
-// out as CPicture's, drawn 1:1 at the bitmap's own size and stretched
-// otherwise; blank images are black.
+// The picture control and the thumbnail bitmaps: pixels laid out as
+// CPicture's, drawn 1:1 at the bitmap's own size and stretched otherwise;
+// blank bitmaps are black.
 #include "AppTestSupport.h"
-#include "CImageSet.h"
 #include "CPictureWnd.h"
 #include "CreateDibBitmap.h"
-
-#include <QListWidget>
 
 #include <cstring>
 
@@ -25,15 +22,6 @@ void Put(CPicture& p, int x, int y, int r, int g, int b)
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
 
 } // namespace
-
-TEST(PictureWndTest, WithoutABitmapThereIsNothingToShow)
-{
-    CPictureWnd wnd;
-    EXPECT_FALSE(wnd.HasDib());
-    EXPECT_TRUE(wnd.Picture().IsEmpty());
-    EXPECT_FALSE(wnd.CreateDib(0, 10));
-    EXPECT_FALSE(wnd.HasDib());
-}
 
 TEST(PictureWndTest, DrawsOneToOneAtItsOwnSizeAndStretchesOtherwise)
 {
@@ -79,28 +67,4 @@ TEST(PictureWndTest, BitmapsFromPixelsOrBlack)
     EXPECT_EQ(qRgb(0, 0, 0), blank.pixel(45, 36));
     EXPECT_TRUE(CreateDibBitmap(90, 72, 24, nullptr).isNull());
     EXPECT_TRUE(CreateDibBitmap(0, 72, 32, nullptr).isNull());
-}
-
-TEST(ImageSetTest, ItemsShowTheImageTheyRecordAndFollowItsReplacement)
-{
-    CImageSet set;
-    set.Create(3, 90, 72);
-    EXPECT_EQ(3, set.Count());
-    QListWidget list;
-    auto* a = new QListWidgetItem("a", &list);
-    auto* b = new QListWidgetItem("b", &list);
-    set.Assign(a, 1);
-    set.Assign(b, 2);
-    EXPECT_EQ(1, CImageSet::ItemImage(a));
-    EXPECT_EQ(-1, CImageSet::ItemImage(nullptr));
-
-    QImage red(90, 72, QImage::Format_RGB32);
-    red.fill(qRgb(255, 0, 0));
-    EXPECT_TRUE(set.Replace(1, red));
-    EXPECT_FALSE(set.Replace(3, red));
-    EXPECT_FALSE(set.Replace(-1, red));
-    set.Refresh(&list, 1);
-    EXPECT_EQ(qRgb(255, 0, 0), a->icon().pixmap(90, 72).toImage().pixel(5, 5));
-    EXPECT_EQ(qRgb(0, 0, 0), b->icon().pixmap(90, 72).toImage().pixel(5, 5)) << "another image";
-    EXPECT_TRUE(set.Icon(7).isNull());
 }
