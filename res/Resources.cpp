@@ -9,6 +9,10 @@ extern const std::uint8_t res_dialog133_tsv[];
 extern const std::size_t res_dialog133_tsv_size;
 extern const std::uint8_t res_icon128_xpm[];
 extern const std::size_t res_icon128_xpm_size;
+extern const std::uint8_t res_cursor135_xpm[];
+extern const std::size_t res_cursor135_xpm_size;
+extern const std::uint8_t res_cursor136_xpm[];
+extern const std::size_t res_cursor136_xpm_size;
 
 namespace {
 
@@ -24,6 +28,8 @@ const ResourceEntry kBlocks[] = {
     {102, res_dialog102_tsv, &res_dialog102_tsv_size},
     {133, res_dialog133_tsv, &res_dialog133_tsv_size},
     {128, res_icon128_xpm, &res_icon128_xpm_size},
+    {135, res_cursor135_xpm, &res_cursor135_xpm_size},
+    {136, res_cursor136_xpm, &res_cursor136_xpm_size},
     {kAviHeadBlockId, res_avi_head.bytes, &res_avi_head_size},
     {kAviTailBlockId, res_avi_tail.bytes, &res_avi_tail_size},
 };
