@@ -13,12 +13,14 @@
 #include "CImageSet.h"
 #include "CWindowProgress.h"
 #include "MessageBoxInteraction.h"
+#include "PlaylistDrag.h"
 #include "TemplateDialog.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+class CDragTracker;
 class CPictureWnd;
 class QComboBox;
 class QListWidget;
@@ -106,6 +108,35 @@ public:
     // Shows the decoding warning for code 1, once per run of the window.
     void ShowDirectXWarning(int code);
 
+    // Playlist editing (CMainWinPlaylists.cpp): each edit goes through the
+    // card's table operations, which write the tables at once, and redraws
+    // what it changed.
+    // Adds an entry for `slot` to `playlist` (before `position`, -1 at the
+    // end) and makes that playlist current.
+    void InsertEntry(int playlist, int slot, int position);
+    void RemoveEntry(int playlist, int entry);
+    // Asks "Delete playlist %02d?" and empties the playlist.
+    void DeletePlaylist(int playlist);
+    void OnRemoveClip();
+    void OnDeletePlaylist();
+    void OnLoop();
+    void OnToggleTransition();
+    // Drag and drop between and within the three lists (numbers of
+    // PlaylistDrag.h); points are global screen points.
+    // Starts a drag of `item` of `list`; false when the item cannot be
+    // dragged.
+    bool BeginDrag(int list, int item, const QPoint& point);
+    DropTarget HitTestDrop(const QPoint& point) const;
+    void SetDropHighlight(int list, int item, bool on);
+    // Cursor and highlight for the pointer at `point`; with `drop`, the
+    // drop there.
+    void TrackDrag(const QPoint& point, int drop);
+    void OnMouseMove(const QPoint& point);
+    void OnLButtonUp(const QPoint& point);
+    const CDragTracker& DragTracker() const { return *drag_; }
+    // List widget number `list` of the drag rules, or null.
+    QListWidget* DragListWidget(int list) const;
+
     // Card discovery and device events.
     void OnStartupTimer();
     void EnumerateCards(int keep);
@@ -161,6 +192,9 @@ protected:
 
 private:
     void BindControls();
+    // Connects the playlist editing controls, double clicks, Delete keys and
+    // the drag tracker.
+    void BindPlaylistEditing();
     void SetUpLists();
     void ChooseLanguage();
     void SetFieldText(int id, const std::string& utf8);
@@ -192,4 +226,5 @@ private:
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;
     int timerId_ = 0;
+    CDragTracker* drag_ = nullptr; // a child of the window
 };
