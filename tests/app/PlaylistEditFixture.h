@@ -1,0 +1,106 @@
+// A main window on a card image of six clips for the playlist editing
+// tests: playlists and logo modes of the test's choice, the window shown so
+// that items have places on the screen, the card image read back by a
+// second opening, and mouse drags made of synthetic mouse events.
+#pragma once
+#include "CDragTracker.h"
+#include "DvFrame.h"
+#include "MainWinFixture.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
+
+class PlaylistEditFixture : public MainWinFixture {
+protected:
+    // Clips in slots 0 to 5, 25 frames each; slot 4 is PARIS, slot 2
+    // SEA, the others have no name. `logoModes` sets the logo mode of
+    // playlists 0, 1, ... on the card.
+    CMainWin& StartWith(const std::vector<TestPlaylist>& playlists, const std::vector<int>& logoModes = {})
+    {
+        std::vector<TestClip> clips;
+        for (int slot = 0; slot < 6; ++slot)
+            clips.push_back(TestClip{slot, 25, slot == 4 ? "PARIS" : slot == 2 ? "SEA" : "",
+                                     {static_cast<std::uint8_t>(slot * 40), static_cast<std::uint8_t>(200 - slot * 30), 100}});
+        card = CardWith("edit.img", clips, playlists);
+        if (!logoModes.empty()) {
+            CDisk disk;
+            EXPECT_EQ(kOpenOk, disk.OpenPath(card));
+            EXPECT_NE(0, disk.ReadFAT());
+            for (std::size_t j = 0; j < logoModes.size(); ++j)
+                disk.Playlists()[j].logoMode = logoModes[j];
+            EXPECT_NE(0, disk.WriteFAT());
+        }
+        NameImages({card});
+        CMainWin& w = Start();
+        w.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+        return w;
+    }
+
+    // The card's tables as a fresh opening reads them.
+    std::unique_ptr<CDisk> Reopen() const
+    {
+        auto disk = std::make_unique<CDisk>();
+        EXPECT_EQ(kOpenOk, disk->OpenPath(card));
+        EXPECT_NE(0, disk->ReadFAT());
+        return disk;
+    }
+    // The FAT area bytes in the image file.
+    std::vector<std::uint8_t> FatOnCard() const
+    {
+        std::ifstream in(card, std::ios::binary);
+        std::vector<std::uint8_t> bytes(kFatSize);
+        in.read(reinterpret_cast<char*>(bytes.data()), kFatSize);
+        return bytes;
+    }
+    static std::vector<int> EntrySlots(const Playlist& p)
+    {
+        std::vector<int> result;
+        for (const PlaylistEntry& e : p.entries)
+            result.push_back(e.slot);
+        return result;
+    }
+
+    // The centre of item `row`, scrolled into view, in its viewport.
+    static QPoint ItemPoint(QListWidget* list, int row)
+    {
+        list->scrollToItem(list->item(row));
+        return list->visualItemRect(list->item(row)).center();
+    }
+    static QPoint Global(QListWidget* list, QPoint local) { return list->viewport()->mapToGlobal(local); }
+    // A point of the list's viewport that no item covers.
+    static QPoint EmptyPoint(QListWidget* list)
+    {
+        const QRect area = list->viewport()->rect();
+        for (int y = area.bottom() - 1; y > 0; y -= 2)
+            for (int x = area.right() - 1; x > 0; x -= 2)
+                if (list->itemAt(QPoint(x, y)) == nullptr)
+                    return QPoint(x, y);
+        ADD_FAILURE() << "no empty space in the list";
+        return QPoint();
+    }
+
+    // Presses on item `row` of `from` and moves past the drag distance.
+    static void PressAndPull(QListWidget* from, int row)
+    {
+        const QPoint start = ItemPoint(from, row);
+        QTest::mousePress(from->viewport(), Qt::LeftButton, {}, start);
+        QTest::mouseMove(from->viewport(), start + QPoint(QApplication::startDragDistance() + 4, 0));
+    }
+    // Moves the pressed mouse over `local` of `to` and releases it there.
+    static void MoveAndRelease(QListWidget* to, QPoint local)
+    {
+        QTest::mouseMove(to->viewport(), local);
+        QTest::mouseRelease(to->viewport(), Qt::LeftButton, {}, local);
+    }
+    static void MouseDrag(QListWidget* from, int row, QListWidget* to, QPoint local)
+    {
+        PressAndPull(from, row);
+        MoveAndRelease(to, local);
+    }
+
+    std::string card;
+};
