@@ -38,6 +38,7 @@ CMainWin::CMainWin(IInteraction* ui, std::unique_ptr<CDeviceEvents> events, QWid
     disk_.SetInteraction(ui_);
     CreateFromTemplate(kTemplateId);
     BindControls();
+    BindCommands();
     BindPlaylistEditing();
     if (!deviceEvents_)
         deviceEvents_ = std::make_unique<CUdevDeviceEvents>();

@@ -108,6 +108,24 @@ public:
     // Shows the decoding warning for code 1, once per run of the window.
     void ShowDirectXWarning(int code);
 
+    // Card commands (CMainWinCommands.cpp) and the current clip file
+    // (CMainWinClipFile.cpp).
+    void OnOpenClip();
+    // Makes the current file path the current clip file; true only when it
+    // has just converted the file and the path now names the converted one,
+    // which the caller then loads with a second call.
+    bool LoadClipFile();
+    void OnPreview();
+    void OnWriteClip();
+    void OnReadClip();
+    void SaveClipAsDv();
+    void OnDeleteClip();
+    // Asks and deletes the clip of `slot`; non-zero when the slot is empty
+    // afterwards, 0 when the user declined.
+    int DeleteClip(int slot);
+    void OnPreviewClip();
+    void OnFormat();
+
     // Playlist editing (CMainWinPlaylists.cpp): each edit goes through the
     // card's table operations, which write the tables at once, and redraws
     // what it changed.
@@ -195,6 +213,12 @@ private:
     // Connects the playlist editing controls, double clicks, Delete keys and
     // the drag tracker.
     void BindPlaylistEditing();
+    // Connects the command buttons, the clip list's double click and its
+    // Delete key.
+    void BindCommands();
+    // Tries the conversion offered for an AVI file with separate audio;
+    // true when the current file path now names the converted file.
+    bool ConvertClipFile();
     void SetUpLists();
     void ChooseLanguage();
     void SetFieldText(int id, const std::string& utf8);

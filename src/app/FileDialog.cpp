@@ -6,6 +6,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+namespace {
+FileDialogHook& TestHook()
+{
+    static FileDialogHook hook;
+    return hook;
+}
+} // namespace
+
+void SetFileDialogHookForTests(FileDialogHook hook) { TestHook() = std::move(hook); }
+
 CFileDialog::CFileDialog(bool open, const std::string& defaultExtension, const std::string& fileName,
                          const std::string& filter, QWidget* parent)
     : dialog_(std::make_unique<QFileDialog>(parent))
@@ -39,6 +49,10 @@ CFileDialog::~CFileDialog() = default;
 int CFileDialog::DoModal()
 {
     path_.clear();
+    if (TestHook()) {
+        path_ = TestHook()(*this);
+        return path_.empty() ? kIdCancel : kIdOk;
+    }
     if (dialog_->exec() != QDialog::Accepted)
         return kIdCancel;
     const QStringList files = dialog_->selectedFiles();

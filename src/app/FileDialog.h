@@ -6,6 +6,7 @@
 #pragma once
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,3 +34,9 @@ private:
     std::unique_ptr<QFileDialog> dialog_;
     std::string path_;
 };
+
+// Tests only: while set, DoModal does not show the dialog but asks `hook`,
+// which sees the prepared dialog and returns the chosen path (empty for
+// Cancel). An empty function restores the real dialog.
+using FileDialogHook = std::function<std::string(CFileDialog&)>;
+void SetFileDialogHookForTests(FileDialogHook hook);

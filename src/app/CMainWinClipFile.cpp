@@ -1,0 +1,160 @@
+// The main window's current clip file: Open clip with its checks and the
+// conversion offer for an AVI file with a separate audio track, the
+// first-frame picture, Read clip (a card clip saved as a raw DV file, which
+// then becomes the current clip file) and Preview.
+#include "CMainWin.h"
+
+#include "CDisk.h"
+#include "CPictureWnd.h"
+#include "CPlayerDlg.h"
+#include "CWaitCursor.h"
+#include "CardTexts.h"
+#include "ClipChecks.h"
+#include "ClipExport.h"
+#include "ConvertAviToDv.h"
+#include "FileDialog.h"
+#include "FramePicture.h"
+#include "Texts.h"
+
+#include <memory>
+
+namespace {
+
+constexpr int kFilterOpen = 10020;
+constexpr int kFilterDv = 10021;
+constexpr int kAskConvert = 10041;
+constexpr int kChooseConvertedName = 10052;
+constexpr int kConversionComplete = 10053;
+constexpr int kCannotOpen = 10010;
+constexpr int kConversionFailed = 10043;
+
+// The save dialog proposes the clip's name as a file name; a name read from
+// the card never names another folder.
+std::string ProposedFileName(const CDisk& disk, int slot)
+{
+    std::string name = ClipName(disk, slot);
+    for (char& c : name) {
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    }
+    return name == "." || name == ".." ? std::string() : name;
+}
+
+} // namespace
+
+void CMainWin::OnOpenClip()
+{
+    if (busy_ != 0)
+        return;
+    CFileDialog dialog(true, "", currentFilePath_, LoadText(kFilterOpen), this);
+    if (dialog.DoModal() != kIdOk)
+        return;
+    currentFilePath_ = dialog.PathName();
+    if (LoadClipFile())
+        LoadClipFile();
+}
+
+bool CMainWin::LoadClipFile()
+{
+    if (picture_ != nullptr) {
+        picture_->Picture().Fill(0, 0, 0, 0, 0);
+        picture_->update();
+    }
+    // The wait cursor covers the work; the messages in between get the
+    // normal cursor, as message boxes do over a waiting window.
+    ClipCheck check;
+    bool opened = false;
+    {
+        CWaitCursor wait;
+        opened = OpenClipForLoading(clipFile_, currentFilePath_, check);
+    }
+    if (opened && check.separateAudio &&
+        ShowMessage(*ui_, kAskConvert, kMbYesNo | kMbIconQuestion) == kIdYes) {
+        clipFile_.Close();
+        if (ConvertClipFile())
+            return true;
+    } else if (opened) {
+        std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kFrameSize]);
+        {
+            CWaitCursor wait;
+            CheckFirstFrame(clipFile_, check, frame.get());
+        }
+        ShowClipCheckMessage(*ui_, check);
+        if (check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio) {
+            CPicture reduced;
+            int code = 0;
+            {
+                CWaitCursor wait;
+                code = DecodeFramePicture(frame.get(), kPictureWidth, reduced);
+            }
+            if (code != 0)
+                ShowDirectXWarning(code);
+            else if (picture_ != nullptr)
+                picture_->Picture().Blit(reduced, 0, 0, kPictureWidth, kPictureHeight, 0, 0);
+        }
+    } else {
+        ShowClipCheckMessage(*ui_, check);
+    }
+    if (picture_ != nullptr)
+        picture_->update();
+    UpdateControls();
+    return false;
+}
+
+bool CMainWin::ConvertClipFile()
+{
+    ShowMessage(*ui_, kChooseConvertedName, kMsgInfo);
+    CFileDialog dialog(false, ".dv", "", LoadText(kFilterDv), this);
+    if (dialog.DoModal() != kIdOk)
+        return false;
+    const std::string output = dialog.PathName();
+    int result = 0;
+    {
+        CWaitCursor wait;
+        result = ConvertAviToDv(currentFilePath_, output);
+    }
+    switch (result) {
+    case 0:
+        ShowMessage(*ui_, kConversionComplete, kMsgInfo);
+        currentFilePath_ = output;
+        return true;
+    case 1:
+        ShowDirectXWarning(1);
+        return false;
+    case 2:
+        ShowMessagePath(*ui_, kCannotOpen, kMsgError, output);
+        return false;
+    default:
+        ShowMessage(*ui_, kConversionFailed, kMsgError);
+        return false;
+    }
+}
+
+void CMainWin::OnPreview()
+{
+    if (busy_ != 0 || !clipFile_.IsOpen())
+        return;
+    RunPlayer(this, clipFile_);
+}
+
+void CMainWin::OnReadClip() { SaveClipAsDv(); }
+
+void CMainWin::SaveClipAsDv()
+{
+    const int slot = SelectedClip();
+    if (busy_ != 0 || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
+        disk_.Clips()[static_cast<std::size_t>(slot)].frames == 0)
+        return;
+    CFileDialog dialog(false, ".dv", ProposedFileName(disk_, slot), LoadText(kFilterDv), this);
+    if (dialog.DoModal() != kIdOk)
+        return;
+    const std::string path = dialog.PathName();
+    // The export shows "Can't open file" or "Operation aborted." itself and
+    // leaves the current clip file as it was.
+    if (ExportClip(disk_, slot, path, *progress_, [this] { UpdateControls(); }) != kExportDone) {
+        UpdateControls();
+        return;
+    }
+    currentFilePath_ = path;
+    LoadClipFile();
+}

@@ -1,0 +1,147 @@
+// The main window's card commands: Write clip, Delete clip (button and the
+// Delete key of the clip list), Preview clip (button and double click) and
+// Format, each followed by the redraws of the lists it changed. The work
+// itself is done by the card's write, delete and format procedures.
+#include "CMainWin.h"
+
+#include "CCardClipSource.h"
+#include "CPlayerDlg.h"
+#include "ClipWriter.h"
+#include "FormatFlow.h"
+#include "HasDirectX8.h"
+
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <functional>
+
+namespace {
+
+// What the window redraws while a clip is written.
+class CWindowWriteView : public IClipWriteView {
+public:
+    explicit CWindowWriteView(CMainWin& win) : win_(win) {}
+
+    void UpdateControls() override { win_.UpdateControls(); }
+
+    void ClipDeleted(const ClipDeletion& deletion) override
+    {
+        for (int p = 0; p < kPlaylistCount; ++p) {
+            if (deletion.PlaylistChanged(p))
+                win_.UpdatePlaylistItem(p, 1);
+        }
+        win_.UpdateClipItem(deletion.slot);
+        win_.UpdateControls();
+    }
+
+    void ClipRecorded(int slot) override
+    {
+        win_.UpdateClipItem(slot);
+        const auto& playlists = win_.Disk().Playlists();
+        for (int p = 0; p < kPlaylistCount; ++p) {
+            for (const PlaylistEntry& e : playlists[static_cast<std::size_t>(p)].entries) {
+                if (e.slot == slot) {
+                    win_.UpdatePlaylistItem(p, 1);
+                    break;
+                }
+            }
+        }
+        if (QListWidget* list = win_.ClipList(); list != nullptr && list->item(slot) != nullptr)
+            list->scrollToItem(list->item(slot));
+    }
+
+private:
+    CMainWin& win_;
+};
+
+// Runs `action` when the Delete key is pressed in the watched list.
+class CDeleteKeyFilter : public QObject {
+public:
+    CDeleteKeyFilter(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+            action_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+} // namespace
+
+void CMainWin::BindCommands()
+{
+    const std::pair<int, void (CMainWin::*)()> buttons[] = {
+        {kIdOpenClip, &CMainWin::OnOpenClip},   {kIdPreview, &CMainWin::OnPreview},
+        {kIdWriteClip, &CMainWin::OnWriteClip}, {kIdReadClip, &CMainWin::OnReadClip},
+        {kIdDeleteClip, &CMainWin::OnDeleteClip}, {kIdPreviewClip, &CMainWin::OnPreviewClip},
+        {kIdFormat, &CMainWin::OnFormat},
+    };
+    for (const auto& [id, handler] : buttons) {
+        if (auto* button = ControlAs<QPushButton>(id))
+            connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    }
+    if (clipList_ != nullptr) {
+        connect(clipList_, &QListWidget::itemDoubleClicked, this, [this] { OnPreviewClip(); });
+        clipList_->installEventFilter(new CDeleteKeyFilter(clipList_, [this] { OnDeleteClip(); }));
+    }
+}
+
+void CMainWin::OnWriteClip()
+{
+    if (busy_ != 0 || !clipFile_.IsOpen())
+        return;
+    CWindowWriteView view(*this);
+    WriteClip(disk_, SelectedClip(), clipFile_, *progress_, &view);
+}
+
+void CMainWin::OnDeleteClip()
+{
+    const int slot = SelectedClip();
+    if (busy_ != 0 || slot < 0)
+        return;
+    DeleteClip(slot);
+}
+
+int CMainWin::DeleteClip(int slot)
+{
+    if (slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded())
+        return 0;
+    ClipDeletion deletion;
+    const int result = disk_.DeleteClip(slot, &deletion);
+    if (deletion.deleted) {
+        CWindowWriteView view(*this);
+        view.ClipDeleted(deletion);
+    }
+    return result;
+}
+
+void CMainWin::OnPreviewClip()
+{
+    const int slot = SelectedClip();
+    if (busy_ != 0 || slot < 0 || !HasDirectX8() || !disk_.IsOpen() || !disk_.IsLoaded())
+        return;
+    CCardClipSource source(disk_, slot);
+    RunPlayer(this, source);
+}
+
+void CMainWin::OnFormat()
+{
+    if (busy_ != 0)
+        return;
+    const int result = FormatCard(disk_, *ui_, [this] { RefillLists(); });
+    if (result == kFormatNotDone)
+        return;
+    // The card still holds its old tables: read them again.
+    if (result == kFormatWriteFailed)
+        EnumerateCards(1);
+    currentPlaylist_ = -1;
+    ShowCurrentPlaylist();
+}

@@ -1,0 +1,332 @@
+// The window's card commands: Write clip (lowest empty slot, an occupied
+// slot, Abort, compaction, the percent field), Delete clip by button and by
+// the Delete key, Preview clip and Format, with the redraws of the lists.
+#include "CDisk.h"
+#include "CPlayerDlg.h"
+#include "MainWinCommandsFixture.h"
+#include "MemoryDevice.h"
+
+#include <QSlider>
+#include <QTest>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// A playlist of these clip slots, CUT transitions, no loop.
+TestPlaylist Uses(std::vector<int> clipSlots)
+{
+    TestPlaylist p;
+    p.entries = std::move(clipSlots);
+    return p;
+}
+
+class MainWinCommandsTest : public MainWinCommandsFixture {
+protected:
+    static bool IsBlack(const QImage& image)
+    {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xFFFFFF) != 0)
+                    return false;
+        return true;
+    }
+    const ClipRecord& Clip(int slot) const { return win->Disk().Clips()[static_cast<std::size_t>(slot)]; }
+    const Playlist& PlaylistAt(int p) const { return win->Disk().Playlists()[static_cast<std::size_t>(p)]; }
+    // Frame `f` of the clip in `slot`, read back from the card.
+    std::vector<std::uint8_t> CardFrame(int slot, int f)
+    {
+        std::vector<std::uint8_t> buffer(kClusterSize);
+        EXPECT_TRUE(win->Disk().ReadClipFrame(slot, f, buffer.data()));
+        buffer.resize(kFrameSize);
+        return buffer;
+    }
+    // The card's tables as a fresh opening reads them.
+    struct Tables {
+        std::vector<ClipRecord> clips;
+        std::array<Playlist, kPlaylistCount> playlists;
+        const std::vector<ClipRecord>& Clips() const { return clips; }
+        const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists; }
+    };
+    static Tables Reread(const std::string& image)
+    {
+        CDisk disk;
+        EXPECT_EQ(kOpenOk, disk.OpenPath(image));
+        EXPECT_TRUE(disk.ReadFAT());
+        return {disk.Clips(), disk.Playlists()};
+    }
+};
+
+} // namespace
+
+TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100OnlyAtTheMessage)
+{
+    const std::string image = CardWith("card.img", {{0, 30, "A"}, {1, 30, "B"}});
+    NameImages({image});
+    StartWindow();
+    std::vector<std::uint8_t> frames;
+    OpenClip(DvFile("holiday_video.dv", 80, 48000, &frames));
+    ASSERT_TRUE(ui.Shown().empty());
+    ASSERT_TRUE(Enabled(CMainWin::kIdWriteClip));
+
+    std::vector<std::string> percents;
+    std::vector<int> ranges;
+    WatchProgress([&](int) {
+        percents.push_back(Percent());
+        const int range = win->ControlAs<QProgressBar>(CMainWin::kIdProgress)->maximum();
+        if (ranges.empty() || ranges.back() != range)
+            ranges.push_back(range);
+        EXPECT_FALSE(Enabled(CMainWin::kIdWriteClip)) << "busy";
+    });
+    win->ControlAs<QPushButton>(CMainWin::kIdWriteClip)->click();
+    StopWatching();
+
+    ASSERT_EQ(1u, percentAtMessage.shown.size());
+    EXPECT_EQ(10039, percentAtMessage.shown[0].first);
+    EXPECT_EQ("100 %", percentAtMessage.shown[0].second) << "the bar is full while the message is up";
+    EXPECT_GT(percents.size(), 80u);
+    EXPECT_EQ(percents.end(), std::find(percents.begin(), percents.end(), "100 %"));
+    EXPECT_EQ(std::vector<int>{81}, ranges) << "no compaction, frames + 1";
+
+    EXPECT_EQ(80, Clip(2).frames);
+    EXPECT_EQ("03 - holiday_", ItemText(win->ClipList(), 2));
+    EXPECT_FALSE(IsBlack(win->Images().Image(2))) << "the new clip's thumbnail";
+    EXPECT_EQ(dvfix::Frame(frames, 0), CardFrame(2, 0));
+    EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(2, 79));
+    const Tables again = Reread(image);
+    EXPECT_EQ(80, again.Clips()[2].frames) << "recorded on the card";
+    EXPECT_EQ(0, win->Busy());
+    EXPECT_TRUE(win->Control(CMainWin::kIdProgress)->isHidden());
+    EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
+}
+
+TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip)
+{
+    // Slot 1 is used twice in playlist 1 and once in playlist 3.
+    const std::string image = CardWith("card.img", {{0, 100, "A"}, {1, 40, "OLD", {200, 0, 0}}},
+                                       {Uses({1, 0, 1}), Uses({0}), Uses({1})}, 215);
+    NameImages({image});
+    StartWindow();
+    win->PlaylistList()->item(0)->setSelected(true);
+    ASSERT_EQ(3, win->EntryList()->count());
+    const QImage oldThumb = win->Images().Image(1);
+    ASSERT_FALSE(IsBlack(oldThumb));
+    ASSERT_EQ(75, win->Disk().FreeClusters());
+    OpenClip(DvFile("new.dv", 115));
+
+    // Declined: nothing changes.
+    win->ClipList()->item(1)->setSelected(true);
+    win->OnWriteClip();
+    ASSERT_EQ(1u, ui.Shown().size());
+    EXPECT_EQ(10032, ui.Shown()[0].id);
+    EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
+    EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown()[0].flags);
+    EXPECT_EQ(40, Clip(1).frames);
+    EXPECT_EQ(3u, PlaylistAt(0).entries.size());
+
+    // 75 free + 40 of the old clip make room for 115 frames.
+    ui.Reset();
+    ui.Answer(10032, kIdYes);
+    win->OnWriteClip();
+    ASSERT_EQ(2u, ui.Shown().size());
+    EXPECT_EQ(10039, ui.Shown()[1].id);
+    EXPECT_EQ(115, Clip(1).frames);
+    EXPECT_EQ("02 - new", ItemText(win->ClipList(), 1));
+    EXPECT_NE(oldThumb, win->Images().Image(1)) << "the thumbnail is redrawn";
+    EXPECT_EQ(1u, PlaylistAt(0).entries.size()) << "the old clip's entries are gone";
+    EXPECT_TRUE(PlaylistAt(2).entries.empty());
+    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(win->PlaylistList()->item(2))) << "playlist 3 redrawn";
+    EXPECT_EQ(0, CImageSet::ItemImage(win->PlaylistList()->item(0)));
+    EXPECT_EQ(1, win->EntryList()->count()) << "the current playlist redrawn";
+    EXPECT_EQ(115, Reread(image).Clips()[1].frames);
+}
+
+TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
+{
+    const std::string image = CardWith("card.img", {});
+    NameImages({image});
+    StartWindow();
+    OpenClip(DvFile("clip.dv", 80));
+    WatchProgress([this](int value) {
+        if (value >= 30)
+            PressAbort();
+    });
+    win->OnWriteClip();
+    StopWatching();
+    ASSERT_EQ(1u, percentAtMessage.shown.size());
+    EXPECT_EQ(10038, percentAtMessage.shown[0].first);
+    EXPECT_EQ(static_cast<unsigned>(kMsgInfo), ui.Shown()[0].flags);
+    EXPECT_EQ(0, Clip(0).frames);
+    EXPECT_EQ("01", ItemText(win->ClipList(), 0));
+    EXPECT_TRUE(IsBlack(win->Images().Image(0)));
+    EXPECT_EQ(0, Reread(image).Clips()[0].frames);
+    EXPECT_EQ(0, win->Busy());
+    EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
+}
+
+TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
+{
+    // 60 + 60 + 150 of 300 clusters; deleting the middle clip leaves 60
+    // free at 60 and 30 at the end: no run of 80.
+    const std::string image =
+        CardWith("card.img", {{0, 60, "A"}, {1, 60, "B"}, {2, 150, "C", {0, 200, 0}}}, {}, 300);
+    NameImages({image});
+    StartWindow();
+    const std::vector<std::uint8_t> thirdFirst = CardFrame(2, 0);
+    win->ClipList()->item(1)->setSelected(true);
+    ui.Answer(10032, kIdYes);
+    QTest::keyClick(win->ClipList(), Qt::Key_Delete);
+    ASSERT_EQ(0, Clip(1).frames);
+    EXPECT_EQ("02", ItemText(win->ClipList(), 1));
+    win->ClipList()->clearSelection();
+
+    std::vector<std::uint8_t> frames;
+    OpenClip(DvFile("new.dv", 80, 48000, &frames));
+    ui.Reset();
+    std::vector<int> ranges;
+    WatchProgress([&](int) {
+        const int range = win->ControlAs<QProgressBar>(CMainWin::kIdProgress)->maximum();
+        if (ranges.empty() || ranges.back() != range)
+            ranges.push_back(range);
+    });
+    win->OnWriteClip();
+    StopWatching();
+    ASSERT_EQ(1u, ui.Shown().size());
+    EXPECT_EQ(10039, ui.Shown()[0].id);
+    EXPECT_EQ((std::vector<int>{301, 81}), ranges) << "compaction, then the write";
+    EXPECT_EQ(CDisk::SectorOfCluster(60), Clip(2).firstSector) << "the third clip moved down";
+    EXPECT_EQ(thirdFirst, CardFrame(2, 0));
+    EXPECT_EQ(CDisk::SectorOfCluster(210), Clip(1).firstSector);
+    EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(1, 79));
+    const Tables again = Reread(image);
+    EXPECT_EQ(CDisk::SectorOfCluster(60), again.Clips()[2].firstSector);
+    EXPECT_EQ(80, again.Clips()[1].frames);
+}
+
+TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
+{
+    const std::string image =
+        CardWith("card.img", {{0, 30, "A"}, {1, 30, "E"}}, {Uses({0}), {}, Uses({1, 0, 1}), {}, {}, {}, Uses({1})});
+    NameImages({image});
+    StartWindow();
+    win->PlaylistList()->item(2)->setSelected(true);
+    ASSERT_EQ(3, win->EntryList()->count());
+    win->ClipList()->item(1)->setSelected(true);
+
+    QTest::keyClick(win->ClipList(), Qt::Key_Delete);
+    ASSERT_EQ(1u, ui.Shown().size());
+    EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
+    EXPECT_EQ(30, Clip(1).frames) << "declined";
+
+    ui.Answer(10032, kIdYes);
+    win->ControlAs<QPushButton>(CMainWin::kIdDeleteClip)->click();
+    EXPECT_EQ(0, Clip(1).frames);
+    EXPECT_EQ("02", ItemText(win->ClipList(), 1));
+    EXPECT_TRUE(IsBlack(win->Images().Image(1)));
+    EXPECT_EQ(1, win->EntryList()->count()) << "the current playlist lost two entries";
+    EXPECT_EQ(0, CImageSet::ItemImage(win->PlaylistList()->item(2)));
+    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(win->PlaylistList()->item(6)));
+    EXPECT_FALSE(Enabled(CMainWin::kIdDeleteClip)) << "the slot is empty now";
+    const Tables again = Reread(image);
+    EXPECT_EQ(0, again.Clips()[1].frames);
+    EXPECT_TRUE(again.Playlists()[6].entries.empty());
+}
+
+TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
+{
+    NameImages({CardWith("card.img", {{0, 30, "A"}, {1, 12, "C"}})});
+    StartWindow();
+    std::vector<int> maxima;
+    auto closePlayer = [&maxima] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dlg = qobject_cast<CPlayerDlg*>(w); dlg != nullptr && dlg->isVisible()) {
+                maxima.push_back(dlg->TrackBar()->maximum());
+                dlg->reject();
+            }
+        }
+    };
+    win->ClipList()->item(1)->setSelected(true);
+    QTimer::singleShot(0, closePlayer);
+    win->ControlAs<QPushButton>(CMainWin::kIdPreviewClip)->click();
+
+    QListWidget* list = win->ClipList();
+    const QPoint centre = list->visualItemRect(list->item(0)).center();
+    list->clearSelection();
+    list->item(0)->setSelected(true);
+    QTimer::singleShot(0, closePlayer);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ((std::vector<int>{11, 29}), maxima);
+
+    // An empty slot opens nothing.
+    list->clearSelection();
+    list->item(5)->setSelected(true);
+    win->OnPreviewClip();
+    EXPECT_EQ(2u, maxima.size());
+}
+
+TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
+{
+    const std::string image = CardWith("card.img", {{0, 30, "A"}}, {Uses({0})});
+    NameImages({image});
+    StartWindow();
+    win->PlaylistList()->item(0)->setSelected(true);
+    ASSERT_EQ(0, win->CurrentPlaylist());
+
+    win->ControlAs<QPushButton>(CMainWin::kIdFormat)->click();
+    ASSERT_EQ(1u, ui.Shown().size());
+    EXPECT_EQ(10031, ui.Shown()[0].id);
+    EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown()[0].flags);
+    EXPECT_EQ(30, Clip(0).frames) << "declined";
+    EXPECT_EQ(30, Reread(image).Clips()[0].frames);
+
+    ui.Reset();
+    ui.Answer(10031, kIdYes);
+    win->OnFormat();
+    ASSERT_EQ(2u, ui.Shown().size());
+    EXPECT_EQ(10030, ui.Shown()[1].id);
+    EXPECT_EQ(0, Clip(0).frames);
+    EXPECT_EQ("01", ItemText(win->ClipList(), 0));
+    EXPECT_TRUE(IsBlack(win->Images().Image(0)));
+    EXPECT_EQ(-1, win->CurrentPlaylist());
+    EXPECT_EQ(0, win->EntryList()->count());
+    const Tables again = Reread(image);
+    EXPECT_EQ(0, again.Clips()[0].frames);
+    EXPECT_TRUE(again.Playlists()[0].entries.empty());
+}
+
+namespace {
+
+std::shared_ptr<MemoryDeviceState> g_protected;
+
+int OpenProtectedCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
+{
+    device = std::make_unique<CMemoryDevice>(g_protected);
+    return kOpenOk;
+}
+
+} // namespace
+
+TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
+{
+    const std::string image = CardWith("card.img", {{0, 30, "A"}});
+    NameImages({image});
+    g_protected = MakeDeviceState(0);
+    g_protected->bytes = dvfix::ReadBytes(image);
+    SetDeviceOpener(OpenProtectedCard);
+    StartWindow();
+    ASSERT_EQ(30, Clip(0).frames);
+    g_protected->failAllWritesFrom = g_protected->writes + 1;
+    ui.Answer(10031, kIdYes);
+    win->OnFormat();
+    std::vector<int> ids;
+    for (const ShownMessage& m : ui.Shown())
+        ids.push_back(m.id);
+    EXPECT_EQ((std::vector<int>{10031, 10016}), ids) << "the write message, no completion";
+    EXPECT_EQ(30, Clip(0).frames) << "the card's tables read again";
+    EXPECT_EQ("01 - A", ItemText(win->ClipList(), 0));
+    EXPECT_EQ(-1, win->CurrentPlaylist());
+    win.reset();
+    g_protected.reset();
+}
