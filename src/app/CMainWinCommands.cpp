@@ -5,16 +5,16 @@
 #include "CMainWin.h"
 
 #include "CCardClipSource.h"
+#include "CKeyAction.h"
 #include "CPlayerDlg.h"
 #include "ClipWriter.h"
 #include "FormatFlow.h"
 #include "HasDirectX8.h"
 
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 
-#include <functional>
+#include <utility>
 
 namespace {
 
@@ -55,25 +55,6 @@ private:
     CMainWin& win_;
 };
 
-// Runs `action` when the Delete key is pressed in the watched list.
-class CDeleteKeyFilter : public QObject {
-public:
-    CDeleteKeyFilter(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            action_();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> action_;
-};
-
 } // namespace
 
 void CMainWin::BindCommands()
@@ -90,7 +71,7 @@ void CMainWin::BindCommands()
     }
     if (clipList_ != nullptr) {
         connect(clipList_, &QListWidget::itemDoubleClicked, this, [this] { OnPreviewClip(); });
-        clipList_->installEventFilter(new CDeleteKeyFilter(clipList_, [this] { OnDeleteClip(); }));
+        new CKeyAction(clipList_, Qt::Key_Delete, [this] { OnDeleteClip(); });
     }
 }
 
