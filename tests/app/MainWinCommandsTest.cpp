@@ -3,6 +3,7 @@
 // the Delete key, Preview clip and Format, with the redraws of the lists.
 #include "CDisk.h"
 #include "CPlayerDlg.h"
+#include "HasDirectX8.h"
 #include "MainWinCommandsFixture.h"
 #include "MemoryDevice.h"
 
@@ -259,11 +260,20 @@ TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
     EXPECT_EQ((std::vector<int>{11, 29}), maxima);
 
-    // An empty slot opens nothing.
+    // An empty slot opens nothing, and nothing opens without the decoder.
     list->clearSelection();
     list->item(5)->setSelected(true);
+    QTimer::singleShot(0, closePlayer);
     win->OnPreviewClip();
+    list->clearSelection();
+    list->item(0)->setSelected(true);
+    OverrideDirectX8ForTests(0);
+    QTimer::singleShot(0, closePlayer);
+    win->OnPreviewClip();
+    OverrideDirectX8ForTests(-1);
+    QApplication::processEvents();
     EXPECT_EQ(2u, maxima.size());
+    EXPECT_TRUE(ui.Shown().empty()) << "no message";
 }
 
 TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
