@@ -43,12 +43,13 @@ public:
     }
 
     // Starts a drag of `item` of `list` with `image` beside the pointer at
-    // `global`: the not-allowed cursor, all mouse input to the window.
+    // `global`: the not-allowed cursor, every mouse event of the program to
+    // the window until the button is released.
     void Start(int list, int item, const QPixmap& image, const QPoint& global);
     // Moves the drag image with the pointer.
     void MoveImage(const QPoint& global);
-    // Ends the drag: input released, image gone, cursor restored. The hover
-    // place is kept for the drop.
+    // Ends the drag: mouse events no longer taken, image gone, cursor
+    // restored. The hover place is kept for the drop.
     void Finish();
 
     // The drag cursor: kCursorSameList, kCursorOtherList or

@@ -5,6 +5,8 @@
 // card image by a second opening.
 #include "PlaylistEditFixture.h"
 
+#include "DvFixtures.h"
+#include "MemoryDevice.h"
 #include "PlaylistDrag.h"
 
 #include <QCheckBox>
@@ -12,6 +14,24 @@
 namespace {
 
 using DragTest = PlaylistEditFixture;
+
+// The card behind every opening of the write-protection test.
+std::shared_ptr<MemoryDeviceState> g_card;
+
+int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
+{
+    device = std::make_unique<CMemoryDevice>(g_card);
+    return kOpenOk;
+}
+
+// The tables held by the memory card now.
+std::unique_ptr<CDisk> ReadMemoryCard()
+{
+    auto disk = std::make_unique<CDisk>();
+    EXPECT_EQ(kOpenOk, disk->OpenDevice(std::make_unique<CMemoryDevice>(g_card), 1));
+    EXPECT_NE(0, disk->ReadFAT());
+    return disk;
+}
 
 } // namespace
 
@@ -214,4 +234,39 @@ TEST_F(DragTest, AThirteenthEntryIsRefused)
     EXPECT_EQ((std::vector<int>{4}), EntrySlots(Reopen()->Playlists()[1]));
     EXPECT_EQ(1, w.CurrentPlaylist());
     EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(DragTest, AFailedTableWriteKeepsTheChangeAndStoresItWithTheNextWrite)
+{
+    const std::string path = CardWith("protected.img", {{0, 25, "A"}, {1, 25, "B"}}, {{{0}, false, {}}});
+    g_card = MakeDeviceState(0);
+    g_card->bytes = dvfix::ReadBytes(path);
+    SetDeviceOpener(OpenMemoryCard);
+    NameImages({path});
+    CMainWin& w = Start();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    // Write-protected: the drop stays in memory and on screen, with the
+    // write message once.
+    g_card->failAllWritesFrom = g_card->writes + 1;
+    MouseDrag(w.ClipList(), 1, w.PlaylistList(), ItemPoint(w.PlaylistList(), 0));
+    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ((std::vector<int>{0, 1}), EntrySlots(w.Disk().Playlists()[0]));
+    EXPECT_EQ(2, w.EntryList()->count());
+    EXPECT_EQ((std::vector<int>{0}), EntrySlots(ReadMemoryCard()->Playlists()[0]));
+
+    auto* loop = w.ControlAs<QCheckBox>(CMainWin::kIdLoop);
+    loop->click();
+    EXPECT_EQ(1, ui.Count(10016)) << "once per opening of the card";
+    EXPECT_TRUE(loop->isChecked());
+
+    // Once the card takes writes again, the next edit stores all of them.
+    g_card->failAllWritesFrom = 0;
+    MouseDrag(w.EntryList(), 0, w.EntryList(), ItemPoint(w.EntryList(), 1));
+    const auto card = ReadMemoryCard();
+    EXPECT_EQ((std::vector<int>{1, 0}), EntrySlots(card->Playlists()[0]));
+    EXPECT_EQ(1, card->Playlists()[0].loop);
+    SetDeviceOpener(nullptr);
+    g_card.reset();
 }
