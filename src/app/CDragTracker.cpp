@@ -53,7 +53,7 @@ void CDragTracker::Watch(QListWidget* widget, int list)
 {
     if (widget == nullptr)
         return;
-    lists_.push_back(Watched{widget, list});
+    lists_.push_back(Watched{widget, widget->viewport(), list});
     widget->viewport()->installEventFilter(this);
 }
 
@@ -145,8 +145,10 @@ bool CDragTracker::ItemHighlighted(const QListWidget* widget, int item)
 
 const CDragTracker::Watched* CDragTracker::ListOfViewport(const QObject* object) const
 {
+    // Compared by address only: the viewport also sees events while its
+    // list is being destroyed.
     for (const Watched& w : lists_) {
-        if (w.widget->viewport() == object)
+        if (w.viewport == object)
             return &w;
     }
     return nullptr;

@@ -69,6 +69,7 @@ protected:
 private:
     struct Watched {
         QListWidget* widget;
+        const QObject* viewport;
         int list;
     };
     // The watched list whose viewport is `object`, or null.
