@@ -42,7 +42,7 @@ if ! clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/p
 fi
 
 echo "== Fuzz targets (clang, libFuzzer, ASan + UBSan) in $build"
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSARO_FUZZ=ON \
   -DTESSARO_BUILD_TESTS=OFF -DTESSARO_BUILD_APP=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzz_seeds fuzz_fat_table fuzz_clip_file fuzz_first_frame
 

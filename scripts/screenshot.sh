@@ -13,7 +13,7 @@ language=${2:-0}
 build=${TESSARO_BUILD_DIR:-build}
 
 bash scripts/install-deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$(nproc)" --target tessaro tessaro-card >/dev/null
 mkdir -p "$(dirname "$out")"
 bash scripts/demo-card.sh "$build" >/dev/null
