@@ -127,12 +127,12 @@ protected:
     // into slot 2 at cluster 10.
     void SetUp() override
     {
-        spec.clusters = 100;
-        spec.clips = {{0, 0, 10, 1}, {1, 90, 10, 2}};
-        spec.playlists = {{0, 1}};
-        base = MakeTaggedCard(spec);
+        layout.clusters = 100;
+        layout.clips = {{0, 0, 10, 1}, {1, 90, 10, 2}};
+        layout.playlists = {{0, 1}};
+        base = MakeTaggedCard(layout);
         ASSERT_NE(nullptr, base);
-        lengths = TagLengths(spec.clips);
+        lengths = TagLengths(layout.clips);
         lengths[9] = 75;
     }
 
@@ -145,7 +145,7 @@ protected:
         };
     }
 
-    TaggedCardSpec spec;
+    TaggedCardLayout layout;
     std::shared_ptr<MemoryDeviceState> base;
     std::map<int, int> lengths;
 };
@@ -237,12 +237,12 @@ protected:
     // flush, its table write and flush; the same for c3 and c4.
     void SetUp() override
     {
-        spec.clusters = 60;
-        spec.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
-        spec.playlists = {{1, 3}, {2, 1, 0}};
-        base = MakeTaggedCard(spec);
+        layout.clusters = 60;
+        layout.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
+        layout.playlists = {{1, 3}, {2, 1, 0}};
+        base = MakeTaggedCard(layout);
         ASSERT_NE(nullptr, base);
-        lengths = TagLengths(spec.clips);
+        lengths = TagLengths(layout.clips);
     }
 
     static int Compact(FaultRun& run)
@@ -258,7 +258,7 @@ protected:
         return c != nullptr ? c->start : -1;
     }
 
-    TaggedCardSpec spec;
+    TaggedCardLayout layout;
     std::shared_ptr<MemoryDeviceState> base;
     std::map<int, int> lengths;
 };
@@ -374,7 +374,7 @@ TEST_F(CompactionFaults, EveryFaultStopsAfterTheCurrentClipWithEveryClipWhole)
     // closing message and no frame of the new clip written.
     {
         SCOPED_TRACE("compaction fault inside a clip write");
-        TaggedCardSpec bigger = spec;
+        TaggedCardLayout bigger = layout;
         bigger.clusters = 115;
         const std::shared_ptr<MemoryDeviceState> roomy = MakeTaggedCard(bigger);
         ASSERT_NE(nullptr, roomy);
@@ -424,13 +424,13 @@ Refill RefillThumbnails(CDisk& disk)
 
 TEST(ThumbnailRefillFaults, EveryFaultShowsTheAccessMessageOnceAndChangesNothing)
 {
-    TaggedCardSpec spec;
-    spec.clusters = 30;
-    spec.clips = {{0, 0, 3, 1}, {1, 3, 3, 2}, {2, 9, 3, 3}, {3, 20, 3, 4}, {4, 27, 3, 5}};
-    spec.playlists = {{0, 4}, {2}};
-    const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(spec);
+    TaggedCardLayout layout;
+    layout.clusters = 30;
+    layout.clips = {{0, 0, 3, 1}, {1, 3, 3, 2}, {2, 9, 3, 3}, {3, 20, 3, 4}, {4, 27, 3, 5}};
+    layout.playlists = {{0, 4}, {2}};
+    const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(layout);
     ASSERT_NE(nullptr, base);
-    const std::map<int, int> lengths = TagLengths(spec.clips);
+    const std::map<int, int> lengths = TagLengths(layout.clips);
 
     Refill clean;
     FaultRun cleanRun;

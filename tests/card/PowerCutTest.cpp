@@ -124,10 +124,10 @@ void RunOnce(const std::shared_ptr<MemoryDeviceState>& card, const MemoryDeviceS
 }
 
 // The whole simulation: one run without a cut, then one per cut.
-Simulation Simulate(const TaggedCardSpec& spec, const std::map<int, int>& lengths, const Operation& op)
+Simulation Simulate(const TaggedCardLayout& layout, const std::map<int, int>& lengths, const Operation& op)
 {
     Simulation sim;
-    const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(spec);
+    const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(layout);
     EXPECT_NE(nullptr, base);
     if (base == nullptr)
         return sim;
@@ -187,13 +187,13 @@ TEST(PowerCut, ClipWriteIntoAUsedSlot)
 {
     // c2 in slot 1 is replaced by a clip of 78 frames, which takes its
     // clusters and more; c1 and c3 stay where they are.
-    TaggedCardSpec spec;
-    spec.clusters = 100;
-    spec.clips = {{0, 0, 10, 1}, {1, 10, 10, 2}, {2, 95, 5, 3}};
-    spec.playlists = {{0, 1, 2}, {1, 1}};
-    std::map<int, int> lengths = TagLengths(spec.clips);
+    TaggedCardLayout layout;
+    layout.clusters = 100;
+    layout.clips = {{0, 0, 10, 1}, {1, 10, 10, 2}, {2, 95, 5, 3}};
+    layout.playlists = {{0, 1, 2}, {1, 1}};
+    std::map<int, int> lengths = TagLengths(layout.clips);
     lengths[9] = 78;
-    const Simulation sim = Simulate(spec, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+    const Simulation sim = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
         CTaggedSource source(78, 9);
         CScriptedProgress progress;
         CCheckpointView view(checkpoint);
@@ -217,13 +217,13 @@ TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
     // Free space 79 in gaps of 4, 4, 7 and 64 clusters: a clip of 75 frames
     // needs a compaction first. c2 moves down by 4 over its own old run
     // (12 frames), c3 by 8 and c4 by 15, both clear of their old runs.
-    TaggedCardSpec spec;
-    spec.clusters = 115;
-    spec.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
-    spec.playlists = {{1, 3}, {2, 1, 0}};
-    std::map<int, int> lengths = TagLengths(spec.clips);
+    TaggedCardLayout layout;
+    layout.clusters = 115;
+    layout.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
+    layout.playlists = {{1, 3}, {2, 1, 0}};
+    std::map<int, int> lengths = TagLengths(layout.clips);
     lengths[9] = 75;
-    const Simulation sim = Simulate(spec, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+    const Simulation sim = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
         CTaggedSource source(75, 9);
         CScriptedProgress progress;
         CCheckpointView view(checkpoint);
@@ -242,7 +242,7 @@ TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
     // the write that first lands in its old run until the table write that
     // records its new place. The window follows from the writes themselves.
     std::string windows;
-    for (const TaggedClip& c : spec.clips) {
+    for (const TaggedClip& c : layout.clips) {
         const int now = StartOf(sim.finalClips, c.tag);
         const int shift = c.start - now;
         std::vector<int> expected;
@@ -279,13 +279,13 @@ TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
 
 TEST(PowerCut, FormatDeleteAndPlaylistEditsAreOneTableWriteEach)
 {
-    TaggedCardSpec spec;
-    spec.clusters = 30;
-    spec.clips = {{0, 0, 5, 1}, {1, 10, 5, 2}, {2, 20, 4, 3}};
-    spec.playlists = {{0, 1, 1}, {1}, {}, {2, 0}};
-    const std::map<int, int> lengths = TagLengths(spec.clips);
+    TaggedCardLayout layout;
+    layout.clusters = 30;
+    layout.clips = {{0, 0, 5, 1}, {1, 10, 5, 2}, {2, 20, 4, 3}};
+    layout.playlists = {{0, 1, 1}, {1}, {}, {2, 0}};
+    const std::map<int, int> lengths = TagLengths(layout.clips);
 
-    const Simulation format = Simulate(spec, lengths, [](CDisk& disk, IInteraction& ui, const std::function<void()>& checkpoint) {
+    const Simulation format = Simulate(layout, lengths, [](CDisk& disk, IInteraction& ui, const std::function<void()>& checkpoint) {
         EXPECT_EQ(kFormatDone, FormatCard(disk, ui));
         checkpoint();
     });
@@ -295,7 +295,7 @@ TEST(PowerCut, FormatDeleteAndPlaylistEditsAreOneTableWriteEach)
     EXPECT_EQ(format.listed, format.intact);
     PrintSummary("format", format);
 
-    const Simulation deletion = Simulate(spec, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+    const Simulation deletion = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
         EXPECT_EQ(1, disk.DeleteClip(1));
         checkpoint();
     });
@@ -306,7 +306,7 @@ TEST(PowerCut, FormatDeleteAndPlaylistEditsAreOneTableWriteEach)
     EXPECT_EQ(deletion.listed, deletion.intact);
     PrintSummary("clip delete", deletion);
 
-    const Simulation edits = Simulate(spec, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+    const Simulation edits = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
         for (const std::function<int()>& edit : std::vector<std::function<int()>>{
                  [&] { return disk.InsertEntry(2, 2); },
                  [&] { return disk.InsertEntry(1, 0, 0); },

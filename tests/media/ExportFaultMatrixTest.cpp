@@ -28,9 +28,9 @@ protected:
     // c1 (12 frames) at cluster 2 in slot 0, c2 after it.
     void SetUp() override
     {
-        spec.clusters = 30;
-        spec.clips = {{0, 2, 12, 1}, {1, 20, 5, 2}};
-        base = MakeTaggedCard(spec);
+        layout.clusters = 30;
+        layout.clips = {{0, 2, 12, 1}, {1, 20, 5, 2}};
+        base = MakeTaggedCard(layout);
         ASSERT_NE(nullptr, base);
     }
 
@@ -74,7 +74,7 @@ protected:
 
     bool CardUntouched() const { return counts.writes == 0 && card->bytes == base->bytes; }
 
-    TaggedCardSpec spec;
+    TaggedCardLayout layout;
     std::shared_ptr<MemoryDeviceState> base;
     std::shared_ptr<MemoryDeviceState> card;
     CScriptedInteraction ui;

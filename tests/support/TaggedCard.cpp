@@ -52,14 +52,14 @@ std::shared_ptr<MemoryDeviceState> CopyCard(const MemoryDeviceState& card)
     return copy;
 }
 
-std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardSpec& spec)
+std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardLayout& layout)
 {
-    std::shared_ptr<MemoryDeviceState> card = MakeCardState(spec.clusters);
+    std::shared_ptr<MemoryDeviceState> card = MakeCardState(layout.clusters);
     CDisk disk;
     if (disk.OpenDevice(std::make_unique<CMemoryDevice>(card), 0) != kOpenOk)
         return nullptr;
     disk.Format();
-    for (const TaggedClip& c : spec.clips) {
+    for (const TaggedClip& c : layout.clips) {
         ClipRecord& r = disk.Clips()[static_cast<std::size_t>(c.slot)];
         r.frames = static_cast<std::uint16_t>(c.length);
         r.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(c.start));
@@ -67,8 +67,8 @@ std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardSpec& spec)
         for (int h = 0; h < c.length; ++h)
             std::memcpy(card->bytes.data() + ClusterOffset(c.start + h), PatternFrame(c.tag, h), kFrameSize);
     }
-    for (std::size_t j = 0; j < spec.playlists.size(); ++j) {
-        for (int slot : spec.playlists[j])
+    for (std::size_t j = 0; j < layout.playlists.size(); ++j) {
+        for (int slot : layout.playlists[j])
             disk.Playlists()[j].entries.push_back(PlaylistEntry{slot, kTransitionCut, 0});
     }
     if (!disk.WriteFAT())

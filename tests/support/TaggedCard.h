@@ -23,17 +23,17 @@ struct TaggedClip {
     int tag;
 };
 
-struct TaggedCardSpec {
+struct TaggedCardLayout {
     int clusters = 0;
     std::vector<TaggedClip> clips;
     // Entries of playlists 0, 1, ... as slot numbers.
     std::vector<std::vector<int>> playlists;
 };
 
-// The bytes of a card of `spec.clusters` clusters: the clips' clusters
+// The bytes of a card of `layout.clusters` clusters: the clips' clusters
 // stamped with their frames, every other cluster zero, and the tables
 // written by WriteFAT.
-std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardSpec& spec);
+std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardLayout& layout);
 
 // A new device state holding a copy of `card`'s bytes, with no fault armed
 // and no transfer counted.
