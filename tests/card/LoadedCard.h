@@ -4,6 +4,7 @@
 // the card.
 #pragma once
 #include "CDisk.h"
+#include "CardFixtures.h"
 #include "MemoryDevice.h"
 #include "ScriptedInteraction.h"
 
@@ -78,15 +79,7 @@ protected:
     // Everything in the tables, so that "nothing changed" is one comparison.
     static std::vector<long long> Snapshot(const CDisk& d)
     {
-        std::vector<long long> v;
-        for (const ClipRecord& c : d.Clips())
-            v.insert(v.end(), {c.frames, c.firstSector, c.attribute, c.name[0]});
-        for (const Playlist& p : d.Playlists()) {
-            v.insert(v.end(), {-1, p.logoMode, p.loop});
-            for (const PlaylistEntry& e : p.entries)
-                v.insert(v.end(), {e.slot, e.transition, e.reserved});
-        }
-        return v;
+        return TableSnapshot(d);
     }
 
     // The 74-byte records of playlist j in tables A and B, as stored.

@@ -73,15 +73,7 @@ protected:
 
     static std::vector<long long> Tables(const CDisk& d)
     {
-        std::vector<long long> v;
-        for (const ClipRecord& c : d.Clips())
-            v.insert(v.end(), {c.frames, c.firstSector, c.attribute, c.name[0]});
-        for (const Playlist& p : d.Playlists()) {
-            v.insert(v.end(), {-1, p.logoMode, p.loop});
-            for (const PlaylistEntry& e : p.entries)
-                v.insert(v.end(), {e.slot, e.transition, e.reserved});
-        }
-        return v;
+        return TableSnapshot(d);
     }
 
     // Writes the tables back and reads them with a fresh opening.

@@ -1,6 +1,7 @@
 // Card and source fixtures for the card writer tests.
 #include "CardFixtures.h"
 
+#include "CDisk.h"
 #include "CardLayout.h"
 
 std::size_t CardBytes(int clusters)
@@ -92,4 +93,17 @@ bool CScriptedProgress::Pump()
     if (abortAfterPumps >= 0 && pumps >= abortAfterPumps)
         aborted_ = true;
     return aborted_;
+}
+
+std::vector<long long> TableSnapshot(const CDisk& disk)
+{
+    std::vector<long long> v;
+    for (const ClipRecord& c : disk.Clips())
+        v.insert(v.end(), {c.frames, c.firstSector, c.attribute, c.name[0]});
+    for (const Playlist& p : disk.Playlists()) {
+        v.insert(v.end(), {-1, p.logoMode, p.loop});
+        for (const PlaylistEntry& e : p.entries)
+            v.insert(v.end(), {e.slot, e.transition, e.reserved});
+    }
+    return v;
 }

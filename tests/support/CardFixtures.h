@@ -12,6 +12,13 @@
 #include <string>
 #include <vector>
 
+class CDisk;
+
+// Everything in a card's tables in memory (clips, playlists, entries, flags)
+// as one vector, so that "nothing changed" or "read back the same" is one
+// comparison.
+std::vector<long long> TableSnapshot(const CDisk& disk);
+
 // Bytes of a card with exactly `clusters` clusters (one sector to spare).
 std::size_t CardBytes(int clusters);
 std::shared_ptr<MemoryDeviceState> MakeCardState(int clusters);
