@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+#include "FfmpegPtr.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
@@ -29,15 +31,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
+using ff::CodecFree;
+using ff::FrameFree;
+using ff::PacketFree;
 using Codec = std::unique_ptr<AVCodecContext, CodecFree>;
 
 // One PAL DV frame of a busy picture, from libavcodec's encoder.

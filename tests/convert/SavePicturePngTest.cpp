@@ -14,21 +14,17 @@
 #include <filesystem>
 #include <memory>
 
+#include "FfmpegPtr.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
 namespace {
 
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
+using ff::CodecFree;
+using ff::FrameFree;
+using ff::PacketFree;
 
 TEST(SavePicturePngTest, FileDecodesToThePicturesColours)
 {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "FfmpegPtr.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -18,15 +20,9 @@ namespace {
 
 constexpr int kPalFrame = 144000;
 
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
+using ff::CodecFree;
+using ff::FrameFree;
+using ff::PacketFree;
 struct OutputFree {
     void operator()(AVFormatContext* oc) const
     {
