@@ -7,9 +7,14 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  libudev-dev libgtest-dev
+  libavfilter-dev libudev-dev libsystemd-dev libgtest-dev
+  qt6-multimedia-dev qt6-translations-l10n
   ffmpeg
 )
+# A stand-in udisks2 service on a private D-Bus for the access tests.
+packages+=(python3-dbusmock dbus-daemon)
+# Checks of the installed tree and of the Debian package.
+packages+=(desktop-file-utils appstream man-db lintian file)
 # A virtual X server for pictures of the window (scripts/screenshot.sh).
 packages+=(xvfb)
 # Fuzz targets need clang with its libFuzzer runtime.
