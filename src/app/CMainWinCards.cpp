@@ -38,6 +38,9 @@ void CMainWin::EnumerateCards(int keep)
 
     noCard_ = 1;
     cardList_->clear();
+    // The card open here is held exclusively: its probe would find it in
+    // use. It is opened again after discovery in any case.
+    disk_.Close();
 
     // Linux always allows raw card access in principle; a refusal shows as
     // access denied on the probes.
@@ -77,9 +80,12 @@ void CMainWin::OpenSelectedCard()
         return;
     }
     // A card that does not open shows as no card; one whose tables do not
-    // read shows as "Not formatted".
-    disk_.Open(cardList_->currentData().toInt());
-    if (disk_.IsOpen())
+    // read shows as "Not formatted". Neither is silent: a card in use has
+    // shown its message on opening, refused access shows the rights
+    // message, and any other failure the access error of the table read.
+    if (disk_.Open(cardList_->currentData().toInt()) == kOpenDenied)
+        ShowMessage(*ui_, kMessageNoRights, kMsgWarning);
+    else
         disk_.ReadFAT();
     RefillLists();
 }

@@ -3,8 +3,16 @@
 #include "DriveTable.h"
 #include "Interaction.h"
 #include "Log.h"
+#include "MountInfo.h"
 
 #include <cerrno>
+
+namespace {
+// "Memory card is in use by the system: it is mounted at %s..."
+constexpr int kMessageMountedAt = 10055;
+// "Memory card is in use by the system or by another program..."
+constexpr int kMessageInUse = 10056;
+} // namespace
 
 CDisk::CDisk() = default;
 
@@ -16,26 +24,49 @@ int CDisk::Open(int index)
     const std::vector<DriveEntry> drives = BuildDriveTable();
     if (index < 0 || index >= static_cast<int>(drives.size()))
         return kOpenNotCard;
-    const DriveEntry& drive = drives[static_cast<std::size_t>(index)];
-    std::unique_ptr<IDevice> device;
-    int result = OpenCardDevice(drive.path, !drive.image, device);
-    if (result != kOpenOk)
-        return result;
-    result = OpenDevice(std::move(device), index);
-    path_ = drive.path;
-    return result;
+    return OpenDrive(drives[static_cast<std::size_t>(index)], index);
 }
 
-int CDisk::OpenPath(const std::string& path)
+int CDisk::OpenDrive(const DriveEntry& drive, int index) { return OpenNamed(drive.path, index); }
+
+int CDisk::OpenPath(const std::string& path) { return OpenNamed(path, 0); }
+
+int CDisk::OpenNamed(const std::string& path, int index)
 {
     Close();
     std::unique_ptr<IDevice> device;
+    // Block devices named anywhere, in the settings too, must be card
+    // readers' disks.
     int result = OpenCardDevice(path, true, device);
+    if (result == kOpenInUse) {
+        ReportInUse(path);
+        return kOpenNotCard;
+    }
     if (result != kOpenOk)
         return result;
-    result = OpenDevice(std::move(device), 0);
+    result = OpenDevice(std::move(device), index);
     path_ = path;
     return result;
+}
+
+void CDisk::ReportInUse(const std::string& path)
+{
+    inUse_ = true;
+    mountPoint_ = MountPointOfDisk(DeviceNodeName(path));
+    LogMessage("disk in use: %s %s", path.c_str(), mountPoint_.c_str());
+    // The refusal is this opening's error message: a following ReadFAT
+    // adds no access message of its own.
+    errorShown_ = true;
+    if (ui_ != nullptr)
+        ShowInUseMessage(*ui_, mountPoint_);
+}
+
+void CDisk::ShowInUseMessage(IInteraction& ui, const std::string& mountPoint)
+{
+    if (mountPoint.empty())
+        ShowMessage(ui, kMessageInUse, kMsgWarning);
+    else
+        ShowMessage(ui, kMessageMountedAt, kMsgWarning, mountPoint.c_str());
 }
 
 int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
@@ -60,6 +91,8 @@ void CDisk::Close()
 {
     device_.reset();
     errorShown_ = false;
+    inUse_ = false;
+    mountPoint_.clear();
 }
 
 int CDisk::SeekCluster(int cluster)

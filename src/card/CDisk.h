@@ -14,6 +14,7 @@
 #include <vector>
 
 class IInteraction;
+struct DriveEntry;
 
 class CDisk {
 public:
@@ -27,10 +28,15 @@ public:
     IInteraction* Interaction() const { return ui_; }
 
     // Opens drive `index` of the drive table: 0 opened, 1 not a card or not
-    // openable, 2 access denied.
+    // openable, 2 access denied. A card that the system holds (a mounted
+    // partition, another program) gives 1 with InUse() set; its message
+    // ("in use", naming the mount point when there is one) is shown once,
+    // as the error message of this opening, and nothing is read or written.
     int Open(int index);
+    // The same for a drive table entry already built (discovery).
+    int OpenDrive(const DriveEntry& drive, int index);
     // Opens a card image or block device by path (the command line). Block
-    // devices must be removable media.
+    // devices must be card readers' disks; others are never opened.
     int OpenPath(const std::string& path);
     // Opens an already opened device as drive `index` (tests, fault
     // injection).
@@ -94,6 +100,13 @@ public:
     bool IsLoaded() const { return loaded_; }
     void SetLoaded(bool loaded) { loaded_ = loaded; }
     bool ErrorShown() const { return errorShown_; }
+    // The last Open found the card in use; where a partition of it is
+    // mounted ("" when not mounted, or held by another program).
+    bool InUse() const { return inUse_; }
+    const std::string& InUseMountPoint() const { return mountPoint_; }
+    // The message for a card in use: the mount point to unmount when there
+    // is one, else the card's being held by the system or another program.
+    static void ShowInUseMessage(IInteraction& ui, const std::string& mountPoint);
     std::uint32_t SizeMB() const { return sizeMB_; }
     std::uint32_t TotalClusters() const { return totalClusters_; }
     std::int32_t FreeClusters() const { return freeClusters_; }
@@ -107,6 +120,8 @@ public:
     const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists_; }
 
 private:
+    int OpenNamed(const std::string& path, int index);
+    void ReportInUse(const std::string& path);
     void DecodeTables();
     // Open and loaded with a full clip table: the table operations may run.
     bool TablesReady() const;
@@ -119,6 +134,8 @@ private:
     int driveIndex_ = -1;
     bool loaded_ = false;
     bool errorShown_ = false;
+    bool inUse_ = false;
+    std::string mountPoint_;
     std::uint32_t sizeMB_ = 0;
     std::uint32_t totalClusters_ = 0;
     std::int32_t freeClusters_ = 0;

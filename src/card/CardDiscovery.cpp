@@ -6,21 +6,25 @@
 
 #include <cstdio>
 
-CardDiscovery DiscoverCards()
+CardDiscovery DiscoverCards(const std::string& sysRoot)
 {
     CardDiscovery found;
-    const std::vector<DriveEntry> drives = BuildDriveTable();
+    const std::vector<DriveEntry> drives = BuildDriveTable(sysRoot);
     for (int index = 0; index < kMaxDrives && index < static_cast<int>(drives.size()); ++index) {
+        const DriveEntry& drive = drives[static_cast<std::size_t>(index)];
         CDisk probe;
-        const int result = probe.Open(index);
+        const int result = probe.OpenDrive(drive, index);
         if (result == kOpenDenied)
             found.accessDenied = true;
-        if (result != kOpenOk)
+        if (result != kOpenOk && !probe.InUse())
             continue;
         CardListEntry entry;
         entry.index = index;
-        entry.sizeMB = probe.SizeMB();
-        entry.path = drives[static_cast<std::size_t>(index)].path;
+        // A card in use was not opened: its size is the one sysfs gives.
+        entry.sizeMB = probe.InUse() ? static_cast<unsigned>(drive.sizeBytes / 1048576u) : probe.SizeMB();
+        entry.path = drive.path;
+        entry.inUse = probe.InUse();
+        entry.mountPoint = probe.InUseMountPoint();
         char text[48];
         std::snprintf(text, sizeof text, "CARD%d  (%u MB)", index + 1, entry.sizeMB);
         entry.text = text;

@@ -1,8 +1,11 @@
 // Card discovery: probes every drive of the drive table with a temporary
 // CDisk and lists the ones that open as cards, with the text the card list
-// shows ("CARD%d  (%d MB)"). The window's card list and the command line's
-// `devices` both use it.
+// shows ("CARD%d  (%d MB)"). A card the system holds (a mounted partition)
+// is listed too, marked in use, so that choosing it says why it cannot be
+// used. The window's card list and the command line's `devices` both use it.
 #pragma once
+#include "BlockDeviceInfo.h"
+
 #include <string>
 #include <vector>
 
@@ -11,11 +14,14 @@ struct CardListEntry {
     unsigned sizeMB = 0;
     std::string path;       // the device or image behind it
     std::string text;       // "CARD%d  (%d MB)"
+    bool inUse = false;     // held by the system; not opened
+    std::string mountPoint; // where a partition of it is mounted, when in use
 };
 
 struct CardDiscovery {
     std::vector<CardListEntry> cards;
-    bool accessDenied = false; // some probe was refused access
+    bool accessDenied = false; // a card reader's disk was refused access
 };
 
-CardDiscovery DiscoverCards();
+// `sysRoot` is the folder laid out like /sys where card readers are found.
+CardDiscovery DiscoverCards(const std::string& sysRoot = kSysRoot);

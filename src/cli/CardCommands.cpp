@@ -139,6 +139,11 @@ int CmdDevices(CCliSession& session)
         std::printf("%s\n", LoadText(10037).c_str());
     for (const CardListEntry& card : found.cards)
         std::printf("%s\t%s\n", card.text.c_str(), card.path.c_str());
+    // Why a listed card cannot be used yet, the window's message.
+    for (const CardListEntry& card : found.cards) {
+        if (card.inUse)
+            CDisk::ShowInUseMessage(session.Ui(), card.mountPoint);
+    }
     if (found.accessDenied)
         session.Error(kCliAccessHint);
     return kExitDone;

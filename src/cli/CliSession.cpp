@@ -1,6 +1,7 @@
 // Card opening, argument checks and texts for the commands.
 #include "CliSession.h"
 
+#include "BlockDeviceInfo.h"
 #include "CDisk.h"
 #include "CliTexts.h"
 #include "Texts.h"
@@ -52,19 +53,25 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
             return false;
         }
         result = disk.Open(static_cast<int>(number) - 1);
-        if (result == kOpenNotCard) {
+        if (result == kOpenNotCard && !disk.InUse()) {
             Error(kCliNoSuchCard, static_cast<int>(number));
             return false;
         }
     } else {
         result = disk.OpenPath(card);
     }
+    // A card in use has shown its message on opening.
+    if (disk.InUse())
+        return false;
     if (result == kOpenDenied) {
         Error(kCliAccessDenied, card.c_str());
         return false;
     }
     if (result != kOpenOk) {
-        Error(kCliCannotOpenCard, card.c_str());
+        if (IsNonCardBlockDevice(card))
+            Error(kCliNotCardReader, card.c_str());
+        else
+            Error(kCliCannotOpenCard, card.c_str());
         return false;
     }
     if (!disk.ReadFAT() && needLoaded) {

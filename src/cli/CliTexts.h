@@ -26,6 +26,7 @@ enum CliText : int {
     kCliAccessHint = 20021,
     kCliBadSize = 20022,
     kCliDecodeFailed = 20023,
+    kCliNotCardReader = 20024,
 };
 
 // Exit statuses.

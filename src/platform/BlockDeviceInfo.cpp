@@ -2,46 +2,111 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <regex>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-bool IsRemovableBlockDevice(dev_t device)
+namespace {
+
+// The first word of a sysfs attribute file, "" when it cannot be read.
+std::string ReadAttribute(const std::string& file)
 {
-    const std::string base = "/sys/dev/block/" + std::to_string(major(device)) + ":" +
-                             std::to_string(minor(device));
-    std::ifstream in(base + "/removable");
-    int removable = 0;
-    if (in >> removable && removable == 1)
-        return true;
-    // SD and MMC cards in a built-in slot report removable 0; their sysfs
-    // path runs through the mmc host.
-    char target[PATH_MAX];
-    ssize_t n = readlink(base.c_str(), target, sizeof target - 1);
-    if (n > 0) {
-        std::string t(target, static_cast<std::size_t>(n));
-        if (t.find("/mmc_host/") != std::string::npos || t.find("/mmcblk") != std::string::npos)
-            return true;
-    }
-    return false;
+    std::ifstream in(file);
+    std::string word;
+    in >> word;
+    return word;
 }
 
-std::vector<std::string> WholeDiskPaths(const std::string& sysBlock)
+std::string BaseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// SCSI peripheral types the disk driver serves as plain disks: direct
+// access (0) and simplified direct access (14). CD/DVD drives are 5.
+bool IsScsiDiskType(const std::string& type)
+{
+    return type == "0" || type == "14";
+}
+
+} // namespace
+
+bool IsCardReaderDisk(const std::string& name, const std::string& sysRoot)
+{
+    if (name.empty() || name.find('/') != std::string::npos || name[0] == '.')
+        return false;
+    const std::string disk = sysRoot + "/block/" + name;
+    const std::string type = ReadAttribute(disk + "/device/type");
+    // An SD card in an MMC slot; its siblings mmcblkNbootM and mmcblkNrpmb
+    // belong to eMMC chips, whose type is "MMC".
+    static const std::regex mmcDisk("mmcblk[0-9]+");
+    if (std::regex_match(name, mmcDisk))
+        return type == "SD";
+    // A card reader's slot: removable media on the SCSI disk driver.
+    return ReadAttribute(disk + "/removable") == "1" && IsScsiDiskType(type);
+}
+
+std::vector<CardCandidate> CardCandidates(const std::string& sysRoot)
 {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(sysBlock.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            std::string name = e->d_name;
-            if (name == "." || name == "..")
-                continue;
-            names.push_back(name);
-        }
+    if (DIR* dir = opendir((sysRoot + "/block").c_str())) {
+        while (dirent* e = readdir(dir))
+            names.emplace_back(e->d_name);
         closedir(dir);
     }
     std::sort(names.begin(), names.end());
-    std::vector<std::string> paths;
-    for (const std::string& n : names)
-        paths.push_back("/dev/" + n);
-    return paths;
+    std::vector<CardCandidate> cards;
+    for (const std::string& name : names) {
+        if (!IsCardReaderDisk(name, sysRoot))
+            continue;
+        // sysfs counts the size in 512-byte sectors; 0 is a reader without
+        // a card.
+        const std::string size = ReadAttribute(sysRoot + "/block/" + name + "/size");
+        const unsigned long long sectors = std::strtoull(size.c_str(), nullptr, 10);
+        if (sectors == 0)
+            continue;
+        cards.push_back(CardCandidate{name, sectors * 512ull});
+    }
+    return cards;
+}
+
+std::string BlockDeviceName(dev_t device, const std::string& sysRoot)
+{
+    const std::string link = sysRoot + "/dev/block/" + std::to_string(major(device)) + ":" +
+                             std::to_string(minor(device));
+    char target[PATH_MAX];
+    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0)
+        return "";
+    return BaseName(std::string(target, static_cast<std::size_t>(n)));
+}
+
+std::string DeviceNodeName(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+        const std::string name = BlockDeviceName(st.st_rdev);
+        if (!name.empty())
+            return name;
+    }
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        const std::string name = BaseName(real);
+        std::free(real);
+        return name;
+    }
+    return BaseName(path);
+}
+
+bool IsNonCardBlockDevice(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISBLK(st.st_mode))
+        return false;
+    // A partition's name is not a whole disk of /sys/block.
+    return !IsCardReaderDisk(BlockDeviceName(st.st_rdev));
 }

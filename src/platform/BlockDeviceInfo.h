@@ -1,13 +1,39 @@
-// Facts about block devices read from sysfs: whether a disk is removable
-// media, and the list of whole disks.
+// Which block devices are memory cards, decided from sysfs before any
+// device is opened. A whole disk is a card reader's disk only when it is a
+// removable SCSI direct-access disk (USB and built-in card readers) or an
+// MMC block device whose card type is SD. Everything else is never a card:
+// eMMC and its boot and RPMB areas, optical drives, fixed disks, NVMe,
+// virtio, loop, zram, RAM, device-mapper, md and nbd devices.
+// `sysRoot` is the folder laid out like /sys (tests build their own).
 #pragma once
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
-// True when sysfs says the disk is removable, or it sits in an SD/MMC slot.
-bool IsRemovableBlockDevice(dev_t device);
+inline constexpr const char* kSysRoot = "/sys";
 
-// /dev paths of the whole disks in /sys/block, in name order. `sysRoot`
-// lets tests use a folder laid out like /sys/block.
-std::vector<std::string> WholeDiskPaths(const std::string& sysBlock = "/sys/block");
+// A card reader's disk that holds a medium.
+struct CardCandidate {
+    std::string name;           // kernel name, as in /sys/block and /dev
+    std::uint64_t sizeBytes = 0;
+};
+
+// True when the whole disk `name` of sysRoot/block is a card reader's disk
+// (with or without a medium).
+bool IsCardReaderDisk(const std::string& name, const std::string& sysRoot = kSysRoot);
+
+// The card reader's disks that hold a medium (size above 0), in name order.
+std::vector<CardCandidate> CardCandidates(const std::string& sysRoot = kSysRoot);
+
+// The kernel name of block device `device` (a whole disk or a partition),
+// "" when sysfs does not know it.
+std::string BlockDeviceName(dev_t device, const std::string& sysRoot = kSysRoot);
+
+// The kernel name behind a device node path: the sysfs name of a block
+// device node, else the file name of the path with links resolved.
+std::string DeviceNodeName(const std::string& path);
+
+// True when `path` is a block device that is not a card reader's disk (a
+// fixed disk, a partition, an eMMC...): such a device is never opened.
+bool IsNonCardBlockDevice(const std::string& path);

@@ -28,18 +28,28 @@ enum OpenResult : int {
     kOpenNotCard = 1,
     kOpenDenied = 2,
 };
+// A further result of the device openers below (never of CDisk::Open): the
+// card is in use, by a mounted partition or another program holding it
+// exclusively. Nothing was read or written.
+inline constexpr int kOpenInUse = 3;
 
-// Opens a block device or image file for reading and writing. Gives
-// kOpenDenied for EACCES/EPERM, kOpenNotCard for anything else that fails
-// (no medium, size 0, missing file) and, when `requireRemovable` is set, for a
-// block device that is not removable. `device` is set on kOpenOk only.
-int OpenDevicePath(const std::string& path, bool requireRemovable,
-                   std::unique_ptr<IDevice>& device);
+// Opens a block device or image file for reading and writing. A block
+// device is opened exclusively (O_EXCL): kOpenInUse when the system holds
+// it. Gives kOpenDenied for EACCES/EPERM, kOpenNotCard for anything else
+// that fails (no medium, size 0, missing file). With `requireCard` a block
+// device that is not a card reader's disk (BlockDeviceInfo.h) is kOpenNotCard
+// without being opened. `device` is set on kOpenOk only.
+int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device);
 
-// The opener that card discovery uses: OpenDevicePath unless tests put
-// another in its place (to simulate refused access or fixed disks).
-using DeviceOpener = int (*)(const std::string& path, bool requireRemovable,
+// The opener that CDisk uses for the direct opening: OpenDevicePath unless
+// tests put another in its place (to simulate refused access, cards in use
+// or fixed disks, or to accept a loop device).
+using DeviceOpener = int (*)(const std::string& path, bool requireCard,
                              std::unique_ptr<IDevice>& device);
 void SetDeviceOpener(DeviceOpener opener); // nullptr restores OpenDevicePath
-int OpenCardDevice(const std::string& path, bool requireRemovable,
-                   std::unique_ptr<IDevice>& device);
+
+// Opens a card: the direct opening first; when that is refused for a
+// device node (not an image file), the udisks2 service is asked for it
+// (UdisksDevice.h), which lets a user without rights in after the
+// desktop's password prompt.
+int OpenCardDevice(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device);

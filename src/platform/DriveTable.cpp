@@ -1,6 +1,5 @@
 #include "DriveTable.h"
 
-#include "BlockDeviceInfo.h"
 #include "Settings.h"
 
 namespace {
@@ -9,17 +8,21 @@ const std::vector<std::string>* g_testDisks = nullptr;
 
 void SetBlockDeviceListForTests(const std::vector<std::string>* paths) { g_testDisks = paths; }
 
-std::vector<DriveEntry> BuildDriveTable()
+std::vector<DriveEntry> BuildDriveTable(const std::string& sysRoot)
 {
     std::vector<DriveEntry> table;
     for (int i = 1; i <= kMaxDrives; ++i) {
         std::string image = GetProfileString("Cards", "Image" + std::to_string(i), "");
         if (!image.empty())
-            table.push_back(DriveEntry{image, true});
+            table.push_back(DriveEntry{image, true, 0});
     }
-    const std::vector<std::string> disks = g_testDisks ? *g_testDisks : WholeDiskPaths();
-    for (const std::string& d : disks)
-        table.push_back(DriveEntry{d, false});
+    if (g_testDisks != nullptr) {
+        for (const std::string& d : *g_testDisks)
+            table.push_back(DriveEntry{d, false, 0});
+    } else {
+        for (const CardCandidate& card : CardCandidates(sysRoot))
+            table.push_back(DriveEntry{"/dev/" + card.name, false, card.sizeBytes});
+    }
     if (table.size() > static_cast<std::size_t>(kMaxDrives))
         table.resize(kMaxDrives);
     return table;

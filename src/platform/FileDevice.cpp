@@ -1,6 +1,7 @@
 #include "FileDevice.h"
 
 #include "BlockDeviceInfo.h"
+#include "UdisksDevice.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -66,38 +67,17 @@ bool CFileDevice::Flush()
     return true;
 }
 
-int OpenDevicePath(const std::string& path, bool requireRemovable,
-                   std::unique_ptr<IDevice>& device)
+int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)
 {
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno == EROFS) {
-        // A write-protected card is still a card: it is listed and read, and
-        // its first write fails with the write message.
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    }
-    if (fd < 0)
-        return (errno == EACCES || errno == EPERM) ? kOpenDenied : kOpenNotCard;
-
     struct stat st {};
-    if (fstat(fd, &st) != 0) {
-        close(fd);
-        return kOpenNotCard;
-    }
     std::uint64_t size = 0;
-    if (S_ISBLK(st.st_mode)) {
-        if (requireRemovable && !IsRemovableBlockDevice(st.st_rdev)) {
-            close(fd);
-            return kOpenNotCard;
-        }
-        if (ioctl(fd, BLKGETSIZE64, &size) != 0) {
-            close(fd);
-            return kOpenNotCard;
-        }
+    if (fstat(fd, &st) != 0) {
+        size = 0;
+    } else if (S_ISBLK(st.st_mode)) {
+        if (ioctl(fd, BLKGETSIZE64, &size) != 0)
+            size = 0;
     } else if (S_ISREG(st.st_mode)) {
         size = static_cast<std::uint64_t>(st.st_size);
-    } else {
-        close(fd);
-        return kOpenNotCard;
     }
     if (size == 0) {
         close(fd);
@@ -107,13 +87,50 @@ int OpenDevicePath(const std::string& path, bool requireRemovable,
     return kOpenOk;
 }
 
+int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return (errno == EACCES || errno == EPERM) ? kOpenDenied : kOpenNotCard;
+    const bool block = S_ISBLK(st.st_mode);
+    // Fixed disks, eMMC, optical drives... are never opened at all.
+    if (block && requireCard && !IsCardReaderDisk(BlockDeviceName(st.st_rdev)))
+        return kOpenNotCard;
+    // O_EXCL on a block device fails with EBUSY while a partition of it is
+    // mounted or another program holds it exclusively, and keeps others
+    // (an automounter) away while the card is open here.
+    const int exclusive = block ? O_EXCL : 0;
+    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | exclusive);
+    if (fd < 0 && errno == EROFS) {
+        // A write-protected card is still a card: it is listed and read, and
+        // its first write fails with the write message.
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | exclusive);
+    }
+    if (fd < 0) {
+        if (errno == EBUSY && block)
+            return kOpenInUse;
+        return (errno == EACCES || errno == EPERM) ? kOpenDenied : kOpenNotCard;
+    }
+    return DeviceFromDescriptor(fd, device);
+}
+
 namespace {
 DeviceOpener g_opener = nullptr;
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+} // namespace
 
 void SetDeviceOpener(DeviceOpener opener) { g_opener = opener; }
 
-int OpenCardDevice(const std::string& path, bool requireRemovable, std::unique_ptr<IDevice>& device)
+int OpenCardDevice(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
 {
-    return (g_opener ? g_opener : OpenDevicePath)(path, requireRemovable, device);
+    int result = (g_opener ? g_opener : OpenDevicePath)(path, requireCard, device);
+    // udisks2 serves block devices only; a refused image file stays refused.
+    if (result == kOpenDenied && requireCard && !IsRegularFile(path))
+        result = OpenThroughUdisks(DeviceNodeName(path), device);
+    return result;
 }

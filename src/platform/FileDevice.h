@@ -20,3 +20,8 @@ private:
     std::uint64_t size_;
     int lastError_ = 0;
 };
+
+// Makes a device of an open descriptor of a block device or image file,
+// taking it over: kOpenOk with `device` set, or kOpenNotCard (size 0, not a
+// disk or file) with the descriptor closed.
+int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device);
