@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs the whole test suite twice: a
 # normal build and an AddressSanitizer + UndefinedBehaviorSanitizer build;
 # then the fuzz targets for a short fixed number of runs (scripts/fuzz.sh).
-# Prints the reliability figures (power cuts, fault matrix, fuzzing). Fails
-# when any test or fuzz target fails.
+# Prints the reliability figures (power cuts, fault matrix, a real block
+# device, fuzzing). Fails when any test or fuzz target fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +16,7 @@ echo "== Normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --no-tests=error --output-on-failure -j "$jobs"
-echo "== Reliability figures (power cuts and fault matrix)"
+echo "== Reliability figures (power cuts, fault matrix, real block device)"
 grep -h '^reliability: ' build/Testing/Temporary/LastTest.log || true
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"

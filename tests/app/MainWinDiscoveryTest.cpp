@@ -50,6 +50,20 @@ protected:
 // Every probe is refused, as for a user without access to the disks.
 int DenyAll(const std::string&, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
 
+// Cards the opener below refuses: one the system holds (a mounted
+// partition), one refused access. Others open as usual.
+std::string g_inUse;
+std::string g_denied;
+
+int RefusingOpener(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+{
+    if (path == g_inUse)
+        return kOpenInUse;
+    if (path == g_denied)
+        return kOpenDenied;
+    return OpenDevicePath(path, requireCard, device);
+}
+
 } // namespace
 
 TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
@@ -164,6 +178,34 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     EXPECT_EQ(2u, Entries().size());
     EXPECT_EQ(1, w.NoRights());
     EXPECT_FALSE(Enabled(2021));
+}
+
+TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)
+{
+    TwoCards();
+    g_inUse = card2;
+    g_denied.clear();
+    SetDeviceOpener(RefusingOpener);
+    CMainWin& w = Start();
+    // The card in use is listed and, chosen first, shows why it cannot be
+    // used; it stays closed with empty slots.
+    ASSERT_EQ(2u, Entries().size());
+    EXPECT_EQ(1, SelectedDrive());
+    EXPECT_EQ(1, ui.Count(10056));
+    EXPECT_EQ(1u, ui.Shown().size()) << "no access error besides";
+    EXPECT_FALSE(w.Disk().IsOpen());
+    EXPECT_EQ("01", ItemText(w.ClipList(), 0));
+
+    // Neither a card refused access nor one that has gone is silent.
+    g_denied = card4;
+    Pick(1);
+    EXPECT_EQ(1, ui.Count(10013));
+    EXPECT_FALSE(w.Disk().IsOpen());
+    g_denied.clear();
+    ASSERT_EQ(0, std::remove(card4.c_str()));
+    Pick(1);
+    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_EQ(3u, ui.Shown().size());
 }
 
 TEST_F(MainWinDiscoveryTest, AnEventWhileBusyChangesNothing)

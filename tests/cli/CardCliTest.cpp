@@ -2,6 +2,7 @@
 // command, its exit status and what reached the image, including bad input.
 #include "CDisk.h"
 #include "CardCli.h"
+#include "Device.h"
 #include "DriveTable.h"
 #include "DvFixtures.h"
 #include "Settings.h"
@@ -10,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -45,6 +49,7 @@ protected:
     void TearDown() override
     {
         SetBlockDeviceListForTests(nullptr);
+        SetDeviceOpener(nullptr);
         SetSettingsPath("");
     }
 
@@ -264,6 +269,94 @@ TEST_F(CardCliTest, DevicesListsConfiguredImagesAsCards)
     EXPECT_EQ("CARD1  (13 MB)\t" + image + "\n", run.out);
     EXPECT_EQ(0, Run({"info", "CARD1"}).status);
     EXPECT_EQ(1, Run({"info", "CARD2"}).status);
+}
+
+namespace {
+
+// A loop device over an image file, detached when the object goes, on
+// every path (a failed assertion included).
+class CLoopDevice {
+public:
+    explicit CLoopDevice(const std::string& image)
+    {
+        FILE* out = popen(("losetup -f --show '" + image + "' 2>&1").c_str(), "r");
+        if (out == nullptr) {
+            why_ = "losetup cannot be run";
+            return;
+        }
+        char line[256] = {};
+        const bool read = std::fgets(line, sizeof line, out) != nullptr;
+        const int status = pclose(out);
+        std::string text = read ? line : "";
+        text = text.substr(0, text.find('\n'));
+        if (status == 0 && text.rfind("/dev/loop", 0) == 0)
+            path_ = text;
+        else
+            why_ = text.empty() ? "losetup failed" : text;
+    }
+    ~CLoopDevice()
+    {
+        if (!path_.empty())
+            std::system(("losetup -d " + path_).c_str());
+    }
+    CLoopDevice(const CLoopDevice&) = delete;
+    CLoopDevice& operator=(const CLoopDevice&) = delete;
+    const std::string& Path() const { return path_; }
+    const std::string& Why() const { return why_; }
+
+private:
+    std::string path_;
+    std::string why_;
+};
+
+// Lets a loop device be opened as a card (it is no card reader's disk);
+// everything else is the real opening of a block device.
+int OpenAnyBlockDevice(const std::string& path, bool, std::unique_ptr<IDevice>& device)
+{
+    return OpenDevicePath(path, false, device);
+}
+
+} // namespace
+
+TEST_F(CardCliTest, ARealBlockDeviceThroughTheKernel)
+{
+    const long long bytes = 5120 + 144384ll * 100 + 512;
+    ASSERT_EQ(0, Run({"mkimage", image, std::to_string(bytes)}).status);
+    const CLoopDevice loop(image);
+    if (loop.Path().empty()) {
+        const std::string why = geteuid() != 0 ? "attaching a loop device needs root" : loop.Why();
+        std::printf("reliability: real block device: not exercised (%s)\n", why.c_str());
+        GTEST_SKIP() << "no loop device: " << why;
+    }
+    const std::string& device = loop.Path();
+    SetDeviceOpener(OpenAnyBlockDevice);
+
+    CliRun run = Run({"info", device, "--json"});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("\"total_clusters\": 100, \"size_mb\": 13")) << run.out;
+
+    // Held exclusively by another descriptor, as by a mounted partition:
+    // refused with the in-use message, and nothing is written.
+    const int holder = ::open(device.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC);
+    ASSERT_GE(holder, 0) << std::strerror(errno);
+    run = Run({"--yes", "format", device});
+    ::close(holder);
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find(LoadText(10056))) << run.err;
+    EXPECT_EQ(std::vector<std::uint8_t>(static_cast<std::size_t>(bytes), 0), dvfix::ReadBytes(image));
+
+    // A table and a clip written through the kernel's block device, flushed
+    // and read back; the image behind it holds them.
+    ASSERT_EQ(0, Run({"--yes", "format", device}).status);
+    const std::string clip = DvFile("clip.dv", 80);
+    ASSERT_EQ(0, Run({"write", device, clip}).status);
+    const std::string back = dir.File("back.dv");
+    ASSERT_EQ(0, Run({"read", device, "1", back}).status);
+    EXPECT_EQ(dvfix::ReadBytes(clip), dvfix::ReadBytes(back));
+    EXPECT_EQ(80u, Reload().Clips()[0].frames);
+    std::printf("reliability: real block device %s (%lld bytes): size by ioctl, exclusive opening refused "
+                "while another descriptor held it (in-use message, nothing written), a table and an 80-frame "
+                "clip written, flushed and read back\n", device.c_str(), bytes);
 }
 
 TEST_F(CardCliTest, CheckReportsEachVerdict)

@@ -1,0 +1,133 @@
+// Card discovery on folders laid out like /sys: only card readers' disks
+// that hold a card are opened and listed; fixed disks, eMMC, optical drives
+// and virtual disks are never opened, so they never count as refused.
+#include "CardDiscovery.h"
+#include "Device.h"
+#include "Settings.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace {
+
+// A disk of a sysfs tree: attribute file (below block/NAME) -> content.
+using Disk = std::map<std::string, std::string>;
+
+void Build(const CTempDir& sys, const std::map<std::string, Disk>& disks)
+{
+    for (const auto& [name, attributes] : disks) {
+        for (const auto& [file, text] : attributes) {
+            const std::filesystem::path path = sys.Path() + "/block/" + name + "/" + file;
+            std::filesystem::create_directories(path.parent_path());
+            std::ofstream(path) << text << "\n";
+        }
+    }
+}
+
+// sizes in 512-byte sectors
+Disk Fixed(const char* size) { return {{"size", size}, {"removable", "0"}}; }
+Disk Scsi(const char* size, const char* removable, const char* type)
+{
+    return {{"size", size}, {"removable", removable}, {"device/type", type}};
+}
+Disk Mmc(const char* size, const char* type) { return {{"size", size}, {"removable", "0"}, {"device/type", type}}; }
+
+const std::map<std::string, Disk> kLaptop = {
+    {"mmcblk0", Mmc("61071360", "MMC")},  // soldered eMMC the system boots from
+    {"mmcblk0boot0", Mmc("8192", "MMC")},
+    {"mmcblk0boot1", Mmc("8192", "MMC")},
+    {"mmcblk0rpmb", Mmc("8192", "MMC")},
+    {"mmcblk1", Mmc("3862528", "SD")},    // SD card in the slot
+    {"nvme0n1", Fixed("1000215216")},
+};
+const std::map<std::string, Disk> kDesktop = {
+    {"sda", Scsi("976773168", "0", "0")}, // SATA disk
+    {"sdb", Scsi("7744512", "1", "0")},   // USB reader with a card
+    {"sdc", Scsi("0", "1", "0")},         // USB reader without a card
+    {"sr0", Scsi("9180416", "1", "5")},   // optical drive with a disc
+    {"loop0", Fixed("204800")},
+    {"zram0", Fixed("16777216")},
+    {"vda", {{"size", "41943040"}, {"removable", "0"}, {"device/device", "0x0002"}}},
+    {"dm-0", Fixed("41943040")},
+    {"md0", Fixed("41943040")},
+    {"nbd0", Fixed("0")},
+    {"ram0", Fixed("8192")},
+};
+const std::map<std::string, Disk> kServer = {
+    {"vda", {{"size", "41943040"}, {"removable", "0"}, {"device/device", "0x0002"}}},
+    {"zram0", Fixed("16777216")},
+    {"loop0", Fixed("204800")},
+    {"loop1", Fixed("0")},
+};
+
+std::vector<std::string> g_opened;
+int g_result = kOpenDenied;
+
+int RecordingOpener(const std::string& path, bool, std::unique_ptr<IDevice>&)
+{
+    g_opened.push_back(path);
+    return g_result;
+}
+
+class CardDiscoveryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_opened.clear();
+        SetDeviceOpener(RecordingOpener);
+        SetSettingsPath(settings.File("t.ini")); // no card images
+    }
+    void TearDown() override
+    {
+        SetDeviceOpener(nullptr);
+        SetSettingsPath("");
+    }
+
+    CardDiscovery Discover(const std::map<std::string, Disk>& disks, int result)
+    {
+        CTempDir sys;
+        Build(sys, disks);
+        g_opened.clear();
+        g_result = result;
+        return DiscoverCards(sys.Path());
+    }
+
+    CTempDir settings;
+};
+
+} // namespace
+
+TEST_F(CardDiscoveryTest, OnlyCardReadersHoldingACardAreOpenedAndListed)
+{
+    // Cards in use are listed without being opened, with the size sysfs
+    // gives, so every card discovery saw shows in the list.
+    CardDiscovery found = Discover(kLaptop, kOpenInUse);
+    EXPECT_EQ(std::vector<std::string>{"/dev/mmcblk1"}, g_opened);
+    ASSERT_EQ(1u, found.cards.size());
+    EXPECT_EQ("CARD1  (1886 MB)", found.cards[0].text);
+    EXPECT_EQ("/dev/mmcblk1", found.cards[0].path);
+    EXPECT_TRUE(found.cards[0].inUse);
+    EXPECT_FALSE(found.accessDenied);
+
+    found = Discover(kDesktop, kOpenInUse);
+    EXPECT_EQ(std::vector<std::string>{"/dev/sdb"}, g_opened);
+    ASSERT_EQ(1u, found.cards.size());
+    EXPECT_EQ("CARD1  (3781 MB)", found.cards[0].text);
+    EXPECT_EQ(0, found.cards[0].index);
+}
+
+TEST_F(CardDiscoveryTest, OnlyARefusedCardReaderCountsAsNoRights)
+{
+    CardDiscovery found = Discover(kServer, kOpenDenied);
+    EXPECT_TRUE(g_opened.empty()) << "fixed disks are never opened";
+    EXPECT_TRUE(found.cards.empty());
+    EXPECT_FALSE(found.accessDenied);
+
+    found = Discover(kLaptop, kOpenDenied);
+    EXPECT_TRUE(found.cards.empty());
+    EXPECT_TRUE(found.accessDenied) << "the SD card in the slot was refused";
+}
