@@ -71,14 +71,13 @@ int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)
 {
     struct stat st {};
     std::uint64_t size = 0;
-    if (fstat(fd, &st) != 0) {
-        size = 0;
-    } else if (S_ISBLK(st.st_mode)) {
+    if (fstat(fd, &st) == 0 && S_ISBLK(st.st_mode)) {
         if (ioctl(fd, BLKGETSIZE64, &size) != 0)
             size = 0;
     } else if (S_ISREG(st.st_mode)) {
         size = static_cast<std::uint64_t>(st.st_size);
     }
+    // No medium, an empty file, or something that is neither.
     if (size == 0) {
         close(fd);
         return kOpenNotCard;

@@ -7,10 +7,10 @@
 #include <systemd/sd-bus.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
-#include <unistd.h>
 
 namespace {
 
