@@ -232,12 +232,6 @@ bool CMainWin::PreTranslateMessage(QObject*, QEvent* event)
 
 bool CMainWin::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        for (QListWidget* list : {clipList_, entryList_}) {
-            if (list != nullptr && watched == list->viewport())
-                return ShowInfoTip(list->viewport(), event);
-        }
-    }
     if (playlistList_ != nullptr && watched == playlistList_->viewport() && ClearPlaylistOnEmptyClick(event))
         return true;
     return CTemplateDialog::eventFilter(watched, event);
