@@ -5,6 +5,8 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 
+#include <algorithm>
+
 namespace {
 
 // A titled group box that is neither flat nor checkable: the only kind the
