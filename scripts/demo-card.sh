@@ -2,8 +2,9 @@
 # Prepares the demo card image demo/card.img for trying the program without
 # a card reader: a 64 MB card image holding three 4-second clips (test
 # patterns with a tone, made by the ffmpeg tool) named PARIS, BERLIN and
-# ROMA, and one playlist of the three. An image that already holds clips is
-# left as it is.
+# ROMA, and two playlists: the three clips with a CUT and then an AUTO
+# transition, and ROMA and PARIS looping. An image that already holds
+# clips is left as it is.
 # Usage: scripts/demo-card.sh [BUILD_DIR]   (tessaro-card must be built there)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,4 +31,8 @@ for clip in PARIS:testsrc:440 BERLIN:smptebars:660 ROMA:mandelbrot:550; do
   i=$((i + 1))
   "$cli" playlist "$image" add 1 "$i" >/dev/null
 done
+"$cli" playlist "$image" transition 1 2 >/dev/null
+"$cli" playlist "$image" add 2 3 >/dev/null
+"$cli" playlist "$image" add 2 1 >/dev/null
+"$cli" playlist "$image" loop 2 on >/dev/null
 echo "$image"

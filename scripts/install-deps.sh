@@ -13,10 +13,12 @@ packages=(
 )
 # A stand-in udisks2 service on a private D-Bus for the access tests.
 packages+=(python3-dbusmock dbus-daemon)
-# Checks of the installed tree and of the Debian package.
-packages+=(desktop-file-utils appstream man-db lintian file)
-# A virtual X server for pictures of the window (scripts/screenshot.sh).
-packages+=(xvfb)
+# Checks of the installed tree and of the Debian package (dpkg-dev for
+# dpkg-shlibdeps, bash-completion to run the completion).
+packages+=(desktop-file-utils appstream man-db lintian file dpkg-dev bash-completion)
+# A virtual X server for pictures of the window, and a way to click in it
+# (scripts/screenshot.sh).
+packages+=(xvfb xdotool)
 # Fuzz targets need clang with its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 

@@ -2,8 +2,9 @@
 # Takes a picture of the window under a virtual X server (Xvfb) into
 # docs/window.png (or the file given). A copy of the built program runs in a
 # temporary folder with settings of its own (English, placed at the top
-# left, the demo card image with its clips and playlist), so your settings
-# are not touched.
+# left, the demo card image with its clips and playlists), so your settings
+# are not touched. The first playlist is clicked, so that its entries show
+# with their transitions.
 # Usage: scripts/screenshot.sh [OUTPUT.png] [LANGUAGE: 0 English, 1 Russian]
 # The build folder is "build" unless TESSARO_BUILD_DIR names another.
 set -euo pipefail
@@ -41,6 +42,14 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 DISPLAY=":$n" XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=xcb "$tmp/tessaro" >/dev/null 2>&1 &
 apid=$!
 sleep 3
+
+# The first item of the playlist list: the list starts at 160, 120 of the
+# window's 516 x 388 dialog units; its first item lies under that corner.
+window=$(DISPLAY=":$n" xdotool search --sync --name '^Tessaro M8$' | head -1)
+eval "$(DISPLAY=":$n" xdotool getwindowgeometry --shell "$window")"
+DISPLAY=":$n" xdotool mousemove --window "$window" $((WIDTH * 160 / 516 + 53)) $((HEIGHT * 120 / 388 + 40)) \
+  click 1 mousemove 0 0
+sleep 1
 
 ffmpeg -hide_banner -loglevel error -y -f x11grab -draw_mouse 0 -video_size 1280x960 -i ":$n" \
   -frames:v 1 "$tmp/screen.png"

@@ -27,6 +27,10 @@ int CMainApp::InitInstance()
 
     if (QApplication::instance() == nullptr)
         qtApp_ = std::make_unique<QApplication>(argc_, argv_);
+    // Desktops (Wayland compositors above all) find the window's name and
+    // icon through its desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSARO_APP_ID));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
     {
         CMainWin window;
         window.exec();

@@ -1,6 +1,6 @@
 // The application object: makes sure that only one copy runs, points the
 // settings at the file beside the executable and runs the main window as a
-// modal dialog. The program takes no command-line arguments.
+// modal dialog. The command line is main's (AppCommandLine.h).
 #pragma once
 #include "InstanceLock.h"
 

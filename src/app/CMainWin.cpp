@@ -5,6 +5,7 @@
 #include "CUdevDeviceEvents.h"
 #include "HasDirectX8.h"
 #include "Log.h"
+#include "QtTranslation.h"
 #include "ResizeRules.h"
 #include "Settings.h"
 #include "Texts.h"
@@ -123,6 +124,7 @@ void CMainWin::ChooseLanguage()
 {
     int language = GetProfileInt("Layout", "Language", DefaultLanguage());
     SetLanguage(language);
+    SetQtLanguage(language);
     if (auto* languages = ControlAs<QComboBox>(kIdLanguageList))
         languages->setCurrentIndex(language != 0 ? 1 : 0);
     LoadCaptions();
@@ -141,6 +143,7 @@ void CMainWin::OnLanguageSelChange()
         return;
     int language = languages->currentIndex() == 1 ? 1 : 0;
     SetLanguage(language);
+    SetQtLanguage(language);
     LoadCaptions();
     WriteProfileInt("Layout", "Language", language);
     // The card list's "Empty" and the texts of the fields are in the
@@ -232,12 +235,6 @@ bool CMainWin::PreTranslateMessage(QObject*, QEvent* event)
 
 bool CMainWin::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        for (QListWidget* list : {clipList_, entryList_}) {
-            if (list != nullptr && watched == list->viewport())
-                return ShowInfoTip(list->viewport(), event);
-        }
-    }
     if (playlistList_ != nullptr && watched == playlistList_->viewport() && ClearPlaylistOnEmptyClick(event))
         return true;
     return CTemplateDialog::eventFilter(watched, event);

@@ -91,8 +91,10 @@ public:
     void ShowCurrentPlaylist();
     void UpdateEntryItem(int entry);
     void OnPlaylistSelChange();
-    // The tool tip of item `item` of list 1010 or 1011 ("%s\r%s": the clip's
-    // name, then its time and size); empty when the item shows no clip.
+    // The info tip of item `item` of list 1010 or 1011 ("%s\r%s": the clip's
+    // name, then its time and size); empty when the item shows no clip, and
+    // for list 1012. A label cut short shows whole in the tip as well
+    // (CListItemDelegate).
     std::string OnInfoTip(int listId, int item) const;
 
     // Enabling rules.
@@ -223,7 +225,6 @@ private:
     void ChooseLanguage();
     void SetFieldText(int id, const std::string& utf8);
     void EnableControl(int id, bool enabled);
-    bool ShowInfoTip(QWidget* viewport, QEvent* event);
     // A press on empty space of the playlist list clears its selection.
     bool ClearPlaylistOnEmptyClick(QEvent* event);
 

@@ -3,6 +3,7 @@
 // drawing their images from one shared set, and their tool tips.
 #include "CMainWin.h"
 
+#include "CListItemDelegate.h"
 #include "CTipDelayStyle.h"
 #include "CWaitCursor.h"
 #include "CardTexts.h"
@@ -10,19 +11,15 @@
 #include "FramePicture.h"
 
 #include <QCheckBox>
-#include <QHelpEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QToolTip>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-// A tip stays up this long.
-constexpr int kTipShowMs = 10000;
 
 // Item texts and tips keep their line breaks as "\r"; Qt breaks lines at
 // "\n".
@@ -33,6 +30,9 @@ QString ListText(const std::string& utf8)
     text.replace(QChar('\r'), QChar('\n'));
     return text;
 }
+
+// Room between the items of a list, below the label.
+constexpr int kItemGap = 4;
 
 QString Number(int n)
 {
@@ -63,23 +63,33 @@ void CMainWin::SetUpLists()
 {
     struct ListSetUp {
         QListWidget* list;
+        int listId;
         QSize spacing;
-        bool tips;
+        bool tipDelay;
     };
     const ListSetUp lists[] = {
-        {clipList_, QSize(110, 108), true},
-        {playlistList_, QSize(106, 108), false},
-        {entryList_, QSize(110, 108), true},
+        {clipList_, kIdClipList, QSize(110, 108), true},
+        {playlistList_, kIdPlaylistList, QSize(106, 108), false},
+        {entryList_, kIdEntryList, QSize(110, 108), true},
     };
     for (const ListSetUp& s : lists) {
         if (s.list == nullptr)
             continue;
+        const int listId = s.listId;
+        auto* delegate = new CListItemDelegate(
+            s.list, [this, listId](int row) { return ListText(OnInfoTip(listId, row)); });
+        s.list->setItemDelegate(delegate);
         s.list->setIconSize(images_.ImageSize());
-        s.list->setGridSize(s.spacing);
+        // The spacing suits a small font; a larger one gets taller cells, so
+        // that two lines of label always fit under the image.
+        s.list->setGridSize(QSize(s.spacing.width(),
+                                  std::max(s.spacing.height(), delegate->ItemHeight(s.list) + kItemGap)));
         s.list->setWordWrap(true);
+        // Every item has the same size whatever its label (the delegate's),
+        // so the list may measure one for all.
         s.list->setUniformItemSizes(true);
         s.list->viewport()->installEventFilter(this);
-        if (s.tips) {
+        if (s.tipDelay) {
             auto* style = new CTipDelayStyle;
             style->setParent(s.list);
             s.list->viewport()->setStyle(style);
@@ -250,22 +260,6 @@ std::string CMainWin::OnInfoTip(int listId, int item) const
             return ClipTipText(disk_, p.entries[static_cast<std::size_t>(item)].slot);
     }
     return {};
-}
-
-bool CMainWin::ShowInfoTip(QWidget* viewport, QEvent* event)
-{
-    auto* help = static_cast<QHelpEvent*>(event);
-    QListWidget* list = viewport == clipList_->viewport() ? clipList_ : entryList_;
-    QListWidgetItem* item = list->itemAt(help->pos());
-    const std::string tip = item != nullptr ? OnInfoTip(list == clipList_ ? kIdClipList : kIdEntryList, list->row(item))
-                                            : std::string();
-    if (tip.empty()) {
-        QToolTip::hideText();
-        event->ignore();
-        return true;
-    }
-    QToolTip::showText(help->globalPos(), ListText(tip), viewport, list->visualItemRect(item), kTipShowMs);
-    return true;
 }
 
 bool CMainWin::ClearPlaylistOnEmptyClick(QEvent* event)

@@ -1,5 +1,6 @@
 #include "ControlFactory.h"
 
+#include "CGroupBoxStyle.h"
 #include "ControlText.h"
 
 #include <QCheckBox>
@@ -49,8 +50,15 @@ QWidget* MakeWidget(const CDialogControl& c, QWidget* parent)
         button->setDefault(false);
         return button;
     }
-    case ControlKind::Group:
-        return new QGroupBox(parent);
+    case ControlKind::Group: {
+        // The title on the frame's line, so that the controls placed under
+        // it lie inside the frame.
+        auto* group = new QGroupBox(parent);
+        auto* style = new CGroupBoxStyle;
+        style->setParent(group);
+        group->setStyle(style);
+        return group;
+    }
     case ControlKind::Label:
     case ControlKind::Field:
         return MakeLabel(c, parent);

@@ -1,5 +1,6 @@
 #include "TemplateDialog.h"
 
+#include "CaptionFit.h"
 #include "ControlFactory.h"
 #include "ControlText.h"
 #include "Texts.h"
@@ -48,6 +49,8 @@ bool CTemplateDialog::CreateFromTemplate(int templateId)
         controls_[c.id] = w;
         w->setGeometry(TemplateRect(c.id));
         w->installEventFilter(this);
+        if (c.kind != ControlKind::Field)
+            FitCaption(w);
     }
     return true;
 }
@@ -80,8 +83,14 @@ QRect CTemplateDialog::TemplateRect(int id) const
 
 void CTemplateDialog::SetControlText(int id, const QString& text)
 {
-    if (QWidget* w = Control(id))
-        ::SetControlText(w, text);
+    QWidget* w = Control(id);
+    if (w == nullptr)
+        return;
+    ::SetControlText(w, text);
+    // Captions keep whole; the texts of fields are data, shown as they come.
+    const CDialogControl* c = template_.Find(id);
+    if (c != nullptr && c->kind != ControlKind::Field)
+        FitCaption(w);
 }
 
 QString CTemplateDialog::ControlText(int id) const { return ::ControlText(Control(id)); }

@@ -34,6 +34,8 @@ public:
     // closed box); empty when there is no such control.
     QRect TemplateRect(int id) const;
 
+    // Sets the caption of control `id`; a caption too long for its control
+    // gets a smaller font (CaptionFit.h).
     void SetControlText(int id, const QString& text);
     QString ControlText(int id) const;
 

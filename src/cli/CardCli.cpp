@@ -48,6 +48,13 @@ int Usage()
     return kExitUsage;
 }
 
+// Asked for: the usage text on standard output.
+int Help()
+{
+    std::printf("%s\n", LoadText(kCliUsage).c_str());
+    return kExitDone;
+}
+
 bool OptionsAllowed(const CliOptions& o, const Command& c)
 {
     for (const std::string& given : o.given) {
@@ -71,7 +78,13 @@ int RunCardCli(int argc, char** argv)
     SetLanguage(options.language >= 0 ? options.language : DefaultLanguage());
     if (SettingsPath().empty())
         SetSettingsPath(AppDataPath(".ini"));
-    if (!options.error.empty() || options.command.empty() || options.command == "help")
+    if (options.version) {
+        std::printf("tessaro-card %s\n", TESSARO_VERSION);
+        return kExitDone;
+    }
+    if (options.help || options.command == "help")
+        return Help();
+    if (!options.error.empty() || options.command.empty())
         return Usage();
     for (const Command& command : Commands()) {
         if (options.command != command.name)

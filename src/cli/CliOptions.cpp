@@ -55,6 +55,10 @@ CliOptions ParseCliOptions(int argc, char** argv)
             o.yes = true;
         } else if (a == "--json") {
             o.json = true;
+        } else if (a == "--help") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--lang") {
             if (i + 1 >= argc || (std::string(argv[i + 1]) != "en" && std::string(argv[i + 1]) != "ru")) {
                 o.error = a;

@@ -8,6 +8,8 @@ struct CliOptions {
     bool yes = false;
     int language = -1;     // -1: the user's locale
     bool json = false;
+    bool help = false;     // --help: the usage text on standard output
+    bool version = false;  // --version
     int slot = -1;         // --slot N as given (from 1); -1 when absent
     int at = -1;           // --at K as given (from 1)
     int size = -1;         // --size W

@@ -11,7 +11,9 @@
 
 #include <QCheckBox>
 #include <QHelpEvent>
+#include <QStyle>
 #include <QTest>
+#include <QTextLayout>
 #include <QToolTip>
 
 namespace {
@@ -70,6 +72,75 @@ protected:
     static bool Near(QRgb pixel, int r, int g, int b)
     {
         return std::abs(qRed(pixel) - r) < 40 && std::abs(qGreen(pixel) - g) < 40 && std::abs(qBlue(pixel) - b) < 40;
+    }
+
+    // The lines of text drawn under the image of item `row`, counted in a
+    // picture of the list: bands of rows holding dark pixels below the
+    // image. The item must not be selected.
+    static int DrawnTextLines(QListWidget* list, int row)
+    {
+        const QRect r = list->visualItemRect(list->item(row));
+        const QImage image = list->viewport()->grab(r).toImage();
+        const QRgb base = list->palette().color(QPalette::Base).rgb();
+        auto blank = [&](int y) {
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xFFFFFFu) != (base & 0xFFFFFFu))
+                    return false;
+            return true;
+        };
+        auto dark = [&](int y) {
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 110)
+                    return true;
+            return false;
+        };
+        int y = 0;
+        while (y < image.height() && blank(y))
+            ++y; // above the image
+        while (y < image.height() && !blank(y))
+            ++y; // the image
+        int lines = 0;
+        for (bool inLine = false; y < image.height(); ++y) {
+            const bool d = dark(y);
+            lines += d && !inLine ? 1 : 0;
+            inLine = d;
+        }
+        return lines;
+    }
+    // The lines the label of item `row` takes when it is laid out, word
+    // wrapped, across the width of its item less the style's text margins.
+    static int LayoutLines(QListWidget* list, int row)
+    {
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+        QString text = list->item(row)->text();
+        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        QTextLayout layout(text, list->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int lines = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(list->visualItemRect(list->item(row)).width() - 2 * margin);
+            ++lines;
+        }
+        layout.endLayout();
+        return lines;
+    }
+    // The tip shown when the mouse rests on item `row`; empty for none.
+    static std::string TipOf(QListWidget* list, int row)
+    {
+        // A hidden tip lingers a moment; the next one must not be mistaken
+        // for it.
+        for (int waited = 0; QToolTip::isVisible() && waited < 5000; waited += 20)
+            QTest::qWait(20);
+        list->scrollToItem(list->item(row));
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        const std::string tip = QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string();
+        QToolTip::hideText();
+        return tip;
     }
 };
 
@@ -327,4 +398,38 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     EXPECT_EQ(2, ui.Count(10015)) << "once per opening of the card";
     EXPECT_EQ(before, w.Images().Image(0)) << "the thumbnail it had";
     g_card.reset();
+}
+
+TEST_F(MainWinListsTest, LabelsShowEveryLineWhateverTheOtherItemsAndACutLabelShowsInItsTip)
+{
+    // Playlist 1: PARIS with AUTO, a long name with CUT, PARIS last (one
+    // line). Playlist 2 loops. The last items of both lists are short.
+    const std::vector<TestClip> clips = {{0, 25, "WWWWWWWW", {200, 0, 0}}, {1, 25, "PARIS", {0, 200, 0}}};
+    NameImages({CardWith("labels.img", clips, {{{1, 0, 1}, false, {true, false}}, {{1}, true, {}}})});
+    CMainWin& w = Start();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.PlaylistList()->item(0)->setSelected(true);
+    QListWidget* entries = w.EntryList();
+    ASSERT_EQ(3, entries->count());
+    ASSERT_EQ("02 - PARIS\nAUTO", ItemText(entries, 0));
+    ASSERT_EQ("02 - PARIS", ItemText(entries, 2));
+
+    EXPECT_EQ(2, DrawnTextLines(entries, 0)) << "the clip and its transition";
+    EXPECT_EQ(1, DrawnTextLines(entries, 2));
+    const std::string info = "PARIS\n" + FormatFrameTimeSize(25, true);
+    EXPECT_EQ(info, TipOf(entries, 0)) << "a whole label adds nothing to the info tip";
+
+    // Two lines of label at most; one that needs more shows whole in its tip.
+    const int needed = LayoutLines(entries, 1);
+    EXPECT_EQ(std::min(needed, 2), DrawnTextLines(entries, 1));
+    const std::string wide = "WWWWWWWW\n" + FormatFrameTimeSize(25, true);
+    EXPECT_EQ(needed > 2 ? ItemText(entries, 1) + "\n" + wide : wide, TipOf(entries, 1)) << needed << " lines";
+
+    // The loop mark, whether it fits beside the time or takes a line of its own.
+    QListWidget* playlists = w.PlaylistList();
+    ASSERT_EQ("02 - 0:00:01.00 <>", ItemText(playlists, 1));
+    EXPECT_LE(LayoutLines(playlists, 1), 2);
+    EXPECT_EQ(LayoutLines(playlists, 1), DrawnTextLines(playlists, 1));
+    EXPECT_EQ("", TipOf(playlists, 1)) << "nothing is cut";
 }

@@ -2,11 +2,19 @@
 // in both languages and the language switch, Enter and Escape, the icon.
 #include "AppTestSupport.h"
 #include "CMainWin.h"
+#include "ControlText.h"
 #include "DialogUnits.h"
+#include "FileDialog.h"
+#include "Interaction.h"
+#include "MessageBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -25,6 +33,45 @@ CDialogUnits UnitsOf(const QFont& font)
 QRect Expected(const CDialogUnits& u, int x, int y, int w, int h)
 {
     return u.ToPixels(x, y, w, h);
+}
+
+// Where a group box draws the top of its frame, in a picture of the box:
+// the top of the line drawn down its left edge to the bottom.
+int DrawnFrameTop(QGroupBox* group)
+{
+    const QImage image = group->grab().toImage();
+    const QRgb background = image.pixel(image.width() - 1, 0);
+    int top = image.height();
+    for (int x = 0; x < 3; ++x) {
+        int y = image.height() - 3;
+        while (y >= 0 && image.pixel(x, y) != background)
+            --y;
+        if (y < image.height() - 3)
+            top = std::min(top, y + 1);
+    }
+    return top;
+}
+
+// Whether the caption of a button, check box or group box shows whole: the
+// control is as wide as Qt says its caption needs.
+bool CaptionShowsWhole(QWidget* w, std::string& why)
+{
+    int needed = 0;
+    if (auto* group = qobject_cast<QGroupBox*>(w))
+        needed = w->fontMetrics().horizontalAdvance(group->title()) + 2 * w->fontMetrics().averageCharWidth();
+    else if (qobject_cast<QAbstractButton*>(w) != nullptr)
+        needed = w->sizeHint().width();
+    else
+        return true;
+    why = std::to_string(needed) + " pixels needed, " + std::to_string(w->width()) + " there";
+    return needed <= w->width();
+}
+
+// The text of standard button `which` of the open dialog's button box.
+QString DialogButtonText(QFileDialog& dialog, QDialogButtonBox::StandardButton which)
+{
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    return box != nullptr && box->button(which) != nullptr ? box->button(which)->text() : QString();
 }
 
 } // namespace
@@ -110,6 +157,50 @@ TEST_F(MainWinTest, SwitchingTheLanguageRecaptionsAtOnceAndIsSaved)
     EXPECT_EQ(0, Language());
     EXPECT_EQ("Read clip <-", win.ControlText(2001));
     EXPECT_EQ(0, GetProfileInt("Layout", "Language", -1));
+}
+
+TEST_F(MainWinTest, QtsOwnTextsFollowTheLanguageAndCaptionsStayWholeInsideTheirFrames)
+{
+    CMainWin win;
+    win.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
+    auto* languages = win.ControlAs<QComboBox>(CMainWin::kIdLanguageList);
+    ASSERT_NE(nullptr, languages);
+    struct Texts {
+        int language;
+        const char* yes;
+        const char* no;
+        const char* cancel;
+    };
+    for (const Texts& t : {Texts{1, "&Да", "&Нет", "Отмена"}, Texts{0, "&Yes", "&No", "Cancel"}}) {
+        languages->setCurrentIndex(t.language);
+        win.OnLanguageSelChange();
+        // Message boxes and file dialogs are Qt's, with Qt's button texts.
+        const std::unique_ptr<QMessageBox> box = BuildMessageBox(kMbYesNo | kMbIconQuestion, QStringLiteral("?"), &win);
+        EXPECT_EQ(t.yes, box->button(QMessageBox::Yes)->text().toStdString()) << t.language;
+        EXPECT_EQ(t.no, box->button(QMessageBox::No)->text().toStdString()) << t.language;
+        CFileDialog dialog(true, ".dv", "", LoadText(10020), &win);
+        EXPECT_EQ(t.cancel, DialogButtonText(dialog.Dialog(), QDialogButtonBox::Cancel).toStdString()) << t.language;
+
+        // Every caption shows whole, and every control of a group lies
+        // inside the frame the group draws.
+        for (const CDialogControl& c : win.Template().Controls()) {
+            QWidget* w = win.Control(c.id);
+            std::string why;
+            if (w->isVisible())
+                EXPECT_TRUE(CaptionShowsWhole(w, why)) << c.id << " " << ControlText(w).toStdString() << ": " << why;
+            auto* group = qobject_cast<QGroupBox*>(w);
+            if (group == nullptr || !group->isVisible())
+                continue;
+            const QRect frame = group->geometry().adjusted(0, DrawnFrameTop(group) + 1, 0, 0);
+            for (const CDialogControl& inner : win.Template().Controls()) {
+                QWidget* i = win.Control(inner.id);
+                if (i != w && i->isVisible() && group->geometry().contains(i->geometry().center()))
+                    EXPECT_TRUE(frame.contains(i->geometry())) << inner.id << " in group " << c.id << " of language "
+                                                               << t.language;
+            }
+        }
+    }
 }
 
 TEST_F(MainWinTest, SavedLanguageAnyNonZeroValueMeansRussian)
