@@ -187,17 +187,19 @@ TEST_F(MainWinTest, QtsOwnTextsFollowTheLanguageAndCaptionsStayWholeInsideTheirF
         for (const CDialogControl& c : win.Template().Controls()) {
             QWidget* w = win.Control(c.id);
             std::string why;
-            if (w->isVisible())
+            if (w->isVisible()) {
                 EXPECT_TRUE(CaptionShowsWhole(w, why)) << c.id << " " << ControlText(w).toStdString() << ": " << why;
+            }
             auto* group = qobject_cast<QGroupBox*>(w);
             if (group == nullptr || !group->isVisible())
                 continue;
             const QRect frame = group->geometry().adjusted(0, DrawnFrameTop(group) + 1, 0, 0);
             for (const CDialogControl& inner : win.Template().Controls()) {
                 QWidget* i = win.Control(inner.id);
-                if (i != w && i->isVisible() && group->geometry().contains(i->geometry().center()))
+                if (i != w && i->isVisible() && group->geometry().contains(i->geometry().center())) {
                     EXPECT_TRUE(frame.contains(i->geometry())) << inner.id << " in group " << c.id << " of language "
                                                                << t.language;
+                }
             }
         }
     }
