@@ -44,6 +44,16 @@ void MakeDirs(const std::string& dir)
 
 } // namespace
 
+bool IsSystemFolder(const std::string& dir)
+{
+    for (const char* root : {"/usr", "/bin", "/sbin", "/opt"}) {
+        const std::string r = root;
+        if (dir == r || dir.rfind(r + "/", 0) == 0)
+            return true;
+    }
+    return false;
+}
+
 std::string AppDataPath(const std::string& ext)
 {
     std::string exe = ExecutablePath();
@@ -51,7 +61,10 @@ std::string AppDataPath(const std::string& ext)
         exe = "tessaro";
     std::size_t slash = exe.rfind('/');
     std::string dir = slash == std::string::npos ? "." : exe.substr(0, slash);
-    if (access(dir.c_str(), W_OK) == 0)
+    // A program run from its build or unpacked folder keeps its files beside
+    // it; an installed one (root can write to /usr/bin too) keeps them in
+    // the user's configuration folder.
+    if (!IsSystemFolder(dir) && access(dir.c_str(), W_OK) == 0)
         return ReplaceExtension(exe, ext);
 
     std::string base;

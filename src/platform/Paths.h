@@ -8,10 +8,14 @@
 std::string ExecutablePath();
 
 // The executable's path with its extension replaced by `ext` (".ini",
-// ".log") when its folder is writable; otherwise
+// ".log") when its folder is writable and not a system folder; otherwise
 // $XDG_CONFIG_HOME/tessaro/BASE`ext` (~/.config when unset), creating that
 // folder.
 std::string AppDataPath(const std::string& ext);
+
+// True for the folders an installed program lives in (/usr/..., /bin,
+// /sbin, /opt/...): settings and log never go there, even for root.
+bool IsSystemFolder(const std::string& dir);
 
 // `path` with its extension (after the last '.' of the file name) replaced
 // by `ext`; `ext` appended when there is none.

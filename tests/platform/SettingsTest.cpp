@@ -1,4 +1,5 @@
 // The INI settings file: defaults, round trips, and other content kept.
+#include "Paths.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -66,4 +67,12 @@ TEST_F(SettingsTest, UnwritableFileReportsFailure)
     SetSettingsPath(dir.File("no-such-folder/app.ini"));
     EXPECT_FALSE(WriteProfileInt("Layout", "Left", 1));
     EXPECT_EQ(4, GetProfileInt("Layout", "Left", 4));
+}
+
+TEST(AppDataPathTest, AnInstalledProgramNeverKeepsItsFilesInASystemFolder)
+{
+    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin", "/sbin", "/opt/tessaro/bin"})
+        EXPECT_TRUE(IsSystemFolder(dir)) << dir;
+    for (const char* dir : {"/home/ann/tessaro/build/src/app", "/usrlocal", "/tmp/opt"})
+        EXPECT_FALSE(IsSystemFolder(dir)) << dir;
 }
