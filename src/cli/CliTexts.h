@@ -26,6 +26,9 @@ enum CliText : int {
     kCliAccessHint = 20021,
     kCliBadSize = 20022,
     kCliDecodeFailed = 20023,
+    kCliNotVideo = 20027,
+    kCliConvertHint = 20028,
+    kCliConverting = 20029,
 };
 
 // Exit statuses.

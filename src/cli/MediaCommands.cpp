@@ -5,7 +5,7 @@
 #include "CliCommands.h"
 #include "CliSession.h"
 #include "CliTexts.h"
-#include "ConvertAviToDv.h"
+#include "ConvertToDv.h"
 #include "FramePicture.h"
 #include "Interaction.h"
 #include "SavePicturePng.h"
@@ -61,20 +61,11 @@ int CmdConvert(CCliSession& session)
     const auto& args = session.Options().args;
     if (args.size() != 2)
         return kExitUsage;
-    switch (ConvertAviToDv(args[0], args[1])) {
-    case 0:
-        ShowMessage(session.Ui(), 10053, kMsgInfo);
-        return kExitDone;
-    case 1:
-        DecoderMissing(session);
+    const int result = ConvertToDv(args[0], args[1], session.Aspect(), session.Progress());
+    if (!session.ReportConversion(result, args[0], args[1]))
         return kExitFailed;
-    case 2:
-        ShowMessagePath(session.Ui(), 10010, kMsgError, args[1]);
-        return kExitFailed;
-    default:
-        ShowMessage(session.Ui(), 10043, kMsgError);
-        return kExitFailed;
-    }
+    ShowMessage(session.Ui(), 10053, kMsgInfo);
+    return kExitDone;
 }
 
 int CmdFrame(CCliSession& session)
