@@ -271,7 +271,7 @@ TEST_F(CardCliTest, CheckReportsEachVerdict)
     const std::string ok = DvFile("ok.dv", 3);
     CliRun run = Run({"check", ok, "--json"});
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("{\"path\": \"" + ok + "\", \"kind\": \"raw\", \"open_result\": 0, \"frames\": 3, \"dv\": true, \"audio_class\": 2, \"verdict\": \"ok\"}\n", run.out);
+    EXPECT_EQ("{\"path\": \"" + ok + "\", \"kind\": \"raw\", \"open_result\": 0, \"frames\": 3, \"dv\": true, \"audio_class\": 2, \"verdict\": \"ok\", \"convertible\": false}\n", run.out);
 
     const std::string odd = dir.File("odd.dv");
     std::ofstream(odd) << "x";
