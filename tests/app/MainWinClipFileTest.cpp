@@ -3,7 +3,9 @@
 // and Preview.
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
+#include "ConvertFixtures.h"
 #include "DvFrame.h"
+#include "Settings.h"
 #include "MainWinCommandsFixture.h"
 
 #include <QSlider>
@@ -198,6 +200,59 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
     EXPECT_EQ(10010, ui.Shown()[2].id);
     EXPECT_NE(std::string::npos, ui.Shown()[2].text.find(nowhere));
     ExpectRefused(avi);
+}
+
+TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
+{
+    StartWindow();
+    const std::string clip = Dir().File("phone.mp4");
+    if (const std::string skip = convfix::MakeClip(clip, {}); !skip.empty())
+        GTEST_SKIP() << skip;
+    // The frame shape comes from the settings.
+    WriteProfileInt("Options", "Aspect", 1);
+    const std::string output = Dir().File("phone.dv");
+    ui.Answer(10057, kIdYes);
+    choices = {clip, output};
+    int largest = -1;
+    WatchProgress([&largest](int value) { largest = std::max(largest, value); });
+    win->OnOpenClip();
+    StopWatching();
+    std::vector<int> ids;
+    for (const ShownMessage& m : ui.Shown())
+        ids.push_back(m.id);
+    ASSERT_EQ((std::vector<int>{10057, 10052, 10053}), ids);
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip)) << "the file is named";
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:02.00")) << "with its duration";
+    ASSERT_EQ(2u, dialogs.size());
+    EXPECT_FALSE(dialogs[1].open);
+    EXPECT_EQ("dv", dialogs[1].suffix);
+    EXPECT_GT(largest, 10) << "the bar moved during the conversion";
+    EXPECT_EQ(output, win->CurrentFilePath());
+    ExpectLoaded("phone", 50);
+    EXPECT_FALSE(PictureBlack());
+    double shape = 0;
+    convfix::DecodeDvFileFrame(output, 0, &shape);
+    EXPECT_NEAR(16.0 / 9, shape, 0.01);
+
+    // Abort: no file is left and none is open; the window is usable again.
+    ui.Reset();
+    ui.Answer(10057, kIdYes);
+    const std::string part = Dir().File("part.dv");
+    choices = {clip, part};
+    WatchProgress([this](int value) {
+        if (value >= 5)
+            PressAbort();
+    });
+    win->OnOpenClip();
+    StopWatching();
+    ids.clear();
+    for (const ShownMessage& m : ui.Shown())
+        ids.push_back(m.id);
+    EXPECT_EQ((std::vector<int>{10057, 10052, 10038}), ids);
+    EXPECT_FALSE(std::filesystem::exists(part));
+    ExpectRefused(clip);
+    EXPECT_EQ(0, win->Busy());
+    EXPECT_TRUE(Enabled(CMainWin::kIdOpenClip));
 }
 
 TEST_F(MainWinClipFileTest, ReadClipSavesTheClipAndLoadsTheFile)
