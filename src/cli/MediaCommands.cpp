@@ -5,9 +5,11 @@
 #include "CliCommands.h"
 #include "CliSession.h"
 #include "CliTexts.h"
-#include "ConvertToDv.h"
+#include "ConvertAviToDv.h"
+#include "ConvertVideoToDv.h"
 #include "FramePicture.h"
 #include "Interaction.h"
+#include "MediaGraph.h"
 #include "SavePicturePng.h"
 
 #include <memory>
@@ -61,7 +63,17 @@ int CmdConvert(CCliSession& session)
     const auto& args = session.Options().args;
     if (args.size() != 2)
         return kExitUsage;
-    const int result = ConvertToDv(args[0], args[1], session.Aspect(), session.Progress());
+    // An AVI file whose first stream is PAL DV keeps its frames: the audio
+    // of its second stream is put inside them. Anything else is converted
+    // as any video, with Ctrl-C as Abort from the start, so that its output
+    // is removed on every way out.
+    int result = kMediaGraphFailed;
+    if (IsPalDvAvi(args[0])) {
+        result = ConvertAviToDv(args[0], args[1]);
+    } else {
+        CInterruptScope interrupts;
+        result = ConvertVideoToDv(args[0], args[1], session.Aspect(), session.Progress());
+    }
     if (!session.ReportConversion(result, args[0], args[1]))
         return kExitFailed;
     ShowMessage(session.Ui(), 10053, kMsgInfo);
