@@ -21,6 +21,7 @@
 #include <string>
 
 class CDragTracker;
+struct ClipCheck;
 class CPictureWnd;
 class QComboBox;
 class QListWidget;
@@ -221,6 +222,14 @@ private:
     // Tries the conversion offered for an AVI file with separate audio;
     // true when the current file path now names the converted file.
     bool ConvertClipFile();
+    // For a file the checks refused as not DV (or not openable) that holds
+    // video: asks whether to convert it and runs the conversion. Returns
+    // kNotOffered, kDeclined, kConverted (the current file path names the
+    // converted file) or kNotConverted (cancelled or failed, its message
+    // shown).
+    enum VideoOffer : int { kNotOffered, kDeclined, kConverted, kNotConverted };
+    VideoOffer OfferVideoConversion(const ClipCheck& check);
+    bool ConvertVideoClipFile();
     void SetUpLists();
     void ChooseLanguage();
     void SetFieldText(int id, const std::string& utf8);

@@ -1,6 +1,6 @@
 // The main window's current clip file: Open clip with its checks and the
-// conversion offer for an AVI file with a separate audio track, the
-// first-frame picture, Read clip (a card clip saved as a raw DV file, which
+// conversion offers (an AVI file with a separate audio track; any video
+// that is not DV), the first-frame picture, Read clip (a card clip saved as a raw DV file, which
 // then becomes the current clip file) and Preview.
 #include "CMainWin.h"
 
@@ -12,9 +12,12 @@
 #include "ClipChecks.h"
 #include "ClipExport.h"
 #include "ConvertAviToDv.h"
+#include "ConvertVideoToDv.h"
+#include "DvFrame.h"
 #include "FileDialog.h"
 #include "FramePicture.h"
 #include "Texts.h"
+#include "VideoProbe.h"
 
 #include <memory>
 
@@ -27,6 +30,9 @@ constexpr int kChooseConvertedName = 10052;
 constexpr int kConversionComplete = 10053;
 constexpr int kCannotOpen = 10010;
 constexpr int kConversionFailed = 10043;
+constexpr int kAskConvertVideo = 10057;
+constexpr int kCannotWrite = 10058;
+constexpr int kOperationAborted = 10038;
 
 // The save dialog proposes the clip's name as a file name; a name read from
 // the card never names another folder.
@@ -79,7 +85,15 @@ bool CMainWin::LoadClipFile()
             CWaitCursor wait;
             CheckFirstFrame(clipFile_, check, frame.get());
         }
-        ShowClipCheckMessage(*ui_, check);
+        if (check.verdict == kVerdictNotDv) {
+            const VideoOffer offer = OfferVideoConversion(check);
+            if (offer == kConverted)
+                return true;
+            if (offer == kDeclined || offer == kNotOffered)
+                ShowClipCheckMessage(*ui_, check);
+        } else {
+            ShowClipCheckMessage(*ui_, check);
+        }
         if (check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio) {
             CPicture reduced;
             int code = 0;
@@ -93,7 +107,11 @@ bool CMainWin::LoadClipFile()
                 picture_->Picture().Blit(reduced, 0, 0, kPictureWidth, kPictureHeight, 0, 0);
         }
     } else {
-        ShowClipCheckMessage(*ui_, check);
+        const VideoOffer offer = OfferVideoConversion(check);
+        if (offer == kConverted)
+            return true;
+        if (offer == kDeclined || offer == kNotOffered)
+            ShowClipCheckMessage(*ui_, check);
     }
     if (picture_ != nullptr)
         picture_->update();
@@ -123,6 +141,60 @@ bool CMainWin::ConvertClipFile()
         return false;
     case 2:
         ShowMessagePath(*ui_, kCannotOpen, kMsgError, output);
+        return false;
+    default:
+        ShowMessage(*ui_, kConversionFailed, kMsgError);
+        return false;
+    }
+}
+
+CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
+{
+    VideoFacts facts;
+    bool convertible = false;
+    {
+        CWaitCursor wait;
+        convertible = IsConvertible(check, &facts);
+    }
+    if (!convertible)
+        return kNotOffered;
+    std::string question = LoadText(kAskConvertVideo);
+    const std::size_t at = question.find("%2");
+    if (at != std::string::npos)
+        question.replace(at, 2, FormatFrameTime(facts.frames));
+    question = InsertArgument(question, check.path);
+    if (ui_->Show(kAskConvertVideo, kMsgYesNo, question) != kIdYes)
+        return kDeclined;
+    clipFile_.Close();
+    return ConvertVideoClipFile() ? kConverted : kNotConverted;
+}
+
+bool CMainWin::ConvertVideoClipFile()
+{
+    ShowMessage(*ui_, kChooseConvertedName, kMsgInfo);
+    CFileDialog dialog(false, ".dv", "", LoadText(kFilterDv), this);
+    if (dialog.DoModal() != kIdOk)
+        return false;
+    const std::string output = dialog.PathName();
+    // The conversion runs under the progress bar, whose Abort stops it.
+    const int result = ConvertVideoToDv(currentFilePath_, output, AspectSetting(), *progress_,
+                                        [this] { UpdateControls(); });
+    switch (result) {
+    case kMediaDone:
+        ShowMessage(*ui_, kConversionComplete, kMsgInfo);
+        currentFilePath_ = output;
+        return true;
+    case kMediaNoDecoder:
+        ShowDirectXWarning(1);
+        return false;
+    case kMediaFileNotCreatable:
+        ShowMessagePath(*ui_, kCannotOpen, kMsgError, output);
+        return false;
+    case kMediaWriteFailed:
+        ShowMessagePath(*ui_, kCannotWrite, kMsgError, output);
+        return false;
+    case kMediaAborted:
+        ShowMessage(*ui_, kOperationAborted, kMsgInfo);
         return false;
     default:
         ShowMessage(*ui_, kConversionFailed, kMsgError);

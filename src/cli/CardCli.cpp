@@ -30,12 +30,12 @@ const std::vector<Command>& Commands()
         {"mkimage", CmdMkImage, {}},
         {"info", CmdInfo, {"--json"}},
         {"format", CmdFormat, {}},
-        {"write", CmdWrite, {"--slot"}},
+        {"write", CmdWrite, {"--slot", "--convert", "--aspect"}},
         {"read", CmdRead, {}},
         {"delete", CmdDelete, {}},
         {"playlist", CmdPlaylist, {"--at"}},
         {"check", CmdCheck, {"--json"}},
-        {"convert", CmdConvert, {}},
+        {"convert", CmdConvert, {"--aspect"}},
         {"frame", CmdFrame, {"--size"}},
     };
     return commands;

@@ -59,6 +59,16 @@ CliOptions ParseCliOptions(int argc, char** argv)
             o.help = true;
         } else if (a == "--version") {
             o.version = true;
+        } else if (a == "--convert") {
+            o.convert = true;
+        } else if (a == "--aspect") {
+            const std::string v = i + 1 < argc ? argv[i + 1] : "";
+            if (v != "4:3" && v != "16:9") {
+                o.error = a;
+                return o;
+            }
+            o.aspect = v == "16:9" ? 1 : 0;
+            ++i;
         } else if (a == "--lang") {
             if (i + 1 >= argc || (std::string(argv[i + 1]) != "en" && std::string(argv[i + 1]) != "ru")) {
                 o.error = a;

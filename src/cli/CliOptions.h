@@ -13,6 +13,8 @@ struct CliOptions {
     int slot = -1;         // --slot N as given (from 1); -1 when absent
     int at = -1;           // --at K as given (from 1)
     int size = -1;         // --size W
+    int aspect = -1;       // --aspect: 0 4:3, 1 16:9, -1 as the settings say
+    bool convert = false;  // --convert
     std::string command;
     std::vector<std::string> args; // positional arguments after the command
     std::vector<std::string> given; // names of the options given ("--json", ...)

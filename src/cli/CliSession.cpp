@@ -4,6 +4,8 @@
 #include "BlockDeviceInfo.h"
 #include "CDisk.h"
 #include "CliTexts.h"
+#include "Interaction.h"
+#include "MediaResult.h"
 #include "Texts.h"
 
 #include <cstdarg>
@@ -94,4 +96,35 @@ int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotTe
         return kExitFailed;
     }
     return kExitDone;
+}
+
+DvAspect CCliSession::Aspect() const
+{
+    return options_.aspect < 0 ? AspectSetting() : options_.aspect == 1 ? kDvAspect16x9 : kDvAspect4x3;
+}
+
+bool CCliSession::ReportConversion(int result, const std::string& source, const std::string& output)
+{
+    switch (result) {
+    case kMediaDone:
+        return true;
+    case kMediaNoDecoder:
+        ShowMessage(ui_, 10042, kMsgWarning);
+        return false;
+    case kMediaFileNotCreatable:
+        ShowMessagePath(ui_, 10010, kMsgError, output);
+        return false;
+    case kMediaAborted:
+        ShowMessage(ui_, 10038, kMsgInfo);
+        return false;
+    case kMediaNotVideo:
+        Error(kCliNotVideo, source.c_str());
+        return false;
+    case kMediaWriteFailed:
+        ShowMessagePath(ui_, 10058, kMsgError, output);
+        return false;
+    default:
+        ShowMessage(ui_, 10043, kMsgError);
+        return false;
+    }
 }

@@ -3,6 +3,7 @@
 // check numbers and print the command line's own texts.
 #pragma once
 #include "CliOptions.h"
+#include "DvPicture.h"
 #include "TerminalInteraction.h"
 #include "TerminalProgress.h"
 
@@ -32,6 +33,12 @@ public:
     // Parses a number the user counts from 1 (slot, playlist, entry) into a
     // 0-based index; prints "... must be a number from 1 to max" otherwise.
     bool Index(const std::string& text, const char* what, int max, int& index);
+
+    // The frame shape for conversions: --aspect, else the settings.
+    DvAspect Aspect() const;
+    // Shows what a conversion's result (MediaResult) means; true when it
+    // converted.
+    bool ReportConversion(int result, const std::string& source, const std::string& output);
 
     // Prints text `id` filled printf-style, on stdout or stderr.
     void Say(int id, ...);

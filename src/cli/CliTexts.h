@@ -27,6 +27,9 @@ enum CliText : int {
     kCliBadSize = 20022,
     kCliDecodeFailed = 20023,
     kCliNotCardReader = 20024,
+    kCliNotVideo = 20027,
+    kCliConvertHint = 20028,
+    kCliConverting = 20029,
 };
 
 // Exit statuses.

@@ -9,13 +9,19 @@
 #include "CliCommands.h"
 #include "CliSession.h"
 #include "CliTexts.h"
+#include "ConvertAviToDv.h"
+#include "ConvertVideoToDv.h"
+#include "CTempFile.h"
 #include "DvFrame.h"
 #include "JsonWriter.h"
 #include "Texts.h"
+#include "VideoProbe.h"
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -43,7 +49,7 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-void PrintCheck(const ClipCheck& check, bool json)
+void PrintCheck(const ClipCheck& check, bool convertible, bool json)
 {
     const std::string kind = check.Kind();
     if (!json) {
@@ -54,6 +60,8 @@ void PrintCheck(const ClipCheck& check, bool json)
         if (check.audioClass >= 0)
             std::printf("audio class: %d\n", check.audioClass);
         std::printf("verdict: %s\n", check.VerdictName());
+        if (convertible)
+            std::printf("convertible: yes\n");
         return;
     }
     CJsonWriter j;
@@ -69,8 +77,47 @@ void PrintCheck(const ClipCheck& check, bool json)
     j.Key("audio_class");
     check.audioClass >= 0 ? j.Number(check.audioClass) : j.Null();
     j.Key("verdict").String(check.VerdictName());
+    j.Key("convertible").Bool(convertible);
     j.EndObject();
     std::printf("%s\n", j.Text().c_str());
+}
+
+// The converted file goes onto the card under the name of the file it was
+// made from, not under the temporary file's.
+class CNamedSource : public IFrameSource {
+public:
+    CNamedSource(IFrameSource& frames, std::string path) : frames_(frames), path_(std::move(path)) {}
+    int FrameCount() const override { return frames_.FrameCount(); }
+    int ReadFrame(int frame, std::uint8_t* buffer) override { return frames_.ReadFrame(frame, buffer); }
+    std::string SourcePath() const override { return path_; }
+
+private:
+    IFrameSource& frames_;
+    std::string path_;
+};
+
+// Converts `path` into a new temporary file ("Vor" prefix) and checks the
+// result into `file` and `check`: an AVI file with a separate audio track
+// by putting its audio into its frames, anything else as any video. False
+// (the reason shown) when no usable DV file came of it.
+bool ConvertForWriting(CCliSession& session, const std::string& path, const VideoFacts& facts, CTempFile& temp,
+                       CClipFile& file, ClipCheck& check, std::uint8_t* frame)
+{
+    const bool separateAudio = check.separateAudio;
+    file.Close();
+    if (!temp.Create("Vor") || !temp.CloseFd()) {
+        session.Error(kCliCannotCreate, CTempFile::Folder().c_str(), std::strerror(errno));
+        return false;
+    }
+    session.Say(kCliConverting, path.c_str(),
+                FormatFrameTime(separateAudio ? check.frames : facts.frames).c_str());
+    const int result = separateAudio ? ConvertAviToDv(path, temp.Path())
+                                     : ConvertVideoToDv(path, temp.Path(), session.Aspect(), session.Progress());
+    if (!session.ReportConversion(result, path, temp.Path()))
+        return false;
+    check = CheckClipFile(file, temp.Path(), frame);
+    ShowClipCheckMessage(session.Ui(), check);
+    return check.Usable() && file.IsOpen();
 }
 
 } // namespace
@@ -85,20 +132,36 @@ int CmdWrite(CCliSession& session)
         !session.Index(std::to_string(session.Options().slot), "--slot", kSlotCount, slot))
         return kExitUsage;
 
+    // With --convert, Ctrl-C is Abort from here on, so that the temporary
+    // file is removed on every way out.
+    std::unique_ptr<CInterruptScope> interrupts;
+    if (session.Options().convert)
+        interrupts = std::make_unique<CInterruptScope>();
     CClipFile file;
     std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kFrameSize]);
-    const ClipCheck check = CheckClipFile(file, args[1], frame.get());
-    ShowClipCheckMessage(session.Ui(), check);
-    if (!check.Usable() || !file.IsOpen())
-        return kExitFailed;
-    if (check.separateAudio)
-        session.Error(kCliSeparateAudio);
+    ClipCheck check = CheckClipFile(file, args[1], frame.get());
+    VideoFacts facts;
+    const bool convert = session.Options().convert && (check.separateAudio || IsConvertible(check, &facts));
+    if (!convert) {
+        ShowClipCheckMessage(session.Ui(), check);
+        if (!check.Usable() || !file.IsOpen()) {
+            if (!session.Options().convert && IsConvertible(check))
+                session.Error(kCliConvertHint, args[1].c_str());
+            return kExitFailed;
+        }
+        if (check.separateAudio)
+            session.Error(kCliSeparateAudio);
+    }
 
     CDisk disk;
     if (!session.OpenCard(args[0], disk, true))
         return kExitFailed;
+    CTempFile temp;
+    if (convert && !ConvertForWriting(session, args[1], facts, temp, file, check, frame.get()))
+        return kExitFailed;
+    CNamedSource source(file, args[1]);
     ClipWriteReport report;
-    const int outcome = WriteClip(disk, slot, file, session.Progress(), nullptr, &report);
+    const int outcome = WriteClip(disk, slot, source, session.Progress(), nullptr, &report);
     if (outcome == kWriteNothing && report.slot < 0)
         session.Error(kCliNoFreeSlot);
     return outcome == kWriteDone ? kExitDone : kExitFailed;
@@ -136,6 +199,6 @@ int CmdCheck(CCliSession& session)
     std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kFrameSize]);
     const ClipCheck check = CheckClipFile(file, args[0], frame.get());
     ShowClipCheckMessage(session.Ui(), check);
-    PrintCheck(check, session.Options().json);
+    PrintCheck(check, IsConvertible(check), session.Options().json);
     return check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio ? kExitDone : kExitFailed;
 }

@@ -6,8 +6,10 @@
 #include "CliSession.h"
 #include "CliTexts.h"
 #include "ConvertAviToDv.h"
+#include "ConvertVideoToDv.h"
 #include "FramePicture.h"
 #include "Interaction.h"
+#include "MediaGraph.h"
 #include "SavePicturePng.h"
 
 #include <memory>
@@ -61,20 +63,21 @@ int CmdConvert(CCliSession& session)
     const auto& args = session.Options().args;
     if (args.size() != 2)
         return kExitUsage;
-    switch (ConvertAviToDv(args[0], args[1])) {
-    case 0:
-        ShowMessage(session.Ui(), 10053, kMsgInfo);
-        return kExitDone;
-    case 1:
-        DecoderMissing(session);
-        return kExitFailed;
-    case 2:
-        ShowMessagePath(session.Ui(), 10010, kMsgError, args[1]);
-        return kExitFailed;
-    default:
-        ShowMessage(session.Ui(), 10043, kMsgError);
-        return kExitFailed;
+    // An AVI file whose first stream is PAL DV keeps its frames: the audio
+    // of its second stream is put inside them. Anything else is converted
+    // as any video, with Ctrl-C as Abort from the start, so that its output
+    // is removed on every way out.
+    int result = kMediaGraphFailed;
+    if (IsPalDvAvi(args[0])) {
+        result = ConvertAviToDv(args[0], args[1]);
+    } else {
+        CInterruptScope interrupts;
+        result = ConvertVideoToDv(args[0], args[1], session.Aspect(), session.Progress());
     }
+    if (!session.ReportConversion(result, args[0], args[1]))
+        return kExitFailed;
+    ShowMessage(session.Ui(), 10053, kMsgInfo);
+    return kExitDone;
 }
 
 int CmdFrame(CCliSession& session)

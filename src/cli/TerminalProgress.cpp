@@ -47,6 +47,10 @@ std::string Duration(double seconds)
 
 } // namespace
 
+CInterruptScope::CInterruptScope() { InstallHandler(); }
+
+CInterruptScope::~CInterruptScope() { RemoveHandler(); }
+
 CTerminalProgress::CTerminalProgress(std::FILE* err) : err_(err), draw_(err != nullptr && isatty(fileno(err))) {}
 
 CTerminalProgress::~CTerminalProgress()

@@ -29,3 +29,14 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastDraw_;
 };
+
+// While one lives, Ctrl-C does not end the program even between progress
+// displays: it becomes Abort at the next progress check, so that a command
+// holding a temporary file gets to remove it.
+class CInterruptScope {
+public:
+    CInterruptScope();
+    ~CInterruptScope();
+    CInterruptScope(const CInterruptScope&) = delete;
+    CInterruptScope& operator=(const CInterruptScope&) = delete;
+};

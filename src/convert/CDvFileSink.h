@@ -24,6 +24,10 @@ public:
     // open or they could not all be written (a full disk).
     bool WriteFrame(const std::uint8_t* data, int size) override;
 
+    // True when both paths name one existing file: creating the output of
+    // a conversion would then destroy its source.
+    static bool SameFile(const std::string& a, const std::string& b);
+
 private:
     int fd_ = -1;
 };

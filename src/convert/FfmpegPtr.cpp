@@ -1,6 +1,7 @@
 #include "FfmpegPtr.h"
 
 #include <string>
+#include <sys/stat.h>
 
 namespace ff {
 
@@ -16,6 +17,21 @@ Input OpenAvi(const std::string& path)
     if (avformat_open_input(&ctx, url.c_str(), avi, nullptr) < 0)
         return nullptr;
     return Input(ctx);
+}
+
+Input OpenMedia(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return nullptr;
+    const std::string url = "file:" + path;
+    AVFormatContext* ctx = nullptr;
+    if (avformat_open_input(&ctx, url.c_str(), nullptr, nullptr) < 0)
+        return nullptr;
+    Input input(ctx);
+    if (avformat_find_stream_info(ctx, nullptr) < 0)
+        return nullptr;
+    return input;
 }
 
 } // namespace ff

@@ -6,6 +6,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/frame.h>
@@ -36,6 +37,9 @@ struct SwrFree {
 struct FifoFree {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
+struct GraphFree {
+    void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
+};
 
 using Input = std::unique_ptr<AVFormatContext, InputFree>;
 using Codec = std::unique_ptr<AVCodecContext, CodecFree>;
@@ -44,9 +48,16 @@ using Frame = std::unique_ptr<AVFrame, FrameFree>;
 using Sws = std::unique_ptr<SwsContext, SwsFree>;
 using Swr = std::unique_ptr<SwrContext, SwrFree>;
 using Fifo = std::unique_ptr<AVAudioFifo, FifoFree>;
+using Graph = std::unique_ptr<AVFilterGraph, GraphFree>;
 
 // Opens `path` with libavformat's AVI demuxer, whatever its content (the
 // caller chose AVI by the file name). Null when it is not a readable AVI.
 Input OpenAvi(const std::string& path);
+
+// Opens the regular file `path` with whatever demuxer libavformat finds for
+// its content, and reads its stream information. Null when it is not a
+// regular file (a pipe would wait for a writer) or not a media file
+// libavformat can read.
+Input OpenMedia(const std::string& path);
 
 } // namespace ff

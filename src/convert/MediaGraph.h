@@ -31,3 +31,7 @@ enum MuxResult : int {
 // they are. A frame the file leaves out is given again as the frame before
 // it, so the sink gets one frame per frame of the first stream.
 MuxResult MuxAviToDv(const std::string& source, IDvFrameSink& sink);
+
+// True when `source` reads as an AVI file whose first stream is PAL DV
+// video, the files MuxAviToDv takes.
+bool IsPalDvAvi(const std::string& source);

@@ -1,7 +1,11 @@
 #include "AviFirstStream.h"
 
+#include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/packet.h>
@@ -19,6 +23,12 @@ void CAviFirstStream::Close()
         av_packet_free(&packet_);
     if (ctx_)
         avformat_close_input(&ctx_);
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    spans_.clear();
+    indexed_ = true;
     kind_ = kOther;
     frames_ = 0;
     lastPts_ = -1;
@@ -57,11 +67,19 @@ bool CAviFirstStream::Open(const std::string& path)
 
     long long frames = 0;
     const int entries = avformat_index_get_entries_count(st);
-    if (entries > 0) {
+    indexed_ = entries > 0;
+    if (indexed_) {
         if (const AVIndexEntry* last = avformat_index_get_entry(st, entries - 1))
             frames = last->timestamp + 1;
     } else {
         frames = st->nb_frames;
+        if (frames <= 0 && ctx_->duration > 0)
+            frames = std::llround(static_cast<double>(ctx_->duration) * 25 / AV_TIME_BASE);
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) {
+            Close();
+            return false;
+        }
     }
     frames_ = frames < 0 ? 0 : frames > INT_MAX ? INT_MAX : static_cast<int>(frames);
     return true;
@@ -87,10 +105,42 @@ int CAviFirstStream::CopyOut(std::uint8_t* buffer, int capacity) const
     return packet_->size;
 }
 
+int CAviFirstStream::ReadUnindexed(int index, std::uint8_t* buffer, int capacity)
+{
+    while (static_cast<int>(spans_.size()) <= index) {
+        if (!ReadStreamPacket())
+            return -1;
+        Span span{packet_->pos, packet_->size};
+        // A frame the file leaves out (an empty chunk) reads as the one
+        // before it.
+        if (span.size == 0 && !spans_.empty())
+            span = spans_.back();
+        spans_.push_back(span);
+        if (static_cast<int>(spans_.size()) == index + 1 && packet_->size > 0)
+            return CopyOut(buffer, capacity);
+    }
+    const Span span = spans_[static_cast<std::size_t>(index)];
+    if (span.pos < 0 || span.size > capacity)
+        return -1;
+    std::size_t done = 0;
+    while (done < static_cast<std::size_t>(span.size)) {
+        const ssize_t n = pread(fd_, buffer + done, static_cast<std::size_t>(span.size) - done,
+                                static_cast<off_t>(span.pos + static_cast<long long>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return -1;
+        done += static_cast<std::size_t>(n);
+    }
+    return span.size;
+}
+
 int CAviFirstStream::ReadFrame(int index, std::uint8_t* buffer, int capacity)
 {
     if (!ctx_ || index < 0 || index >= frames_)
         return -1;
+    if (!indexed_)
+        return ReadUnindexed(index, buffer, capacity);
 
     // The next frame in order follows without a seek when the file delivers
     // exactly that frame.

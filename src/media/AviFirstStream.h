@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct AVFormatContext;
 struct AVPacket;
@@ -29,7 +30,9 @@ public:
 
     Kind StreamKind() const { return kind_; }
     // Frames of the first stream: one past the last frame its index names,
-    // else the count in its stream header; 0 when neither is known.
+    // else the count in its stream header, else (a file without an index
+    // whose header counts nothing, as an interleaved file may be) the
+    // container's duration in frames; 0 when none is known.
     int FrameCount() const { return frames_; }
 
     // Copies frame `index` into `buffer`. Returns its size, or -1 when the
@@ -41,6 +44,15 @@ public:
 private:
     bool ReadStreamPacket(); // next packet of the first stream into packet_
     int CopyOut(std::uint8_t* buffer, int capacity) const;
+    // Without an index a seek cannot find a frame: frames are read in
+    // order, and where each one lies in the file is noted, so that an
+    // earlier frame is read back from there.
+    int ReadUnindexed(int index, std::uint8_t* buffer, int capacity);
+
+    struct Span {
+        long long pos;
+        int size;
+    };
 
     AVFormatContext* ctx_ = nullptr;
     AVPacket* packet_ = nullptr;
@@ -49,4 +61,7 @@ private:
     // Frame the last read delivered, so that the next frame in order is read
     // without seeking; -1 after a seek failure or before the first read.
     long long lastPts_ = -1;
+    bool indexed_ = true;
+    int fd_ = -1;              // the file, for frames read back without an index
+    std::vector<Span> spans_;  // frames read so far without an index
 };

@@ -52,7 +52,7 @@ void CheckFirstFrame(CClipFile& file, ClipCheck& check, std::uint8_t* frame)
         check.verdict = kVerdictUnreadableFrame;
         return;
     }
-    check.dv = IsDvFrame(frame) ? 1 : 0;
+    check.dv = IsDvFrame(frame) && !IsNtscDvFrame(frame) ? 1 : 0;
     if (!check.dv) {
         check.verdict = kVerdictNotDv;
         check.messageId = 10011;

@@ -7,6 +7,13 @@ bool IsDvFrame(const std::uint8_t* frame)
     return (frame[kDvAudioBlockOffset] & 0xF0) == 0x70 && frame[kDvAauxPackHeader] == 0x50;
 }
 
+bool IsNtscDvFrame(const std::uint8_t* frame)
+{
+    // Header block ID (section type 0, sequence 0, block 0), then the
+    // header pack whose top bit is the system flag (0: 525/60).
+    return frame[0] == 0x1F && (frame[1] & 0xF7) == 0x07 && frame[2] == 0 && (frame[3] & 0x80) == 0;
+}
+
 int ClassifyDvAudio(const std::uint8_t* frame)
 {
     const int smp = (frame[kDvAauxPc4] >> 3) & 7;

@@ -30,6 +30,12 @@ enum DvAudioClass : int {
 // carrying an AAUX source pack (0x50). `frame` holds 144000 bytes.
 bool IsDvFrame(const std::uint8_t* frame);
 
+// True when the frame's first block is the header block of a 525/60 (NTSC)
+// frame: the player shows only 625/50 frames. A frame of that system can
+// pass IsDvFrame, and a raw file of a multiple of 6 of its 120000-byte
+// frames has a size that counts whole 144000-byte frames.
+bool IsNtscDvFrame(const std::uint8_t* frame);
+
 // The audio class 0 to 3 from SMP and AF_SIZE of the AAUX source pack. Reads
 // bytes 4324 and 4327 only; meaningful after IsDvFrame has passed.
 int ClassifyDvAudio(const std::uint8_t* frame);

@@ -6,3 +6,13 @@ extern "C" {
 }
 
 void QuietMediaLog() { av_log_set_level(AV_LOG_ERROR); }
+
+CQuietMediaLog::CQuietMediaLog() : level_(av_log_get_level())
+{
+    av_log_set_level(AV_LOG_FATAL);
+}
+
+CQuietMediaLog::~CQuietMediaLog()
+{
+    av_log_set_level(level_);
+}

@@ -3,13 +3,16 @@
 // and Preview.
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
+#include "ConvertFixtures.h"
 #include "DvFrame.h"
+#include "Settings.h"
 #include "MainWinCommandsFixture.h"
 
 #include <QSlider>
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -105,16 +108,22 @@ TEST_F(MainWinClipFileTest, FilesThatFailTheirChecksAreRefusedWithTheirMessages)
     const std::string notAvi = Dir().File("text.avi");
     ASSERT_TRUE(dvfix::WriteBytes(notAvi, std::vector<std::uint8_t>(500, 'x')));
 
-    const std::pair<std::string, int> cases[] = {
-        {foreign, 10011}, {notAvi, 10010}, {rate441, 10046}, {noPack, 10011}};
-    for (const auto& [path, message] : cases) {
+    // DV video without its audio pack decodes: its conversion is offered
+    // first (declined here), then it is refused as before.
+    const std::tuple<std::string, int, bool> cases[] = {
+        {foreign, 10011, false}, {notAvi, 10010, false}, {rate441, 10046, false}, {noPack, 10011, true}};
+    for (const auto& [path, message, offered] : cases) {
         ui.Reset();
         OpenClip(path);
-        ASSERT_EQ(1u, ui.Shown().size()) << path;
-        EXPECT_EQ(message, ui.Shown()[0].id) << path;
-        EXPECT_EQ(static_cast<unsigned>(kMsgError), ui.Shown()[0].flags) << path;
+        ASSERT_EQ(offered ? 2u : 1u, ui.Shown().size()) << path;
+        if (offered) {
+            EXPECT_EQ(10057, ui.Shown()[0].id) << path;
+        }
+        const ShownMessage& refusal = ui.Shown().back();
+        EXPECT_EQ(message, refusal.id) << path;
+        EXPECT_EQ(static_cast<unsigned>(kMsgError), refusal.flags) << path;
         if (message == 10010 || message == 10011) {
-            EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(path)) << "the path is named";
+            EXPECT_NE(std::string::npos, refusal.text.find(path)) << "the path is named";
         }
         ExpectRefused(path);
     }
@@ -191,6 +200,59 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
     EXPECT_EQ(10010, ui.Shown()[2].id);
     EXPECT_NE(std::string::npos, ui.Shown()[2].text.find(nowhere));
     ExpectRefused(avi);
+}
+
+TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
+{
+    StartWindow();
+    const std::string clip = Dir().File("phone.mp4");
+    if (const std::string skip = convfix::MakeClip(clip, {}); !skip.empty())
+        GTEST_SKIP() << skip;
+    // The frame shape comes from the settings.
+    WriteProfileInt("Options", "Aspect", 1);
+    const std::string output = Dir().File("phone.dv");
+    ui.Answer(10057, kIdYes);
+    choices = {clip, output};
+    int largest = -1;
+    WatchProgress([&largest](int value) { largest = std::max(largest, value); });
+    win->OnOpenClip();
+    StopWatching();
+    std::vector<int> ids;
+    for (const ShownMessage& m : ui.Shown())
+        ids.push_back(m.id);
+    ASSERT_EQ((std::vector<int>{10057, 10052, 10053}), ids);
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip)) << "the file is named";
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:02.00")) << "with its duration";
+    ASSERT_EQ(2u, dialogs.size());
+    EXPECT_FALSE(dialogs[1].open);
+    EXPECT_EQ("dv", dialogs[1].suffix);
+    EXPECT_GT(largest, 10) << "the bar moved during the conversion";
+    EXPECT_EQ(output, win->CurrentFilePath());
+    ExpectLoaded("phone", 50);
+    EXPECT_FALSE(PictureBlack());
+    double shape = 0;
+    convfix::DecodeDvFileFrame(output, 0, &shape);
+    EXPECT_NEAR(16.0 / 9, shape, 0.01);
+
+    // Abort: no file is left and none is open; the window is usable again.
+    ui.Reset();
+    ui.Answer(10057, kIdYes);
+    const std::string part = Dir().File("part.dv");
+    choices = {clip, part};
+    WatchProgress([this](int value) {
+        if (value >= 5)
+            PressAbort();
+    });
+    win->OnOpenClip();
+    StopWatching();
+    ids.clear();
+    for (const ShownMessage& m : ui.Shown())
+        ids.push_back(m.id);
+    EXPECT_EQ((std::vector<int>{10057, 10052, 10038}), ids);
+    EXPECT_FALSE(std::filesystem::exists(part));
+    ExpectRefused(clip);
+    EXPECT_EQ(0, win->Busy());
+    EXPECT_TRUE(Enabled(CMainWin::kIdOpenClip));
 }
 
 TEST_F(MainWinClipFileTest, ReadClipSavesTheClipAndLoadsTheFile)

@@ -3,8 +3,11 @@
 #include "CDisk.h"
 #include "CardCli.h"
 #include "Device.h"
+#include "CardTexts.h"
+#include "ConvertFixtures.h"
 #include "DriveTable.h"
 #include "DvFixtures.h"
+#include "DvFrame.h"
 #include "Settings.h"
 #include "TempDir.h"
 #include "Texts.h"
@@ -16,7 +19,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -364,7 +369,7 @@ TEST_F(CardCliTest, CheckReportsEachVerdict)
     const std::string ok = DvFile("ok.dv", 3);
     CliRun run = Run({"check", ok, "--json"});
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("{\"path\": \"" + ok + "\", \"kind\": \"raw\", \"open_result\": 0, \"frames\": 3, \"dv\": true, \"audio_class\": 2, \"verdict\": \"ok\"}\n", run.out);
+    EXPECT_EQ("{\"path\": \"" + ok + "\", \"kind\": \"raw\", \"open_result\": 0, \"frames\": 3, \"dv\": true, \"audio_class\": 2, \"verdict\": \"ok\", \"convertible\": false}\n", run.out);
 
     const std::string odd = dir.File("odd.dv");
     std::ofstream(odd) << "x";
@@ -429,6 +434,74 @@ TEST_F(CardCliTest, ConvertAndFramePictures)
     EXPECT_EQ(1, Run({"frame", image + ":1", "75", dir.File("x.png")}).status) << "past the clip's end";
     EXPECT_EQ(1, Run({"frame", image + ":2", "0", dir.File("x.png")}).status) << "empty slot";
     EXPECT_EQ(2, Run({"frame", dv, "0", dir.File("x.png"), "--size", "100"}).status);
+}
+
+TEST_F(CardCliTest, WriteConvertPutsAPhoneClipOnTheCardAndLeavesNoTemporaryFile)
+{
+    // Three seconds at 30 frames a second: 75 DV frames, just long enough.
+    const std::string clip = dir.File("holiday.mp4");
+    convfix::Clip spec;
+    spec.seconds = 3;
+    if (const std::string skip = convfix::MakeClip(clip, spec); !skip.empty())
+        GTEST_SKIP() << skip;
+    MakeCard(100);
+    // Temporary files go to a folder of the test's own, for the time of it.
+    const std::string tmp = dir.File("tmp");
+    std::filesystem::create_directory(tmp);
+    struct TmpDirFor {
+        explicit TmpDirFor(const std::string& path) : had(std::getenv("TMPDIR") != nullptr)
+        {
+            if (had)
+                old = std::getenv("TMPDIR");
+            setenv("TMPDIR", path.c_str(), 1);
+        }
+        ~TmpDirFor() { had ? setenv("TMPDIR", old.c_str(), 1) : unsetenv("TMPDIR"); }
+        bool had;
+        std::string old;
+    } tmpFor(tmp);
+
+    // Without --convert the file is refused as before, with a hint.
+    CliRun run = Run({"write", image, clip});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("File doesn't contain 720x576 DV video stream."));
+    EXPECT_NE(std::string::npos, run.err.find("--convert"));
+    EXPECT_NE(std::string::npos, Run({"check", clip, "--json"}).out.find("\"verdict\": \"not-dv\", \"convertible\": true"));
+    EXPECT_EQ(2, Run({"write", image, clip, "--convert", "--aspect", "5:4"}).status);
+
+    run = Run({"write", image, clip, "--convert", "--aspect", "16:9"});
+    ASSERT_EQ(0, run.status) << run.err;
+    CDisk& card = Reload();
+    EXPECT_EQ(75, card.Clips()[0].frames);
+    EXPECT_EQ("holiday", ClipName(card, 0)) << "named after the file, not the temporary one";
+    std::vector<std::uint8_t> frame(kClusterSize);
+    for (int i : {0, 74}) {
+        ASSERT_TRUE(card.ReadClipFrame(0, i, frame.data()));
+        EXPECT_TRUE(IsDvFrame(frame.data()) && ClassifyDvAudio(frame.data()) == kDvAudio48k) << i;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
+
+    // Not video: refused with its reason, nothing left anywhere.
+    const std::string text = dir.File("notes.mp4");
+    ASSERT_TRUE(dvfix::WriteBytes(text, std::vector<std::uint8_t>(3000, 'x')));
+    run = Run({"write", image, text, "--convert"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
+    EXPECT_EQ(0, Reload().Clips()[1].frames);
+    run = Run({"convert", text, dir.File("notes.dv")});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("no video in this file can be converted"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("notes.dv")));
+
+    // An AVI with a separate audio track still converts the AVI way: its
+    // DV frames are kept as they are, not encoded again.
+    const std::vector<std::uint8_t> ten(Frames().begin(), Frames().begin() + 144000 * 10);
+    const std::string avi = dir.File("separate.avi");
+    ASSERT_TRUE(dvfix::WriteDvVideoAvi(avi, ten));
+    ASSERT_EQ(0, Run({"convert", avi, dir.File("kept.dv")}).status);
+    const std::vector<std::uint8_t> kept = dvfix::ReadBytes(dir.File("kept.dv"));
+    ASSERT_EQ(ten.size(), kept.size());
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(convfix::SameVideoBlocks(ten.data() + 144000 * i, kept.data() + 144000 * i)) << i;
 }
 
 } // namespace

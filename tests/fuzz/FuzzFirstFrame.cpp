@@ -1,7 +1,8 @@
 // Fuzz target: any 144000 bytes (cut or zero-filled to that size) as frame 0
 // of a raw DV file, through the checks made when a file is loaded. The
 // verdict, its message and whether the file stays open must follow from the
-// bytes of the audio block alone, as an independent reading of them says.
+// bytes of the audio block and the header block alone, as an independent
+// reading of them says.
 #include "CClipFile.h"
 #include "ClipChecks.h"
 #include "DvFrame.h"
@@ -34,10 +35,12 @@ struct Expected {
 // The DV test and audio classes read straight from the frame's bytes:
 // sequence 0, block 54 must be an audio block (0111 in the top bits of its
 // first ID byte) carrying an AAUX source pack (0x50); then SMP (bits 3-5 of
-// PC4) and AF_SIZE (bits 0-5 of PC1) decide.
+// PC4) and AF_SIZE (bits 0-5 of PC1) decide. A header block of sequence 0
+// whose system flag says 525/60 makes the frame one the player cannot show.
 Expected Judge(const std::uint8_t* f)
 {
-    if ((f[4320] >> 4) != 0x7 || f[4323] != 0x50)
+    const bool ntsc = f[0] == 0x1F && (f[1] & 0xF7) == 0x07 && f[2] == 0 && (f[3] & 0x80) == 0;
+    if ((f[4320] >> 4) != 0x7 || f[4323] != 0x50 || ntsc)
         return {kVerdictNotDv, 10011, kMsgError, false};
     const int smp = (f[4327] >> 3) & 7;
     const int af = f[4324] & 0x3F;

@@ -85,6 +85,24 @@ TEST_F(ClipFileAviTest, InterleavedDvIsType1)
     EXPECT_FALSE(clip.ReadFrame(kFrames, buf.data()));
 }
 
+TEST_F(ClipFileAviTest, InterleavedDvWithoutIndexCountsByDurationAndReadsEveryFrame)
+{
+    // No index: the count comes from the container's duration, and a frame
+    // cannot be found by seeking, in order or out of it.
+    const std::string path = dir.File("cut.avi");
+    ASSERT_TRUE(dvfix::WriteInterleavedAvi(path, frames, false));
+    ASSERT_EQ(kClipOpenOk, clip.Open(path, false));
+    EXPECT_FALSE(clip.HasSeparateAudio());
+    EXPECT_EQ(kFrames, clip.FrameCount());
+    ExpectFramesInOrder(Shuffled(4));
+    ExpectFramesInOrder(InSequence());
+    EXPECT_FALSE(clip.ReadFrame(kFrames, buf.data()));
+
+    // Read in order from the start, as a write to the card reads it.
+    ASSERT_EQ(kClipOpenOk, clip.Open(path, false));
+    ExpectFramesInOrder(InSequence());
+}
+
 TEST_F(ClipFileAviTest, DvVideoWithoutAudioStreamIsType2)
 {
     const std::string path = dir.File("silent.avi");

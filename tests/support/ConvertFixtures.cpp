@@ -6,6 +6,13 @@
 #include <memory>
 
 #include "FfmpegPtr.h"
+#include "MediaGraph.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -271,6 +278,99 @@ std::vector<std::int16_t> ReadDvAudio(const std::string& path)
         av_packet_unref(pkt.get());
     }
     return out;
+}
+
+namespace {
+
+bool Run(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Why clips cannot be made here; empty when they can.
+const std::string& ToolMissing()
+{
+    static const std::string reason = [] {
+        if (!Run("ffmpeg -version"))
+            return std::string("the ffmpeg tool is not installed");
+        if (!Run("ffmpeg -hide_banner -encoders | grep -q ' libx264 '"))
+            return std::string("the ffmpeg tool has no libx264 encoder");
+        return std::string();
+    }();
+    return reason;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+} // namespace
+
+std::string MakeClip(const std::string& path, const Clip& clip)
+{
+    if (!ToolMissing().empty())
+        return ToolMissing();
+    const std::string tool = "ffmpeg -v error -y -nostdin ";
+    if (clip.ntscDv) {
+        // The dv muxer stops a few frames short of the sound's end; the
+        // file is cut back to 30 whole frames.
+        const std::string cmd = tool + "-f lavfi -i testsrc2=size=720x480:rate=30000/1001 "
+                                       "-f lavfi -i sine=frequency=440:sample_rate=48000 "
+                                       "-t 1.6 -target ntsc-dv -f dv " + Quoted(path);
+        std::error_code error;
+        if (!Run(cmd) || std::filesystem::file_size(path, error) < 30 * 120000u)
+            return "the ffmpeg tool could not write " + path;
+        std::filesystem::resize_file(path, 30 * 120000u, error);
+        return error ? "cannot cut " + path : std::string();
+    }
+    char picture[200];
+    std::snprintf(picture, sizeof picture,
+                  "-f lavfi -i color=c=blue:size=%dx%d:rate=%d,drawbox=x=0:y=0:w=%d:h=%d:color=red:t=fill ",
+                  clip.width, clip.height, clip.rate, clip.width / 2, clip.height);
+    std::string cmd = tool + picture;
+    if (clip.audioRate > 0)
+        cmd += "-f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(clip.audioRate) + " -ac " +
+               std::to_string(clip.channels) + " -c:a aac ";
+    char length[32];
+    std::snprintf(length, sizeof length, "-t %.3f ", clip.seconds);
+    cmd += length;
+    cmd += "-c:v libx264 -preset ultrafast -pix_fmt yuv420p ";
+    // The rotation survives only a copy into the container, not an encode.
+    const std::string encoded = clip.rotate != 0 ? path + ".plain.mp4" : path;
+    if (!Run(cmd + Quoted(encoded)))
+        return "the ffmpeg tool could not write " + encoded;
+    if (clip.rotate != 0) {
+        const bool ok = Run(tool + "-i " + Quoted(encoded) + " -c copy -metadata:s:v rotate=" +
+                            std::to_string(clip.rotate) + " " + Quoted(path));
+        std::remove(encoded.c_str());
+        if (!ok)
+            return "the ffmpeg tool could not write " + path;
+    }
+    return std::string();
+}
+
+std::vector<std::uint8_t> DecodeDvFileFrame(const std::string& path, int index, double* displayAspect)
+{
+    std::vector<std::uint8_t> frame(kPalFrame);
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(index) * kPalFrame);
+    if (!in.read(reinterpret_cast<char*>(frame.data()), kPalFrame))
+        return {};
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kDecodedWidth) * kDecodedHeight * 4);
+    if (!DecodeDvVideoFrame(frame.data(), kPalFrame, pixels.data()))
+        return {};
+    if (displayAspect != nullptr) {
+        *displayAspect = 0;
+        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+        std::unique_ptr<AVCodecContext, CodecFree> dec(avcodec_alloc_context3(codec));
+        std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+        std::unique_ptr<AVFrame, FrameFree> picture(av_frame_alloc());
+        if (dec && avcodec_open2(dec.get(), codec, nullptr) >= 0 && av_new_packet(pkt.get(), kPalFrame) >= 0) {
+            std::memcpy(pkt->data, frame.data(), kPalFrame);
+            if (avcodec_send_packet(dec.get(), pkt.get()) >= 0 &&
+                avcodec_receive_frame(dec.get(), picture.get()) >= 0 && picture->height > 0)
+                *displayAspect = av_q2d(picture->sample_aspect_ratio) * picture->width / picture->height;
+        }
+    }
+    return pixels;
 }
 
 } // namespace convfix

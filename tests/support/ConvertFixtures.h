@@ -1,7 +1,8 @@
 // Material for the frame picture and conversion tests, generated at test
 // time with FFmpeg: a DV frame of known colours, DV AVI files whose second
-// stream has a chosen rate, channel count and sample format, and the raw DV
-// files a conversion writes taken apart again (video blocks, audio).
+// stream has a chosen rate, channel count and sample format, short clips of
+// other formats made by the ffmpeg tool, and the raw DV files a conversion
+// writes taken apart again (video blocks, audio, picture, frame shape).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -55,5 +56,29 @@ bool SameVideoBlocks(const std::uint8_t* a, const std::uint8_t* b);
 // The audio of a raw DV file read back through libavformat's dv demuxer:
 // interleaved 16-bit stereo samples. Empty when there is none.
 std::vector<std::int16_t> ReadDvAudio(const std::string& path);
+
+// A short clip made by the ffmpeg tool: its picture is red on the left half
+// and blue on the right half (as stored, before any rotation), its sound a
+// 440 Hz tone.
+struct Clip {
+    int width = 320;
+    int height = 180;
+    int rate = 30;         // frames per second
+    double seconds = 2;
+    int rotate = 0;        // display rotation written into the container
+    int audioRate = 44100; // 0: no sound
+    int channels = 2;
+    bool ntscDv = false;   // instead: 30 frames of 720x480 NTSC DV with 48 kHz sound, raw
+};
+
+// Writes `clip` to `path`, the container chosen by the extension (H.264
+// video, AAC sound). Returns an empty text, or why it could not be made (the
+// ffmpeg tool or its H.264 encoder is missing), for the test to skip.
+std::string MakeClip(const std::string& path, const Clip& clip);
+
+// Frame `index` of the raw DV file `path` decoded into 720x576 BGRX pixels
+// (empty when it cannot be), and the frame's display aspect as the DV
+// decoder reads it from the frame (width over height; 0 when unknown).
+std::vector<std::uint8_t> DecodeDvFileFrame(const std::string& path, int index, double* displayAspect = nullptr);
 
 } // namespace convfix

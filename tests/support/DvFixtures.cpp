@@ -342,7 +342,7 @@ bool WriteDvVideoAvi(const std::string& path, const std::vector<std::uint8_t>& f
     return WriteMuxedAvi(path, packets, layout);
 }
 
-bool WriteInterleavedAvi(const std::string& path, const std::vector<std::uint8_t>& frames)
+bool WriteInterleavedAvi(const std::string& path, const std::vector<std::uint8_t>& frames, bool index)
 {
     const auto count = static_cast<std::uint32_t>(frames.size() / kFrameBytes);
     std::vector<std::uint8_t> b;
@@ -359,7 +359,7 @@ bool WriteInterleavedAvi(const std::string& path, const std::vector<std::uint8_t
     Put32(b, 40000);  // microseconds per frame
     Put32(b, 0);
     Put32(b, 0);
-    Put32(b, 0x10);   // has index
+    Put32(b, index ? 0x10 : 0); // has index
     Put32(b, count);
     Put32(b, 0);
     Put32(b, 1);      // streams
@@ -414,13 +414,15 @@ bool WriteInterleavedAvi(const std::string& path, const std::vector<std::uint8_t
     }
     PatchSize(b, movi);
 
-    PutTag(b, "idx1");
-    Put32(b, 16 * count);
-    for (std::uint32_t off : offsets) {
-        PutTag(b, "00__");
-        Put32(b, 0x10); // key frame
-        Put32(b, off);
-        Put32(b, kFrameBytes);
+    if (index) {
+        PutTag(b, "idx1");
+        Put32(b, 16 * count);
+        for (std::uint32_t off : offsets) {
+            PutTag(b, "00__");
+            Put32(b, 0x10); // key frame
+            Put32(b, off);
+            Put32(b, kFrameBytes);
+        }
     }
     PatchSize(b, 4);
     return WriteBytes(path, b);

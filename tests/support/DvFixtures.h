@@ -40,7 +40,8 @@ bool WriteMuxedAvi(const std::string& path, const std::vector<std::vector<std::u
 bool WriteDvVideoAvi(const std::string& path, const std::vector<std::uint8_t>& frames,
                      const AviLayout& layout = {});
 // Interleaved "iavs" AVI (type 1): one stream whose chunks are the frames,
-// with an "idx1" index.
-bool WriteInterleavedAvi(const std::string& path, const std::vector<std::uint8_t>& frames);
+// with an "idx1" index unless `index` is false (as a capture that was cut
+// short leaves it).
+bool WriteInterleavedAvi(const std::string& path, const std::vector<std::uint8_t>& frames, bool index = true);
 
 } // namespace dvfix

@@ -1,0 +1,102 @@
+#include "CDvMuxer.h"
+
+#include "CAudioTrack48k.h"
+#include "DvFrame.h"
+
+extern "C" {
+#include <libavcodec/dv_profile.h>
+#include <libavutil/channel_layout.h>
+}
+
+static_assert(CDvMuxer::kSamplesPerFrame == CAudioTrack48k::kRate / kDvFramesPerSecond);
+
+CDvMuxer::~CDvMuxer()
+{
+    if (!oc_)
+        return;
+    if (oc_->pb) {
+        av_freep(&oc_->pb->buffer);
+        avio_context_free(&oc_->pb);
+    }
+    avformat_free_context(oc_);
+}
+
+bool CDvMuxer::Start(const AVDVProfile& video)
+{
+    if (avformat_alloc_output_context2(&oc_, nullptr, "dv", nullptr) < 0 || !oc_)
+        return false;
+    AVStream* vst = avformat_new_stream(oc_, nullptr);
+    AVStream* ast = avformat_new_stream(oc_, nullptr);
+    if (!vst || !ast)
+        return false;
+    vst->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    vst->codecpar->codec_id = AV_CODEC_ID_DVVIDEO;
+    vst->codecpar->width = video.width;
+    vst->codecpar->height = video.height;
+    vst->codecpar->format = video.pix_fmt;
+    vst->time_base = AVRational{1, kDvFramesPerSecond};
+    ast->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+    ast->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+    ast->codecpar->format = AV_SAMPLE_FMT_S16;
+    ast->codecpar->sample_rate = CAudioTrack48k::kRate;
+    av_channel_layout_default(&ast->codecpar->ch_layout, 2);
+    ast->codecpar->bits_per_coded_sample = 16;
+    ast->codecpar->block_align = CAudioTrack48k::kBytesPerSample;
+    ast->time_base = AVRational{1, CAudioTrack48k::kRate};
+
+    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kDvFrameSize));
+    if (!buffer)
+        return false;
+    oc_->pb = avio_alloc_context(buffer, kDvFrameSize, 1, this, nullptr, &CDvMuxer::Write, nullptr);
+    if (!oc_->pb) {
+        av_free(buffer);
+        return false;
+    }
+    oc_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    return avformat_write_header(oc_, nullptr) >= 0;
+}
+
+// The audio goes first, so that the video completes the frame and the muxer
+// hands it on at once.
+bool CDvMuxer::Put(int index, const std::uint8_t* video, const std::uint8_t* pcm)
+{
+    const auto n = static_cast<std::int64_t>(index);
+    return Packet(1, pcm, kSamplesPerFrame * CAudioTrack48k::kBytesPerSample, n * kSamplesPerFrame,
+                  kSamplesPerFrame, AVRational{1, CAudioTrack48k::kRate}) &&
+           Packet(0, video, kDvFrameSize, n, 1, AVRational{1, kDvFramesPerSecond});
+}
+
+bool CDvMuxer::Finish()
+{
+    return oc_ && av_write_trailer(oc_) >= 0 && !failed_;
+}
+
+int CDvMuxer::Write(void* opaque, std::uint8_t* data, int size)
+{
+    auto* self = static_cast<CDvMuxer*>(opaque);
+    if (self->failed_ || !self->sink_.WriteFrame(data, size)) {
+        self->failed_ = true;
+        return AVERROR(EIO);
+    }
+    return size;
+}
+
+// The data is lent to the muxer for the call; it copies what it keeps.
+bool CDvMuxer::Packet(int stream, const std::uint8_t* data, int size, std::int64_t pts, std::int64_t duration,
+                      AVRational base)
+{
+    if (!packet_ && !(packet_ = ff::Packet(av_packet_alloc())))
+        return false;
+    av_packet_unref(packet_.get());
+    const AVRational to = oc_->streams[stream]->time_base;
+    packet_->data = const_cast<std::uint8_t*>(data);
+    packet_->size = size;
+    packet_->stream_index = stream;
+    packet_->pts = packet_->dts = av_rescale_q(pts, base, to);
+    packet_->duration = av_rescale_q(duration, base, to);
+    packet_->flags |= AV_PKT_FLAG_KEY;
+    const bool ok = av_write_frame(oc_, packet_.get()) >= 0 && !failed_;
+    packet_->data = nullptr;
+    packet_->size = 0;
+    return ok;
+}
