@@ -114,7 +114,9 @@ int CmdRead(CCliSession& session)
     if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
         return status;
     const std::string output = args.size() == 3 ? args[2] : DefaultOutput(disk, slot);
-    if (Exists(output)) {
+    // A device, a pipe or a folder is refused by the export without a
+    // question.
+    if (Exists(output) && IsExportTarget(output)) {
         const std::string question = FormatText(kCliOverwrite, output.c_str());
         if (session.Ui().Show(kCliOverwrite, kMsgYesNoDefNo, question) != kIdYes)
             return kExitFailed;
