@@ -55,6 +55,8 @@ CliOptions ParseCliOptions(int argc, char** argv)
             o.yes = true;
         } else if (a == "--json") {
             o.json = true;
+        } else if (a == "--no-verify") {
+            o.noVerify = true;
         } else if (a == "--lang") {
             if (i + 1 >= argc || (std::string(argv[i + 1]) != "en" && std::string(argv[i + 1]) != "ru")) {
                 o.error = a;

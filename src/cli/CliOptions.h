@@ -11,6 +11,7 @@ struct CliOptions {
     int slot = -1;         // --slot N as given (from 1); -1 when absent
     int at = -1;           // --at K as given (from 1)
     int size = -1;         // --size W
+    bool noVerify = false; // --no-verify: a written clip is not read back
     std::string command;
     std::vector<std::string> args; // positional arguments after the command
     std::vector<std::string> given; // names of the options given ("--json", ...)

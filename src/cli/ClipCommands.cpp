@@ -98,7 +98,9 @@ int CmdWrite(CCliSession& session)
     if (!session.OpenCard(args[0], disk, true))
         return kExitFailed;
     ClipWriteReport report;
-    const int outcome = WriteClip(disk, slot, file, session.Progress(), nullptr, &report);
+    // Read back and compared unless --no-verify, or Verify=0 in the settings.
+    const bool verify = !session.Options().noVerify && VerifyAfterWriting();
+    const int outcome = WriteClip(disk, slot, file, session.Progress(), nullptr, &report, verify);
     if (outcome == kWriteNothing && report.slot < 0)
         session.Error(kCliNoFreeSlot);
     return outcome == kWriteDone ? kExitDone : kExitFailed;
