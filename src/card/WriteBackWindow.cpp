@@ -19,13 +19,8 @@ bool CWriteBackWindow::CompleteChunk(IDevice& device)
     chunkStart_ = chunkEnd_ = 0;
     if (!device.WriteBack(from, end - from, false))
         return false;
-    if (startedEnd_ != startedFrom_) {
-        // Handed to the card: its pages are clean and leave the cache, so
-        // that a long write does not push everything else out of memory.
-        if (!device.WriteBack(startedFrom_, startedEnd_ - startedFrom_, true))
-            return false;
-        device.DropCache(startedFrom_, startedEnd_ - startedFrom_);
-    }
+    if (startedEnd_ != startedFrom_ && !device.WriteBack(startedFrom_, startedEnd_ - startedFrom_, true))
+        return false;
     startedFrom_ = from;
     startedEnd_ = end;
     return true;
