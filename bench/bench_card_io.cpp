@@ -1,11 +1,20 @@
-// Card throughput against dd on the same card image, in the same run:
-//   write  - a 1000-frame clip written with WriteClip, against
-//            dd bs=144000 conv=notrunc,fdatasync copying the same frames in;
-//   read   - the clip exported with ExportClip, against dd reading it out;
+// Card throughput against dd on the same card image, in the same run, on a
+// 4000-frame clip (576 MB, so that starting a process is noise):
+//   write   - WriteClip without the read-back, against
+//             dd bs=144000 conv=notrunc,fdatasync copying the same frames in;
+//   read    - the clip exported with ExportClip, against dd reading it out;
+//   verify  - WriteClip with the read-back, against the dd write above
+//             followed at once by dd reading the clip back with
+//             iflag=direct, the two times added;
 //   compact - compaction moving a ~500 MB clip down the card, against dd
-//            copying the same clusters the same way.
-// Usage: bench_card_io [FOLDER]   (default /tmp; needs about 1.5 GB there)
-// Prints each ratio as dd time / our time (1.0 = as fast as dd).
+//             copying the same clusters the same way.
+// The card image is dropped from the page cache before every timed run, so
+// that every read comes from the disk. The read-back also reports how much
+// the disk delivered while it ran (/sys/dev/block/.../stat): the clip's
+// size when it read the card and not the cache.
+// Usage: bench_card_io [FOLDER] [FRAMES]
+//   FOLDER: default /tmp; use a folder on a disk, not a tmpfs (needs about
+//   2.5 GB for 4000 frames). FRAMES: default 4000.
 #include "CClipFile.h"
 #include "CDisk.h"
 #include "CardCompactor.h"
@@ -14,11 +23,17 @@
 #include "Interaction.h"
 #include "Progress.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,12 +69,39 @@ bool MakeFile(const std::string& path, long long bytes)
     return static_cast<bool>(out);
 }
 
-// A formatted card image of `clusters` clusters.
+// Written back and out of the page cache: the next reads come from the disk.
+void DropFromCache(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+// Bytes the disk holding `path` has delivered so far (-1 when unknown).
+long long DiskBytesRead(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return -1;
+    const std::string stat = "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" +
+                             std::to_string(minor(st.st_dev)) + "/stat";
+    std::ifstream in(stat);
+    long long ios = 0, merges = 0, sectors = -1;
+    if (!(in >> ios >> merges >> sectors))
+        return -1;
+    return sectors * 512;
+}
+
+// A card image of `clusters` clusters, its blocks allocated, formatted.
 bool MakeCard(const std::string& path, int clusters, CDisk& disk, CQuiet& ui)
 {
     const long long bytes = kFatSize + static_cast<long long>(kClusterSize) * clusters + kSectorSize;
     std::remove(path.c_str());
-    if (std::system(("truncate -s " + std::to_string(bytes) + " " + path).c_str()) != 0)
+    if (std::system(("fallocate -l " + std::to_string(bytes) + " " + path).c_str()) != 0 &&
+        std::system(("truncate -s " + std::to_string(bytes) + " " + path).c_str()) != 0)
         return false;
     disk.SetInteraction(&ui);
     if (disk.OpenPath(path) != 0)
@@ -68,10 +110,41 @@ bool MakeCard(const std::string& path, int clusters, CDisk& disk, CQuiet& ui)
     return disk.WriteFAT() != 0;
 }
 
+// Times of ours and of dd over several rounds, each round running the two
+// back to back, alternating which goes first so that neither always finds
+// the other's dirty pages or warm caches.
+struct Comparison {
+    double ours = 0; // median time
+    double dd = 0;   // median time
+    double ratio = 0; // median of the rounds' dd / ours
+};
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The ratio is taken round by round: other work on the machine makes single
+// runs vary by a quarter either way, mostly over stretches longer than a
+// round, which a pair of runs side by side shares.
+Comparison Compare(int rounds, const std::function<double()>& ours, const std::function<double()>& dd)
+{
+    std::vector<double> o, d, r;
+    for (int round = 0; round < rounds; ++round) {
+        const double first = round % 2 == 0 ? dd() : ours();
+        const double second = round % 2 == 0 ? ours() : dd();
+        o.push_back(round % 2 == 0 ? second : first);
+        d.push_back(round % 2 == 0 ? first : second);
+        r.push_back(d.back() / o.back());
+    }
+    return Comparison{Median(o), Median(d), Median(r)};
+}
+
 void Report(const char* what, double ours, double dd, double megabytes)
 {
-    std::printf("%-8s ours %6.2f s (%7.1f MB/s)   dd %6.2f s (%7.1f MB/s)   ratio %.2f\n", what, ours,
-                megabytes / ours, dd, megabytes / dd, dd / ours);
+    std::printf("%-8s ours %6.2f s (%7.1f MB/s)   dd %6.2f s (%7.1f MB/s)\n", what, ours, megabytes / ours, dd,
+                megabytes / dd);
 }
 
 } // namespace
@@ -79,74 +152,109 @@ void Report(const char* what, double ours, double dd, double megabytes)
 int main(int argc, char** argv)
 {
     const std::string folder = argc > 1 ? argv[1] : "/tmp";
+    const int frames = argc > 2 ? std::atoi(argv[2]) : 4000;
+    const int kRounds = 15;
     const std::string source = folder + "/bench_source.dv";
     const std::string image = folder + "/bench_card.img";
     const std::string output = folder + "/bench_out.dv";
-    const int frames = 1000;
-    if (!MakeFile(source, 144000ll * frames)) {
+    if (frames < 75 || !MakeFile(source, 144000ll * frames)) {
         std::fprintf(stderr, "cannot create %s\n", source.c_str());
         return 1;
     }
+    const double megabytes = 144.0 * frames / 1000.0;
+    const std::string count = std::to_string(frames);
     CQuiet ui;
     CNullProgress progress;
-
-    // Write: WriteClip into an empty card, then dd over the same clusters.
-    double ours = 1e9, dd = 1e9;
-    // The first round allocates the image's blocks; the best round counts.
     {
         CDisk disk;
-        if (!MakeCard(image, 1100, disk, ui))
+        if (!MakeCard(image, frames + 100, disk, ui))
             return 1;
     }
-    for (int round = 0; round < 4; ++round) {
+
+    // A clip written into slot 0 of the freshly formatted card.
+    int failures = 0;
+    const auto writeClip = [&](bool verify) {
         CDisk disk;
         disk.SetInteraction(&ui);
-        if (disk.OpenPath(image) != 0)
-            return 1;
-        disk.Format();
-        if (!disk.WriteFAT())
-            return 1;
         CClipFile file;
-        if (file.Open(source, true) != 0)
-            return 1;
-        // The two alternate which goes first, so that neither always finds
-        // the other's dirty pages or warm caches.
-        const std::string command = "dd if=" + source + " of=" + image +
-                                    " bs=144000 count=1000 oflag=seek_bytes seek=5120"
-                                    " conv=notrunc,fdatasync status=none";
-        if (round % 2 == 0)
-            dd = std::min(dd, TimeCommand(command));
-        auto start = std::chrono::steady_clock::now();
-        if (WriteClip(disk, 0, file, progress) != kWriteDone)
-            return 1;
-        ours = std::min(ours, Seconds(start));
-        if (round % 2 == 1)
-            dd = std::min(dd, TimeCommand(command));
-    }
-    Report("write", ours, dd, 144.0 * frames / 1000.0);
+        if (disk.OpenPath(image) != 0 || file.Open(source, true) != 0) {
+            ++failures;
+            return 1e9;
+        }
+        disk.Format();
+        disk.WriteFAT();
+        DropFromCache(image);
+        const auto start = std::chrono::steady_clock::now();
+        if (WriteClip(disk, 0, file, progress, nullptr, nullptr, verify) != kWriteDone)
+            ++failures;
+        return Seconds(start);
+    };
+    const std::string ddWrite = "dd if=" + source + " of=" + image + " bs=144000 count=" + count +
+                                " oflag=seek_bytes seek=5120 conv=notrunc,fdatasync status=none";
+    const auto ddWriteRun = [&] {
+        DropFromCache(image);
+        return TimeCommand(ddWrite);
+    };
+
+    const Comparison write = Compare(kRounds, [&] { return writeClip(false); }, ddWriteRun);
+    Report("write", write.ours, write.dd, megabytes);
 
     // Read: ExportClip of that clip, then dd reading the same bytes.
-    ours = dd = 1e9;
+    Comparison read;
     {
         CDisk disk;
         disk.SetInteraction(&ui);
         if (disk.OpenPath(image) != 0 || !disk.ReadFAT())
             return 1;
-        for (int round = 0; round < 2; ++round) {
-            auto start = std::chrono::steady_clock::now();
-            if (ExportClip(disk, 0, output, progress) != kExportDone)
-                return 1;
-            ours = std::min(ours, Seconds(start));
-            dd = std::min(dd, TimeCommand("dd if=" + image + " of=" + output +
-                                          " bs=144384 count=1000 iflag=skip_bytes skip=5120"
-                                          " conv=fdatasync status=none"));
-        }
+        read = Compare(
+            kRounds,
+            [&] {
+                // Each run writes a new file: freeing the last one's blocks
+                // is not part of either time.
+                std::remove(output.c_str());
+                DropFromCache(image);
+                const auto start = std::chrono::steady_clock::now();
+                if (ExportClip(disk, 0, output, progress) != kExportDone)
+                    ++failures;
+                return Seconds(start);
+            },
+            [&] {
+                std::remove(output.c_str());
+                DropFromCache(image);
+                return TimeCommand("dd if=" + image + " of=" + output + " bs=144384 count=" + count +
+                                   " iflag=skip_bytes skip=5120 conv=fdatasync status=none");
+            });
     }
-    Report("read", ours, dd, 144.0 * frames / 1000.0);
+    Report("read", read.ours, read.dd, megabytes);
+
+    // Write with the read-back, against dd writing and then dd reading back,
+    // one right after the other as the read-back follows the writing.
+    double readBackDd = 1e9;
+    long long diskRead = -1;
+    const Comparison verify = Compare(
+        kRounds,
+        [&] {
+            const long long before = DiskBytesRead(image);
+            const double t = writeClip(true);
+            const long long after = DiskBytesRead(image);
+            diskRead = before >= 0 && after >= 0 ? after - before : -1;
+            return t;
+        },
+        [&] {
+            const double written = ddWriteRun();
+            const double back = TimeCommand("dd if=" + image + " of=/dev/null bs=144384 count=" + count +
+                                            " iflag=skip_bytes,direct skip=5120 status=none");
+            readBackDd = std::min(readBackDd, back);
+            return written + back;
+        });
+    Report("verify", verify.ours, verify.dd, megabytes);
+    std::printf("         (dd writing, then dd reading back with iflag=direct: at best %.2f s of it; the disk "
+                "delivered %.1f MB during the last write with read-back)\n",
+                readBackDd, diskRead / 1e6);
 
     // Compaction: a clip of 3500 clusters (~505 MB) after a 100-cluster gap.
     const int moved = 3500;
-    ours = dd = 1e9;
+    double compactOurs = 1e9, compactDd = 1e9;
     for (int round = 0; round < 2; ++round) {
         CDisk disk;
         if (!MakeCard(image, moved + 200, disk, ui))
@@ -163,21 +271,30 @@ int main(int argc, char** argv)
             disk.WriteCluster(100 + h, cluster.data());
         }
         disk.Flush();
+        DropFromCache(image);
         std::vector<ClusterRun> runs = UsedRuns(disk);
         auto start = std::chrono::steady_clock::now();
         if (!CompactCard(disk, runs, progress, nullptr))
             return 1;
-        ours = std::min(ours, Seconds(start));
+        compactOurs = std::min(compactOurs, Seconds(start));
         disk.Close();
-        dd = std::min(dd, TimeCommand("dd if=" + image + " of=" + image + " bs=144384 count=" +
-                                      std::to_string(moved) + " iflag=skip_bytes oflag=seek_bytes skip=" +
-                                      std::to_string(5120 + 144384ll * 100) +
-                                      " seek=5120 conv=notrunc,fdatasync status=none"));
+        DropFromCache(image);
+        compactDd = std::min(compactDd, TimeCommand("dd if=" + image + " of=" + image + " bs=144384 count=" +
+                                                    std::to_string(moved) + " iflag=skip_bytes oflag=seek_bytes skip=" +
+                                                    std::to_string(5120 + 144384ll * 100) +
+                                                    " seek=5120 conv=notrunc,fdatasync status=none"));
     }
-    Report("compact", ours, dd, 144.384 * moved / 1000.0);
+    Report("compact", compactOurs, compactDd, 144.384 * moved / 1000.0);
+
+    std::printf("\nratios (medians of the ratios of %d rounds, ours and dd side by side; %d frames, %.0f MB):\n",
+                kRounds, frames, megabytes);
+    std::printf("  write without read-back: dd / ours            %.2f  (target >= 0.95)\n", write.ratio);
+    std::printf("  read:                    dd / ours            %.2f  (target >= 0.95)\n", read.ratio);
+    std::printf("  write with read-back:    ours / (dd + dd)     %.2f  (target <= 1.15)\n", 1.0 / verify.ratio);
+    std::printf("  compaction (best of 2):  dd / ours            %.2f\n", compactDd / compactOurs);
 
     std::remove(source.c_str());
     std::remove(image.c_str());
     std::remove(output.c_str());
-    return 0;
+    return failures == 0 ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "AppIcon.h"
 #include "CPictureWnd.h"
 #include "CUdevDeviceEvents.h"
+#include "ClipWriter.h"
 #include "HasDirectX8.h"
 #include "Log.h"
 #include "QtTranslation.h"
@@ -117,6 +118,8 @@ void CMainWin::OnDestroy()
 {
     WriteWindowLayout(CaptureWindowLayout(*this));
     WriteProfileString("General", "File", currentFilePath_);
+    // Kept in the file so that it can be found and turned off there.
+    WriteProfileInt("Options", "Verify", VerifyAfterWriting() ? 1 : 0);
     LogMessage("CMainWin::OnDestroy()");
 }
 

@@ -80,7 +80,9 @@ void CMainWin::OnWriteClip()
     if (busy_ != 0 || !clipFile_.IsOpen())
         return;
     CWindowWriteView view(*this);
-    WriteClip(disk_, SelectedClip(), clipFile_, *progress_, &view);
+    // The clip is read back from the card and compared unless the settings
+    // turn that off.
+    WriteClip(disk_, SelectedClip(), clipFile_, *progress_, &view, nullptr, VerifyAfterWriting());
 }
 
 void CMainWin::OnDeleteClip()

@@ -1,5 +1,7 @@
 #include "CWindowProgress.h"
 
+#include "Texts.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -21,6 +23,7 @@ void CWindowProgress::Begin(int range)
         bar_->setRange(0, range > 0 ? range : 0);
         bar_->setValue(0);
     }
+    SetCaption(0);
     Set(0);
     for (QWidget* w : {static_cast<QWidget*>(bar_), static_cast<QWidget*>(percent_), abortButton_}) {
         if (w != nullptr)
@@ -42,6 +45,15 @@ void CWindowProgress::Set(int position)
         if (percent_ != nullptr)
             percent_->setText(QString::asprintf("%d %%", lastPercent_));
     }
+}
+
+void CWindowProgress::SetCaption(int textId)
+{
+    caption_ = textId;
+    if (bar_ == nullptr)
+        return;
+    bar_->setFormat(textId != 0 ? QString::fromStdString(LoadText(textId)) : QString());
+    bar_->setTextVisible(textId != 0);
 }
 
 bool CWindowProgress::Pump()

@@ -2,7 +2,8 @@
 // percent text and the Abort button, shown only while a long operation
 // runs, the abort flag, and the message pump that keeps the window alive
 // (repainting, moving, Abort) while the operation loops on the one
-// interface thread. The busy flag it sets is the window's.
+// interface thread. The busy flag it sets is the window's. A phase's
+// caption (the read-back after a write) is written in the bar.
 #pragma once
 #include "Progress.h"
 
@@ -19,6 +20,8 @@ public:
     // shows 0 and the three controls. The caller updates the enabled
     // state of the window's controls afterwards.
     void Begin(int range) override;
+    // Shows the caption of a phase in the bar (0: none).
+    void SetCaption(int textId) override;
     // Moves the bar; rewrites the percent text ("%d %%" of position x 100 /
     // range) only when the whole percentage changes. Nothing while no
     // progress runs (range 0).
@@ -34,6 +37,7 @@ public:
 
     int Range() const { return range_; }
     int LastPercent() const { return lastPercent_; }
+    int Caption() const { return caption_; }
 
 private:
     QProgressBar* bar_;
@@ -43,4 +47,5 @@ private:
     int abort_ = 0;
     int range_ = 0;
     int lastPercent_ = 0;
+    int caption_ = 0;
 };

@@ -90,6 +90,7 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
 void CDisk::Close()
 {
     device_.reset();
+    writeBack_.Reset();
     errorShown_ = false;
     inUse_ = false;
     mountPoint_.clear();
@@ -127,7 +128,10 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
     int ok = 0;
     if (SeekCluster(cluster)) {
         const std::uint64_t offset = kFatSize + static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(cluster);
-        ok = device_->WriteAt(offset, buffer, kClusterSize) == kClusterSize ? 1 : 0;
+        ok = device_->WriteAt(offset, buffer, kClusterSize) == kClusterSize &&
+                     writeBack_.Written(*device_, offset, kClusterSize)
+                 ? 1
+                 : 0;
     }
     LogMessage("write cluster # %d: %d, error: %d", cluster, ok, device_ ? device_->LastError() : 0);
     if (!ok)
@@ -137,9 +141,20 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
 
 int CDisk::Flush()
 {
+    writeBack_.Reset();
     if (device_ && device_->Flush())
         return 1;
     ReportError(1);
+    return 0;
+}
+
+int CDisk::DropCachedClusters(int first, int count)
+{
+    if (device_ && first >= 0 && count >= 0 &&
+        device_->DropCache(kFatSize + static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(first),
+                           static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(count)))
+        return 1;
+    ReportError(0);
     return 0;
 }
 

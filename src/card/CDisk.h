@@ -6,6 +6,7 @@
 #include "CardLayout.h"
 #include "Device.h"
 #include "TableEditResult.h"
+#include "WriteBackWindow.h"
 
 #include <array>
 #include <cstdint>
@@ -45,10 +46,17 @@ public:
 
     int SeekCluster(int cluster);
     int ReadCluster(int cluster, std::uint8_t* buffer);
+    // Writes one cluster. A run of writes is handed to the card as it goes
+    // (WriteBackWindow.h), so that no more than 16 MB of it wait in the
+    // system's cache; a failed write-back fails the write.
     int WriteCluster(int cluster, const std::uint8_t* buffer);
     // Makes the clusters written so far durable; a failure is a write
     // failure (message and 0).
     int Flush();
+    // Drops `count` clusters from `first` on from the system's cache, so
+    // that reading them reads the card (after Flush). A failure is an
+    // access failure (message and 0).
+    int DropCachedClusters(int first, int count);
     void ReportError(int write);
 
     static std::uint32_t ClusterOfSector(std::uint32_t sector) { return (sector - 10u) / 282u; }
@@ -130,6 +138,7 @@ private:
 
     IInteraction* ui_ = nullptr;
     std::unique_ptr<IDevice> device_;
+    CWriteBackWindow writeBack_;
     std::string path_;
     int driveIndex_ = -1;
     bool loaded_ = false;

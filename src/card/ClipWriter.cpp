@@ -3,12 +3,14 @@
 
 #include "CDisk.h"
 #include "CardCompactor.h"
+#include "ClipVerifier.h"
 #include "CodePage.h"
 #include "FrameSource.h"
 #include "Interaction.h"
 #include "Log.h"
 #include "Paths.h"
 #include "Progress.h"
+#include "Settings.h"
 
 #include <cstring>
 #include <memory>
@@ -111,7 +113,41 @@ int PlaceClip(CDisk& disk, int frames, IProgress& progress, IClipWriteView* view
     }
 }
 
+// The frame loop: frame f into cluster position + f, then the flush that
+// puts the frames on the card. False when Abort or a failure stopped it.
+bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress)
+{
+    const int frames = source.FrameCount();
+    // One buffer for the whole loop; the 384 bytes after the frame stay zero.
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
+    std::memset(buffer.get() + kFrameSize, 0, kClusterTail);
+    for (int f = 0; f < frames; ++f) {
+        LogMessage("trying to read frame %d", f);
+        if (!source.ReadFrame(f, buffer.get())) {
+            progress.SetAbort();
+            return false;
+        }
+        if (progress.Pump())
+            return false;
+        if (!disk.WriteCluster(position + f, buffer.get())) {
+            progress.SetAbort();
+            return false;
+        }
+        progress.Set(f + 1);
+        if (progress.Pump())
+            return false;
+    }
+    // The frames must be on the card before the slot records them.
+    if (!disk.Flush()) {
+        progress.SetAbort();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool VerifyAfterWriting() { return GetProfileInt("Options", "Verify", 1) != 0; }
 
 int FindFreeRun(std::vector<ClusterRun> sortedRuns, int frames, int totalClusters)
 {
@@ -122,7 +158,7 @@ int FindFreeRun(std::vector<ClusterRun> sortedRuns, int frames, int totalCluster
 }
 
 int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,
-              IClipWriteView* view, ClipWriteReport* reportOut)
+              IClipWriteView* view, ClipWriteReport* reportOut, bool verify)
 {
     ClipWriteReport localReport;
     ClipWriteReport& report = reportOut != nullptr ? *reportOut : localReport;
@@ -182,31 +218,10 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     }
     report.firstCluster = position;
 
-    // One buffer for the whole loop; the 384 bytes after the frame stay zero.
-    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
-    std::memset(buffer.get() + kFrameSize, 0, kClusterTail);
-
     progress.Begin(frames + 1);
     redraw.UpdateControls();
-    for (int f = 0; f < frames; ++f) {
-        LogMessage("trying to read frame %d", f);
-        if (!source.ReadFrame(f, buffer.get())) {
-            progress.SetAbort();
-            break;
-        }
-        if (progress.Pump())
-            break;
-        if (!disk.WriteCluster(position + f, buffer.get())) {
-            progress.SetAbort();
-            break;
-        }
-        progress.Set(f + 1);
-        if (progress.Pump())
-            break;
-    }
-    // The frames must be on the card before the slot records them.
-    if (!progress.Aborted() && !disk.Flush())
-        progress.SetAbort();
+    if (WriteFrames(disk, position, source, progress) && verify)
+        report.verified = VerifyClip(disk, position, frames, source, progress, report.mismatchFrame) == kVerifyMatch;
 
     if (!progress.Aborted()) {
         ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];

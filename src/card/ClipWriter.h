@@ -68,10 +68,18 @@ struct ClipWriteReport {
     int firstCluster = -1;  // where the clip was placed
     int compactions = 0;    // compaction passes run
     ClipDeletion deletion;  // what deleting the slot's former clip changed
+    bool verified = false;  // the clip was read back from the card and matched
+    int mismatchFrame = -1; // the frame the card returned different data for
 };
 
+// The "Verify" setting of section "Options" (default 1): whether a written
+// clip is read back and compared before it is recorded.
+bool VerifyAfterWriting();
+
 // Writes `source` into `selectedSlot` (or, when it is -1, the lowest empty
-// slot) of the open and loaded card. Returns the outcome; `report` (optional)
-// gets the details.
+// slot) of the open and loaded card. With `verify` the frames, once flushed,
+// are read back from the card and compared (ClipVerifier.h); a clip that
+// does not match is not recorded and the write ends as aborted. Returns the
+// outcome; `report` (optional) gets the details.
 int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,
-              IClipWriteView* view = nullptr, ClipWriteReport* report = nullptr);
+              IClipWriteView* view = nullptr, ClipWriteReport* report = nullptr, bool verify = true);

@@ -69,6 +69,8 @@ CliOptions ParseCliOptions(int argc, char** argv)
             }
             o.aspect = v == "16:9" ? 1 : 0;
             ++i;
+        } else if (a == "--no-verify") {
+            o.noVerify = true;
         } else if (a == "--lang") {
             if (i + 1 >= argc || (std::string(argv[i + 1]) != "en" && std::string(argv[i + 1]) != "ru")) {
                 o.error = a;

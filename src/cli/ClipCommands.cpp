@@ -161,7 +161,9 @@ int CmdWrite(CCliSession& session)
         return kExitFailed;
     CNamedSource source(file, args[1]);
     ClipWriteReport report;
-    const int outcome = WriteClip(disk, slot, source, session.Progress(), nullptr, &report);
+    // Read back and compared unless --no-verify, or Verify=0 in the settings.
+    const bool verify = !session.Options().noVerify && VerifyAfterWriting();
+    const int outcome = WriteClip(disk, slot, source, session.Progress(), nullptr, &report, verify);
     if (outcome == kWriteNothing && report.slot < 0)
         session.Error(kCliNoFreeSlot);
     return outcome == kWriteDone ? kExitDone : kExitFailed;
@@ -177,7 +179,9 @@ int CmdRead(CCliSession& session)
     if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
         return status;
     const std::string output = args.size() == 3 ? args[2] : DefaultOutput(disk, slot);
-    if (Exists(output)) {
+    // A device, a pipe or a folder is refused by the export without a
+    // question.
+    if (Exists(output) && IsExportTarget(output)) {
         const std::string question = FormatText(kCliOverwrite, output.c_str());
         if (session.Ui().Show(kCliOverwrite, kMsgYesNoDefNo, question) != kIdYes)
             return kExitFailed;

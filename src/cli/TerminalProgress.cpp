@@ -67,8 +67,19 @@ void CTerminalProgress::Begin(int range)
     range_ = range;
     aborted_ = false;
     lastPercent_ = -1;
+    caption_.clear();
     start_ = lastDraw_ = std::chrono::steady_clock::now();
     Draw(0);
+}
+
+void CTerminalProgress::SetCaption(int textId)
+{
+    caption_ = textId != 0 ? LoadText(textId) : std::string();
+    // The new phase starts on a line of its own.
+    if (draw_ && running_)
+        std::fprintf(err_, "\n");
+    lastPercent_ = -1;
+    start_ = lastDraw_ = std::chrono::steady_clock::now();
 }
 
 void CTerminalProgress::Set(int position)
@@ -111,6 +122,6 @@ void CTerminalProgress::Draw(int position)
     const double rate = elapsed > 0 ? position / elapsed : 0.0;
     const double left = rate > 0 ? (range_ - position) / rate : 0.0;
     const std::string text = FormatText(kCliProgress, percent, rate, Duration(left).c_str());
-    std::fprintf(err_, "\r%s   ", text.c_str());
+    std::fprintf(err_, "\r%s%s%s   ", caption_.c_str(), caption_.empty() ? "" : "  ", text.c_str());
     std::fflush(err_);
 }

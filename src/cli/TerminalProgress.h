@@ -1,11 +1,13 @@
 // Progress on a terminal: percent, frames per second and time left on
 // stderr when it is a terminal, nothing otherwise. Ctrl-C while a progress
 // runs is Abort: the operation stops at its next check and ends cleanly.
+// A phase's caption (the read-back after a write) stands before the bar.
 #pragma once
 #include "Progress.h"
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 class CTerminalProgress : public IProgress {
 public:
@@ -13,6 +15,9 @@ public:
     ~CTerminalProgress() override;
     void Begin(int range) override;
     void Set(int position) override;
+    // The caption is printed before the bar; the rate and time left count
+    // from here.
+    void SetCaption(int textId) override;
     bool Pump() override;
     void SetAbort() override { aborted_ = true; }
     bool Aborted() const override { return aborted_; }
@@ -26,6 +31,7 @@ private:
     bool running_ = false;
     int range_ = 0;
     int lastPercent_ = -1;
+    std::string caption_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastDraw_;
 };

@@ -6,6 +6,7 @@
 #include "Progress.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,7 +28,34 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
+// Opens the output for writing. Never blocks on a pipe and never keeps a
+// descriptor of anything but a regular file, even one swapped in after
+// IsExportTarget looked.
+int OpenOutput(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
+
+bool IsExportTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+    // Nothing there yet, or nothing that can be looked at: opening it tells.
+    return true;
+}
 
 int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progress,
                const std::function<void()>& controlsChanged, ExportReport* report)
@@ -42,7 +70,12 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
         return kExportNothing;
     IInteraction* ui = disk.Interaction();
 
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (!IsExportTarget(path)) {
+        if (ui != nullptr)
+            ShowMessagePath(*ui, kIdsExportNotAFile, kMsgError, path);
+        return kExportCannotCreate;
+    }
+    const int fd = OpenOutput(path);
     if (fd < 0) {
         if (ui != nullptr)
             ShowMessagePath(*ui, 10010, kMsgError, path);

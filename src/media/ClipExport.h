@@ -8,10 +8,13 @@
 class CDisk;
 class IProgress;
 
+// String id of the refusal of an output that is not a regular file.
+inline constexpr int kIdsExportNotAFile = 10062;
+
 enum ExportResult : int {
     kExportDone = 0,        // the whole clip is in the file, flushed
     kExportNothing = 1,     // no card, or the slot holds no clip
-    kExportCannotCreate = 2, // "Can't open file:" shown
+    kExportCannotCreate = 2, // "Can't open file:" shown, or kIdsExportNotAFile
     kExportAborted = 3,     // "Operation aborted." shown; whole frames only in the file
 };
 
@@ -19,7 +22,13 @@ struct ExportReport {
     int framesWritten = 0;
 };
 
-// Writes the clip of `slot` to `path` (created or truncated). Shows its
+// A clip is saved into a regular file only: true when `path` names one or
+// nothing yet; false for a device, a pipe, a socket or a folder (through
+// symbolic links too).
+bool IsExportTarget(const std::string& path);
+
+// Writes the clip of `slot` to `path` (created or truncated); any other
+// output than a regular file is refused before anything is opened. Shows its
 // messages through the card's interaction. `controlsChanged` runs after the
 // progress began and after it ended (the window enables its controls).
 int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progress,

@@ -18,6 +18,16 @@ public:
     virtual long long WriteAt(std::uint64_t offset, const void* buf, std::size_t len) = 0;
     // Makes every write so far durable on the medium; false on failure.
     virtual bool Flush() = 0;
+    // Write-back of the bytes written in [offset, offset + len): without
+    // `wait` it is started and the call returns; with `wait` the call also
+    // waits until every byte of the range has been handed to the medium (a
+    // write-back started earlier included). False when it failed (a write
+    // error of the range).
+    virtual bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) = 0;
+    // Drops the range from the system's cache, so that the next reads of it
+    // come from the medium. Only bytes already handed to the medium are
+    // dropped (flush first). False on failure.
+    virtual bool DropCache(std::uint64_t offset, std::uint64_t len) = 0;
     // The system error code of the last failed call (errno), 0 when none.
     virtual int LastError() const = 0;
 };

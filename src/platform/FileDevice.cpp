@@ -67,6 +67,33 @@ bool CFileDevice::Flush()
     return true;
 }
 
+bool CFileDevice::WriteBack(std::uint64_t offset, std::uint64_t len, bool wait)
+{
+    // The same call serves block devices and image files: both keep the
+    // written bytes in the page cache until they are written back.
+    const unsigned flags = wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
+                                : SYNC_FILE_RANGE_WRITE;
+    while (sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(len), flags) != 0) {
+        if (errno != EINTR) {
+            lastError_ = errno;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CFileDevice::DropCache(std::uint64_t offset, std::uint64_t len)
+{
+    // Clean pages of the range leave the cache; a block device's cache is
+    // dropped the same way as a file's.
+    const int error = posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(len), POSIX_FADV_DONTNEED);
+    if (error != 0) {
+        lastError_ = error;
+        return false;
+    }
+    return true;
+}
+
 int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)
 {
     struct stat st {};

@@ -13,6 +13,8 @@ public:
     long long ReadAt(std::uint64_t offset, void* buf, std::size_t len) override;
     long long WriteAt(std::uint64_t offset, const void* buf, std::size_t len) override;
     bool Flush() override;
+    bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
+    bool DropCache(std::uint64_t offset, std::uint64_t len) override;
     int LastError() const override { return lastError_; }
 
 private:

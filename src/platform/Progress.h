@@ -7,10 +7,14 @@
 class IProgress {
 public:
     virtual ~IProgress() = default;
-    // Shows the progress display with the range 0..range and clears the
-    // abort flag.
+    // Shows the progress display with the range 0..range, without a
+    // caption, and clears the abort flag.
     virtual void Begin(int range) = 0;
     virtual void Set(int position) = 0;
+    // Names the phase that runs from now on (a second pass over the same
+    // range) by the string id of its caption; 0 removes the caption. The
+    // range and the abort flag stay.
+    virtual void SetCaption(int /*textId*/) {}
     // Lets the front end handle pending events; returns the abort flag.
     virtual bool Pump() = 0;
     // Sets the abort flag (used by operations when a transfer fails).

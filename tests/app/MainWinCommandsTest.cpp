@@ -166,6 +166,34 @@ TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
 
+TEST_F(MainWinCommandsTest, TheReadBackIsCaptionedInTheBarAndAbortThereRecordsNothing)
+{
+    const std::string image = CardWith("card.img", {});
+    NameImages({image});
+    StartWindow();
+    OpenClip(DvFile("clip.dv", 80));
+    SetLanguage(1);
+    auto* bar = win->ControlAs<QProgressBar>(CMainWin::kIdProgress);
+    std::vector<std::string> captions;
+    WatchProgress([&](int value) {
+        const std::string caption = bar->isTextVisible() ? bar->format().toStdString() : std::string();
+        if (captions.empty() || captions.back() != caption)
+            captions.push_back(caption);
+        if (!caption.empty() && value >= 40)
+            PressAbort();
+    });
+    win->OnWriteClip();
+    StopWatching();
+    EXPECT_EQ((std::vector<std::string>{"", LoadTextIn(10060, 1)}), captions) << "writing, then reading back";
+    ASSERT_EQ(1u, percentAtMessage.shown.size());
+    EXPECT_EQ(10038, percentAtMessage.shown[0].first);
+    EXPECT_EQ(0, Clip(0).frames);
+    EXPECT_EQ(0, Reread(image).Clips()[0].frames);
+    win->BeginProgress(10);
+    EXPECT_FALSE(bar->isTextVisible()) << "the next operation starts without the caption";
+    win->EndProgress();
+}
+
 TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
 {
     // 60 + 60 + 150 of 300 clusters; deleting the middle clip leaves 60

@@ -3,6 +3,7 @@
 #include "CDisk.h"
 #include "CardCompactor.h"
 #include "CardFixtures.h"
+#include "ClipVerifier.h"
 #include "ClipWriter.h"
 #include "ScriptedInteraction.h"
 
@@ -227,6 +228,60 @@ TEST_F(ClipWriterTest, FramesAreFlushedBeforeTheSlotRecordsThem)
     EXPECT_EQ(100, disk.Clips()[0].frames);
     EXPECT_EQ(10016, ui.Shown()[ui.Shown().size() - 2].id);
     EXPECT_EQ(10038, ui.Shown().back().id);
+}
+
+TEST_F(ClipWriterTest, TheCardNeverLagsMoreThan16MBBehindTheWritesOfAMoveOrAClip)
+{
+    // 36 MB of c2 move down by 10 clusters, then 20 MB of the new clip are
+    // written: each run is handed to the card in chunks as it goes.
+    MakeCard(400, {{0, 0, 10, 1}, {1, 20, 250, 2}});
+    state->maxPendingBytes = 0;
+    CPatternSource source(140, 4);
+    ClipWriteReport report;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
+    ASSERT_EQ(1, report.compactions);
+    EXPECT_EQ(260, report.firstCluster);
+    EXPECT_GT(state->maxPendingBytes, 8u << 20) << "chunks of about 8 MB";
+    EXPECT_LE(state->maxPendingBytes, 16u << 20);
+    for (int h = 0; h < 250; ++h)
+        ASSERT_TRUE(ClusterHolds(*state, 10 + h, 2, h)) << h;
+    for (int f = 0; f < 140; ++f)
+        ASSERT_TRUE(ClusterHolds(*state, 260 + f, 4, f)) << f;
+}
+
+TEST_F(ClipWriterTest, TheReadBackIsASecondPhaseThatAbortStopsAndThatCanBeTurnedOff)
+{
+    MakeCard(300, {{0, 0, 100, 1}});
+    const auto before = StoredFat();
+    // Two pumps a frame while writing, one while reading back: Abort at the
+    // 30th frame read back.
+    progress.abortAfterPumps = 2 * 100 + 30;
+    const int readsBefore = state->reads;
+    CPatternSource source(100, 5);
+    ClipWriteReport report;
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress, nullptr, &report));
+    EXPECT_EQ(30, state->reads - readsBefore);
+    EXPECT_EQ(std::vector<int>{kIdsVerifying}, progress.captions);
+    EXPECT_EQ(kIdsVerifying, progress.caption);
+    EXPECT_EQ(std::vector<int>{101}, progress.ranges) << "one range for both phases";
+    EXPECT_FALSE(report.verified);
+    EXPECT_EQ(-1, report.mismatchFrame);
+    EXPECT_EQ(0, disk.Clips()[1].frames);
+    EXPECT_EQ(before, StoredFat());
+    EXPECT_EQ(std::vector<int>{10038}, std::vector<int>{ui.Shown().back().id});
+    EXPECT_EQ(1, progress.ends);
+
+    // Turned off: nothing is read back, the clip is recorded at once.
+    progress.abortAfterPumps = -1;
+    progress.captions.clear();
+    const int readsNow = state->reads;
+    CPatternSource unverified(100, 6);
+    EXPECT_EQ(kWriteDone, WriteClip(disk, -1, unverified, progress, nullptr, &report, false));
+    EXPECT_EQ(readsNow, state->reads);
+    EXPECT_EQ(100, unverified.reads) << "every frame read once from the source";
+    EXPECT_TRUE(progress.captions.empty());
+    EXPECT_FALSE(report.verified);
+    EXPECT_EQ(100, Reloaded(1).frames);
 }
 
 TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)

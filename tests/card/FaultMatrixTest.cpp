@@ -8,10 +8,12 @@
 // the card. Each operation prints one line: faults injected and held.
 #include "CardCompactor.h"
 #include "CardFixtures.h"
+#include "ClipVerifier.h"
 #include "ClipWriter.h"
 #include "DeviceFaults.h"
 #include "ScriptedInteraction.h"
 #include "TaggedCard.h"
+#include "Texts.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +80,8 @@ void RunOnCopy(FaultRun& run, const MemoryDeviceState& base, const DeviceFault* 
 std::vector<ListedClip> CardListing(const FaultRun& run, const std::map<int, int>& lengths)
 {
     MemoryDeviceState& card = *run.card;
-    card.failRead = card.failWrite = card.failFlush = card.failAllWritesFrom = card.vanishAfterCalls = 0;
+    card.failRead = card.failWrite = card.failFlush = card.failWriteBack = card.failAllWritesFrom = card.vanishAfterCalls = 0;
+    card.corruptCached.clear();
     card.vanished = false;
     CDisk again;
     EXPECT_TRUE(Reopen(run.card, again)) << "the FAT area no longer loads";
@@ -155,9 +158,10 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
     FaultRun clean;
     RunOnCopy(clean, *base, nullptr, Write(-1));
     ASSERT_EQ(kWriteDone, clean.result);
-    ASSERT_EQ(0, clean.counts.reads);
+    ASSERT_EQ(75, clean.counts.reads);  // the frames read back
     ASSERT_EQ(76, clean.counts.writes); // 75 frames and the table
     ASSERT_EQ(2, clean.counts.flushes); // the frames, then the table
+    ASSERT_EQ(1, clean.counts.writeBacks); // started after the first 58 frames
 
     int injected = 0;
     int held = 0;
@@ -168,8 +172,12 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
         ++injected;
         const int failures = FailuresSoFar();
 
+        // Every read is one of the read-back: a failed one shows the access
+        // message. The card vanishing fails a write or the read-back.
         EXPECT_EQ(kWriteAborted, run.result);
-        EXPECT_EQ((std::vector<int>{10016, 10038}), run.Messages());
+        const int cardMessage = fault.failRead > 0 ? 10015 : fault.vanishAfter == 0 ? 10016 : run.Messages().empty() ? 0 : run.Messages()[0];
+        EXPECT_TRUE(IsCardError(cardMessage));
+        EXPECT_EQ((std::vector<int>{cardMessage, 10038}), run.Messages());
         EXPECT_FALSE(run.progress.running) << "the progress display was not ended";
 
         // Memory: the slot records the clip only when all its frames are on
@@ -203,6 +211,29 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
         held += run.result == kWriteAborted && run.Messages() == std::vector<int>{10038} ? 1 : 0;
     }
 
+    // A card that stores frame 40 with a byte changed: the read-back finds
+    // it, says so, and nothing is recorded, on the card or in memory.
+    {
+        SCOPED_TRACE("the card returns frame 40 changed");
+        FaultRun run;
+        RunOnCopy(run, *base, nullptr, [](FaultRun& r) {
+            r.card->corruptWrite = r.card->writes + 41;
+            CTaggedSource source(75, 9);
+            return WriteClip(r.disk, -1, source, r.progress);
+        });
+        ++injected;
+        const int failures = FailuresSoFar();
+        EXPECT_EQ(kWriteAborted, run.result);
+        EXPECT_EQ((std::vector<int>{kIdsVerifyMismatch, 10038}), run.Messages());
+        EXPECT_EQ(LoadText(kIdsVerifyMismatch).substr(0, 20), run.ui.Shown()[0].text.substr(0, 20));
+        EXPECT_NE(std::string::npos, run.ui.Shown()[0].text.find("frame 41 of 75"));
+        EXPECT_EQ(41, run.counts.reads) << "the read-back stops at the frame that differs";
+        EXPECT_EQ(75, run.counts.writes) << "no table written";
+        EXPECT_EQ(nullptr, Find(InspectClips(run.disk, *run.card, lengths), 9));
+        EXPECT_EQ((std::vector<int>{1, 2}), Tags(CardListing(run, lengths)));
+        held += FailuresSoFar() == failures ? 1 : 0;
+    }
+
     // Writing over c2 in slot 1: its deletion is stored first; when that
     // table write fails, no frame may be written over c2's clusters, which
     // the card still lists.
@@ -223,8 +254,8 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
     }
     EXPECT_EQ(injected, held);
     PrintSummary("clip write", injected, held,
-                 "each ended \"Operation aborted.\" after at most one card message; no clip recorded that is not whole "
-                 "on the card");
+                 "each ended \"Operation aborted.\" after one card message or the read-back's finding; no clip "
+                 "recorded that is not whole on the card");
 }
 
 // ------------------------------------------------------------- compaction

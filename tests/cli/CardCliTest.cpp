@@ -8,6 +8,7 @@
 #include "DriveTable.h"
 #include "DvFixtures.h"
 #include "DvFrame.h"
+#include "MemoryDevice.h"
 #include "Settings.h"
 #include "TempDir.h"
 #include "Texts.h"
@@ -17,6 +18,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -176,6 +178,37 @@ TEST_F(CardCliTest, WriteReadBackAndDelete)
     EXPECT_EQ(0, Run({"--yes", "delete", image, "1"}).status);
     EXPECT_EQ(0, Reload().Clips()[0].frames);
     EXPECT_NE(std::string::npos, Run({"delete", image, "1"}).err.find("Slot 01 is empty."));
+}
+
+TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFilesOnly)
+{
+    MakeCard(300);
+    const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
+    card->bytes = dvfix::ReadBytes(image);
+    OpenCardsAs(card);
+    const std::string source = DvFile("clip.dv", 80);
+    const auto clusterReads = [&card] {
+        return std::count_if(card->readOffsets.begin(), card->readOffsets.end(),
+                             [](std::uint64_t offset) { return offset >= 5120; });
+    };
+    ASSERT_EQ(0, Run({"write", image, source}).status);
+    EXPECT_EQ(80, clusterReads()) << "every frame read back";
+    card->readOffsets.clear();
+    ASSERT_EQ(0, Run({"write", image, source, "--no-verify"}).status);
+    EXPECT_EQ(0, clusterReads());
+    EXPECT_EQ(2, Run({"info", image, "--no-verify"}).status) << "an option of write only";
+    ASSERT_TRUE(WriteProfileInt("Options", "Verify", 0));
+    ASSERT_EQ(0, Run({"write", image, source}).status);
+    EXPECT_EQ(0, clusterReads()) << "turned off in the settings";
+    OpenCardsAs(nullptr);
+
+    // A device as the output of read: refused, without asking to
+    // overwrite it.
+    ASSERT_EQ(0, Run({"write", image, source}).status);
+    const CliRun read = Run({"read", image, "1", "/dev/null"});
+    EXPECT_EQ(1, read.status);
+    EXPECT_NE(std::string::npos, read.err.find("Can't save the clip into:\n\n/dev/null")) << read.err;
+    EXPECT_EQ(std::string::npos, (read.out + read.err).find("Overwrite"));
 }
 
 TEST_F(CardCliTest, PlaylistEditsReachTheCard)

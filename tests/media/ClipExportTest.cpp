@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,13 +96,40 @@ TEST_F(ClipExportTest, UncreatableOrFullOutputEndsCleanly)
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(missing));
     EXPECT_TRUE(progress.ranges.empty()) << "nothing began";
 
-    // Every write to /dev/full fails as on a full disk.
+    // A full disk: the second frame does not fit.
     ExportReport report;
-    EXPECT_EQ(kExportAborted, ExportClip(disk, 3, "/dev/full", progress, {}, &report));
-    EXPECT_EQ(0, report.framesWritten);
+    {
+        CFileSizeLimit full(200000);
+        EXPECT_EQ(kExportAborted, ExportClip(disk, 3, dir.File("full.dv"), progress, {}, &report));
+    }
+    EXPECT_EQ(1, report.framesWritten);
+    EXPECT_TRUE(FileHoldsFrames(dir.File("full.dv"), 1)) << "cut back to the whole frame";
     EXPECT_EQ(1, progress.ends);
     EXPECT_FALSE(progress.running);
     EXPECT_EQ(10038, ui.Shown().back().id);
+}
+
+TEST_F(ClipExportTest, DevicesPipesAndFoldersAreRefusedBeforeAnythingIsOpened)
+{
+    // A pipe opened for writing would wait for a reader, a device would
+    // take the frames; a link leads to what it names.
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0600));
+    const std::string link = dir.File("link.dv");
+    ASSERT_EQ(0, ::symlink("/dev/null", link.c_str()));
+    for (const std::string& path : {std::string("/dev/null"), std::string("/dev/full"), pipe, link, dir.Path()}) {
+        SCOPED_TRACE(path);
+        ui.Reset();
+        const int readsBefore = state->reads;
+        EXPECT_FALSE(IsExportTarget(path));
+        EXPECT_EQ(kExportCannotCreate, ExportClip(disk, 3, path, progress));
+        ASSERT_EQ(1u, ui.Shown().size());
+        EXPECT_EQ(kIdsExportNotAFile, ui.Shown()[0].id);
+        EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(path));
+        EXPECT_EQ(readsBefore, state->reads);
+    }
+    EXPECT_TRUE(progress.ranges.empty()) << "nothing began";
+    EXPECT_TRUE(IsExportTarget(dir.File("new.dv")));
 }
 
 } // namespace

@@ -78,6 +78,13 @@ void CScriptedProgress::Begin(int range)
     aborted_ = false;
     running = true;
     lastPosition = 0;
+    caption = 0;
+}
+
+void CScriptedProgress::SetCaption(int textId)
+{
+    captions.push_back(textId);
+    caption = textId;
 }
 
 void CScriptedProgress::Set(int position)

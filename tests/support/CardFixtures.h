@@ -1,7 +1,7 @@
 // Cards and sources for tests of the card writer: a card image in memory of
 // a given cluster count, clusters stamped with a recognisable frame pattern,
 // a frame source that produces the same patterns, and a progress that
-// presses Abort at a chosen position.
+// presses Abort at a chosen position or pump.
 #pragma once
 #include "FrameSource.h"
 #include "MemoryDevice.h"
@@ -55,6 +55,7 @@ class CScriptedProgress : public IProgress {
 public:
     void Begin(int range) override;
     void Set(int position) override;
+    void SetCaption(int textId) override;
     bool Pump() override;
     void SetAbort() override { aborted_ = true; }
     bool Aborted() const override { return aborted_; }
@@ -63,6 +64,8 @@ public:
     int abortAt = -1;
     int abortAfterPumps = -1;
     std::vector<int> ranges;    // every Begin
+    std::vector<int> captions;  // every caption set
+    int caption = 0;            // the caption now (Begin clears it)
     int lastPosition = -1;
     int pumps = 0;
     int ends = 0;

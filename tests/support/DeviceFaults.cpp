@@ -7,17 +7,19 @@ void DeviceFault::Arm(MemoryDeviceState& card, int callsSoFar) const
     card.failRead = failRead > 0 ? card.reads + failRead : 0;
     card.failWrite = failWrite > 0 ? card.writes + failWrite : 0;
     card.failFlush = failFlush > 0 ? card.flushes + failFlush : 0;
+    card.failWriteBack = failWriteBack > 0 ? card.writeBacks + failWriteBack : 0;
     card.vanishAfterCalls = vanishAfter > 0 ? callsSoFar + vanishAfter : 0;
 }
 
 TransferCounts CountsOf(const MemoryDeviceState& card)
 {
-    return TransferCounts{card.reads, card.writes, card.flushes};
+    return TransferCounts{card.reads, card.writes, card.flushes, card.writeBacks, card.cacheDrops};
 }
 
 TransferCounts CountsSince(const MemoryDeviceState& card, const TransferCounts& before)
 {
-    return TransferCounts{card.reads - before.reads, card.writes - before.writes, card.flushes - before.flushes};
+    return TransferCounts{card.reads - before.reads, card.writes - before.writes, card.flushes - before.flushes,
+                          card.writeBacks - before.writeBacks, card.cacheDrops - before.cacheDrops};
 }
 
 namespace {
@@ -42,6 +44,7 @@ std::vector<DeviceFault> StandardFaults(const TransferCounts& counts)
     std::vector<DeviceFault> out;
     AddFirstMiddleLast(out, counts.reads, "read", &DeviceFault::failRead);
     AddFirstMiddleLast(out, counts.writes, "write", &DeviceFault::failWrite);
+    AddFirstMiddleLast(out, counts.writeBacks, "write-back", &DeviceFault::failWriteBack);
     for (int n = 1; n <= counts.flushes; ++n) {
         DeviceFault f;
         f.name = "flush " + std::to_string(n) + " of " + std::to_string(counts.flushes) + " fails";

@@ -4,6 +4,24 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+
+std::shared_ptr<MemoryDeviceState> g_openedCard;
+
+int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
+{
+    device = std::make_unique<CMemoryDevice>(g_openedCard);
+    return kOpenOk;
+}
+
+} // namespace
+
+void OpenCardsAs(std::shared_ptr<MemoryDeviceState> state)
+{
+    g_openedCard = std::move(state);
+    SetDeviceOpener(g_openedCard ? OpenMemoryCard : nullptr);
+}
+
 std::shared_ptr<MemoryDeviceState> MakeDeviceState(std::size_t bytes, std::uint8_t fill)
 {
     auto s = std::make_shared<MemoryDeviceState>();
@@ -37,6 +55,14 @@ long long CMemoryDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len
     if (s_->shortTransfers && n > 0)
         --n;
     std::memcpy(buf, s_->bytes.data() + offset, n);
+    // What the cache still holds of a corrupted write.
+    const std::uint64_t cached = s_->corruptCached.size();
+    if (cached > 0 && offset < s_->corruptOffset + cached && s_->corruptOffset < offset + n) {
+        const std::uint64_t from = std::max(offset, s_->corruptOffset);
+        const std::uint64_t to = std::min<std::uint64_t>(offset + n, s_->corruptOffset + cached);
+        std::memcpy(static_cast<std::uint8_t*>(buf) + (from - offset),
+                    s_->corruptCached.data() + (from - s_->corruptOffset), to - from);
+    }
     return static_cast<long long>(n);
 }
 
@@ -61,7 +87,62 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
         --n;
     if (s_->keepWrites < 0 || s_->writes <= s_->keepWrites)
         std::memcpy(s_->bytes.data() + offset, buf, n);
+    if (s_->corruptWrite == s_->writes && n > 1000) {
+        s_->corruptOffset = offset;
+        s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        s_->bytes[offset + 1000] ^= 0x5A;
+    }
+    s_->pending.emplace_back(offset, n);
+    s_->pendingBytes += n;
+    s_->maxPendingBytes = std::max(s_->maxPendingBytes, s_->pendingBytes);
     return static_cast<long long>(n);
+}
+
+void CMemoryDevice::HandOver(std::uint64_t offset, std::uint64_t len)
+{
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> left;
+    for (const auto& [from, size] : s_->pending) {
+        const std::uint64_t end = from + size;
+        // The parts of the range outside [offset, offset + len) still wait.
+        if (from < offset)
+            left.emplace_back(from, std::min(end, offset) - from);
+        if (end > offset + len)
+            left.emplace_back(std::max(from, offset + len), end - std::max(from, offset + len));
+    }
+    s_->pending = std::move(left);
+    s_->pendingBytes = 0;
+    for (const auto& range : s_->pending)
+        s_->pendingBytes += range.second;
+}
+
+bool CMemoryDevice::WriteBack(std::uint64_t offset, std::uint64_t len, bool wait)
+{
+    ++s_->writeBacks;
+    if (Vanished())
+        return false;
+    if (s_->failWriteBack == s_->writeBacks) {
+        lastError_ = EIO;
+        return false;
+    }
+    if (wait)
+        HandOver(offset, len);
+    return true;
+}
+
+bool CMemoryDevice::DropCache(std::uint64_t offset, std::uint64_t len)
+{
+    ++s_->cacheDrops;
+    if (Vanished())
+        return false;
+    // Pages not yet handed to the card stay in the cache.
+    const std::uint64_t cached = s_->corruptCached.size();
+    bool dirty = false;
+    for (const auto& [from, size] : s_->pending)
+        dirty = dirty || (from < s_->corruptOffset + cached && s_->corruptOffset < from + size);
+    if (cached > 0 && !dirty && offset <= s_->corruptOffset && s_->corruptOffset + cached <= offset + len)
+        s_->corruptCached.clear();
+    return true;
 }
 
 bool CMemoryDevice::Flush()
@@ -73,5 +154,7 @@ bool CMemoryDevice::Flush()
         lastError_ = EIO;
         return false;
     }
+    s_->pending.clear();
+    s_->pendingBytes = 0;
     return true;
 }

@@ -1,11 +1,15 @@
 // A card device held in memory that can be told to fail: the n-th read,
-// write or flush, a short transfer, or vanishing (every call fails from a
-// chosen moment). Counts every call so tests can check what was done.
+// write, flush or write-back, a short transfer, or vanishing (every call
+// fails from a chosen moment), or to store one write with a byte changed.
+// Counts every call so tests can check what was done, and records how many
+// written bytes waited at most to be handed to the card: a write is handed
+// over by a waited write-back of its range or by a flush.
 #pragma once
 #include "Device.h"
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct MemoryDeviceState {
@@ -24,6 +28,22 @@ struct MemoryDeviceState {
     std::uint64_t reportedSize = 0; // when non-zero, the size reported instead of bytes.size()
     std::vector<std::uint64_t> readOffsets;  // offset of every read
     std::vector<std::uint64_t> writeOffsets; // offset of every write
+
+    int writeBacks = 0;     // write-back calls, started or waited for
+    int failWriteBack = 0;  // fail the n-th write-back
+    int cacheDrops = 0;     // DropCache calls
+    // Written ranges (offset, length) not yet handed to the card, their
+    // bytes, and the most that ever waited at once.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pending;
+    std::uint64_t pendingBytes = 0;
+    std::uint64_t maxPendingBytes = 0;
+    // A faulty card: the n-th write is stored with byte 1000 of it changed
+    // (0 never). Like a system cache, reads of that range still return the
+    // bytes as written until the range, handed over, is dropped from the
+    // cache.
+    int corruptWrite = 0;
+    std::uint64_t corruptOffset = 0;
+    std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
 };
 
 class CMemoryDevice : public IDevice {
@@ -36,10 +56,13 @@ public:
     long long ReadAt(std::uint64_t offset, void* buf, std::size_t len) override;
     long long WriteAt(std::uint64_t offset, const void* buf, std::size_t len) override;
     bool Flush() override;
+    bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
+    bool DropCache(std::uint64_t offset, std::uint64_t len) override;
     int LastError() const override { return lastError_; }
 
 private:
     bool Vanished();
+    void HandOver(std::uint64_t offset, std::uint64_t len);
     std::shared_ptr<MemoryDeviceState> s_;
     int lastError_ = 0;
     int calls_ = 0;
@@ -47,3 +70,7 @@ private:
 
 // A new state of `bytes` bytes filled with `fill`.
 std::shared_ptr<MemoryDeviceState> MakeDeviceState(std::size_t bytes, std::uint8_t fill = 0);
+
+// Makes every opening of a card by its path (CDisk::Open, OpenPath) open a
+// device on `state`; null gives the real openings back.
+void OpenCardsAs(std::shared_ptr<MemoryDeviceState> state);
