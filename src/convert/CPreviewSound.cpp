@@ -46,22 +46,56 @@ void CPreviewSound::Follow(int frame)
 {
     if (!active_)
         return;
-    if (open_) {
-        const long long pending = std::max<long long>(sink_.Pending(), 0);
-        consumed_ = consumed_ || pending < written_;
-        const long long pendingFrames = pending * kFramesPerSecond / rate_;
-        // The frame whose sound plays now.
-        const long long playing = next_ - pendingFrames;
-        if (pendingFrames == 0 && next_ < frame) {
-            // The output has run dry (a tick came late): it simply goes on
-            // with the picture's frame.
-            next_ = frame;
-        } else if (playing < frame - (consumed_ ? kMaxLagFrames : kStartupLagFrames)) {
-            Start(frame);
-            return;
-        }
-    }
+    if (open_ && !Resync(frame))
+        return;
     FillTo(frame);
+}
+
+bool CPreviewSound::Resync(int frame)
+{
+    const long long perFrame = rate_ / kFramesPerSecond;
+    const long long pending = std::clamp<long long>(sink_.Pending(), 0, samples_);
+    const long long played = samples_ - pending;
+    if (pending < perFrame && next_ < frame) {
+        // Everything written belonged to frames already past and has been
+        // played: the output simply goes on with the picture's frame.
+        next_ = frame;
+        return true;
+    }
+    const int heard = HeardFrame(played);
+    const long long lag = frame - heard;
+    settled_ = settled_ || played >= kSettleFrames * perFrame;
+    if (!settled_) {
+        if (lag <= kStartupLagFrames)
+            return true;
+        Start(frame);
+        return false;
+    }
+    if (catchUpFrom_ >= 0) {
+        if (heard < catchUpFrom_)
+            return true; // the catch-up is not heard yet
+        catchUpFrom_ = -1;
+        // Leaving sound out did not bring it closer: what the output says
+        // it has played lags by itself.
+        if (lag > kMaxLagFrames)
+            ownLag_ = lag;
+        return true;
+    }
+    if (lag > std::max<long long>(kMaxLagFrames, ownLag_)) {
+        // What is written plays out first; the frame after it is then the
+        // one the picture shows, or one before it (the frame heard is
+        // counted from its start: better a little late than early).
+        next_ = static_cast<int>(std::min<long long>(next_ + lag - 1, lastFrame_ + 1LL));
+        catchUpFrom_ = next_;
+    }
+    return true;
+}
+
+int CPreviewSound::HeardFrame(long long played)
+{
+    while (written_.size() > 1 && written_[1].at <= played)
+        written_.pop_front();
+    return written_.empty() ? next_ : written_.front().frame;
 }
 
 void CPreviewSound::FillTo(int frame)
@@ -82,14 +116,15 @@ bool CPreviewSound::WriteNext()
     // A change of format within the clip starts the output again.
     if ((!open_ || rate != rate_ || channels != channels_) && !OpenSink(rate, channels))
         return false;
+    written_.push_back({samples_, next_});
     if (sound) {
         sink_.Write(audio_.samples.data(), audio_.Frames());
-        written_ += audio_.Frames();
+        samples_ += audio_.Frames();
     } else {
         const int frames = rate / kFramesPerSecond;
         silence_.assign(static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels), 0);
         sink_.Write(silence_.data(), frames);
-        written_ += frames;
+        samples_ += frames;
     }
     ++next_;
     return true;
@@ -102,7 +137,10 @@ bool CPreviewSound::OpenSink(int rate, int channels)
     open_ = sink_.Start(rate, channels);
     rate_ = rate;
     channels_ = channels;
-    consumed_ = false;
-    written_ = 0;
+    samples_ = 0;
+    written_.clear();
+    settled_ = false;
+    catchUpFrom_ = -1;
+    ownLag_ = 0;
     return open_;
 }

@@ -24,7 +24,7 @@ namespace {
 constexpr int kFrameBytes = dvfix::kFrameBytes;
 
 // Keeps every sample written. It plays them in step with the test's clock
-// from its start, unless the test says how many are still to be played.
+// from its start, unless the test says how many it has played.
 class CRecordingSink : public IAudioSink {
 public:
     explicit CRecordingSink(const std::int64_t& clock) : clock_(clock) {}
@@ -44,9 +44,8 @@ public:
     }
     long long Pending() const override
     {
-        if (pending >= 0)
-            return std::min(pending, written);
-        return std::max(0LL, written - (clock_ - startedAt_) * rate_ / 1000);
+        const long long heard = played >= 0 ? played : (clock_ - startedAt_) * rate_ / 1000;
+        return std::max(0LL, written - heard);
     }
     void Stop() override
     {
@@ -64,7 +63,7 @@ public:
     std::vector<Started> starts;
     std::vector<std::int16_t> samples;
     long long written = 0;
-    long long pending = -1; // sample frames still to be played, when >= 0
+    long long played = -1; // sample frames played since the start, when >= 0
     int stops = 0;
 
 private:
@@ -105,11 +104,11 @@ protected:
         return {sink.samples.begin() + static_cast<std::ptrdiff_t>(sink.starts.at(start).at), sink.samples.end()};
     }
     // Moves the clock by `ms` and ticks; the output has played in step
-    // with the clock, or has `pendingFrames` frames of sound still to play.
-    void Tick(int ms, int pendingFrames = -1)
+    // with the clock, or `playedFrames` frames' worth since it started.
+    void Tick(int ms, int playedFrames = -1)
     {
         now += ms;
-        sink.pending = pendingFrames < 0 ? -1 : pendingFrames * 1920LL;
+        sink.played = playedFrames < 0 ? -1 : playedFrames * 1920LL;
         player->OnTimer();
     }
 
@@ -228,36 +227,61 @@ TEST_F(PreviewSoundTest, SoundStartsAtThePlayedFrameKeepsEveryFrameAndStopsWithS
     EXPECT_EQ(2, sink.stops);
 }
 
-TEST_F(PreviewSoundTest, AnOutputFallingBehindStartsAgainAtThePicture)
+TEST_F(PreviewSoundTest, AnOutputThatTrailsThePictureCatchesUp)
 {
     Open(80);
     player->ShowFrame(0);
     player->OnPlay();
     ASSERT_EQ(1u, sink.starts.size());
+    const CPreviewSound& sound = *player->Sound();
 
     // An output slow to open plays nothing for a while: up to a second is
-    // waited for.
-    for (int i = 0; i < 10; ++i)
-        Tick(40, 1000);
+    // waited for, then it is started again at the picture's frame.
+    for (int i = 0; i < CPreviewSound::kStartupLagFrames; ++i)
+        Tick(40, 0);
     EXPECT_EQ(1u, sink.starts.size());
-    EXPECT_EQ(SoundOf(0, 10 + CPreviewSound::kLeadFrames), sink.samples);
+    EXPECT_EQ(SoundOf(0, 25 + CPreviewSound::kLeadFrames), sink.samples);
+    Tick(40, 0); // frame 26
+    ASSERT_EQ(2u, sink.starts.size());
+    EXPECT_EQ(SoundOf(26, 26 + CPreviewSound::kLeadFrames), WrittenSince(1));
 
-    // Once it plays, it may trail the picture by a few frames only.
-    Tick(40, 7); // frame 11; 14 frames written, 7 to go: frame 7 sounds
-    EXPECT_EQ(1u, sink.starts.size());
-    Tick(40, 9); // frame 12; 16 written, still 9 to go: frame 7 sounds
-    ASSERT_EQ(2u, sink.starts.size()) << "started again";
-    EXPECT_EQ(SoundOf(12, 12 + CPreviewSound::kLeadFrames), WrittenSince(1));
+    // It plays and settles, the sound heard a frame ahead of the picture.
+    for (int frame = 27; frame <= 38; ++frame)
+        Tick(40, frame - 25);
+    // Then it stalls, and a few frames behind are allowed.
+    Tick(120, 13); // frame 41: frame 39 heard
+    Tick(80, 13);  // frame 43: 4 behind
+    EXPECT_EQ(47, sound.NextFrame());
+
+    // 5 frames behind: the sound of 4 frames is left out, without starting
+    // the output again.
+    Tick(40, 13); // frame 44
+    EXPECT_EQ(51, sound.NextFrame());
+    Tick(80, 16); // frame 46: the catch-up not heard yet
+    Tick(80, 18); // frame 48: 51 written
+    Tick(40, 21); // frame 49: frame 51 heard, 2 ahead
+    EXPECT_EQ(53, sound.NextFrame());
+    std::vector<std::int16_t> expected = SoundOf(26, 46);
+    const std::vector<std::int16_t> after = SoundOf(51, 52);
+    expected.insert(expected.end(), after.begin(), after.end());
+    EXPECT_EQ(expected, WrittenSince(1));
+
+    // A catch-up still heard far behind: the lag is the output's own, and
+    // no more sound is left out for it.
+    Tick(40, 21);  // frame 50
+    Tick(280, 22); // frame 57: frame 52 heard, 5 behind; 58 written next
+    EXPECT_EQ(61, sound.NextFrame());
+    Tick(280, 24); // frame 64: frame 58 heard, still 6 behind
+    Tick(40, 25);  // frame 65: 6 behind
+    EXPECT_EQ(69, sound.NextFrame()) << "nothing left out";
+    EXPECT_EQ(2u, sink.starts.size());
 
     // A tick that comes very late finds the output run dry: the sound goes
     // on at the picture's frame without starting the output again.
-    Tick(1000, 0); // frame 37
-    EXPECT_EQ(37, player->CurrentFrame());
+    Tick(400, 35); // frame 75
+    EXPECT_EQ(75, player->CurrentFrame());
+    EXPECT_EQ(SoundOf(75, 78), std::vector<std::int16_t>(sink.samples.end() - 4 * 1920 * 2, sink.samples.end()));
     EXPECT_EQ(2u, sink.starts.size());
-    std::vector<std::int16_t> expected = SoundOf(12, 15);
-    const std::vector<std::int16_t> later = SoundOf(37, 37 + CPreviewSound::kLeadFrames);
-    expected.insert(expected.end(), later.begin(), later.end());
-    EXPECT_EQ(expected, WrittenSince(1));
 }
 
 TEST_F(PreviewSoundTest, WithoutAnOutputDeviceThePreviewPlaysSilently)
