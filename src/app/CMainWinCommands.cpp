@@ -75,12 +75,14 @@ void CMainWin::BindCommands()
     }
 }
 
-void CMainWin::OnWriteClip()
+void CMainWin::OnWriteClip() { WriteClipInto(SelectedClip()); }
+
+int CMainWin::WriteClipInto(int slot)
 {
     if (busy_ != 0 || !clipFile_.IsOpen())
-        return;
+        return kWriteNothing;
     CWindowWriteView view(*this);
-    WriteClip(disk_, SelectedClip(), clipFile_, *progress_, &view);
+    return WriteClip(disk_, slot, clipFile_, *progress_, &view);
 }
 
 void CMainWin::OnDeleteClip()
