@@ -83,7 +83,8 @@ FileDropTarget CMainWin::FileDropAt(const QPoint& pos, const QMimeData* mime) co
             if (!disk_.IsOpen() || !disk_.IsLoaded())
                 return target;
             const QListWidgetItem* item = clipList_->itemAt(local);
-            target.intoSlots = DropSlots(disk_, item != nullptr ? clipList_->row(item) : -1, static_cast<int>(files.size()));
+            const int slot = item != nullptr ? clipList_->row(item) : -1;
+            target.intoSlots = DropSlots(disk_, slot, static_cast<int>(files.size()));
             if (!target.intoSlots.empty()) {
                 target.place = FileDropPlace::ClipList;
                 target.files = std::move(files);

@@ -142,7 +142,9 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
     // While Write clip runs, the window takes no drop.
     ui.Reset();
     bool taken = false;
-    WatchProgress([&](int) { taken = taken || DragOver(SlotPoint(5), {file}) || Drop(SlotPoint(5), {file}); });
+    WatchProgress([&](int) {
+        taken = taken || DragOver(SlotPoint(5), {file}) || Drop(SlotPoint(5), {file});
+    });
     w.ControlAs<QPushButton>(CMainWin::kIdWriteClip)->click();
     StopWatching();
     EXPECT_FALSE(taken);
