@@ -38,6 +38,9 @@ CMainWin::CMainWin(IInteraction* ui, std::unique_ptr<CDeviceEvents> events, QWid
       deviceEvents_(std::move(events))
 {
     disk_.SetInteraction(ui_);
+    // Files dragged from a file manager land on the window itself (none of
+    // its controls takes drops), which decides by the place.
+    setAcceptDrops(true);
     CreateFromTemplate(kTemplateId);
     BindControls();
     BindCommands();

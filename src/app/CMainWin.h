@@ -12,6 +12,7 @@
 #include "CDeviceEvents.h"
 #include "CImageSet.h"
 #include "CWindowProgress.h"
+#include "FileDrop.h"
 #include "MessageBoxInteraction.h"
 #include "PlaylistDrag.h"
 #include "TemplateDialog.h"
@@ -19,12 +20,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDragTracker;
 struct ClipCheck;
 class CPictureWnd;
 class QComboBox;
 class QListWidget;
+class QMimeData;
 
 class CMainWin : public CTemplateDialog {
     Q_OBJECT
@@ -120,6 +123,9 @@ public:
     bool LoadClipFile();
     void OnPreview();
     void OnWriteClip();
+    // Writes the current clip file into `slot` (-1: the lowest empty one)
+    // as Write clip does; the outcome of WriteClip (ClipWriter.h).
+    int WriteClipInto(int slot);
     void OnReadClip();
     void SaveClipAsDv();
     void OnDeleteClip();
@@ -158,6 +164,16 @@ public:
     // List widget number `list` of the drag rules, or null.
     QListWidget* DragListWidget(int list) const;
 
+    // Files dragged from a file manager (CMainWinFileDrop.cpp). What a drop
+    // at `pos` (window coordinates) would do with the files of `mime`:
+    // nothing while busy, while another drop runs or under a modal window.
+    FileDropTarget FileDropAt(const QPoint& pos, const QMimeData* mime) const;
+    // Carries a drop out: the file loaded as Open clip does, or the files
+    // loaded and written into their slots one after another.
+    void DropFiles(const FileDropTarget& target);
+    // A drop has been taken and is not finished yet.
+    bool DropRunning() const { return dropping_; }
+
     // Card discovery and device events.
     void OnStartupTimer();
     void EnumerateCards(int keep);
@@ -174,7 +190,11 @@ public:
     void SetProgress(int position) { progress_->Set(position); }
     void EndProgress() { progress_->End(); }
     int PumpMessages() { return progress_->Pump() ? 1 : 0; }
-    void OnAbort() { progress_->SetAbort(); }
+    void OnAbort()
+    {
+        abortPressed_ = true;
+        progress_->SetAbort();
+    }
     CWindowProgress& Progress() { return *progress_; }
 
     IInteraction& Interaction() { return *ui_; }
@@ -210,6 +230,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BindControls();
@@ -236,6 +260,16 @@ private:
     void EnableControl(int id, bool enabled);
     // A press on empty space of the playlist list clears its selection.
     bool ClearPlaylistOnEmptyClick(QEvent* event);
+    // File drops: whether the window takes files now (local files, not
+    // busy, nothing modal over it); the drop highlight on the slots files
+    // would go to; one
+    // file loaded and written into `slot` (the outcome of the write, -1
+    // when the file did not load); several files written one after another
+    // with a summary at the end.
+    bool FilesWanted(const QMimeData* mime) const;
+    void ShowDropHighlight(const std::vector<int>& intoSlots);
+    int LoadAndWrite(const std::string& path, int slot);
+    void WriteDroppedFiles(const std::vector<std::string>& files, int first);
 
     CMessageBoxInteraction messageBoxes_;
     IInteraction* ui_;
@@ -261,4 +295,7 @@ private:
     int lastClientHeight_ = -1;
     int timerId_ = 0;
     CDragTracker* drag_ = nullptr; // a child of the window
+    std::vector<int> dropHighlight_;
+    bool dropping_ = false;
+    bool abortPressed_ = false;
 };

@@ -75,14 +75,16 @@ void CMainWin::BindCommands()
     }
 }
 
-void CMainWin::OnWriteClip()
+void CMainWin::OnWriteClip() { WriteClipInto(SelectedClip()); }
+
+int CMainWin::WriteClipInto(int slot)
 {
     if (busy_ != 0 || !clipFile_.IsOpen())
-        return;
+        return kWriteNothing;
     CWindowWriteView view(*this);
     // The clip is read back from the card and compared unless the settings
     // turn that off.
-    WriteClip(disk_, SelectedClip(), clipFile_, *progress_, &view, nullptr, VerifyAfterWriting());
+    return WriteClip(disk_, slot, clipFile_, *progress_, &view, nullptr, VerifyAfterWriting());
 }
 
 void CMainWin::OnDeleteClip()

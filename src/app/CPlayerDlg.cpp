@@ -1,5 +1,6 @@
 #include "CPlayerDlg.h"
 
+#include "CAudioOutput.h"
 #include "CPictureWnd.h"
 #include "HasDirectX8.h"
 #include "ResizeRules.h"
@@ -11,11 +12,16 @@
 #include <algorithm>
 #include <utility>
 
-CPlayerDlg::CPlayerDlg(IFrameSource& source, QWidget* parent, PlaybackDecoder decoder, PlaybackClock clock)
+CPlayerDlg::CPlayerDlg(IFrameSource& source, QWidget* parent, PlaybackDecoder decoder, PlaybackClock clock,
+                       IAudioSink* sound)
     : CTemplateDialog(parent)
 {
+    if (sound == nullptr) {
+        output_ = std::make_unique<CAudioOutput>();
+        sound = output_.get();
+    }
     playback_ = std::make_unique<CPreviewPlayback>(source, static_cast<IPlaybackView&>(*this), std::move(decoder),
-                                                   std::move(clock));
+                                                   std::move(clock), sound);
     CreateFromTemplate(kTemplateId);
     slider_ = ControlAs<QSlider>(kIdTrackBar);
 

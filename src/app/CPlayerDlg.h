@@ -2,7 +2,8 @@
 // of a clip (the current clip file, or a clip on the card) at 360x288, with
 // a track bar to pick a frame and Play, Stop and Close buttons captioned in
 // the interface language. What it does lives in CPreviewPlayback; this
-// class connects it to the widgets and to a 40 ms timer.
+// class connects it to the widgets, to a 40 ms timer and to the desktop's
+// audio output for the frames' sound.
 #pragma once
 #include "CPreviewPlayback.h"
 #include "TemplateDialog.h"
@@ -11,7 +12,9 @@
 
 #include <memory>
 
+class CAudioOutput;
 class CPictureWnd;
+class IAudioSink;
 class QSlider;
 
 class CPlayerDlg : public CTemplateDialog, private IPlaybackView {
@@ -27,9 +30,10 @@ public:
 
     // Builds the dialog over `source` (which must outlive it) and shows
     // frame 0 (OnInitDialog). Empty decoder or clock functions mean the
-    // frame decoder and the system's monotonic clock.
+    // frame decoder and the system's monotonic clock; a null `sound` means
+    // the desktop's default audio output (silent when there is none).
     explicit CPlayerDlg(IFrameSource& source, QWidget* parent = nullptr, PlaybackDecoder decoder = {},
-                        PlaybackClock clock = {});
+                        PlaybackClock clock = {}, IAudioSink* sound = nullptr);
     // Stops playback (OnDestroy).
     ~CPlayerDlg() override;
 
@@ -66,6 +70,8 @@ private:
     CPictureWnd* picture_ = nullptr;
     QSlider* slider_ = nullptr;
     QTimer timer_;
+    // Declared before the playback, which stops its sound when it goes.
+    std::unique_ptr<CAudioOutput> output_;
     std::unique_ptr<CPreviewPlayback> playback_;
 };
 

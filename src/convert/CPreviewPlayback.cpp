@@ -1,5 +1,6 @@
 #include "CPreviewPlayback.h"
 
+#include "CPreviewSound.h"
 #include "CardLayout.h"
 #include "FramePicture.h"
 #include "MediaResult.h"
@@ -20,7 +21,7 @@ std::int64_t SteadyMilliseconds()
 }
 
 CPreviewPlayback::CPreviewPlayback(IFrameSource& source, IPlaybackView& view, PlaybackDecoder decoder,
-                                   PlaybackClock clock)
+                                   PlaybackClock clock, IAudioSink* sink)
     : source_(source), view_(view), decoder_(std::move(decoder)), clock_(std::move(clock)),
       // One card cluster, so a card source may read whole clusters into it.
       buffer_(static_cast<std::size_t>(kClusterSize))
@@ -30,7 +31,11 @@ CPreviewPlayback::CPreviewPlayback(IFrameSource& source, IPlaybackView& view, Pl
     if (!clock_)
         clock_ = SteadyMilliseconds;
     lastFrame_ = std::max(source_.FrameCount(), 0) - 1;
+    if (sink != nullptr)
+        sound_ = std::make_unique<CPreviewSound>(source_, *sink);
 }
+
+CPreviewPlayback::~CPreviewPlayback() = default;
 
 void CPreviewPlayback::ShowFrame(int frame)
 {
@@ -49,9 +54,12 @@ void CPreviewPlayback::ShowFrame(int frame)
 
 void CPreviewPlayback::OnTrackPosition(int position)
 {
-    if (showing_ || position == currentFrame_)
+    if (showing_)
         return;
-    ShowFrame(position);
+    if (sound_)
+        sound_->Stop();
+    if (position != currentFrame_)
+        ShowFrame(position);
 }
 
 void CPreviewPlayback::OnPlay()
@@ -64,6 +72,13 @@ void CPreviewPlayback::OnPlay()
         ShowFrame(0);
         view_.SetTrackPosition(0);
     }
+    // The sound's first frames are written before the clock starts, so
+    // that both begin together.
+    if (sound_) {
+        showing_ = true;
+        sound_->Start(currentFrame_);
+        showing_ = false;
+    }
     startTick_ = clock_();
     startFrame_ = currentFrame_;
 }
@@ -72,6 +87,13 @@ void CPreviewPlayback::OnStop()
 {
     if (!playing_)
         return;
+    if (sound_)
+        sound_->Stop();
+    EndPlaying();
+}
+
+void CPreviewPlayback::EndPlaying()
+{
     playing_ = false;
     view_.PlayingChanged(false);
 }
@@ -84,8 +106,20 @@ void CPreviewPlayback::OnTimer()
     const std::int64_t elapsed = std::max<std::int64_t>(clock_() - startTick_, 0);
     const std::int64_t target = startFrame_ + elapsed / kPlayerFramePeriodMs;
     const int frame = static_cast<int>(std::min<std::int64_t>(target, lastFrame_));
+    // The sound first: it must not wait for the picture's decoding.
+    if (sound_) {
+        showing_ = true;
+        sound_->Follow(frame);
+        showing_ = false;
+        if (!playing_)
+            return;
+    }
     ShowFrame(frame);
     view_.SetTrackPosition(frame);
-    if (currentFrame_ == lastFrame_)
-        OnStop();
+    if (currentFrame_ == lastFrame_) {
+        // The end of the clip: its last sound plays out.
+        if (sound_)
+            sound_->Finish();
+        EndPlaying();
+    }
 }

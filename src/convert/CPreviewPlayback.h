@@ -7,6 +7,10 @@
 // frame starts again from frame 0. A frame that cannot be read or decoded
 // leaves the previous picture while the position still moves on.
 //
+// Given an audio sink, it plays the frames' sound in step with the picture
+// (CPreviewSound): from the frame where Play starts, silenced at once by
+// Stop and by a move of the track bar, and played out when the clip ends.
+//
 // The player dialog owns one, passes the track bar's moves, its buttons and
 // its 40 ms timer ticks to it, and shows what it is told through
 // IPlaybackView.
@@ -16,7 +20,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
+
+class CPreviewSound;
+class IAudioSink;
 
 inline constexpr int kPlayerWidth = 360;
 inline constexpr int kPlayerHeight = 288;
@@ -52,10 +60,12 @@ std::int64_t SteadyMilliseconds();
 
 class CPreviewPlayback {
 public:
-    // `source` and `view` must outlive the playback. Empty decoder or clock
-    // functions mean DecodePlayerPicture and SteadyMilliseconds.
+    // `source` and `view` (and `sink`, when given) must outlive the
+    // playback. Empty decoder or clock functions mean DecodePlayerPicture
+    // and SteadyMilliseconds; without a sink the preview is silent.
     CPreviewPlayback(IFrameSource& source, IPlaybackView& view, PlaybackDecoder decoder = {},
-                     PlaybackClock clock = {});
+                     PlaybackClock clock = {}, IAudioSink* sink = nullptr);
+    ~CPreviewPlayback();
     CPreviewPlayback(const CPreviewPlayback&) = delete;
     CPreviewPlayback& operator=(const CPreviewPlayback&) = delete;
 
@@ -74,14 +84,15 @@ public:
     // Reads frame `frame` and shows it when it decodes; the current frame
     // becomes `frame` in every case.
     void ShowFrame(int frame);
-    // The user moved the track bar to `position`: shows that frame unless
-    // it is the current one.
+    // The user moved the track bar to `position`: silences the sound still
+    // playing and shows that frame unless it is the current one.
     void OnTrackPosition(int position);
     // Starts playback from the current frame, or from frame 0 when the
     // current frame is the last one. Nothing while playing, or when the
     // source has no frames.
     void OnPlay();
-    // Stops playback where it is. Nothing while not playing.
+    // Stops playback where it is, the sound at once. Nothing while not
+    // playing.
     void OnStop();
     // A timer tick: shows the frame the clock has reached, moves the track
     // bar to it, and stops on the last frame. Nothing while not playing, and
@@ -89,7 +100,13 @@ public:
     // read error's message runs its own event loop).
     void OnTimer();
 
+    // The sound, when there is a sink.
+    const CPreviewSound* Sound() const { return sound_.get(); }
+
 private:
+    // Playing ends: the timer stops and the buttons change.
+    void EndPlaying();
+
     IFrameSource& source_;
     IPlaybackView& view_;
     PlaybackDecoder decoder_;
@@ -103,4 +120,5 @@ private:
     int startFrame_ = 0;
     int decodes_ = 0;
     int failedReads_ = 0;
+    std::unique_ptr<CPreviewSound> sound_;
 };

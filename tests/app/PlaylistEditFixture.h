@@ -64,25 +64,6 @@ protected:
         return result;
     }
 
-    // The centre of item `row`, scrolled into view, in its viewport.
-    static QPoint ItemPoint(QListWidget* list, int row)
-    {
-        list->scrollToItem(list->item(row));
-        return list->visualItemRect(list->item(row)).center();
-    }
-    static QPoint Global(QListWidget* list, QPoint local) { return list->viewport()->mapToGlobal(local); }
-    // A point of the list's viewport that no item covers.
-    static QPoint EmptyPoint(QListWidget* list)
-    {
-        const QRect area = list->viewport()->rect();
-        for (int y = area.bottom() - 1; y > 0; y -= 2)
-            for (int x = area.right() - 1; x > 0; x -= 2)
-                if (list->itemAt(QPoint(x, y)) == nullptr)
-                    return QPoint(x, y);
-        ADD_FAILURE() << "no empty space in the list";
-        return QPoint();
-    }
-
     // Presses on item `row` of `from` and moves past the drag distance.
     static void PressAndPull(QListWidget* from, int row)
     {
