@@ -7,13 +7,6 @@
 
 #include <cerrno>
 
-namespace {
-// "Memory card is in use by the system: it is mounted at %s..."
-constexpr int kMessageMountedAt = 10055;
-// "Memory card is in use by the system or by another program..."
-constexpr int kMessageInUse = 10056;
-} // namespace
-
 CDisk::CDisk() = default;
 
 CDisk::~CDisk() { Close(); }
@@ -64,9 +57,9 @@ void CDisk::ReportInUse(const std::string& path)
 void CDisk::ShowInUseMessage(IInteraction& ui, const std::string& mountPoint)
 {
     if (mountPoint.empty())
-        ShowMessage(ui, kMessageInUse, kMsgWarning);
+        ShowMessage(ui, kIdsCardInUse, kMsgWarning);
     else
-        ShowMessage(ui, kMessageMountedAt, kMsgWarning, mountPoint.c_str());
+        ShowMessage(ui, kIdsCardMountedAt, kMsgWarning, mountPoint.c_str());
 }
 
 int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
@@ -164,5 +157,5 @@ void CDisk::ReportError(int write)
         return;
     errorShown_ = true;
     if (ui_ != nullptr)
-        ShowMessage(*ui_, write ? 10016 : 10015, kMsgError);
+        ShowMessage(*ui_, write ? kIdsCardWriteError : kIdsCardAccessError, kMsgError);
 }

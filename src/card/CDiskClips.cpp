@@ -52,7 +52,7 @@ int CDisk::DeleteClip(int slot, ClipDeletion* result)
     done.useCount = UseCount(slot);
     // Without anyone to ask, the default answer (No) stands.
     if (ui_ == nullptr ||
-        ShowMessage(*ui_, 10032, kMsgYesNoDefNo, slot + 1, done.useCount) != kIdYes) {
+        ShowMessage(*ui_, kIdsAskDeleteClip, kMsgYesNoDefNo, slot + 1, done.useCount) != kIdYes) {
         if (result != nullptr)
             *result = done;
         return 0;

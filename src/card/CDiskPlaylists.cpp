@@ -92,7 +92,7 @@ int CDisk::DeletePlaylist(int playlist)
     if (p.entries.empty())
         return kEditRefused;
     // Without anyone to ask, the default answer (No) stands.
-    if (ui_ == nullptr || ShowMessage(*ui_, 10034, kMsgYesNoDefNo, playlist + 1) != kIdYes)
+    if (ui_ == nullptr || ShowMessage(*ui_, kIdsAskDeletePlaylist, kMsgYesNoDefNo, playlist + 1) != kIdYes)
         return kEditRefused;
     p.entries.clear();
     p.logoMode = 0;

@@ -9,11 +9,6 @@ class CDisk;
 class IFrameSource;
 class IProgress;
 
-// String ids: the caption of the verification phase, and the message for a
-// card that returned different data.
-inline constexpr int kIdsVerifying = 10060;
-inline constexpr int kIdsVerifyMismatch = 10061;
-
 enum ClipVerifyResult : int {
     kVerifyMatch = 0,    // every cluster read back equals its frame
     kVerifyStopped = 1,  // Abort, or a source frame could not be read again

@@ -104,7 +104,7 @@ int PlaceClip(CDisk& disk, int frames, IProgress& progress, IClipWriteView* view
         // whole free space, which the room check has found large enough.
         if (report.compactions > 0) {
             if (IInteraction* ui = disk.Interaction())
-                ShowMessage(*ui, 10044, kMsgError);
+                ShowMessage(*ui, kIdsNoRoom, kMsgError);
             return -1;
         }
         ++report.compactions;
@@ -177,7 +177,7 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     const int frames = source.FrameCount();
     if (frames < kMinClipFrames) {
         if (ui != nullptr)
-            ShowMessage(*ui, 10049, kMsgError);
+            ShowMessage(*ui, kIdsFileTooShort, kMsgError);
         return report.outcome = kWriteTooShort;
     }
     // A slot records at most 65534 frames (65535 is the empty-slot marker);
@@ -192,7 +192,7 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     const long long room = static_cast<long long>(disk.FreeClusters()) + disk.Clips()[static_cast<std::size_t>(slot)].frames;
     if (frames > room) {
         if (ui != nullptr)
-            ShowMessage(*ui, 10044, kMsgError);
+            ShowMessage(*ui, kIdsNoRoom, kMsgError);
         return report.outcome = kWriteNoRoom;
     }
 
@@ -205,7 +205,7 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
         // table pointing at foreign frames.
         if (!report.deletion.stored) {
             if (ui != nullptr)
-                ShowMessage(*ui, 10038, kMsgInfo);
+                ShowMessage(*ui, kIdsOperationAborted, kMsgInfo);
             return report.outcome = kWriteAborted;
         }
     }
@@ -238,7 +238,7 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     progress.Set(frames + 1);
     const bool aborted = progress.Aborted();
     if (ui != nullptr)
-        ShowMessage(*ui, aborted ? 10038 : 10039, kMsgInfo);
+        ShowMessage(*ui, aborted ? kIdsOperationAborted : kIdsWriteCompleted, kMsgInfo);
     progress.End();
     redraw.UpdateControls();
     return report.outcome = aborted ? kWriteAborted : kWriteDone;

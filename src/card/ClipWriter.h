@@ -13,9 +13,6 @@ class CDisk;
 class IFrameSource;
 class IProgress;
 
-// String id of the message refusing a source longer than a slot can record.
-inline constexpr int kIdsFileTooLong = 10054;
-
 // How a write ended.
 enum ClipWriteOutcome : int {
     kWriteNothing = 0,      // no slot, card not loaded, or the deletion was declined

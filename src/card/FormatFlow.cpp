@@ -7,13 +7,13 @@ int FormatCard(CDisk& disk, IInteraction& ui, const std::function<void()>& forma
 {
     if (!disk.IsOpen())
         return kFormatNotDone;
-    if (ShowMessage(ui, 10031, kMsgYesNoDefNo) != kIdYes)
+    if (ShowMessage(ui, kIdsAskFormat, kMsgYesNoDefNo) != kIdYes)
         return kFormatNotDone;
     disk.Format();
     if (!disk.WriteFAT())
         return kFormatWriteFailed;
     if (formatted)
         formatted();
-    ShowMessage(ui, 10030, kMsgInfo);
+    ShowMessage(ui, kIdsFormatComplete, kMsgInfo);
     return kFormatDone;
 }

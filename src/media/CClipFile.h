@@ -5,16 +5,23 @@
 #pragma once
 #include "AviFirstStream.h"
 #include "FrameSource.h"
+#include "TextId.h"
 
 #include <cstdint>
 #include <string>
 
-// Results of CClipFile::Open; the message shown is 10009 + result.
+// Results of CClipFile::Open.
 enum ClipOpenResult : int {
     kClipOpenOk = 0,
     kClipOpenFailed = 1, // cannot be opened or yields no frames
     kClipOpenNotDv = 2,  // holds no acceptable DV stream
 };
+
+// The message shown for a failed Open; both take the path as "%1".
+inline TextId ClipOpenMessage(int result)
+{
+    return result == kClipOpenNotDv ? kIdsCannotReadFile : kIdsCannotOpenFile;
+}
 
 class CClipFile : public IFrameSource {
 public:

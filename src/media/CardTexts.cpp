@@ -85,8 +85,8 @@ std::string PlaylistInfoText(const CDisk& disk, int playlist)
         return {};
     const Playlist& p = disk.Playlists()[static_cast<std::size_t>(playlist)];
     if (p.entries.empty())
-        return LoadText(10048);
-    return FormatText(10047, playlist + 1, static_cast<int>(p.entries.size()),
+        return LoadText(kIdsPlaylistEmpty);
+    return FormatText(kIdsPlaylistInfo, playlist + 1, static_cast<int>(p.entries.size()),
                       FormatFrameTime(disk.PlaylistLength(playlist)).c_str());
 }
 
@@ -110,6 +110,6 @@ std::string FreeText(const CDisk& disk)
     if (!disk.IsOpen())
         return {};
     if (!disk.IsLoaded())
-        return LoadText(10035);
+        return LoadText(kIdsNotFormatted);
     return FormatFrameTimeSize(disk.FreeClusters(), false);
 }

@@ -26,7 +26,8 @@ std::string EntryItemLabel(const CDisk& disk, int playlist, int entry);
 // "CUT" or "AUTO" of a transition word (AUTO when its top byte is 0xA2).
 const char* TransitionWord(unsigned transition);
 
-// String 10047 (number, entries, time) or 10048 for an empty playlist.
+// kIdsPlaylistInfo (number, entries, time), or kIdsPlaylistEmpty for an
+// empty playlist.
 std::string PlaylistInfoText(const CDisk& disk, int playlist);
 
 // "%s\r%s": the clip's name and its time and size on two lines; empty when

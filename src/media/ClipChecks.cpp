@@ -34,7 +34,7 @@ bool OpenClipForLoading(CClipFile& file, const std::string& path, ClipCheck& che
     check.openResult = file.Open(path, check.raw);
     if (check.openResult != kClipOpenOk) {
         check.verdict = check.openResult == kClipOpenNotDv ? kVerdictNotDv : kVerdictCannotOpen;
-        check.messageId = 10009 + check.openResult;
+        check.messageId = ClipOpenMessage(check.openResult);
         check.messageFlags = kMsgError;
         return false;
     }
@@ -55,7 +55,7 @@ void CheckFirstFrame(CClipFile& file, ClipCheck& check, std::uint8_t* frame)
     check.dv = IsDvFrame(frame) && !IsNtscDvFrame(frame) ? 1 : 0;
     if (!check.dv) {
         check.verdict = kVerdictNotDv;
-        check.messageId = 10011;
+        check.messageId = kIdsCannotReadFile;
         check.messageFlags = kMsgError;
         file.Close();
         return;
@@ -63,11 +63,11 @@ void CheckFirstFrame(CClipFile& file, ClipCheck& check, std::uint8_t* frame)
     check.audioClass = ClassifyDvAudio(frame);
     if (check.audioClass == kDvAudioNoSamples) {
         check.verdict = kVerdictNoAudio;
-        check.messageId = 10050;
+        check.messageId = kIdsNoAudio;
         check.messageFlags = kMsgWarning;
     } else if (check.audioClass != kDvAudio48k) {
         check.verdict = kVerdictIncompatibleAudio;
-        check.messageId = 10046;
+        check.messageId = kIdsIncompatibleAudio;
         check.messageFlags = kMsgError;
         file.Close();
     } else {
@@ -85,7 +85,7 @@ ClipCheck CheckClipFile(CClipFile& file, const std::string& path, std::uint8_t* 
 
 void ShowClipCheckMessage(IInteraction& ui, const ClipCheck& check)
 {
-    if (check.messageId == 10010 || check.messageId == 10011)
+    if (check.messageId == kIdsCannotOpenFile || check.messageId == kIdsCannotReadFile)
         ShowMessagePath(ui, check.messageId, check.messageFlags, check.path);
     else if (check.messageId != 0)
         ShowMessage(ui, check.messageId, check.messageFlags);

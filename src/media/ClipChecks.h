@@ -12,9 +12,9 @@ class IInteraction;
 enum ClipVerdict : int {
     kVerdictOk = 0,
     kVerdictNoAudio = 1,           // usable, with the "No AUDIO" warning
-    kVerdictCannotOpen = 2,        // 10010
-    kVerdictNotDv = 3,             // 10011 (from Open or from the DV test)
-    kVerdictIncompatibleAudio = 4, // 10046
+    kVerdictCannotOpen = 2,        // kIdsCannotOpenFile
+    kVerdictNotDv = 3,             // kIdsCannotReadFile (from Open or from the DV test)
+    kVerdictIncompatibleAudio = 4, // kIdsIncompatibleAudio
     kVerdictUnreadableFrame = 5,   // frame 0 cannot be read; no message, file stays open
 };
 

@@ -78,7 +78,7 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
     const int fd = OpenOutput(path);
     if (fd < 0) {
         if (ui != nullptr)
-            ShowMessagePath(*ui, 10010, kMsgError, path);
+            ShowMessagePath(*ui, kIdsCannotOpenFile, kMsgError, path);
         return kExportCannotCreate;
     }
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
@@ -122,7 +122,7 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
         if (controlsChanged)
             controlsChanged();
         if (ui != nullptr)
-            ShowMessage(*ui, 10038, kMsgInfo);
+            ShowMessage(*ui, kIdsOperationAborted, kMsgInfo);
         return kExportAborted;
     }
     return kExportDone;

@@ -8,9 +8,6 @@
 class CDisk;
 class IProgress;
 
-// String id of the refusal of an output that is not a regular file.
-inline constexpr int kIdsExportNotAFile = 10062;
-
 enum ExportResult : int {
     kExportDone = 0,        // the whole clip is in the file, flushed
     kExportNothing = 1,     // no card, or the slot holds no clip

@@ -3,6 +3,8 @@
 // a message box, the command line prints and reads y/N, tests answer from a
 // script and record what was asked.
 #pragma once
+#include "TextId.h"
+
 #include <string>
 
 // Button and icon flags (values as the message boxes of the original design).
@@ -45,5 +47,6 @@ public:
 // placeholders with the arguments and shows it through `ui`.
 int ShowMessage(IInteraction& ui, int id, unsigned flags, ...);
 
-// For the texts with a "%1" placeholder (10010, 10011): inserts `path`.
+// For the texts with a "%1" placeholder (kIdsCannotOpenFile,
+// kIdsCannotReadFile): inserts `path`.
 int ShowMessagePath(IInteraction& ui, int id, unsigned flags, const std::string& path);

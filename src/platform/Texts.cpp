@@ -57,7 +57,7 @@ int Language() { return g_language; }
 std::string LoadTextIn(int id, int language)
 {
     const auto& t = Table();
-    auto it = t.find(language != 0 ? id + 1000 : id);
+    auto it = t.find(language != 0 ? id + kRussianTextOffset : id);
     return it == t.end() ? std::string() : it->second;
 }
 

@@ -1,15 +1,14 @@
-// The localised string table: every text has an English id; the Russian
-// text has the id plus 1000. UI-free, so every front end prints the same
-// texts in the same two languages.
+// The localised string table: every text has an English id (TextId.h); the
+// Russian text has the id plus kRussianTextOffset. UI-free, so every front
+// end prints the same texts in the same two languages.
 #pragma once
+#include "TextId.h"
+
 #include <cstdarg>
 #include <string>
 
-// The application title, caption of every message box.
-inline constexpr int kIdsAppTitle = 57344;
-
 // The application title; one text for both languages, so it is not subject
-// to the +1000 rule of LoadText.
+// to the Russian offset of LoadText.
 std::string AppTitle();
 
 // Sets the process-wide interface language: 0 English, non-zero Russian.

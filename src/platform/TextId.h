@@ -1,0 +1,144 @@
+// The ids of the string table (res/strings.tsv), one name for each. Every
+// text has an English id; its Russian text has the id plus
+// kRussianTextOffset. The lists below generate both the enumeration and the
+// list of all translated ids, so a check over the whole table cannot miss a
+// name.
+#pragma once
+
+// The Russian text of id N is N + kRussianTextOffset.
+inline constexpr int kRussianTextOffset = 1000;
+
+// Captions of the main window's and the preview window's controls; a
+// control's id is its caption's id.
+#define TESSARO_CAPTION_TEXTS(X)                \
+    X(kIdsCaptionReadClip, 2001)                \
+    X(kIdsCaptionFormat, 2002)                  \
+    X(kIdsCaptionAbort, 2003)                   \
+    X(kIdsCaptionWriteClip, 2004)               \
+    X(kIdsCaptionDeleteClip, 2005)              \
+    X(kIdsCaptionOpenClip, 2006)                \
+    X(kIdsCaptionPreview, 2007)                 \
+    X(kIdsCaptionPreviewClip, 2008)             \
+    X(kIdsCaptionClip, 2009)                    \
+    X(kIdsCaptionFile, 2010)                    \
+    X(kIdsCaptionTotal, 2011)                   \
+    X(kIdsCaptionMemoryCards, 2012)             \
+    X(kIdsCaptionCurrentCard, 2013)             \
+    X(kIdsCaptionCapacity, 2014)                \
+    X(kIdsCaptionFree, 2015)                    \
+    X(kIdsCaptionClips, 2016)                   \
+    X(kIdsCaptionPlaylistInfo, 2017)            \
+    X(kIdsCaptionPlaylists, 2018)               \
+    X(kIdsCaptionCurrentPlaylist, 2019)         \
+    X(kIdsCaptionLogoControl, 2020)             \
+    X(kIdsCaptionRefresh, 2021)                 \
+    X(kIdsCaptionRemoveClip, 2022)              \
+    X(kIdsCaptionDeletePlaylist, 2023)          \
+    X(kIdsCaptionLoop, 2025)                    \
+    X(kIdsCaptionDoNothing, 2026)               \
+    X(kIdsCaptionTurnOff, 2027)                 \
+    X(kIdsCaptionTurnOn, 2028)                  \
+    X(kIdsCaptionPlay, 4001)                    \
+    X(kIdsCaptionStop, 4002)                    \
+    X(kIdsCaptionClose, 4003)
+
+// Messages of the window (shared by the command line), list texts and file
+// filters.
+#define TESSARO_MESSAGE_TEXTS(X)                \
+    X(kIdsCannotOpenFile, 10010)                \
+    X(kIdsCannotReadFile, 10011)                \
+    X(kIdsNoRights, 10013)                      \
+    X(kIdsUnsupportedSystem, 10014)             \
+    X(kIdsCardAccessError, 10015)               \
+    X(kIdsCardWriteError, 10016)                \
+    X(kIdsFilterOpenClip, 10020)                \
+    X(kIdsFilterDv, 10021)                      \
+    X(kIdsFormatComplete, 10030)                \
+    X(kIdsAskFormat, 10031)                     \
+    X(kIdsAskDeleteClip, 10032)                 \
+    X(kIdsAskWriteAtSlot, 10033)                \
+    X(kIdsAskDeletePlaylist, 10034)             \
+    X(kIdsNotFormatted, 10035)                  \
+    X(kIdsNoCardFound, 10037)                   \
+    X(kIdsOperationAborted, 10038)              \
+    X(kIdsWriteCompleted, 10039)                \
+    X(kIdsAskConvertAvi, 10041)                 \
+    X(kIdsNoDecoder, 10042)                     \
+    X(kIdsConversionFailed, 10043)              \
+    X(kIdsNoRoom, 10044)                        \
+    X(kIdsIncompatibleVideo, 10045)             \
+    X(kIdsIncompatibleAudio, 10046)             \
+    X(kIdsPlaylistInfo, 10047)                  \
+    X(kIdsPlaylistEmpty, 10048)                 \
+    X(kIdsFileTooShort, 10049)                  \
+    X(kIdsNoAudio, 10050)                       \
+    X(kIdsNoPlaylist, 10051)                    \
+    X(kIdsChooseConvertedName, 10052)           \
+    X(kIdsConversionComplete, 10053)            \
+    X(kIdsFileTooLong, 10054)                   \
+    X(kIdsCardMountedAt, 10055)                 \
+    X(kIdsCardInUse, 10056)                     \
+    X(kIdsAskConvertVideo, 10057)               \
+    X(kIdsCannotWriteFile, 10058)               \
+    X(kIdsVerifying, 10060)                     \
+    X(kIdsVerifyMismatch, 10061)                \
+    X(kIdsExportNotAFile, 10062)                \
+    X(kIdsDropSummary, 10063)                   \
+    X(kIdsNoEmptySlot, 10064)                   \
+    X(kIdsCancelled, 10065)                     \
+    X(kIdsAppUsage, 10067)
+
+// The command line's own texts (usage, argument errors, hints); it shows
+// the card and file messages of the window too.
+#define TESSARO_CLI_TEXTS(X)                    \
+    X(kIdsCliUsage, 20001)                      \
+    X(kIdsCliCannotOpenCard, 20002)             \
+    X(kIdsCliAccessDenied, 20003)               \
+    X(kIdsCliNoSuchCard, 20004)                 \
+    X(kIdsCliSlotEmpty, 20005)                  \
+    X(kIdsCliOutOfRange, 20006)                 \
+    X(kIdsCliNotFormatted, 20007)               \
+    X(kIdsCliEditRefused, 20008)                \
+    X(kIdsCliSeparateAudio, 20009)              \
+    X(kIdsCliNoFreeSlot, 20010)                 \
+    X(kIdsCliImageCreated, 20011)               \
+    X(kIdsCliFileExists, 20012)                 \
+    X(kIdsCliCannotCreate, 20013)               \
+    X(kIdsCliProgress, 20014)                   \
+    X(kIdsCliUnknownCommand, 20015)             \
+    X(kIdsCliOverwrite, 20016)                  \
+    X(kIdsCliSaved, 20017)                      \
+    X(kIdsCliFrameSaved, 20018)                 \
+    X(kIdsCliNoFrame, 20019)                    \
+    X(kIdsCliNotStored, 20020)                  \
+    X(kIdsCliAccessHint, 20021)                 \
+    X(kIdsCliBadSize, 20022)                    \
+    X(kIdsCliDecodeFailed, 20023)               \
+    X(kIdsCliNotCardReader, 20024)              \
+    X(kIdsCliNotVideo, 20027)                   \
+    X(kIdsCliConvertHint, 20028)                \
+    X(kIdsCliConverting, 20029)
+
+#define TESSARO_TEXT_ENUMERATOR(name, id) name = id,
+#define TESSARO_TEXT_LIST_ENTRY(name, id) name,
+
+enum TextId : int {
+    TESSARO_CAPTION_TEXTS(TESSARO_TEXT_ENUMERATOR)
+    TESSARO_MESSAGE_TEXTS(TESSARO_TEXT_ENUMERATOR)
+    TESSARO_CLI_TEXTS(TESSARO_TEXT_ENUMERATOR)
+    // The application title: one text for both languages.
+    kIdsAppTitle = 57344,
+};
+
+// Every id above that has an English and a Russian text (all but the title).
+inline constexpr TextId kTranslatedTextIds[] = {
+    TESSARO_CAPTION_TEXTS(TESSARO_TEXT_LIST_ENTRY)
+    TESSARO_MESSAGE_TEXTS(TESSARO_TEXT_LIST_ENTRY)
+    TESSARO_CLI_TEXTS(TESSARO_TEXT_LIST_ENTRY)
+};
+
+#undef TESSARO_TEXT_ENUMERATOR
+#undef TESSARO_TEXT_LIST_ENTRY
+#undef TESSARO_CAPTION_TEXTS
+#undef TESSARO_MESSAGE_TEXTS
+#undef TESSARO_CLI_TEXTS
