@@ -6,10 +6,6 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-constexpr int kAppUsage = 10067;
-} // namespace
-
 int RunAppCommandLine(int argc, char** argv)
 {
     if (argc <= 1)
@@ -20,7 +16,7 @@ int RunAppCommandLine(int argc, char** argv)
         return 0;
     }
     SetLanguage(DefaultLanguage());
-    const std::string usage = LoadText(kAppUsage);
+    const std::string usage = LoadText(kIdsAppUsage);
     if (argc == 2 && (arg == "--help" || arg == "-h")) {
         std::printf("%s\n", usage.c_str());
         return 0;

@@ -4,7 +4,6 @@ namespace {
 
 constexpr unsigned kButtonMask = 0x0F;
 constexpr unsigned kIconMask = 0xF0;
-constexpr int kOperationAborted = 10038;
 
 // `text` on one line: `path` left out, line breaks and runs of blanks made
 // one blank.
@@ -45,7 +44,7 @@ std::string CDropBatchInteraction::Reason(const std::string& path) const
             return OneLine(k.text, path);
     }
     for (const Kept& k : kept_) {
-        if (k.id == kOperationAborted)
+        if (k.id == kIdsOperationAborted)
             return OneLine(k.text, path);
     }
     return {};

@@ -23,13 +23,16 @@
 
 namespace {
 
-// The captioned controls, in the order their captions are set. 2026 to 2029
-// keep their template caption: they are never shown.
-const int kCaptionIds[] = {2021, 2001, 2002, 2003, 2004, 2005, 2008, 2006, 2007, 2025, 2023, 2022,
-                           2009, 2010, 2011, 2012, 2013, 2014, 2015, 2016, 2017, 2018, 2019, 2020};
-
-constexpr int kMessageNoPlaylist = 10051;
-constexpr int kMessageNoDecoder = 10042;
+// The captioned controls, in the order their captions are set; a control's
+// id is its caption's id. 2026 to 2029 keep their template caption: they are
+// never shown.
+const TextId kCaptionIds[] = {
+    kIdsCaptionRefresh, kIdsCaptionReadClip, kIdsCaptionFormat, kIdsCaptionAbort, kIdsCaptionWriteClip,
+    kIdsCaptionDeleteClip, kIdsCaptionPreviewClip, kIdsCaptionOpenClip, kIdsCaptionPreview, kIdsCaptionLoop,
+    kIdsCaptionDeletePlaylist, kIdsCaptionRemoveClip, kIdsCaptionClip, kIdsCaptionFile, kIdsCaptionTotal,
+    kIdsCaptionMemoryCards, kIdsCaptionCurrentCard, kIdsCaptionCapacity, kIdsCaptionFree, kIdsCaptionClips,
+    kIdsCaptionPlaylistInfo, kIdsCaptionPlaylists, kIdsCaptionCurrentPlaylist, kIdsCaptionLogoControl,
+};
 
 } // namespace
 
@@ -161,7 +164,7 @@ void CMainWin::ShowDirectXWarning(int code)
 {
     if (code != 1 || directXWarningShown_ != 0)
         return;
-    ShowMessage(*ui_, kMessageNoDecoder, kMsgWarning);
+    ShowMessage(*ui_, kIdsNoDecoder, kMsgWarning);
     directXWarningShown_ = 1;
 }
 
@@ -210,7 +213,7 @@ bool CMainWin::ConfirmClose()
     if (!anyClip || anyPlaylist)
         return true;
     // OK stays, so that the user can build a playlist; Cancel closes.
-    return ShowMessage(*ui_, kMessageNoPlaylist, kMbOkCancel | kMbIconWarning) == kIdCancel;
+    return ShowMessage(*ui_, kIdsNoPlaylist, kMbOkCancel | kMbIconWarning) == kIdCancel;
 }
 
 bool CMainWin::OnSysCommand(int command)

@@ -10,11 +10,6 @@
 
 #include <QComboBox>
 
-namespace {
-constexpr int kMessageNoRights = 10013;
-constexpr int kTextEmpty = 10037;
-} // namespace
-
 void CMainWin::OnStartupTimer()
 {
     if (timerId_ != 0) {
@@ -55,10 +50,10 @@ void CMainWin::EnumerateCards(int keep)
             cardList_->setCurrentIndex(0);
         noCard_ = 0;
     } else {
-        cardList_->addItem(QString::fromStdString(LoadText(kTextEmpty)));
+        cardList_->addItem(QString::fromStdString(LoadText(kIdsNoCardFound)));
         cardList_->setCurrentIndex(0);
         if (keep == 0 && found.accessDenied) {
-            ShowMessage(*ui_, kMessageNoRights, kMsgWarning);
+            ShowMessage(*ui_, kIdsNoRights, kMsgWarning);
             noRights_ = 1;
         }
     }
@@ -84,7 +79,7 @@ void CMainWin::OpenSelectedCard()
     // shown its message on opening, refused access shows the rights
     // message, and any other failure the access error of the table read.
     if (disk_.Open(cardList_->currentData().toInt()) == kOpenDenied)
-        ShowMessage(*ui_, kMessageNoRights, kMsgWarning);
+        ShowMessage(*ui_, kIdsNoRights, kMsgWarning);
     else
         disk_.ReadFAT();
     RefillLists();

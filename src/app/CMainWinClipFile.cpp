@@ -23,17 +23,6 @@
 
 namespace {
 
-constexpr int kFilterOpen = 10020;
-constexpr int kFilterDv = 10021;
-constexpr int kAskConvert = 10041;
-constexpr int kChooseConvertedName = 10052;
-constexpr int kConversionComplete = 10053;
-constexpr int kCannotOpen = 10010;
-constexpr int kConversionFailed = 10043;
-constexpr int kAskConvertVideo = 10057;
-constexpr int kCannotWrite = 10058;
-constexpr int kOperationAborted = 10038;
-
 // The save dialog proposes the clip's name as a file name; a name read from
 // the card never names another folder.
 std::string ProposedFileName(const CDisk& disk, int slot)
@@ -52,7 +41,7 @@ void CMainWin::OnOpenClip()
 {
     if (busy_ != 0)
         return;
-    CFileDialog dialog(true, "", currentFilePath_, LoadText(kFilterOpen), this);
+    CFileDialog dialog(true, "", currentFilePath_, LoadText(kIdsFilterOpenClip), this);
     if (dialog.DoModal() != kIdOk)
         return;
     currentFilePath_ = dialog.PathName();
@@ -75,7 +64,7 @@ bool CMainWin::LoadClipFile()
         opened = OpenClipForLoading(clipFile_, currentFilePath_, check);
     }
     if (opened && check.separateAudio &&
-        ShowMessage(*ui_, kAskConvert, kMbYesNo | kMbIconQuestion) == kIdYes) {
+        ShowMessage(*ui_, kIdsAskConvertAvi, kMbYesNo | kMbIconQuestion) == kIdYes) {
         clipFile_.Close();
         if (ConvertClipFile())
             return true;
@@ -121,8 +110,8 @@ bool CMainWin::LoadClipFile()
 
 bool CMainWin::ConvertClipFile()
 {
-    ShowMessage(*ui_, kChooseConvertedName, kMsgInfo);
-    CFileDialog dialog(false, ".dv", "", LoadText(kFilterDv), this);
+    ShowMessage(*ui_, kIdsChooseConvertedName, kMsgInfo);
+    CFileDialog dialog(false, ".dv", "", LoadText(kIdsFilterDv), this);
     if (dialog.DoModal() != kIdOk)
         return false;
     const std::string output = dialog.PathName();
@@ -133,17 +122,17 @@ bool CMainWin::ConvertClipFile()
     }
     switch (result) {
     case 0:
-        ShowMessage(*ui_, kConversionComplete, kMsgInfo);
+        ShowMessage(*ui_, kIdsConversionComplete, kMsgInfo);
         currentFilePath_ = output;
         return true;
     case 1:
         ShowDirectXWarning(1);
         return false;
     case 2:
-        ShowMessagePath(*ui_, kCannotOpen, kMsgError, output);
+        ShowMessagePath(*ui_, kIdsCannotOpenFile, kMsgError, output);
         return false;
     default:
-        ShowMessage(*ui_, kConversionFailed, kMsgError);
+        ShowMessage(*ui_, kIdsConversionFailed, kMsgError);
         return false;
     }
 }
@@ -158,12 +147,12 @@ CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
     }
     if (!convertible)
         return kNotOffered;
-    std::string question = LoadText(kAskConvertVideo);
+    std::string question = LoadText(kIdsAskConvertVideo);
     const std::size_t at = question.find("%2");
     if (at != std::string::npos)
         question.replace(at, 2, FormatFrameTime(facts.frames));
     question = InsertArgument(question, check.path);
-    if (ui_->Show(kAskConvertVideo, kMsgYesNo, question) != kIdYes)
+    if (ui_->Show(kIdsAskConvertVideo, kMsgYesNo, question) != kIdYes)
         return kDeclined;
     clipFile_.Close();
     return ConvertVideoClipFile() ? kConverted : kNotConverted;
@@ -171,8 +160,8 @@ CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
 
 bool CMainWin::ConvertVideoClipFile()
 {
-    ShowMessage(*ui_, kChooseConvertedName, kMsgInfo);
-    CFileDialog dialog(false, ".dv", "", LoadText(kFilterDv), this);
+    ShowMessage(*ui_, kIdsChooseConvertedName, kMsgInfo);
+    CFileDialog dialog(false, ".dv", "", LoadText(kIdsFilterDv), this);
     if (dialog.DoModal() != kIdOk)
         return false;
     const std::string output = dialog.PathName();
@@ -181,23 +170,23 @@ bool CMainWin::ConvertVideoClipFile()
                                         [this] { UpdateControls(); });
     switch (result) {
     case kMediaDone:
-        ShowMessage(*ui_, kConversionComplete, kMsgInfo);
+        ShowMessage(*ui_, kIdsConversionComplete, kMsgInfo);
         currentFilePath_ = output;
         return true;
     case kMediaNoDecoder:
         ShowDirectXWarning(1);
         return false;
     case kMediaFileNotCreatable:
-        ShowMessagePath(*ui_, kCannotOpen, kMsgError, output);
+        ShowMessagePath(*ui_, kIdsCannotOpenFile, kMsgError, output);
         return false;
     case kMediaWriteFailed:
-        ShowMessagePath(*ui_, kCannotWrite, kMsgError, output);
+        ShowMessagePath(*ui_, kIdsCannotWriteFile, kMsgError, output);
         return false;
     case kMediaAborted:
-        ShowMessage(*ui_, kOperationAborted, kMsgInfo);
+        ShowMessage(*ui_, kIdsOperationAborted, kMsgInfo);
         return false;
     default:
-        ShowMessage(*ui_, kConversionFailed, kMsgError);
+        ShowMessage(*ui_, kIdsConversionFailed, kMsgError);
         return false;
     }
 }
@@ -217,7 +206,7 @@ void CMainWin::SaveClipAsDv()
     if (busy_ != 0 || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
         disk_.Clips()[static_cast<std::size_t>(slot)].frames == 0)
         return;
-    CFileDialog dialog(false, ".dv", ProposedFileName(disk_, slot), LoadText(kFilterDv), this);
+    CFileDialog dialog(false, ".dv", ProposedFileName(disk_, slot), LoadText(kIdsFilterDv), this);
     if (dialog.DoModal() != kIdOk)
         return;
     const std::string path = dialog.PathName();

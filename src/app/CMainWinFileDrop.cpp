@@ -27,11 +27,6 @@
 namespace {
 
 constexpr int kIdClipGroup = 2009;
-constexpr int kAskWriteAtSlot = 10033;
-constexpr int kOperationAborted = 10038;
-constexpr int kDropSummary = 10063;
-constexpr int kNoEmptySlot = 10064;
-constexpr int kCancelled = 10065;
 
 // The window's and the card's messages go through another interaction
 // while the object lives.
@@ -187,7 +182,7 @@ void CMainWin::DropFiles(const FileDropTarget& target)
         return;
     // A clip already there is not replaced by a slip of the mouse.
     if (disk_.Clips()[static_cast<std::size_t>(slot)].frames != 0 &&
-        ShowMessage(*ui_, kAskWriteAtSlot, kMsgYesNoDefNo, slot + 1) != kIdYes)
+        ShowMessage(*ui_, kIdsAskWriteAtSlot, kMsgYesNoDefNo, slot + 1) != kIdYes)
         return;
     if (target.files.size() == 1)
         LoadAndWrite(target.files.front(), slot);
@@ -222,9 +217,9 @@ void CMainWin::WriteDroppedFiles(const std::vector<std::string>& files, int firs
                 slot = NextEmptySlot(disk_, slot);
             std::string reason;
             if (stopped) {
-                reason = LoadText(kOperationAborted);
+                reason = LoadText(kIdsOperationAborted);
             } else if (slot < 0) {
-                reason = LoadText(kNoEmptySlot);
+                reason = LoadText(kIdsNoEmptySlot);
             } else {
                 batch.BeginFile();
                 abortPressed_ = false;
@@ -238,14 +233,14 @@ void CMainWin::WriteDroppedFiles(const std::vector<std::string>& files, int firs
                 stopped = abortPressed_ || outcome == kWriteAborted || outcome == kWriteCompactionStopped;
                 reason = batch.Reason(path);
                 if (reason.empty())
-                    reason = LoadText(stopped ? kOperationAborted : kCancelled);
+                    reason = LoadText(stopped ? kIdsOperationAborted : kIdsCancelled);
             }
             refused += FileNameOf(path) + ": " + reason + "\n";
         }
     }
-    std::string summary = FormatText(kDropSummary, written, static_cast<int>(files.size()), refused.c_str());
+    std::string summary = FormatText(kIdsDropSummary, written, static_cast<int>(files.size()), refused.c_str());
     while (!summary.empty() && (summary.back() == '\n' || summary.back() == ' '))
         summary.pop_back();
-    ui_->Show(kDropSummary, refused.empty() ? kMsgInfo : kMsgWarning, summary);
+    ui_->Show(kIdsDropSummary, refused.empty() ? kMsgInfo : kMsgWarning, summary);
     UpdateControls();
 }

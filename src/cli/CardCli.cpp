@@ -3,8 +3,8 @@
 #include "CardCli.h"
 
 #include "CliCommands.h"
+#include "CliExitStatus.h"
 #include "CliSession.h"
-#include "CliTexts.h"
 #include "MediaLog.h"
 #include "Paths.h"
 #include "Settings.h"
@@ -44,14 +44,14 @@ const std::vector<Command>& Commands()
 int Usage()
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", LoadText(kCliUsage).c_str());
+    std::fprintf(stderr, "%s\n", LoadText(kIdsCliUsage).c_str());
     return kExitUsage;
 }
 
 // Asked for: the usage text on standard output.
 int Help()
 {
-    std::printf("%s\n", LoadText(kCliUsage).c_str());
+    std::printf("%s\n", LoadText(kIdsCliUsage).c_str());
     return kExitDone;
 }
 
@@ -96,6 +96,6 @@ int RunCardCli(int argc, char** argv)
         // A usage error that a command explained itself needs no usage text.
         return status == kExitUsage && !session.ErrorPrinted() ? Usage() : status;
     }
-    std::fprintf(stderr, "%s\n", FormatText(kCliUnknownCommand, options.command.c_str()).c_str());
+    std::fprintf(stderr, "%s\n", FormatText(kIdsCliUnknownCommand, options.command.c_str()).c_str());
     return Usage();
 }

@@ -3,8 +3,8 @@
 #include "CardDiscovery.h"
 #include "CardTexts.h"
 #include "CliCommands.h"
+#include "CliExitStatus.h"
 #include "CliSession.h"
-#include "CliTexts.h"
 #include "DvFrame.h"
 #include "FormatFlow.h"
 #include "JsonWriter.h"
@@ -46,18 +46,18 @@ std::string Caption(int id) { return LoadText(id) + ":"; }
 void PrintInfoText(const std::string& card, const CDisk& disk)
 {
     std::printf("%s  (%u MB)\n", card.c_str(), disk.SizeMB());
-    std::printf("%-10s %s\n", Caption(2014).c_str(), CapacityText(disk).c_str());
-    std::printf("%-10s %s\n", Caption(2015).c_str(), FreeText(disk).c_str());
+    std::printf("%-10s %s\n", Caption(kIdsCaptionCapacity).c_str(), CapacityText(disk).c_str());
+    std::printf("%-10s %s\n", Caption(kIdsCaptionFree).c_str(), FreeText(disk).c_str());
     if (!disk.IsLoaded())
         return;
-    std::printf("%s\n", Caption(2016).c_str());
+    std::printf("%s\n", Caption(kIdsCaptionClips).c_str());
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
         if (clip.frames != 0)
             std::printf("  %-14s %s\n", ClipItemLabel(disk, slot).c_str(),
                         FormatFrameTimeSize(clip.frames, false).c_str());
     }
-    std::printf("%s\n", Caption(2018).c_str());
+    std::printf("%s\n", Caption(kIdsCaptionPlaylists).c_str());
     for (int p = 0; p < kPlaylistCount; ++p) {
         const Playlist& playlist = disk.Playlists()[static_cast<std::size_t>(p)];
         if (playlist.entries.empty())
@@ -71,7 +71,7 @@ void PrintInfoText(const std::string& card, const CDisk& disk)
             std::printf("    %2zu. %s\n", k + 1, label.c_str());
         }
         if (playlist.loop)
-            std::printf("    %s\n", LoadText(2025).c_str());
+            std::printf("    %s\n", LoadText(kIdsCaptionLoop).c_str());
     }
 }
 
@@ -136,7 +136,7 @@ int CmdDevices(CCliSession& session)
         return kExitUsage;
     const CardDiscovery found = DiscoverCards();
     if (found.cards.empty())
-        std::printf("%s\n", LoadText(10037).c_str());
+        std::printf("%s\n", LoadText(kIdsNoCardFound).c_str());
     for (const CardListEntry& card : found.cards)
         std::printf("%s\t%s\n", card.text.c_str(), card.path.c_str());
     // Why a listed card cannot be used yet, the window's message.
@@ -145,7 +145,7 @@ int CmdDevices(CCliSession& session)
             CDisk::ShowInUseMessage(session.Ui(), card.mountPoint);
     }
     if (found.accessDenied)
-        session.Error(kCliAccessHint);
+        session.Error(kIdsCliAccessHint);
     return kExitDone;
 }
 
@@ -157,7 +157,7 @@ int CmdMkImage(CCliSession& session)
     long long bytes = 0;
     const long long smallest = kFatSize + static_cast<long long>(kClusterSize) + kSectorSize;
     if (!ParseSize(args[1], bytes) || bytes % kSectorSize != 0 || bytes < smallest) {
-        session.Error(kCliBadSize, args[1].c_str());
+        session.Error(kIdsCliBadSize, args[1].c_str());
         return kExitUsage;
     }
     // A new file only: an existing file (a card image with clips, or any
@@ -165,9 +165,9 @@ int CmdMkImage(CCliSession& session)
     const int fd = ::open(args[0].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (errno == EEXIST)
-            session.Error(kCliFileExists, args[0].c_str());
+            session.Error(kIdsCliFileExists, args[0].c_str());
         else
-            session.Error(kCliCannotCreate, args[0].c_str(), std::strerror(errno));
+            session.Error(kIdsCliCannotCreate, args[0].c_str(), std::strerror(errno));
         return kExitFailed;
     }
     const bool ok = ::ftruncate(fd, bytes) == 0;
@@ -175,10 +175,10 @@ int CmdMkImage(CCliSession& session)
     ::close(fd);
     if (!ok) {
         ::unlink(args[0].c_str());
-        session.Error(kCliCannotCreate, args[0].c_str(), std::strerror(error));
+        session.Error(kIdsCliCannotCreate, args[0].c_str(), std::strerror(error));
         return kExitFailed;
     }
-    session.Say(kCliImageCreated, args[0].c_str(), std::to_string(bytes).c_str());
+    session.Say(kIdsCliImageCreated, args[0].c_str(), std::to_string(bytes).c_str());
     return kExitDone;
 }
 

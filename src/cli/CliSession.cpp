@@ -3,7 +3,7 @@
 
 #include "BlockDeviceInfo.h"
 #include "CDisk.h"
-#include "CliTexts.h"
+#include "CliExitStatus.h"
 #include "Interaction.h"
 #include "MediaResult.h"
 #include "Texts.h"
@@ -37,7 +37,7 @@ bool CCliSession::Index(const std::string& text, const char* what, int max, int&
 {
     long long value = 0;
     if (!ParseNumber(text, value) || value < 1 || value > max) {
-        Error(kCliOutOfRange, what, 1, max);
+        Error(kIdsCliOutOfRange, what, 1, max);
         return false;
     }
     index = static_cast<int>(value) - 1;
@@ -51,12 +51,12 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
     long long number = 0;
     if (card.size() > 4 && card.compare(0, 4, "CARD") == 0 && ParseNumber(card.substr(4), number)) {
         if (number < 1 || number > 15) {
-            Error(kCliNoSuchCard, static_cast<int>(number));
+            Error(kIdsCliNoSuchCard, static_cast<int>(number));
             return false;
         }
         result = disk.Open(static_cast<int>(number) - 1);
         if (result == kOpenNotCard && !disk.InUse()) {
-            Error(kCliNoSuchCard, static_cast<int>(number));
+            Error(kIdsCliNoSuchCard, static_cast<int>(number));
             return false;
         }
     } else {
@@ -66,20 +66,20 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
     if (disk.InUse())
         return false;
     if (result == kOpenDenied) {
-        Error(kCliAccessDenied, card.c_str());
+        Error(kIdsCliAccessDenied, card.c_str());
         return false;
     }
     if (result != kOpenOk) {
         if (IsNonCardBlockDevice(card))
-            Error(kCliNotCardReader, card.c_str());
+            Error(kIdsCliNotCardReader, card.c_str());
         else
-            Error(kCliCannotOpenCard, card.c_str());
+            Error(kIdsCliCannotOpenCard, card.c_str());
         return false;
     }
     if (!disk.ReadFAT() && needLoaded) {
         // A read failure has shown the access message already.
         if (!disk.ErrorShown())
-            Error(kCliNotFormatted);
+            Error(kIdsCliNotFormatted);
         return false;
     }
     return true;
@@ -92,7 +92,7 @@ int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotTe
     if (!OpenCard(card, disk, true))
         return kExitFailed;
     if (disk.Clips()[static_cast<std::size_t>(slot)].frames == 0) {
-        Error(kCliSlotEmpty, slot + 1);
+        Error(kIdsCliSlotEmpty, slot + 1);
         return kExitFailed;
     }
     return kExitDone;
@@ -109,22 +109,22 @@ bool CCliSession::ReportConversion(int result, const std::string& source, const 
     case kMediaDone:
         return true;
     case kMediaNoDecoder:
-        ShowMessage(ui_, 10042, kMsgWarning);
+        ShowMessage(ui_, kIdsNoDecoder, kMsgWarning);
         return false;
     case kMediaFileNotCreatable:
-        ShowMessagePath(ui_, 10010, kMsgError, output);
+        ShowMessagePath(ui_, kIdsCannotOpenFile, kMsgError, output);
         return false;
     case kMediaAborted:
-        ShowMessage(ui_, 10038, kMsgInfo);
+        ShowMessage(ui_, kIdsOperationAborted, kMsgInfo);
         return false;
     case kMediaNotVideo:
-        Error(kCliNotVideo, source.c_str());
+        Error(kIdsCliNotVideo, source.c_str());
         return false;
     case kMediaWriteFailed:
-        ShowMessagePath(ui_, 10058, kMsgError, output);
+        ShowMessagePath(ui_, kIdsCannotWriteFile, kMsgError, output);
         return false;
     default:
-        ShowMessage(ui_, 10043, kMsgError);
+        ShowMessage(ui_, kIdsConversionFailed, kMsgError);
         return false;
     }
 }

@@ -7,8 +7,8 @@
 #include "ClipExport.h"
 #include "ClipWriter.h"
 #include "CliCommands.h"
+#include "CliExitStatus.h"
 #include "CliSession.h"
-#include "CliTexts.h"
 #include "ConvertAviToDv.h"
 #include "ConvertVideoToDv.h"
 #include "CTempFile.h"
@@ -106,10 +106,10 @@ bool ConvertForWriting(CCliSession& session, const std::string& path, const Vide
     const bool separateAudio = check.separateAudio;
     file.Close();
     if (!temp.Create("Vor") || !temp.CloseFd()) {
-        session.Error(kCliCannotCreate, CTempFile::Folder().c_str(), std::strerror(errno));
+        session.Error(kIdsCliCannotCreate, CTempFile::Folder().c_str(), std::strerror(errno));
         return false;
     }
-    session.Say(kCliConverting, path.c_str(),
+    session.Say(kIdsCliConverting, path.c_str(),
                 FormatFrameTime(separateAudio ? check.frames : facts.frames).c_str());
     const int result = separateAudio ? ConvertAviToDv(path, temp.Path())
                                      : ConvertVideoToDv(path, temp.Path(), session.Aspect(), session.Progress());
@@ -146,11 +146,11 @@ int CmdWrite(CCliSession& session)
         ShowClipCheckMessage(session.Ui(), check);
         if (!check.Usable() || !file.IsOpen()) {
             if (!session.Options().convert && IsConvertible(check))
-                session.Error(kCliConvertHint, args[1].c_str());
+                session.Error(kIdsCliConvertHint, args[1].c_str());
             return kExitFailed;
         }
         if (check.separateAudio)
-            session.Error(kCliSeparateAudio);
+            session.Error(kIdsCliSeparateAudio);
     }
 
     CDisk disk;
@@ -165,7 +165,7 @@ int CmdWrite(CCliSession& session)
     const bool verify = !session.Options().noVerify && VerifyAfterWriting();
     const int outcome = WriteClip(disk, slot, source, session.Progress(), nullptr, &report, verify);
     if (outcome == kWriteNothing && report.slot < 0)
-        session.Error(kCliNoFreeSlot);
+        session.Error(kIdsCliNoFreeSlot);
     return outcome == kWriteDone ? kExitDone : kExitFailed;
 }
 
@@ -182,15 +182,15 @@ int CmdRead(CCliSession& session)
     // A device, a pipe or a folder is refused by the export without a
     // question.
     if (Exists(output) && IsExportTarget(output)) {
-        const std::string question = FormatText(kCliOverwrite, output.c_str());
-        if (session.Ui().Show(kCliOverwrite, kMsgYesNoDefNo, question) != kIdYes)
+        const std::string question = FormatText(kIdsCliOverwrite, output.c_str());
+        if (session.Ui().Show(kIdsCliOverwrite, kMsgYesNoDefNo, question) != kIdYes)
             return kExitFailed;
     }
     ExportReport report;
     const int result = ExportClip(disk, slot, output, session.Progress(), {}, &report);
     if (result != kExportDone)
         return kExitFailed;
-    session.Say(kCliSaved, report.framesWritten, output.c_str());
+    session.Say(kIdsCliSaved, report.framesWritten, output.c_str());
     return kExitDone;
 }
 

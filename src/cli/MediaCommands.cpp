@@ -3,8 +3,8 @@
 #include "CClipFile.h"
 #include "CDisk.h"
 #include "CliCommands.h"
+#include "CliExitStatus.h"
 #include "CliSession.h"
-#include "CliTexts.h"
 #include "ConvertAviToDv.h"
 #include "ConvertVideoToDv.h"
 #include "FramePicture.h"
@@ -18,7 +18,7 @@
 namespace {
 
 // Shows the warning that frame decoding needs the DV decoder.
-void DecoderMissing(CCliSession& session) { ShowMessage(session.Ui(), 10042, kMsgWarning); }
+void DecoderMissing(CCliSession& session) { ShowMessage(session.Ui(), kIdsNoDecoder, kMsgWarning); }
 
 // Reads frame `index` of SOURCE: a file, or CARD:SLOT.
 bool ReadSourceFrame(CCliSession& session, const std::string& source, int index, std::uint8_t* frame,
@@ -38,7 +38,7 @@ bool ReadSourceFrame(CCliSession& session, const std::string& source, int index,
         const ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
         if (index >= clip.frames || !disk.ReadClipFrame(slot, index, frame)) {
             if (!disk.ErrorShown())
-                session.Error(kCliNoFrame, index);
+                session.Error(kIdsCliNoFrame, index);
             return false;
         }
         return true;
@@ -46,11 +46,11 @@ bool ReadSourceFrame(CCliSession& session, const std::string& source, int index,
     CClipFile file;
     const int result = file.Open(source, CClipFile::IsRawDvPath(source));
     if (result != kClipOpenOk) {
-        ShowMessagePath(session.Ui(), 10009 + result, kMsgError, source);
+        ShowMessagePath(session.Ui(), ClipOpenMessage(result), kMsgError, source);
         return false;
     }
     if (!file.ReadFrame(index, frame)) {
-        session.Error(kCliNoFrame, index);
+        session.Error(kIdsCliNoFrame, index);
         return false;
     }
     return true;
@@ -76,7 +76,7 @@ int CmdConvert(CCliSession& session)
     }
     if (!session.ReportConversion(result, args[0], args[1]))
         return kExitFailed;
-    ShowMessage(session.Ui(), 10053, kMsgInfo);
+    ShowMessage(session.Ui(), kIdsConversionComplete, kMsgInfo);
     return kExitDone;
 }
 
@@ -87,12 +87,12 @@ int CmdFrame(CCliSession& session)
         return kExitUsage;
     long long index = 0;
     if (!ParseNumber(args[1], index) || index > 65535) {
-        session.Error(kCliOutOfRange, "N", 0, 65535);
+        session.Error(kIdsCliOutOfRange, "N", 0, 65535);
         return kExitUsage;
     }
     const int width = session.Options().size < 0 ? 720 : session.Options().size;
     if (width != 720 && width != 360 && width != 180 && width != 90) {
-        session.Error(kCliOutOfRange, "--size", 90, 720);
+        session.Error(kIdsCliOutOfRange, "--size", 90, 720);
         return kExitUsage;
     }
     std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kClusterSize]);
@@ -106,13 +106,13 @@ int CmdFrame(CCliSession& session)
         return kExitFailed;
     }
     if (decoded != 0) {
-        session.Error(kCliDecodeFailed);
+        session.Error(kIdsCliDecodeFailed);
         return kExitFailed;
     }
     if (!SavePicturePng(picture, args[2])) {
-        session.Error(kCliCannotCreate, args[2].c_str(), "PNG");
+        session.Error(kIdsCliCannotCreate, args[2].c_str(), "PNG");
         return kExitFailed;
     }
-    session.Say(kCliFrameSaved, static_cast<int>(index), args[2].c_str(), picture.Width(), picture.Height());
+    session.Say(kIdsCliFrameSaved, static_cast<int>(index), args[2].c_str(), picture.Width(), picture.Height());
     return kExitDone;
 }

@@ -2,8 +2,9 @@
 #include "CDisk.h"
 #include "CardTexts.h"
 #include "CliCommands.h"
+#include "CliExitStatus.h"
 #include "CliSession.h"
-#include "CliTexts.h"
+#include "TextId.h"
 
 #include <cstdio>
 #include <string>
@@ -95,7 +96,7 @@ int CmdPlaylist(CCliSession& session)
     if (result == kEditRefused) {
         // DeletePlaylist's declined question needs no further word.
         if (sub != "delete" || disk.Playlists()[static_cast<std::size_t>(playlist)].entries.empty())
-            session.Error(kCliEditRefused);
+            session.Error(kIdsCliEditRefused);
         return kExitFailed;
     }
     if (result == kEditNotStored)

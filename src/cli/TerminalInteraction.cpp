@@ -17,7 +17,7 @@ int CTerminalInteraction::Show(int id, unsigned flags, const std::string& text)
     if (buttons == kMbYesNo || buttons == kMbOkCancel)
         return Ask(text, buttons == kMbOkCancel);
     const unsigned icon = flags & 0xF0;
-    const bool toErr = icon == kMbIconError || icon == kMbIconWarning || id == 10038;
+    const bool toErr = icon == kMbIconError || icon == kMbIconWarning || id == kIdsOperationAborted;
     if (icon == kMbIconError)
         errorShown_ = true;
     std::fprintf(toErr ? err_ : out_, "%s\n", text.c_str());

@@ -1,7 +1,6 @@
 // Terminal progress and Ctrl-C as Abort.
 #include "TerminalProgress.h"
 
-#include "CliTexts.h"
 #include "Texts.h"
 
 #include <signal.h>
@@ -121,7 +120,7 @@ void CTerminalProgress::Draw(int position)
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     const double rate = elapsed > 0 ? position / elapsed : 0.0;
     const double left = rate > 0 ? (range_ - position) / rate : 0.0;
-    const std::string text = FormatText(kCliProgress, percent, rate, Duration(left).c_str());
+    const std::string text = FormatText(kIdsCliProgress, percent, rate, Duration(left).c_str());
     std::fprintf(err_, "\r%s%s%s   ", caption_.c_str(), caption_.empty() ? "" : "  ", text.c_str());
     std::fflush(err_);
 }
