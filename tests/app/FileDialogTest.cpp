@@ -32,12 +32,13 @@ QStringList ShownFilters(QFileDialog& d)
 TEST_F(FileDialogTest, FiltersOfBothLanguagesConvert)
 {
     EXPECT_EQ((QStringList{"AVI files (*.avi) (*.avi)", "DV files (*.dv) (*.dv)", "All files (*.*) (*)"}),
-              ConvertFileFilter(QString::fromStdString(LoadText(10020))));
-    EXPECT_EQ(QStringList{"DV files(*.dv) (*.dv)"}, ConvertFileFilter(QString::fromStdString(LoadText(10021))));
+              ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterOpenClip))));
+    EXPECT_EQ(QStringList{"DV files(*.dv) (*.dv)"}, ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterDv))));
     SetLanguage(1);
     EXPECT_EQ((QStringList{"Файлы AVI (*.avi) (*.avi)", "Файлы DV (*.dv) (*.dv)", "Все файлы (*.*) (*)"}),
-              ConvertFileFilter(QString::fromStdString(LoadText(10020))));
-    EXPECT_EQ(QStringList{"Файлы DV (*.dv) (*.dv)"}, ConvertFileFilter(QString::fromStdString(LoadText(10021))));
+              ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterOpenClip))));
+    EXPECT_EQ(QStringList{"Файлы DV (*.dv) (*.dv)"},
+              ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterDv))));
 }
 
 TEST_F(FileDialogTest, FilterEdgeCases)
@@ -53,7 +54,7 @@ TEST_F(FileDialogTest, FilterEdgeCases)
 TEST_F(FileDialogTest, OpenDialogWantsAnExistingFileAndShowsDescriptionsAsWritten)
 {
     std::ofstream(Dir().File("clip.dv")) << "x";
-    CFileDialog dlg(true, "", Dir().File("clip.dv"), LoadText(10020), nullptr);
+    CFileDialog dlg(true, "", Dir().File("clip.dv"), LoadText(kIdsFilterOpenClip), nullptr);
     QFileDialog& d = dlg.Dialog();
     EXPECT_EQ(QFileDialog::AcceptOpen, d.acceptMode());
     EXPECT_EQ(QFileDialog::ExistingFile, d.fileMode());
@@ -74,7 +75,7 @@ TEST_F(FileDialogTest, OpenDialogWantsAnExistingFileAndShowsDescriptionsAsWritte
 TEST_F(FileDialogTest, SaveDialogAddsTheDefaultExtensionAndAsksBeforeReplacing)
 {
     SetLanguage(1);
-    CFileDialog dlg(false, ".dv", Dir().File("PARIS"), LoadText(10021), nullptr);
+    CFileDialog dlg(false, ".dv", Dir().File("PARIS"), LoadText(kIdsFilterDv), nullptr);
     QFileDialog& d = dlg.Dialog();
     EXPECT_EQ(QFileDialog::AcceptSave, d.acceptMode());
     EXPECT_EQ(QFileDialog::AnyFile, d.fileMode());

@@ -80,7 +80,7 @@ TEST_F(MainWinClipFileTest, ShortAndEmptyFilesLoadButWriteRefusesThem)
     EXPECT_TRUE(ui.Shown().empty());
     ExpectLoaded("short", 74);
     win->OnWriteClip();
-    EXPECT_EQ(1, ui.Count(10049));
+    EXPECT_EQ(1, ui.Count(kIdsFileTooShort));
     EXPECT_EQ(0, win->Disk().Clips()[0].frames);
 
     ui.Reset();
@@ -89,7 +89,7 @@ TEST_F(MainWinClipFileTest, ShortAndEmptyFilesLoadButWriteRefusesThem)
     ExpectLoaded("empty", 0);
     EXPECT_TRUE(PictureBlack());
     win->OnWriteClip();
-    EXPECT_EQ(1, ui.Count(10049));
+    EXPECT_EQ(1, ui.Count(kIdsFileTooShort));
 }
 
 TEST_F(MainWinClipFileTest, FilesThatFailTheirChecksAreRefusedWithTheirMessages)
@@ -111,18 +111,21 @@ TEST_F(MainWinClipFileTest, FilesThatFailTheirChecksAreRefusedWithTheirMessages)
     // DV video without its audio pack decodes: its conversion is offered
     // first (declined here), then it is refused as before.
     const std::tuple<std::string, int, bool> cases[] = {
-        {foreign, 10011, false}, {notAvi, 10010, false}, {rate441, 10046, false}, {noPack, 10011, true}};
+        {foreign, kIdsCannotReadFile, false},
+        {notAvi, kIdsCannotOpenFile, false},
+        {rate441, kIdsIncompatibleAudio, false},
+        {noPack, kIdsCannotReadFile, true}};
     for (const auto& [path, message, offered] : cases) {
         ui.Reset();
         OpenClip(path);
         ASSERT_EQ(offered ? 2u : 1u, ui.Shown().size()) << path;
         if (offered) {
-            EXPECT_EQ(10057, ui.Shown()[0].id) << path;
+            EXPECT_EQ(kIdsAskConvertVideo, ui.Shown()[0].id) << path;
         }
         const ShownMessage& refusal = ui.Shown().back();
         EXPECT_EQ(message, refusal.id) << path;
         EXPECT_EQ(static_cast<unsigned>(kMsgError), refusal.flags) << path;
-        if (message == 10010 || message == 10011) {
+        if (message == kIdsCannotOpenFile || message == kIdsCannotReadFile) {
             EXPECT_NE(std::string::npos, refusal.text.find(path)) << "the path is named";
         }
         ExpectRefused(path);
@@ -139,7 +142,7 @@ TEST_F(MainWinClipFileTest, AudioFrameSizeAbove48WarnsAndLoads)
     ASSERT_TRUE(dvfix::WriteBytes(path, frames));
     OpenClip(path);
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10050, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsNoAudio, ui.Shown()[0].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown()[0].flags);
     ExpectLoaded("af50", 3);
     EXPECT_FALSE(PictureBlack());
@@ -152,7 +155,7 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviDeclinedLoadsUnchanged)
     ASSERT_TRUE(dvfix::WriteDvVideoAvi(avi, dvfix::MakeDvFrames(4)));
     OpenClip(avi);
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10041, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsAskConvertAvi, ui.Shown()[0].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNo), ui.Shown()[0].flags);
     ExpectLoaded("type2", 4);
     EXPECT_TRUE(win->ClipFile().HasSeparateAudio());
@@ -160,10 +163,10 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviDeclinedLoadsUnchanged)
 
     // Yes, then Cancel in the save dialog: nothing stays open.
     ui.Reset();
-    ui.Answer(10041, kIdYes);
+    ui.Answer(kIdsAskConvertAvi, kIdYes);
     OpenClip(avi);
     ASSERT_EQ(2u, ui.Shown().size());
-    EXPECT_EQ(10052, ui.Shown()[1].id);
+    EXPECT_EQ(kIdsChooseConvertedName, ui.Shown()[1].id);
     ASSERT_EQ(3u, dialogs.size());
     EXPECT_FALSE(dialogs[2].open);
     EXPECT_EQ("dv", dialogs[2].suffix);
@@ -177,13 +180,13 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
     const std::string avi = Dir().File("type2.avi");
     ASSERT_TRUE(dvfix::WriteDvVideoAvi(avi, dvfix::MakeDvFrames(4)));
     const std::string output = Dir().File("converted.dv");
-    ui.Answer(10041, kIdYes);
+    ui.Answer(kIdsAskConvertAvi, kIdYes);
     choices = {avi, output};
     win->OnOpenClip();
     std::vector<int> ids;
     for (const ShownMessage& m : ui.Shown())
         ids.push_back(m.id);
-    EXPECT_EQ((std::vector<int>{10041, 10052, 10053}), ids);
+    EXPECT_EQ((std::vector<int>{kIdsAskConvertAvi, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
     EXPECT_EQ(4 * 144000u, std::filesystem::file_size(output));
     EXPECT_EQ(output, win->CurrentFilePath());
     ExpectLoaded("converted", 4);
@@ -192,12 +195,12 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
 
     // A conversion that cannot create its output names it.
     ui.Reset();
-    ui.Answer(10041, kIdYes);
+    ui.Answer(kIdsAskConvertAvi, kIdYes);
     const std::string nowhere = Dir().File("missing/out.dv");
     choices = {avi, nowhere};
     win->OnOpenClip();
     ASSERT_EQ(3u, ui.Shown().size());
-    EXPECT_EQ(10010, ui.Shown()[2].id);
+    EXPECT_EQ(kIdsCannotOpenFile, ui.Shown()[2].id);
     EXPECT_NE(std::string::npos, ui.Shown()[2].text.find(nowhere));
     ExpectRefused(avi);
 }
@@ -211,7 +214,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     // The frame shape comes from the settings.
     WriteProfileInt("Options", "Aspect", 1);
     const std::string output = Dir().File("phone.dv");
-    ui.Answer(10057, kIdYes);
+    ui.Answer(kIdsAskConvertVideo, kIdYes);
     choices = {clip, output};
     int largest = -1;
     WatchProgress([&largest](int value) { largest = std::max(largest, value); });
@@ -220,7 +223,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     std::vector<int> ids;
     for (const ShownMessage& m : ui.Shown())
         ids.push_back(m.id);
-    ASSERT_EQ((std::vector<int>{10057, 10052, 10053}), ids);
+    ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip)) << "the file is named";
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:02.00")) << "with its duration";
     ASSERT_EQ(2u, dialogs.size());
@@ -236,7 +239,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
 
     // Abort: no file is left and none is open; the window is usable again.
     ui.Reset();
-    ui.Answer(10057, kIdYes);
+    ui.Answer(kIdsAskConvertVideo, kIdYes);
     const std::string part = Dir().File("part.dv");
     choices = {clip, part};
     WatchProgress([this](int value) {
@@ -248,7 +251,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     ids.clear();
     for (const ShownMessage& m : ui.Shown())
         ids.push_back(m.id);
-    EXPECT_EQ((std::vector<int>{10057, 10052, 10038}), ids);
+    EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsOperationAborted}), ids);
     EXPECT_FALSE(std::filesystem::exists(part));
     ExpectRefused(clip);
     EXPECT_EQ(0, win->Busy());
@@ -262,7 +265,7 @@ TEST_F(MainWinClipFileTest, ReadClipSavesTheClipAndLoadsTheFile)
     std::vector<std::uint8_t> frames;
     OpenClip(DvFile("DEMO.dv", 75, 48000, &frames));
     win->OnWriteClip();
-    ASSERT_EQ(1, ui.Count(10039));
+    ASSERT_EQ(1, ui.Count(kIdsWriteCompleted));
     ui.Reset();
 
     win->ClipList()->item(0)->setSelected(true);
@@ -305,7 +308,7 @@ TEST_F(MainWinClipFileTest, AbortedReadLeavesWholeFramesAndTheCurrentFile)
     win->OnReadClip();
     StopWatching();
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10038, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsOperationAborted, ui.Shown()[0].id);
     const auto size = std::filesystem::file_size(saved);
     EXPECT_EQ(0u, size % 144000) << "whole frames only";
     EXPECT_GE(size, 19u * 144000);
@@ -321,7 +324,7 @@ TEST_F(MainWinClipFileTest, AbortedReadLeavesWholeFramesAndTheCurrentFile)
     choices = {nowhere};
     win->OnReadClip();
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10010, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsCannotOpenFile, ui.Shown()[0].id);
     EXPECT_EQ(source, win->CurrentFilePath());
 }
 

@@ -71,15 +71,15 @@ TEST_F(MainWinCloseResizeTest, ClipsWithoutAPlaylistAskBeforeClosing)
     CMainWin& w = Start();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ui.Answer(10051, kIdOk);
+    ui.Answer(kIdsNoPlaylist, kIdOk);
     EXPECT_FALSE(w.close()) << "OK stays to build a playlist";
     EXPECT_TRUE(w.isVisible());
-    ASSERT_EQ(1, ui.Count(10051));
+    ASSERT_EQ(1, ui.Count(kIdsNoPlaylist));
     EXPECT_EQ(static_cast<unsigned>(kMbOkCancel | kMbIconWarning), ui.Shown().back().flags);
-    ui.Answer(10051, kIdCancel);
+    ui.Answer(kIdsNoPlaylist, kIdCancel);
     EXPECT_TRUE(w.close());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(2, ui.Count(10051));
+    EXPECT_EQ(2, ui.Count(kIdsNoPlaylist));
 }
 
 TEST_F(MainWinCloseResizeTest, ClosesWithoutAskingWhenThereIsNothingToWarnAbout)
@@ -93,7 +93,7 @@ TEST_F(MainWinCloseResizeTest, ClosesWithoutAskingWhenThereIsNothingToWarnAbout)
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
         EXPECT_TRUE(w.close()) << card;
-        EXPECT_EQ(0, ui.Count(10051)) << card;
+        EXPECT_EQ(0, ui.Count(kIdsNoPlaylist)) << card;
         win.reset();
     }
 }

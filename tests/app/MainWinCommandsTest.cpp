@@ -84,7 +84,7 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
     StopWatching();
 
     ASSERT_EQ(1u, percentAtMessage.shown.size());
-    EXPECT_EQ(10039, percentAtMessage.shown[0].first);
+    EXPECT_EQ(kIdsWriteCompleted, percentAtMessage.shown[0].first);
     EXPECT_EQ("100 %", percentAtMessage.shown[0].second) << "the bar is full while the message is up";
     EXPECT_GT(percents.size(), 80u);
     EXPECT_EQ(percents.end(), std::find(percents.begin(), percents.end(), "100 %"));
@@ -120,7 +120,7 @@ TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip
     win->ClipList()->item(1)->setSelected(true);
     win->OnWriteClip();
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10032, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsAskDeleteClip, ui.Shown()[0].id);
     EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown()[0].flags);
     EXPECT_EQ(40, Clip(1).frames);
@@ -128,10 +128,10 @@ TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip
 
     // 75 free + 40 of the old clip make room for 115 frames.
     ui.Reset();
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
     win->OnWriteClip();
     ASSERT_EQ(2u, ui.Shown().size());
-    EXPECT_EQ(10039, ui.Shown()[1].id);
+    EXPECT_EQ(kIdsWriteCompleted, ui.Shown()[1].id);
     EXPECT_EQ(115, Clip(1).frames);
     EXPECT_EQ("02 - new", ItemText(win->ClipList(), 1));
     EXPECT_NE(oldThumb, win->Images().Image(1)) << "the thumbnail is redrawn";
@@ -156,7 +156,7 @@ TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
     win->OnWriteClip();
     StopWatching();
     ASSERT_EQ(1u, percentAtMessage.shown.size());
-    EXPECT_EQ(10038, percentAtMessage.shown[0].first);
+    EXPECT_EQ(kIdsOperationAborted, percentAtMessage.shown[0].first);
     EXPECT_EQ(static_cast<unsigned>(kMsgInfo), ui.Shown()[0].flags);
     EXPECT_EQ(0, Clip(0).frames);
     EXPECT_EQ("01", ItemText(win->ClipList(), 0));
@@ -184,9 +184,9 @@ TEST_F(MainWinCommandsTest, TheReadBackIsCaptionedInTheBarAndAbortThereRecordsNo
     });
     win->OnWriteClip();
     StopWatching();
-    EXPECT_EQ((std::vector<std::string>{"", LoadTextIn(10060, 1)}), captions) << "writing, then reading back";
+    EXPECT_EQ((std::vector<std::string>{"", LoadTextIn(kIdsVerifying, 1)}), captions) << "writing, then reading back";
     ASSERT_EQ(1u, percentAtMessage.shown.size());
-    EXPECT_EQ(10038, percentAtMessage.shown[0].first);
+    EXPECT_EQ(kIdsOperationAborted, percentAtMessage.shown[0].first);
     EXPECT_EQ(0, Clip(0).frames);
     EXPECT_EQ(0, Reread(image).Clips()[0].frames);
     win->BeginProgress(10);
@@ -204,7 +204,7 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
     StartWindow();
     const std::vector<std::uint8_t> thirdFirst = CardFrame(2, 0);
     win->ClipList()->item(1)->setSelected(true);
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
     QTest::keyClick(win->ClipList(), Qt::Key_Delete);
     ASSERT_EQ(0, Clip(1).frames);
     EXPECT_EQ("02", ItemText(win->ClipList(), 1));
@@ -222,7 +222,7 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
     win->OnWriteClip();
     StopWatching();
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10039, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsWriteCompleted, ui.Shown()[0].id);
     EXPECT_EQ((std::vector<int>{301, 81}), ranges) << "compaction, then the write";
     EXPECT_EQ(CDisk::SectorOfCluster(60), Clip(2).firstSector) << "the third clip moved down";
     EXPECT_EQ(thirdFirst, CardFrame(2, 0));
@@ -248,7 +248,7 @@ TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
     EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
     EXPECT_EQ(30, Clip(1).frames) << "declined";
 
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
     win->ControlAs<QPushButton>(CMainWin::kIdDeleteClip)->click();
     EXPECT_EQ(0, Clip(1).frames);
     EXPECT_EQ("02", ItemText(win->ClipList(), 1));
@@ -314,16 +314,16 @@ TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
 
     win->ControlAs<QPushButton>(CMainWin::kIdFormat)->click();
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10031, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsAskFormat, ui.Shown()[0].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown()[0].flags);
     EXPECT_EQ(30, Clip(0).frames) << "declined";
     EXPECT_EQ(30, Reread(image).Clips()[0].frames);
 
     ui.Reset();
-    ui.Answer(10031, kIdYes);
+    ui.Answer(kIdsAskFormat, kIdYes);
     win->OnFormat();
     ASSERT_EQ(2u, ui.Shown().size());
-    EXPECT_EQ(10030, ui.Shown()[1].id);
+    EXPECT_EQ(kIdsFormatComplete, ui.Shown()[1].id);
     EXPECT_EQ(0, Clip(0).frames);
     EXPECT_EQ("01", ItemText(win->ClipList(), 0));
     EXPECT_TRUE(IsBlack(win->Images().Image(0)));
@@ -356,12 +356,12 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     StartWindow();
     ASSERT_EQ(30, Clip(0).frames);
     g_protected->failAllWritesFrom = g_protected->writes + 1;
-    ui.Answer(10031, kIdYes);
+    ui.Answer(kIdsAskFormat, kIdYes);
     win->OnFormat();
     std::vector<int> ids;
     for (const ShownMessage& m : ui.Shown())
         ids.push_back(m.id);
-    EXPECT_EQ((std::vector<int>{10031, 10016}), ids) << "the write message, no completion";
+    EXPECT_EQ((std::vector<int>{kIdsAskFormat, kIdsCardWriteError}), ids) << "the write message, no completion";
     EXPECT_EQ(30, Clip(0).frames) << "the card's tables read again";
     EXPECT_EQ("01 - A", ItemText(win->ClipList(), 0));
     EXPECT_EQ(-1, win->CurrentPlaylist());

@@ -164,7 +164,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     TwoCards();
     SetDeviceOpener(DenyAll);
     CMainWin& w = Start();
-    EXPECT_EQ(1, ui.Count(10013));
+    EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
     EXPECT_EQ(1, w.NoRights());
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
@@ -174,7 +174,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     // again is found, and Refresh stays disabled for the run.
     SetDeviceOpener(nullptr);
     events->Send(kDeviceArrival, 0);
-    EXPECT_EQ(1, ui.Count(10013));
+    EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(2u, Entries().size());
     EXPECT_EQ(1, w.NoRights());
     EXPECT_FALSE(Enabled(2021));
@@ -191,7 +191,7 @@ TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)
     // used; it stays closed with empty slots.
     ASSERT_EQ(2u, Entries().size());
     EXPECT_EQ(1, SelectedDrive());
-    EXPECT_EQ(1, ui.Count(10056));
+    EXPECT_EQ(1, ui.Count(kIdsCardInUse));
     EXPECT_EQ(1u, ui.Shown().size()) << "no access error besides";
     EXPECT_FALSE(w.Disk().IsOpen());
     EXPECT_EQ("01", ItemText(w.ClipList(), 0));
@@ -199,12 +199,12 @@ TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)
     // Neither a card refused access nor one that has gone is silent.
     g_denied = card4;
     Pick(1);
-    EXPECT_EQ(1, ui.Count(10013));
+    EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_FALSE(w.Disk().IsOpen());
     g_denied.clear();
     ASSERT_EQ(0, std::remove(card4.c_str()));
     Pick(1);
-    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
     EXPECT_EQ(3u, ui.Shown().size());
 }
 
@@ -240,5 +240,5 @@ TEST_F(MainWinDiscoveryTest, SwitchingTheLanguageRebuildsTheListKeepingTheSelect
     std::remove(card2.c_str());
     std::remove(card4.c_str());
     w.OnRefresh();
-    EXPECT_EQ(std::vector<std::string>{LoadTextIn(10037, 1)}, Entries()) << "\"Empty\" in Russian";
+    EXPECT_EQ(std::vector<std::string>{LoadTextIn(kIdsNoCardFound, 1)}, Entries()) << "\"Empty\" in Russian";
 }

@@ -251,14 +251,14 @@ TEST_F(DragTest, AFailedTableWriteKeepsTheChangeAndStoresItWithTheNextWrite)
     // write message once.
     g_card->failAllWritesFrom = g_card->writes + 1;
     MouseDrag(w.ClipList(), 1, w.PlaylistList(), ItemPoint(w.PlaylistList(), 0));
-    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
     EXPECT_EQ((std::vector<int>{0, 1}), EntrySlots(w.Disk().Playlists()[0]));
     EXPECT_EQ(2, w.EntryList()->count());
     EXPECT_EQ((std::vector<int>{0}), EntrySlots(ReadMemoryCard()->Playlists()[0]));
 
     auto* loop = w.ControlAs<QCheckBox>(CMainWin::kIdLoop);
     loop->click();
-    EXPECT_EQ(1, ui.Count(10016)) << "once per opening of the card";
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError)) << "once per opening of the card";
     EXPECT_TRUE(loop->isChecked());
 
     // Once the card takes writes again, the next edit stores all of them.

@@ -115,7 +115,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
 
     ASSERT_TRUE(Drop(SlotPoint(2), {file}));
     EXPECT_FALSE(Highlighted(2));
-    EXPECT_EQ(std::vector<int>{10039}, Ids()) << "Write clip's own messages";
+    EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, Ids()) << "Write clip's own messages";
     EXPECT_EQ(file, w.CurrentFilePath()) << "loaded as Open clip loads it";
     int written = 0;
     EXPECT_EQ(dvfix::Frame(frames, 0), CardFrame(image, 2, 0, &written));
@@ -124,9 +124,9 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
 
     // Onto a slot that holds a clip: asked first, and No changes nothing.
     ui.Reset();
-    ui.Answer(10033, kIdNo);
+    ui.Answer(kIdsAskWriteAtSlot, kIdNo);
     ASSERT_TRUE(Drop(SlotPoint(1), {file}));
-    ASSERT_EQ(std::vector<int>{10033}, Ids());
+    ASSERT_EQ(std::vector<int>{kIdsAskWriteAtSlot}, Ids());
     EXPECT_EQ("Write clip at slot 02?", ui.Shown()[0].text);
     CardFrame(image, 1, 0, &written);
     EXPECT_EQ(30, written);
@@ -148,7 +148,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
     w.ControlAs<QPushButton>(CMainWin::kIdWriteClip)->click();
     StopWatching();
     EXPECT_FALSE(taken);
-    EXPECT_EQ(std::vector<int>{10039}, Ids());
+    EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, Ids());
     CardFrame(image, 5, 0, &written);
     EXPECT_EQ(0, written);
 }
@@ -164,21 +164,23 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
         GTEST_SKIP() << skip;
 
     // Onto the picture, declined: refused as Open clip refuses it.
-    ui.Answer(10057, kIdNo);
+    ui.Answer(kIdsAskConvertVideo, kIdNo);
     EXPECT_TRUE(DragOver(PicturePoint(), {clip}));
     ASSERT_TRUE(Drop(PicturePoint(), {clip}));
-    ASSERT_EQ((std::vector<int>{10057, 10011}), Ids());
+    ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsCannotReadFile}), Ids());
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip));
     EXPECT_FALSE(win->ClipFile().IsOpen());
 
     // Onto a slot, accepted: converted under the progress bar, the DV file
     // loaded and written into that slot.
     ui.Reset();
-    ui.Answer(10057, kIdYes);
+    ui.Answer(kIdsAskConvertVideo, kIdYes);
     const std::string output = Dir().File("phone.dv");
     choices = {output};
     ASSERT_TRUE(Drop(SlotPoint(1), {clip}));
-    EXPECT_EQ((std::vector<int>{10057, 10052, 10053, 10039}), Ids());
+    EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete,
+                                kIdsWriteCompleted}),
+              Ids());
     EXPECT_EQ(output, win->CurrentFilePath());
     int written = 0;
     const std::vector<std::uint8_t> first = CardFrame(image, 1, 0, &written);
@@ -204,11 +206,11 @@ TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
     EXPECT_FALSE(DragOver(PicturePoint(), files)) << "the picture shows one file";
     EXPECT_FALSE(Highlighted(1));
 
-    ui.Answer(10033, kIdYes);
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskWriteAtSlot, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
     ASSERT_TRUE(Drop(SlotPoint(1), files));
     // The questions as usual, one summary instead of a box per file.
-    ASSERT_EQ((std::vector<int>{10033, 10032, 10063}), Ids());
+    ASSERT_EQ((std::vector<int>{kIdsAskWriteAtSlot, kIdsAskDeleteClip, kIdsDropSummary}), Ids());
     EXPECT_EQ("Files written onto the memory card: 2 of 3.\n\n"
               "short.dv: File is too short! File duration should be 3 seconds or more.",
               ui.Shown()[2].text);
@@ -228,7 +230,7 @@ TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
     ui.Reset();
     SetLanguage(1);
     ASSERT_TRUE(Drop(SlotPoint(3), {files[1], files[0]}));
-    ASSERT_EQ(std::vector<int>{10063}, Ids());
+    ASSERT_EQ(std::vector<int>{kIdsDropSummary}, Ids());
     EXPECT_EQ("Записано файлов на карту памяти: 1 из 2.\n\n"
               "short.dv: Слишком короткий клип! Клипы должны быть длительностью 3 сек. или больше.",
               ui.Shown()[0].text);
@@ -258,7 +260,7 @@ TEST_F(MainWinFileDropTest, AbortStopsTheFilesLeftAndNothingIsTakenWhileBusy)
     ASSERT_TRUE(Drop(SlotPoint(0), files));
     StopWatching();
     EXPECT_FALSE(takenWhileBusy);
-    ASSERT_EQ(std::vector<int>{10063}, Ids());
+    ASSERT_EQ(std::vector<int>{kIdsDropSummary}, Ids());
     EXPECT_EQ("Files written onto the memory card: 1 of 3.\n\n"
               "b.dv: Operation aborted.\n"
               "c.dv: Operation aborted.",

@@ -365,13 +365,13 @@ TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBl
 {
     OverrideDirectX8ForTests(0);
     CMainWin& w = StartWithClips();
-    EXPECT_EQ(1, ui.Count(10042));
+    EXPECT_EQ(1, ui.Count(kIdsNoDecoder));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
     EXPECT_EQ("Warning: preview function requires DirectX version 8.0 or later!", ui.Shown().front().text);
     EXPECT_TRUE(IsBlack(w.Images().Image(4)));
     EXPECT_EQ("05 - PARIS", ItemText(w.ClipList(), 4)) << "labels still shown";
     w.OnRefresh();
-    EXPECT_EQ(1, ui.Count(10042)) << "once per run of the window";
+    EXPECT_EQ(1, ui.Count(kIdsNoDecoder)) << "once per run of the window";
 }
 
 TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
@@ -385,7 +385,7 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     // Read 1 is the card's tables, read 2 the first frame of clip 1.
     g_card->failRead = 2;
     CMainWin& w = Start();
-    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
     EXPECT_TRUE(IsBlack(w.Images().Image(0)));
     EXPECT_FALSE(IsBlack(w.Images().Image(1))) << "the next clip is read";
     EXPECT_EQ("01", ItemText(w.ClipList(), 0)) << "the label is still set";
@@ -395,7 +395,7 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     const QImage before = w.Images().Image(0);
     g_card->failRead = g_card->reads + 2;
     w.OnRefresh();
-    EXPECT_EQ(2, ui.Count(10015)) << "once per opening of the card";
+    EXPECT_EQ(2, ui.Count(kIdsCardAccessError)) << "once per opening of the card";
     EXPECT_EQ(before, w.Images().Image(0)) << "the thumbnail it had";
     g_card.reset();
 }

@@ -106,15 +106,15 @@ TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
     const std::vector<std::uint8_t> before = FatOnCard();
 
     QTest::keyClick(playlists, Qt::Key_Delete); // answered No
-    ASSERT_EQ(1, ui.Count(10034));
+    ASSERT_EQ(1, ui.Count(kIdsAskDeletePlaylist));
     EXPECT_EQ("Delete playlist 03?", ui.Shown().back().text);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown().back().flags);
     EXPECT_EQ(before, FatOnCard());
     EXPECT_EQ(2, w.EntryList()->count());
 
-    ui.Answer(10034, kIdYes);
+    ui.Answer(kIdsAskDeletePlaylist, kIdYes);
     w.ControlAs<QPushButton>(CMainWin::kIdDeletePlaylist)->click();
-    EXPECT_EQ(2, ui.Count(10034));
+    EXPECT_EQ(2, ui.Count(kIdsAskDeletePlaylist));
     const auto card = Reopen();
     EXPECT_TRUE(card->Playlists()[2].entries.empty());
     EXPECT_EQ((std::vector<int>{0}), EntrySlots(card->Playlists()[0]));
@@ -129,7 +129,7 @@ TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
 
     // The Delete key on an empty playlist asks nothing.
     QTest::keyClick(playlists, Qt::Key_Delete);
-    EXPECT_EQ(2, ui.Count(10034));
+    EXPECT_EQ(2, ui.Count(kIdsAskDeletePlaylist));
 }
 
 TEST_F(PlaylistEditTest, DoubleClickInThePlaylistListChangesNothing)

@@ -179,7 +179,7 @@ TEST_F(MainWinTest, QtsOwnTextsFollowTheLanguageAndCaptionsStayWholeInsideTheirF
         const std::unique_ptr<QMessageBox> box = BuildMessageBox(kMbYesNo | kMbIconQuestion, QStringLiteral("?"), &win);
         EXPECT_EQ(t.yes, box->button(QMessageBox::Yes)->text().toStdString()) << t.language;
         EXPECT_EQ(t.no, box->button(QMessageBox::No)->text().toStdString()) << t.language;
-        CFileDialog dialog(true, ".dv", "", LoadText(10020), &win);
+        CFileDialog dialog(true, ".dv", "", LoadText(kIdsFilterOpenClip), &win);
         EXPECT_EQ(t.cancel, DialogButtonText(dialog.Dialog(), QDialogButtonBox::Cancel).toStdString()) << t.language;
 
         // Every caption shows whole, and every control of a group lies

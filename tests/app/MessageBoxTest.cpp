@@ -85,7 +85,7 @@ TEST_F(MessageBoxTest, QuestionShowsTheTextAndReturnsTheButtonPressed)
     CMessageBoxInteraction ui;
     Seen seen;
     AnswerNextBox(seen, QMessageBox::Yes);
-    EXPECT_EQ(kIdYes, ShowMessage(ui, 10031, kMsgYesNoDefNo));
+    EXPECT_EQ(kIdYes, ShowMessage(ui, kIdsAskFormat, kMsgYesNoDefNo));
     EXPECT_EQ("Pelko Tessaro M8", seen.title);
     EXPECT_EQ("Warning: all data from the memory card will be deleted!\n\nFormat memory card?", seen.text);
     EXPECT_EQ(QMessageBox::Question, seen.icon);
@@ -93,7 +93,7 @@ TEST_F(MessageBoxTest, QuestionShowsTheTextAndReturnsTheButtonPressed)
     EXPECT_EQ(QMessageBox::No, seen.defaultButton);
 
     AnswerNextBox(seen, QMessageBox::No);
-    EXPECT_EQ(kIdNo, ShowMessage(ui, 10034, kMsgYesNoDefNo, 3));
+    EXPECT_EQ(kIdNo, ShowMessage(ui, kIdsAskDeletePlaylist, kMsgYesNoDefNo, 3));
     EXPECT_EQ("Delete playlist 03?", seen.text);
 }
 
@@ -103,17 +103,17 @@ TEST_F(MessageBoxTest, RussianTextKeepsTheTitleAndCancelIsReported)
     CMessageBoxInteraction ui;
     Seen seen;
     AnswerNextBox(seen, QMessageBox::Cancel);
-    EXPECT_EQ(kIdCancel, ShowMessage(ui, 10051, kMsgOkCancelWarning));
+    EXPECT_EQ(kIdCancel, ShowMessage(ui, kIdsNoPlaylist, kMsgOkCancelWarning));
     EXPECT_EQ("Pelko Tessaro M8", seen.title);
     EXPECT_TRUE(seen.text.startsWith("Предупреждение: нет ни одного плейлиста!"));
     EXPECT_EQ(QMessageBox::Warning, seen.icon);
     EXPECT_EQ(QMessageBox::Ok, seen.defaultButton);
 
     AnswerNextBox(seen, QMessageBox::NoButton);
-    EXPECT_EQ(kIdCancel, ShowMessage(ui, 10051, kMsgOkCancelWarning)) << "Escape is Cancel";
+    EXPECT_EQ(kIdCancel, ShowMessage(ui, kIdsNoPlaylist, kMsgOkCancelWarning)) << "Escape is Cancel";
 
     AnswerNextBox(seen, QMessageBox::Ok);
-    EXPECT_EQ(kIdOk, ShowMessagePath(ui, 10010, kMsgError, "/tmp/<i>.dv"));
+    EXPECT_EQ(kIdOk, ShowMessagePath(ui, kIdsCannotOpenFile, kMsgError, "/tmp/<i>.dv"));
     EXPECT_EQ("Ошибка открытия файла:\n\n/tmp/<i>.dv", seen.text);
     EXPECT_EQ(QMessageBox::Critical, seen.icon);
 }

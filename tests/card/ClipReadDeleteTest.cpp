@@ -44,7 +44,7 @@ TEST_F(ClipReadDelete, ReadFailuresShowTheAccessMessageOnce)
     AddClip(3, 10, 15);
     EXPECT_TRUE(disk.ReadClipFrame(3, 4, buffer.data()));
     EXPECT_FALSE(disk.ReadClipFrame(3, 5, buffer.data()));
-    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
     EXPECT_EQ(2, state->reads) << "nothing is read outside the clusters";
 
     disk.SetLoaded(false);
@@ -59,7 +59,7 @@ TEST_F(ClipReadDelete, DeletingRemovesEveryEntryAndReportsThePlaylists)
     AddEntries(9, {0});
     disk.Playlists()[0].entries[2].transition = kTransitionAuto;
     Commit();
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
 
     ClipDeletion what;
     EXPECT_EQ(1, disk.DeleteClip(1, &what));
@@ -99,7 +99,7 @@ TEST_F(ClipReadDelete, DeletingTheOnlyClipOfAPlaylistEmptiesItOnTheCard)
     disk.Playlists()[5].loop = 1;
     Commit();
     const int freeBefore = disk.FreeClusters();
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
     EXPECT_EQ(1, disk.DeleteClip(2));
     EXPECT_TRUE(disk.Playlists()[5].entries.empty());
     EXPECT_EQ(std::vector<std::uint8_t>(74, 0xFF), RecordA(5));
@@ -135,14 +135,14 @@ TEST_F(ClipReadDelete, FailedTableWriteKeepsTheDeletionForTheNextWrite)
     AddEntries(0, {0, 1});
     Commit();
     state->failAllWritesFrom = 1;
-    ui.AlwaysAnswer(10032, kIdYes);
+    ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     ClipDeletion what;
     EXPECT_EQ(1, disk.DeleteClip(0, &what));
     EXPECT_TRUE(what.deleted);
     EXPECT_FALSE(what.stored);
     EXPECT_EQ(1, disk.DeleteClip(1, &what));
     EXPECT_FALSE(what.stored);
-    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
     EXPECT_EQ(before, state->bytes);
     EXPECT_TRUE(disk.Playlists()[0].entries.empty());
 

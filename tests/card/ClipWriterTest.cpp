@@ -84,7 +84,7 @@ TEST_F(ClipWriterTest, EmptyCardTakesTheClipAtClusterZeroWithZeroTails)
     EXPECT_EQ(0, std::memcmp("holiday_", stored.name, 8));
     EXPECT_EQ(900, disk.FreeClusters());
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10039, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsWriteCompleted, ui.Shown()[0].id);
     EXPECT_EQ(std::vector<int>{101}, progress.ranges);
     EXPECT_EQ(101, progress.lastPosition);
     EXPECT_EQ(1, progress.ends);
@@ -156,19 +156,19 @@ TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)
     EXPECT_EQ(before, StoredFat());
     EXPECT_EQ(0, tooShort.reads + tooLong.reads + tooBig.reads);
     ASSERT_EQ(3u, ui.Shown().size());
-    EXPECT_EQ(10049, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsFileTooShort, ui.Shown()[0].id);
     EXPECT_EQ(kIdsFileTooLong, ui.Shown()[1].id);
-    EXPECT_EQ(10044, ui.Shown()[2].id);
+    EXPECT_EQ(kIdsNoRoom, ui.Shown()[2].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgError), ui.Shown()[2].flags);
 
     // The occupied slot's own clusters count as room; declining its
     // deletion writes nothing.
     CPatternSource fits(500, 5);
     EXPECT_EQ(kWriteNothing, WriteClip(disk, 0, fits, progress));
-    EXPECT_EQ(1, ui.Count(10032));
+    EXPECT_EQ(1, ui.Count(kIdsAskDeleteClip));
     EXPECT_TRUE(state->writeOffsets.empty());
 
-    ui.Answer(10032, kIdYes);
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
     ClipWriteReport report;
     EXPECT_EQ(kWriteDone, WriteClip(disk, 0, fits, progress, nullptr, &report));
     EXPECT_EQ(0, report.firstCluster);
@@ -193,7 +193,7 @@ TEST_F(ClipWriterTest, AbortOrFailedTransferRecordsNothing)
     EXPECT_EQ(40, aborted.reads);
     EXPECT_EQ(0, disk.Clips()[1].frames);
     EXPECT_EQ(before, StoredFat());
-    EXPECT_EQ(10038, ui.Shown().back().id);
+    EXPECT_EQ(kIdsOperationAborted, ui.Shown().back().id);
     EXPECT_EQ(1, progress.ends);
     progress.abortAt = -1;
 
@@ -206,7 +206,7 @@ TEST_F(ClipWriterTest, AbortOrFailedTransferRecordsNothing)
     CPatternSource source(100, 5);
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress));
     EXPECT_EQ(before, StoredFat());
-    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
     EXPECT_EQ(0, disk.Clips()[1].frames);
 }
 
@@ -226,8 +226,8 @@ TEST_F(ClipWriterTest, FramesAreFlushedBeforeTheSlotRecordsThem)
     CPatternSource second(100, 5);
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, second, progress));
     EXPECT_EQ(100, disk.Clips()[0].frames);
-    EXPECT_EQ(10016, ui.Shown()[ui.Shown().size() - 2].id);
-    EXPECT_EQ(10038, ui.Shown().back().id);
+    EXPECT_EQ(kIdsCardWriteError, ui.Shown()[ui.Shown().size() - 2].id);
+    EXPECT_EQ(kIdsOperationAborted, ui.Shown().back().id);
 }
 
 TEST_F(ClipWriterTest, TheCardNeverLagsMoreThan16MBBehindTheWritesOfAMoveOrAClip)
@@ -268,7 +268,7 @@ TEST_F(ClipWriterTest, TheReadBackIsASecondPhaseThatAbortStopsAndThatCanBeTurned
     EXPECT_EQ(-1, report.mismatchFrame);
     EXPECT_EQ(0, disk.Clips()[1].frames);
     EXPECT_EQ(before, StoredFat());
-    EXPECT_EQ(std::vector<int>{10038}, std::vector<int>{ui.Shown().back().id});
+    EXPECT_EQ(std::vector<int>{kIdsOperationAborted}, std::vector<int>{ui.Shown().back().id});
     EXPECT_EQ(1, progress.ends);
 
     // Turned off: nothing is read back, the clip is recorded at once.
@@ -301,8 +301,8 @@ TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)
         ASSERT_TRUE(ClusterHolds(*state, 100 + h, 2, h));
     for (int h = 0; h < 500; ++h)
         ASSERT_TRUE(ClusterHolds(*state, 400 + h, 3, h));
-    EXPECT_EQ(0, ui.Count(10038)) << "a stopped compaction ends without a final message";
-    EXPECT_EQ(0, ui.Count(10039));
+    EXPECT_EQ(0, ui.Count(kIdsOperationAborted)) << "a stopped compaction ends without a final message";
+    EXPECT_EQ(0, ui.Count(kIdsWriteCompleted));
 }
 
 TEST_F(ClipWriterTest, FailedMoveBeforeTheOldRunIsTouchedKeepsTheOldPlace)

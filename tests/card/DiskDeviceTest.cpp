@@ -70,8 +70,8 @@ TEST(DiskTransfers, NothingIsTransferredOutsideTheClusters)
     EXPECT_FALSE(disk.ReadCluster(3, buf.data()));
     EXPECT_EQ(0, state->writes);
     EXPECT_EQ(0, state->reads);
-    EXPECT_EQ(1, ui.Count(10015)) << "a refused seek reports an access error, once";
-    EXPECT_EQ(0, ui.Count(10016));
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError)) << "a refused seek reports an access error, once";
+    EXPECT_EQ(0, ui.Count(kIdsCardWriteError));
 }
 
 TEST(DiskTransfers, ImageFileRoundTripAtTheRightOffset)
@@ -189,14 +189,14 @@ TEST(DiskErrors, OneMessagePerOpening)
     EXPECT_FALSE(disk.WriteCluster(1, buf.data()));
     EXPECT_FALSE(disk.WriteFAT());
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10016, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsCardWriteError, ui.Shown()[0].id);
     EXPECT_EQ("Memory card write error!\nPlease ensure that memory card is not write-protected.", ui.Shown()[0].text);
     EXPECT_EQ(static_cast<unsigned>(kMsgError), ui.Shown()[0].flags);
 
     disk.Close();
     ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
     EXPECT_FALSE(disk.WriteCluster(0, buf.data()));
-    EXPECT_EQ(2, ui.Count(10016)) << "a new opening shows the message again";
+    EXPECT_EQ(2, ui.Count(kIdsCardWriteError)) << "a new opening shows the message again";
 }
 
 TEST(DiskErrors, ShortTransfersVanishingAndFlushFailuresAreFailures)
@@ -225,7 +225,7 @@ TEST(DiskErrors, ShortTransfersVanishingAndFlushFailuresAreFailures)
     // One message per opening, whatever failed: the short read of the first
     // opening (its short write stays silent), the flush of the second, the
     // vanished card of the third.
-    EXPECT_EQ(2, ui.Count(10015));
-    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(2, ui.Count(kIdsCardAccessError));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
     EXPECT_EQ(3u, ui.Shown().size());
 }

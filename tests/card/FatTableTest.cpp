@@ -269,7 +269,7 @@ TEST_F(FatTable, ReadFailureShowsAccessErrorAndLeavesCardUnloaded)
     state->failRead = 1;
     EXPECT_FALSE(disk.ReadFAT());
     EXPECT_FALSE(disk.IsLoaded());
-    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
 }
 
 TEST_F(FatTable, ReadThenWriteGivesTheSameBytes)
@@ -295,7 +295,7 @@ TEST_F(FatTable, FailedTableWriteKeepsTheChangeAndReportsOnce)
     EXPECT_EQ(80, disk.Clips()[0].frames);
     state->failWrite = 2;
     EXPECT_FALSE(disk.WriteFAT());
-    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
     EXPECT_TRUE(disk.WriteFAT());
     EXPECT_EQ(80, state->bytes[3712]);
 }

@@ -27,7 +27,7 @@
 
 namespace {
 
-bool IsCardError(int id) { return id == 10015 || id == 10016; }
+bool IsCardError(int id) { return id == kIdsCardAccessError || id == kIdsCardWriteError; }
 
 // Failed assertions of the running test so far: a fault "held" when its
 // run added none.
@@ -64,7 +64,7 @@ using CardOperation = std::function<int(FaultRun& run)>;
 void RunOnCopy(FaultRun& run, const MemoryDeviceState& base, const DeviceFault* fault, const CardOperation& op)
 {
     run.card = CopyCard(base);
-    run.ui.AlwaysAnswer(10032, kIdYes);
+    run.ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     run.disk.SetInteraction(&run.ui);
     ASSERT_TRUE(Reopen(run.card, run.disk));
     const TransferCounts before = CountsOf(*run.card);
@@ -175,9 +175,12 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
         // Every read is one of the read-back: a failed one shows the access
         // message. The card vanishing fails a write or the read-back.
         EXPECT_EQ(kWriteAborted, run.result);
-        const int cardMessage = fault.failRead > 0 ? 10015 : fault.vanishAfter == 0 ? 10016 : run.Messages().empty() ? 0 : run.Messages()[0];
+        const int cardMessage = fault.failRead > 0     ? kIdsCardAccessError
+                              : fault.vanishAfter == 0 ? kIdsCardWriteError
+                              : run.Messages().empty() ? 0
+                                                       : run.Messages()[0];
         EXPECT_TRUE(IsCardError(cardMessage));
-        EXPECT_EQ((std::vector<int>{cardMessage, 10038}), run.Messages());
+        EXPECT_EQ((std::vector<int>{cardMessage, kIdsOperationAborted}), run.Messages());
         EXPECT_FALSE(run.progress.running) << "the progress display was not ended";
 
         // Memory: the slot records the clip only when all its frames are on
@@ -205,10 +208,10 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
         RunOnCopy(run, *base, nullptr, Write(-1, 40));
         ++injected;
         EXPECT_EQ(kWriteAborted, run.result);
-        EXPECT_EQ(std::vector<int>{10038}, run.Messages());
+        EXPECT_EQ(std::vector<int>{kIdsOperationAborted}, run.Messages());
         EXPECT_EQ(nullptr, Find(InspectClips(run.disk, *run.card, lengths), 9));
         EXPECT_EQ((std::vector<int>{1, 2}), Tags(CardListing(run, lengths)));
-        held += run.result == kWriteAborted && run.Messages() == std::vector<int>{10038} ? 1 : 0;
+        held += run.result == kWriteAborted && run.Messages() == std::vector<int>{kIdsOperationAborted} ? 1 : 0;
     }
 
     // A card that stores frame 40 with a byte changed: the read-back finds
@@ -224,7 +227,7 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
         ++injected;
         const int failures = FailuresSoFar();
         EXPECT_EQ(kWriteAborted, run.result);
-        EXPECT_EQ((std::vector<int>{kIdsVerifyMismatch, 10038}), run.Messages());
+        EXPECT_EQ((std::vector<int>{kIdsVerifyMismatch, kIdsOperationAborted}), run.Messages());
         EXPECT_EQ(LoadText(kIdsVerifyMismatch).substr(0, 20), run.ui.Shown()[0].text.substr(0, 20));
         EXPECT_NE(std::string::npos, run.ui.Shown()[0].text.find("frame 41 of 75"));
         EXPECT_EQ(41, run.counts.reads) << "the read-back stops at the frame that differs";
@@ -245,7 +248,7 @@ TEST_F(WriteFaults, EveryFaultEndsAbortedWithOneCardMessageAndNothingHalfRecorde
         RunOnCopy(run, *base, &fault, Write(1));
         ++injected;
         EXPECT_EQ(kWriteAborted, run.result);
-        EXPECT_EQ((std::vector<int>{10032, 10016, 10038}), run.Messages());
+        EXPECT_EQ((std::vector<int>{kIdsAskDeleteClip, kIdsCardWriteError, kIdsOperationAborted}), run.Messages());
         EXPECT_EQ(1, run.counts.writes);
         const std::vector<ListedClip> card = CardListing(run, lengths);
         EXPECT_EQ((std::vector<int>{1, 2}), Tags(card));
@@ -344,7 +347,7 @@ TEST_F(CompactionFaults, EveryFaultStopsAfterTheCurrentClipWithEveryClipWhole)
         FaultRun run;
         RunOnCopy(run, *base, &fault, &Compact);
         ++injected;
-        EXPECT_EQ(std::vector<int>{10015}, run.Messages());
+        EXPECT_EQ(std::vector<int>{kIdsCardAccessError}, run.Messages());
         const std::vector<ListedClip> card = CardListing(run, lengths);
         ASSERT_NE(nullptr, Find(card, 2));
         EXPECT_EQ(10, StartOf(card, 2));
@@ -365,7 +368,7 @@ TEST_F(CompactionFaults, EveryFaultStopsAfterTheCurrentClipWithEveryClipWhole)
         FaultRun run;
         RunOnCopy(run, *base, &fault, &Compact);
         ++injected;
-        EXPECT_EQ(std::vector<int>{10016}, run.Messages());
+        EXPECT_EQ(std::vector<int>{kIdsCardWriteError}, run.Messages());
         const std::vector<ListedClip> memory = InspectClips(run.disk, *run.card, lengths);
         EXPECT_TRUE(AllIntact(memory));
         EXPECT_EQ(10, StartOf(memory, 2));
@@ -392,7 +395,7 @@ TEST_F(CompactionFaults, EveryFaultStopsAfterTheCurrentClipWithEveryClipWhole)
         FaultRun run;
         RunOnCopy(run, *base, &fault, &Compact);
         ++injected;
-        EXPECT_EQ(std::vector<int>{10015}, run.Messages());
+        EXPECT_EQ(std::vector<int>{kIdsCardAccessError}, run.Messages());
         const std::vector<ListedClip> card = CardListing(run, lengths);
         ASSERT_NE(nullptr, Find(card, 2));
         EXPECT_EQ(14, StartOf(card, 2));
@@ -418,7 +421,7 @@ TEST_F(CompactionFaults, EveryFaultStopsAfterTheCurrentClipWithEveryClipWhole)
         });
         ++injected;
         EXPECT_EQ(kWriteCompactionStopped, run.result);
-        EXPECT_EQ(std::vector<int>{10015}, run.Messages());
+        EXPECT_EQ(std::vector<int>{kIdsCardAccessError}, run.Messages());
         EXPECT_EQ(0, run.counts.writes);
         EXPECT_TRUE(AllIntact(CardListing(run, lengths)));
         held += run.result == kWriteCompactionStopped && run.counts.writes == 0 ? 1 : 0;
@@ -492,13 +495,13 @@ TEST(ThumbnailRefillFaults, EveryFaultShowsTheAccessMessageOnceAndChangesNothing
             EXPECT_EQ(std::vector<int>{fault.failRead - 1}, refill.kept);
         else
             EXPECT_EQ(5 - fault.vanishAfter, static_cast<int>(refill.kept.size()));
-        EXPECT_EQ(std::vector<int>{10015}, run.Messages());
+        EXPECT_EQ(std::vector<int>{kIdsCardAccessError}, run.Messages());
         EXPECT_EQ(0, run.counts.writes);
         const std::vector<ListedClip> card = CardListing(run, lengths);
         EXPECT_EQ(5u, card.size());
         EXPECT_TRUE(AllIntact(card));
         EXPECT_TRUE(std::equal(base->bytes.begin(), base->bytes.end(), run.card->bytes.begin()));
-        held += run.Messages() == std::vector<int>{10015} && run.counts.writes == 0 ? 1 : 0;
+        held += run.Messages() == std::vector<int>{kIdsCardAccessError} && run.counts.writes == 0 ? 1 : 0;
     }
     EXPECT_EQ(injected, held);
     PrintSummary("thumbnail refill (ReadClipFirstFrame of every clip)", injected, held,

@@ -27,7 +27,7 @@ protected:
 
 TEST_F(Formatting, YesWritesEmptyTablesAndLeavesTheClustersAlone)
 {
-    ui.Answer(10031, kIdYes);
+    ui.Answer(kIdsAskFormat, kIdYes);
     int shownWhenRefreshed = -1;
     EXPECT_EQ(kFormatDone, FormatCard(disk, ui, [&] { shownWhenRefreshed = static_cast<int>(ui.Shown().size()); }));
 
@@ -40,9 +40,9 @@ TEST_F(Formatting, YesWritesEmptyTablesAndLeavesTheClustersAlone)
     EXPECT_EQ(0, disk.Playlists()[0].loop);
 
     ASSERT_EQ(2u, ui.Shown().size());
-    EXPECT_EQ(10031, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsAskFormat, ui.Shown()[0].id);
     EXPECT_EQ(kMsgYesNoDefNo, ui.Shown()[0].flags);
-    EXPECT_EQ(10030, ui.Shown()[1].id);
+    EXPECT_EQ(kIdsFormatComplete, ui.Shown()[1].id);
     EXPECT_EQ(kMsgInfo, ui.Shown()[1].flags);
     EXPECT_EQ(1, shownWhenRefreshed) << "the lists are refilled before the closing message";
     EXPECT_EQ(kClusters, Reread().FreeClusters());
@@ -53,7 +53,7 @@ TEST_F(Formatting, AnUnformattedCardBecomesLoadedWithEveryClusterFree)
     std::fill(state->bytes.begin(), state->bytes.begin() + 5120, 0xFF);
     ASSERT_FALSE(disk.ReadFAT());
     ASSERT_FALSE(disk.IsLoaded());
-    ui.Answer(10031, kIdYes);
+    ui.Answer(kIdsAskFormat, kIdYes);
     EXPECT_EQ(kFormatDone, FormatCard(disk, ui));
     EXPECT_TRUE(disk.IsLoaded());
     EXPECT_EQ(kClusters, disk.FreeClusters());
@@ -66,13 +66,13 @@ TEST_F(Formatting, NoOrNoCardChangesNothing)
     const auto was = Snapshot(disk);
     EXPECT_EQ(kFormatNotDone, FormatCard(disk, ui)); // unanswered: No is the default
     EXPECT_EQ(was, Snapshot(disk));
-    EXPECT_EQ(0, ui.Count(10030));
-    EXPECT_EQ(1, ui.Count(10031));
+    EXPECT_EQ(0, ui.Count(kIdsFormatComplete));
+    EXPECT_EQ(1, ui.Count(kIdsAskFormat));
 
     disk.Close();
-    ui.Answer(10031, kIdYes);
+    ui.Answer(kIdsAskFormat, kIdYes);
     EXPECT_EQ(kFormatNotDone, FormatCard(disk, ui));
-    EXPECT_EQ(1, ui.Count(10031)) << "no question without an open card";
+    EXPECT_EQ(1, ui.Count(kIdsAskFormat)) << "no question without an open card";
     disk.Format();
     EXPECT_EQ(was, Snapshot(disk));
     EXPECT_EQ(0, state->writes);
@@ -82,12 +82,12 @@ TEST_F(Formatting, NoOrNoCardChangesNothing)
 TEST_F(Formatting, WriteProtectedCardReportsTheFailureAndKeepsItsTables)
 {
     state->failAllWritesFrom = 1;
-    ui.Answer(10031, kIdYes);
+    ui.Answer(kIdsAskFormat, kIdYes);
     bool refreshed = false;
     EXPECT_EQ(kFormatWriteFailed, FormatCard(disk, ui, [&] { refreshed = true; }));
     EXPECT_FALSE(refreshed);
-    EXPECT_EQ(1, ui.Count(10016));
-    EXPECT_EQ(0, ui.Count(10030));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
+    EXPECT_EQ(0, ui.Count(kIdsFormatComplete));
     EXPECT_EQ(before, state->bytes);
     CDisk& back = Reread();
     EXPECT_EQ(5, back.Clips()[0].frames) << "reading the card again shows what it really holds";

@@ -79,7 +79,7 @@ TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
     AddEntries(0, {0, 1});
     AddEntries(1, {2});
     Commit();
-    ui.AlwaysAnswer(10034, kIdYes);
+    ui.AlwaysAnswer(kIdsAskDeletePlaylist, kIdYes);
     const auto was = Snapshot(disk);
     const std::vector<std::pair<const char*, std::function<int()>>> refused = {
         {"entry naming an empty slot", [&] { return disk.InsertEntry(0, 3); }},
@@ -109,7 +109,7 @@ TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
         EXPECT_EQ(was, Snapshot(disk)) << what;
         EXPECT_EQ(0, state->writes) << what;
     }
-    EXPECT_EQ(0, ui.Count(10034)) << "an empty playlist is not asked about";
+    EXPECT_EQ(0, ui.Count(kIdsAskDeletePlaylist)) << "an empty playlist is not asked about";
     EXPECT_EQ(before, state->bytes);
 }
 
@@ -117,8 +117,8 @@ TEST_F(PlaylistOps, NothingRunsOnACardThatIsNotLoadedOrClosed)
 {
     AddEntries(0, {0, 1});
     Commit();
-    ui.AlwaysAnswer(10034, kIdYes);
-    ui.AlwaysAnswer(10032, kIdYes);
+    ui.AlwaysAnswer(kIdsAskDeletePlaylist, kIdYes);
+    ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     auto tryEverything = [&] {
         EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0));
         EXPECT_EQ(kEditRefused, disk.RemoveEntry(0, 0));
@@ -202,7 +202,7 @@ TEST_F(PlaylistOps, DeletingPlaylistThreeAsksAndLeavesTheOthersInPlace)
     EXPECT_EQ("Delete playlist 04?", ui.Shown()[0].text);
     EXPECT_EQ(kMsgYesNoDefNo, ui.Shown()[0].flags);
 
-    ui.Answer(10034, kIdYes);
+    ui.Answer(kIdsAskDeletePlaylist, kIdYes);
     EXPECT_EQ(kEditStored, disk.DeletePlaylist(3));
     EXPECT_TRUE(disk.Playlists()[3].entries.empty());
     EXPECT_EQ(0, disk.Playlists()[3].loop);
@@ -275,13 +275,13 @@ TEST_F(PlaylistOps, FailedTableWriteKeepsEditsUntilTheNextGoodWrite)
     EXPECT_EQ(kEditNotStored, disk.InsertEntry(3, 1));
     EXPECT_EQ(kEditNotStored, disk.InsertEntry(3, 2));
     EXPECT_EQ((std::vector<int>{1, 2}), Slots(disk, 3)) << "the edits stay in memory";
-    EXPECT_EQ(1, ui.Count(10016)) << "the write message once per opening";
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError)) << "the write message once per opening";
     EXPECT_EQ(before, state->bytes);
 
     state->failAllWritesFrom = 0;
     state->failFlush = state->flushes + 1;
     EXPECT_EQ(kEditNotStored, disk.SetLoop(3, 1)) << "an unflushed table is not stored";
-    EXPECT_EQ(1, ui.Count(10016));
+    EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
 
     EXPECT_EQ(kEditStored, disk.SwapEntries(3, 0, 1));
     CDisk& back = Reread();

@@ -105,7 +105,7 @@ void RunOnce(const std::shared_ptr<MemoryDeviceState>& card, const MemoryDeviceS
     RestoreCard(*card, base);
     card->keepWrites = keep;
     CScriptedInteraction ui;
-    for (int question : {10031, 10032, 10034})
+    for (int question : {kIdsAskFormat, kIdsAskDeleteClip, kIdsAskDeletePlaylist})
         ui.AlwaysAnswer(question, kIdYes);
     CDisk local;
     CDisk& disk = after != nullptr ? *after : local;

@@ -380,7 +380,7 @@ TEST_F(CardCliTest, ARealBlockDeviceThroughTheKernel)
     run = Run({"--yes", "format", device});
     ::close(holder);
     EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.err.find(LoadText(10056))) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(LoadText(kIdsCardInUse))) << run.err;
     EXPECT_EQ(std::vector<std::uint8_t>(static_cast<std::size_t>(bytes), 0), dvfix::ReadBytes(image));
 
     // A table and a clip written through the kernel's block device, flushed

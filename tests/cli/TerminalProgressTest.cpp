@@ -23,7 +23,7 @@ TEST(TerminalProgress, APhaseCaptionStandsBeforeTheBarInTheInterfaceLanguage)
         CTerminalProgress progress(terminal);
         progress.Begin(10);
         progress.Set(5);
-        progress.SetCaption(10060);
+        progress.SetCaption(kIdsVerifying);
         progress.Set(5);
         progress.End();
     }
@@ -35,7 +35,7 @@ TEST(TerminalProgress, APhaseCaptionStandsBeforeTheBarInTheInterfaceLanguage)
         shown.append(buffer, static_cast<std::size_t>(n));
     ::close(master);
 
-    const std::string caption = LoadTextIn(10060, 1);
+    const std::string caption = LoadTextIn(kIdsVerifying, 1);
     const std::size_t captioned = shown.find(caption + "   50 %");
     ASSERT_NE(std::string::npos, captioned) << shown;
     // The phase before has no caption, and ended its line.

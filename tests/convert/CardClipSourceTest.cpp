@@ -63,7 +63,7 @@ TEST_F(CardClipSourceTest, NothingIsReadOutsideTheClip)
     EXPECT_EQ(0, source.ReadFrame(0, nullptr));
     EXPECT_EQ(0, state->reads);
     EXPECT_EQ(0xEE, frame[0]);
-    EXPECT_EQ(0, ui.Count(10015));
+    EXPECT_EQ(0, ui.Count(kIdsCardAccessError));
 
     EXPECT_EQ(0, CCardClipSource(disk, 6).FrameCount()) << "empty slot";
     EXPECT_EQ(0, CCardClipSource(disk, -1).FrameCount());
@@ -86,5 +86,5 @@ TEST_F(CardClipSourceTest, AFailedReadIsReportedOnceAndLaterFramesStillRead)
 
     state->vanished = true;
     EXPECT_EQ(0, source.ReadFrame(3, frame.data()));
-    EXPECT_EQ(1, ui.Count(10015)) << "the card shows its access error once";
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError)) << "the card shows its access error once";
 }

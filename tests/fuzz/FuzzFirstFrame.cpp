@@ -41,14 +41,14 @@ Expected Judge(const std::uint8_t* f)
 {
     const bool ntsc = f[0] == 0x1F && (f[1] & 0xF7) == 0x07 && f[2] == 0 && (f[3] & 0x80) == 0;
     if ((f[4320] >> 4) != 0x7 || f[4323] != 0x50 || ntsc)
-        return {kVerdictNotDv, 10011, kMsgError, false};
+        return {kVerdictNotDv, kIdsCannotReadFile, kMsgError, false};
     const int smp = (f[4327] >> 3) & 7;
     const int af = f[4324] & 0x3F;
     if (smp == 0 && af <= 48)
         return {kVerdictOk, 0, 0, true};
     if ((smp == 0 && af > 48) || (smp == 2 && af > 32))
-        return {kVerdictNoAudio, 10050, kMsgWarning, true};
-    return {kVerdictIncompatibleAudio, 10046, kMsgError, false};
+        return {kVerdictNoAudio, kIdsNoAudio, kMsgWarning, true};
+    return {kVerdictIncompatibleAudio, kIdsIncompatibleAudio, kMsgError, false};
 }
 
 } // namespace

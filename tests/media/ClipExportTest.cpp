@@ -76,7 +76,7 @@ TEST_F(ClipExportTest, AbortAndReadFailuresLeaveWholeFramesOnly)
     EXPECT_EQ(kExportAborted, ExportClip(disk, 3, path, progress, {}, &report));
     EXPECT_EQ(30, report.framesWritten);
     EXPECT_TRUE(FileHoldsFrames(path, 30));
-    EXPECT_EQ(10038, ui.Shown().back().id);
+    EXPECT_EQ(kIdsOperationAborted, ui.Shown().back().id);
     EXPECT_EQ(1, progress.ends);
 
     progress.abortAt = -1;
@@ -84,7 +84,7 @@ TEST_F(ClipExportTest, AbortAndReadFailuresLeaveWholeFramesOnly)
     EXPECT_EQ(kExportAborted, ExportClip(disk, 3, path, progress, {}, &report));
     EXPECT_EQ(10, report.framesWritten);
     EXPECT_TRUE(FileHoldsFrames(path, 10));
-    EXPECT_EQ(1, ui.Count(10015));
+    EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
 }
 
 TEST_F(ClipExportTest, UncreatableOrFullOutputEndsCleanly)
@@ -92,7 +92,7 @@ TEST_F(ClipExportTest, UncreatableOrFullOutputEndsCleanly)
     const std::string missing = dir.File("no/such/folder/out.dv");
     EXPECT_EQ(kExportCannotCreate, ExportClip(disk, 3, missing, progress));
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(10010, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsCannotOpenFile, ui.Shown()[0].id);
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(missing));
     EXPECT_TRUE(progress.ranges.empty()) << "nothing began";
 
@@ -106,7 +106,7 @@ TEST_F(ClipExportTest, UncreatableOrFullOutputEndsCleanly)
     EXPECT_TRUE(FileHoldsFrames(dir.File("full.dv"), 1)) << "cut back to the whole frame";
     EXPECT_EQ(1, progress.ends);
     EXPECT_FALSE(progress.running);
-    EXPECT_EQ(10038, ui.Shown().back().id);
+    EXPECT_EQ(kIdsOperationAborted, ui.Shown().back().id);
 }
 
 TEST_F(ClipExportTest, DevicesPipesAndFoldersAreRefusedBeforeAnythingIsOpened)

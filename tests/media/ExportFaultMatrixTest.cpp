@@ -103,7 +103,7 @@ TEST_F(ExportFaults, EveryFaultLeavesWholeFramesOnlyAndOneCardMessage)
         const int failures = FailuresSoFar();
         ++injected;
         EXPECT_EQ(kExportAborted, Export(path, &fault));
-        EXPECT_EQ((std::vector<int>{10015, 10038}), Messages());
+        EXPECT_EQ((std::vector<int>{kIdsCardAccessError, kIdsOperationAborted}), Messages());
         const int whole = fault.failRead > 0 ? fault.failRead - 1 : fault.vanishAfter;
         EXPECT_EQ(whole, report.framesWritten);
         EXPECT_TRUE(HoldsFirstFrames(path, whole));
@@ -124,7 +124,7 @@ TEST_F(ExportFaults, EveryFaultLeavesWholeFramesOnlyAndOneCardMessage)
         EXPECT_EQ(kExportAborted, Export(path, &fault));
         card->vanished = true;
         EXPECT_EQ(kExportAborted, ExportClip(disk, 0, path, progress, {}, &report));
-        EXPECT_EQ((std::vector<int>{10015, 10038, 10038}), Messages());
+        EXPECT_EQ((std::vector<int>{kIdsCardAccessError, kIdsOperationAborted, kIdsOperationAborted}), Messages());
         EXPECT_TRUE(HoldsFirstFrames(path, 0));
         held += FailuresSoFar() == failures ? 1 : 0;
     }
@@ -138,7 +138,7 @@ TEST_F(ExportFaults, EveryFaultLeavesWholeFramesOnlyAndOneCardMessage)
             CFileSizeLimit full(0);
             EXPECT_EQ(kExportAborted, Export(dir.File("full.dv"), nullptr));
         }
-        EXPECT_EQ(std::vector<int>{10038}, Messages());
+        EXPECT_EQ(std::vector<int>{kIdsOperationAborted}, Messages());
         EXPECT_EQ(0, report.framesWritten);
         EXPECT_EQ(1, counts.reads) << "the export stops at the first frame it cannot write";
         EXPECT_TRUE(CardUntouched());
@@ -151,7 +151,7 @@ TEST_F(ExportFaults, EveryFaultLeavesWholeFramesOnlyAndOneCardMessage)
         const int failures = FailuresSoFar();
         ++injected;
         EXPECT_EQ(kExportCannotCreate, Export(dir.File("no-such-folder/clip.dv"), nullptr));
-        EXPECT_EQ(std::vector<int>{10010}, Messages());
+        EXPECT_EQ(std::vector<int>{kIdsCannotOpenFile}, Messages());
         EXPECT_EQ(0, counts.reads);
         held += FailuresSoFar() == failures ? 1 : 0;
     }
