@@ -98,7 +98,7 @@ long long DiskBytesRead(const std::string& path)
 // A card image of `clusters` clusters, its blocks allocated, formatted.
 bool MakeCard(const std::string& path, int clusters, CDisk& disk, CQuiet& ui)
 {
-    const long long bytes = kFatSize + static_cast<long long>(kClusterSize) * clusters + kSectorSize;
+    const long long bytes = static_cast<long long>(ClusterOffset(static_cast<std::uint64_t>(clusters))) + kSectorSize;
     std::remove(path.c_str());
     if (std::system(("fallocate -l " + std::to_string(bytes) + " " + path).c_str()) != 0 &&
         std::system(("truncate -s " + std::to_string(bytes) + " " + path).c_str()) != 0)
@@ -281,7 +281,7 @@ int main(int argc, char** argv)
         DropFromCache(image);
         compactDd = std::min(compactDd, TimeCommand("dd if=" + image + " of=" + image + " bs=144384 count=" +
                                                     std::to_string(moved) + " iflag=skip_bytes oflag=seek_bytes skip=" +
-                                                    std::to_string(5120 + 144384ll * 100) +
+                                                    std::to_string(ClusterOffset(100)) +
                                                     " seek=5120 conv=notrunc,fdatasync status=none"));
     }
     Report("compact", compactOurs, compactDd, 144.384 * moved / 1000.0);

@@ -85,7 +85,7 @@ std::vector<std::uint8_t> MakeFrame(int seed)
 bool MakeCard(const std::string& path)
 {
     const int clusters = kSlotCount * 75;
-    const long long bytes = kFatSize + static_cast<long long>(kClusterSize) * clusters + kSectorSize;
+    const long long bytes = static_cast<long long>(ClusterOffset(static_cast<std::uint64_t>(clusters))) + kSectorSize;
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr)
         return false;

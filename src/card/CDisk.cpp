@@ -69,8 +69,10 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
         return kOpenNotCard;
     const std::uint64_t sectors = device->SizeBytes() / kSectorSize;
     LogMessage("XP style used disk size: %d sectors", static_cast<int>(sectors));
-    // A disk of fewer than 293 sectors has no cluster.
-    totalClusters_ = sectors < 11 ? 0u : static_cast<std::uint32_t>((sectors - 11) / kSectorsPerCluster);
+    // The clusters follow the FAT area and leave the card's last sector out:
+    // a disk of fewer than 293 sectors has none.
+    const std::uint64_t spare = kFirstClusterSector + 1u;
+    totalClusters_ = sectors < spare ? 0u : static_cast<std::uint32_t>((sectors - spare) / kSectorsPerCluster);
     sizeMB_ = static_cast<std::uint32_t>(sectors * kSectorSize / 1048576u);
     driveIndex_ = index;
     device_ = std::move(device);
@@ -91,13 +93,13 @@ void CDisk::Close()
 
 int CDisk::SeekCluster(int cluster)
 {
-    const std::int64_t offset = static_cast<std::int64_t>(kFatSize) +
-                                static_cast<std::int64_t>(kClusterSize) * cluster;
-    LogMessage("seek: %08X:%08X", static_cast<unsigned>(static_cast<std::uint64_t>(offset) >> 32),
-               static_cast<unsigned>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu));
+    // A negative cluster logs the offset it would have as a signed 64-bit
+    // value: the same bits.
+    const std::uint64_t offset = ClusterOffset(static_cast<std::uint64_t>(static_cast<std::int64_t>(cluster)));
+    LogMessage("seek: %08X:%08X", static_cast<unsigned>(offset >> 32), static_cast<unsigned>(offset & 0xFFFFFFFFu));
     // Nothing is ever transferred outside the card's clusters.
     if (!device_ || cluster < 0 || static_cast<std::uint32_t>(cluster) >= totalClusters_) {
-        ReportError(0);
+        ReportError(false);
         return 0;
     }
     return 1;
@@ -107,12 +109,11 @@ int CDisk::ReadCluster(int cluster, std::uint8_t* buffer)
 {
     int ok = 0;
     if (SeekCluster(cluster)) {
-        const std::uint64_t offset = kFatSize + static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(cluster);
-        ok = device_->ReadAt(offset, buffer, kClusterSize) == kClusterSize ? 1 : 0;
+        ok = device_->ReadAt(ClusterOffset(static_cast<std::uint64_t>(cluster)), buffer, kClusterSize) == kClusterSize ? 1 : 0;
     }
     LogMessage("read cluster # %d: %d", cluster, ok);
     if (!ok)
-        ReportError(0);
+        ReportError(false);
     return ok;
 }
 
@@ -120,7 +121,7 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
 {
     int ok = 0;
     if (SeekCluster(cluster)) {
-        const std::uint64_t offset = kFatSize + static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(cluster);
+        const std::uint64_t offset = ClusterOffset(static_cast<std::uint64_t>(cluster));
         ok = device_->WriteAt(offset, buffer, kClusterSize) == kClusterSize &&
                      writeBack_.Written(*device_, offset, kClusterSize)
                  ? 1
@@ -128,7 +129,7 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
     }
     LogMessage("write cluster # %d: %d, error: %d", cluster, ok, device_ ? device_->LastError() : 0);
     if (!ok)
-        ReportError(1);
+        ReportError(true);
     return ok;
 }
 
@@ -137,21 +138,21 @@ int CDisk::Flush()
     writeBack_.Reset();
     if (device_ && device_->Flush())
         return 1;
-    ReportError(1);
+    ReportError(true);
     return 0;
 }
 
 int CDisk::DropCachedClusters(int first, int count)
 {
     if (device_ && first >= 0 && count >= 0 &&
-        device_->DropCache(kFatSize + static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(first),
+        device_->DropCache(ClusterOffset(static_cast<std::uint64_t>(first)),
                            static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(count)))
         return 1;
-    ReportError(0);
+    ReportError(false);
     return 0;
 }
 
-void CDisk::ReportError(int write)
+void CDisk::ReportError(bool write)
 {
     if (errorShown_)
         return;

@@ -57,10 +57,18 @@ public:
     // that reading them reads the card (after Flush). A failure is an
     // access failure (message and 0).
     int DropCachedClusters(int first, int count);
-    void ReportError(int write);
+    // Shows the card's access message, or with `write` its write message,
+    // unless one was shown since the card was opened.
+    void ReportError(bool write);
 
-    static std::uint32_t ClusterOfSector(std::uint32_t sector) { return (sector - 10u) / 282u; }
-    static std::uint32_t SectorOfCluster(std::uint32_t cluster) { return 282u * cluster + 10u; }
+    static std::uint32_t ClusterOfSector(std::uint32_t sector)
+    {
+        return (sector - kFirstClusterSector) / kSectorsPerCluster;
+    }
+    static std::uint32_t SectorOfCluster(std::uint32_t cluster)
+    {
+        return kSectorsPerCluster * cluster + kFirstClusterSector;
+    }
 
     int ReadFAT();
     int WriteFAT();
@@ -131,6 +139,11 @@ private:
     int OpenNamed(const std::string& path, int index);
     void ReportInUse(const std::string& path);
     void DecodeTables();
+    // Playlist j from its records; `filled` counts the slots in use, which
+    // a clip known only to the playlist adds to (SlotOfRun).
+    void DecodePlaylist(const std::uint8_t* recordA, const std::uint8_t* recordB, Playlist& p, int& filled);
+    int SlotOfRun(const ClipRun& run, int& filled);
+    void EncodeTables();
     // Open and loaded with a full clip table: the table operations may run.
     bool TablesReady() const;
     // WriteFAT after an edit: kEditStored or kEditNotStored.

@@ -15,15 +15,15 @@ int CDisk::ReadClipFrame(int slot, int frame, std::uint8_t* buffer)
     const ClipRecord& c = clips_[static_cast<std::size_t>(slot)];
     if (c.frames == 0 || frame < 0 || frame >= c.frames)
         return 0;
-    if (c.firstSector < static_cast<std::uint32_t>(kFatSectors)) {
+    if (c.firstSector < kFirstClusterSector) {
         // A first sector inside the FAT area names no cluster.
-        ReportError(0);
+        ReportError(false);
         return 0;
     }
     const std::uint64_t cluster = static_cast<std::uint64_t>(ClusterOfSector(c.firstSector)) +
                                   static_cast<std::uint64_t>(frame);
     if (cluster > static_cast<std::uint64_t>(INT_MAX)) {
-        ReportError(0);
+        ReportError(false);
         return 0;
     }
     // ReadCluster refuses clusters past the end of the card and reports

@@ -9,7 +9,7 @@
 
 long long CardImageBytes(int clusters)
 {
-    return kFatSize + static_cast<long long>(kClusterSize) * clusters + kSectorSize;
+    return static_cast<long long>(ClusterOffset(static_cast<std::uint64_t>(clusters))) + kSectorSize;
 }
 
 bool WriteBlankImage(const std::string& path, int clusters)

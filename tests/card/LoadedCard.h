@@ -20,10 +20,10 @@ protected:
 
     void SetUp() override
     {
-        state = MakeDeviceState(5120 + 144384ull * kClusters + 512, 0);
+        state = MakeCardState(kClusters);
         // Every cluster holds its own number, so moved or touched frames show.
         for (int c = 0; c < kClusters; ++c)
-            std::memset(state->bytes.data() + 5120 + 144384ull * c, c + 1, 144384);
+            std::memset(state->bytes.data() + ClusterOffset(c), c + 1, kClusterSize);
         std::memset(state->bytes.data(), 0xFF, 5120);
         state->bytes[0] = 12;
         state->bytes[1] = 0;

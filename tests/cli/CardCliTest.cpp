@@ -80,7 +80,7 @@ protected:
     // A formatted image of `clusters` clusters.
     void MakeCard(int clusters)
     {
-        const long long bytes = 5120 + 144384ll * clusters + 512;
+        const long long bytes = static_cast<long long>(ClusterOffset(static_cast<std::uint64_t>(clusters))) + kSectorSize;
         ASSERT_EQ(0, Run({"mkimage", image, std::to_string(bytes)}).status);
         ASSERT_EQ(0, Run({"--yes", "format", image}).status);
     }
@@ -358,7 +358,7 @@ int OpenAnyBlockDevice(const std::string& path, bool, std::unique_ptr<IDevice>& 
 
 TEST_F(CardCliTest, ARealBlockDeviceThroughTheKernel)
 {
-    const long long bytes = 5120 + 144384ll * 100 + 512;
+    const long long bytes = static_cast<long long>(ClusterOffset(100)) + kSectorSize;
     ASSERT_EQ(0, Run({"mkimage", image, std::to_string(bytes)}).status);
     const CLoopDevice loop(image);
     if (loop.Path().empty()) {

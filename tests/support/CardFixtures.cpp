@@ -6,7 +6,7 @@
 
 std::size_t CardBytes(int clusters)
 {
-    return static_cast<std::size_t>(kFatSize) + static_cast<std::size_t>(kClusterSize) * clusters + kSectorSize;
+    return ClusterOffset(static_cast<std::uint64_t>(clusters)) + kSectorSize;
 }
 
 std::shared_ptr<MemoryDeviceState> MakeCardState(int clusters)
@@ -19,11 +19,6 @@ namespace {
 std::uint8_t PatternByte(int tag, int index, std::size_t i)
 {
     return static_cast<std::uint8_t>(tag * 37 + index * 11 + i * 7 + (i >> 9));
-}
-
-std::size_t ClusterOffset(int cluster)
-{
-    return static_cast<std::size_t>(kFatSize) + static_cast<std::size_t>(kClusterSize) * cluster;
 }
 
 } // namespace

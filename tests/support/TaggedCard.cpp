@@ -7,11 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-std::uint64_t ClusterOffset(int cluster)
-{
-    return static_cast<std::uint64_t>(kFatSize) + static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(cluster);
-}
-
 const std::uint8_t* PatternFrame(int tag, int index)
 {
     static std::map<std::pair<int, int>, std::vector<std::uint8_t>> cache;

@@ -86,6 +86,3 @@ std::vector<std::vector<long long>> PlaylistsByTag(const CDisk& disk);
 // Opens a fresh CDisk on `card` (shared, not copied) and reads its tables:
 // what the program finds when the card is inserted again.
 bool Reopen(const std::shared_ptr<MemoryDeviceState>& card, CDisk& disk);
-
-// Byte offset of cluster `cluster` on the card.
-std::uint64_t ClusterOffset(int cluster);
