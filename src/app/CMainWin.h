@@ -94,6 +94,10 @@ public:
     void UpdatePlaylistItem(int playlist, int refresh);
     void ShowCurrentPlaylist();
     void UpdateEntryItem(int entry);
+    // Redraws what an edit of the card's tables changed: the items of its
+    // slots and playlists (the entry list with the current playlist), the
+    // entry whose transition changed, and the controls.
+    void ShowChange(const TableChange& change);
     void OnPlaylistSelChange();
     // The info tip of item `item` of list 1010 or 1011 ("%s\r%s": the clip's
     // name, then its time and size); empty when the item shows no clip, and

@@ -18,35 +18,18 @@
 
 namespace {
 
-// What the window redraws while a clip is written.
+// What the window redraws while a clip is written: the former clip's
+// deletion and the new clip, not a clip that compaction moved (it looks the
+// same).
 class CWindowWriteView : public IClipWriteView {
 public:
     explicit CWindowWriteView(CMainWin& win) : win_(win) {}
 
     void UpdateControls() override { win_.UpdateControls(); }
-
-    void ClipDeleted(const ClipDeletion& deletion) override
+    void ClipDeleted(const TableChange& change) override { win_.ShowChange(change); }
+    void ClipRecorded(int slot, const TableChange& change) override
     {
-        for (int p = 0; p < kPlaylistCount; ++p) {
-            if (deletion.PlaylistChanged(p))
-                win_.UpdatePlaylistItem(p, 1);
-        }
-        win_.UpdateClipItem(deletion.slot);
-        win_.UpdateControls();
-    }
-
-    void ClipRecorded(int slot) override
-    {
-        win_.UpdateClipItem(slot);
-        const auto& playlists = win_.Disk().Playlists();
-        for (int p = 0; p < kPlaylistCount; ++p) {
-            for (const PlaylistEntry& e : playlists[static_cast<std::size_t>(p)].entries) {
-                if (e.slot == slot) {
-                    win_.UpdatePlaylistItem(p, 1);
-                    break;
-                }
-            }
-        }
+        win_.ShowChange(change);
         if (QListWidget* list = win_.ClipList(); list != nullptr && list->item(slot) != nullptr)
             list->scrollToItem(list->item(slot));
     }
@@ -101,10 +84,8 @@ int CMainWin::DeleteClip(int slot)
         return 0;
     ClipDeletion deletion;
     const int result = disk_.DeleteClip(slot, &deletion);
-    if (deletion.deleted) {
-        CWindowWriteView view(*this);
-        view.ClipDeleted(deletion);
-    }
+    if (deletion.Done())
+        ShowChange(deletion);
     return result;
 }
 

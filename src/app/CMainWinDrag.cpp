@@ -92,15 +92,10 @@ void CMainWin::TrackDrag(const QPoint& point, int drop)
         break;
     case DropKind::SwapPlaylists:
         // The current playlist keeps its number and shows what it now holds.
-        if (disk_.SwapPlaylists(source, target.item) != kEditRefused) {
-            UpdatePlaylistItem(source, 1);
-            UpdatePlaylistItem(target.item, 1);
-            UpdateControls();
-        }
+        ShowChange(disk_.SwapPlaylists(source, target.item));
         break;
     case DropKind::SwapEntries:
-        if (disk_.SwapEntries(currentPlaylist_, source, target.item) != kEditRefused)
-            UpdatePlaylistItem(currentPlaylist_, 1);
+        ShowChange(disk_.SwapEntries(currentPlaylist_, source, target.item));
         break;
     case DropKind::None:
         break;

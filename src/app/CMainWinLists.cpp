@@ -199,6 +199,23 @@ void CMainWin::UpdatePlaylistItem(int playlist, int refresh)
         ShowCurrentPlaylist();
 }
 
+void CMainWin::ShowChange(const TableChange& change)
+{
+    if (!change.Done())
+        return;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (change.SlotChanged(slot))
+            UpdateClipItem(slot);
+    }
+    for (int p = 0; p < kPlaylistCount; ++p) {
+        if (change.PlaylistChanged(p))
+            UpdatePlaylistItem(p, 1);
+    }
+    if (change.transitionPlaylist >= 0 && change.transitionPlaylist == currentPlaylist_)
+        UpdateEntryItem(change.transitionEntry);
+    UpdateControls();
+}
+
 void CMainWin::ShowCurrentPlaylist()
 {
     auto* loop = ControlAs<QCheckBox>(kIdLoop);
@@ -220,7 +237,7 @@ void CMainWin::ShowCurrentPlaylist()
         }
         if (loop != nullptr) {
             const QSignalBlocker block(loop);
-            loop->setChecked(p.loop != 0);
+            loop->setChecked(p.loop);
         }
         SetFieldText(kIdPlaylistInfo, PlaylistInfoText(disk_, currentPlaylist_));
         loopEnabled = !p.entries.empty();

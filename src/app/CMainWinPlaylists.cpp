@@ -1,7 +1,7 @@
 // Playlist editing in the main window: adding and removing entries,
 // emptying a playlist, the loop flag and the transition of an entry. Each
 // edit runs through the card's table operation, which checks it and writes
-// the tables to the card at once, and then redraws the playlist it changed.
+// the tables to the card at once; the window then shows what it changed.
 #include "CMainWin.h"
 
 #include "CDragTracker.h"
@@ -36,7 +36,10 @@ void CMainWin::BindPlaylistEditing()
 
 void CMainWin::InsertEntry(int playlist, int slot, int position)
 {
-    if (busy_ != 0 || disk_.InsertEntry(playlist, slot, position < 0 ? kAppendEntry : position) == kEditRefused)
+    if (busy_ != 0)
+        return;
+    const TableChange change = disk_.InsertEntry(playlist, slot, position < 0 ? kAppendEntry : position);
+    if (!change.Done())
         return;
     if (playlist != currentPlaylist_ && playlistList_ != nullptr) {
         // The new current playlist is shown below; its selection in the
@@ -48,24 +51,19 @@ void CMainWin::InsertEntry(int playlist, int slot, int position)
         playlistList_->setCurrentRow(playlist, QItemSelectionModel::ClearAndSelect);
     }
     currentPlaylist_ = playlist;
-    UpdatePlaylistItem(playlist, 1);
-    UpdateControls();
+    ShowChange(change);
 }
 
 void CMainWin::RemoveEntry(int playlist, int entry)
 {
-    if (busy_ != 0 || disk_.RemoveEntry(playlist, entry) == kEditRefused)
-        return;
-    UpdatePlaylistItem(playlist, 1);
-    UpdateControls();
+    if (busy_ == 0)
+        ShowChange(disk_.RemoveEntry(playlist, entry));
 }
 
 void CMainWin::DeletePlaylist(int playlist)
 {
-    if (busy_ != 0 || disk_.DeletePlaylist(playlist) == kEditRefused)
-        return;
-    UpdatePlaylistItem(playlist, 1);
-    UpdateControls();
+    if (busy_ == 0)
+        ShowChange(disk_.DeletePlaylist(playlist));
 }
 
 void CMainWin::OnRemoveClip()
@@ -91,9 +89,12 @@ void CMainWin::OnLoop()
     auto* loop = ControlAs<QCheckBox>(kIdLoop);
     if (loop == nullptr)
         return;
-    disk_.SetLoop(currentPlaylist_, loop->isChecked() ? 1 : 0);
+    const TableChange change = disk_.SetLoop(currentPlaylist_, loop->isChecked());
     // Also when refused: the box shows the flag again.
-    UpdatePlaylistItem(currentPlaylist_, 1);
+    if (change.Done())
+        ShowChange(change);
+    else
+        UpdatePlaylistItem(currentPlaylist_, 1);
 }
 
 void CMainWin::OnToggleTransition()
@@ -104,6 +105,5 @@ void CMainWin::OnToggleTransition()
     // The last entry of a playlist that does not loop has no transition.
     if (!disk_.TransitionMeaningful(currentPlaylist_, entry))
         return;
-    if (disk_.ToggleTransition(currentPlaylist_, entry) != kEditRefused)
-        UpdateEntryItem(entry);
+    ShowChange(disk_.ToggleTransition(currentPlaylist_, entry));
 }

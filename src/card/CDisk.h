@@ -5,13 +5,14 @@
 #pragma once
 #include "CardLayout.h"
 #include "Device.h"
-#include "TableEditResult.h"
+#include "TableChange.h"
 #include "WriteBackWindow.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IInteraction;
@@ -82,17 +83,17 @@ public:
 
     // Clip slots and playlists (CDiskPlaylists.cpp). Playlists, entries and
     // slots count from 0. Each editing operation needs an open and loaded
-    // card, checks its own preconditions, and ends with WriteFAT; results
-    // are TableEditResult (non-zero: changed in memory).
-    int InsertEntry(int playlist, int slot, int position = kAppendEntry);
-    int RemoveEntry(int playlist, int position);
-    int SwapEntries(int playlist, int a, int b);
-    int SwapPlaylists(int a, int b);
+    // card, checks its own preconditions, ends with WriteFAT and returns
+    // what it changed (TableChange.h).
+    TableChange InsertEntry(int playlist, int slot, int position = kAppendEntry);
+    TableChange RemoveEntry(int playlist, int position);
+    TableChange SwapEntries(int playlist, int a, int b);
+    TableChange SwapPlaylists(int a, int b);
     // Asks "Delete playlist %02d?" through the interaction (No the default;
     // without an interaction nothing is deleted).
-    int DeletePlaylist(int playlist);
-    int ToggleTransition(int playlist, int position);
-    int SetLoop(int playlist, int loop);
+    TableChange DeletePlaylist(int playlist);
+    TableChange ToggleTransition(int playlist, int position);
+    TableChange SetLoop(int playlist, bool loop);
     // Derived values; 0 / -1 / false on a card that is not loaded.
     int FirstFreeSlot() const;              // lowest empty slot, -1 when all are used
     int PlaylistLength(int playlist) const; // frames, a clip counted once per entry
@@ -111,6 +112,13 @@ public:
     // no interaction to ask, or on a card that is not loaded; `result`
     // (optional) tells what changed.
     int DeleteClip(int slot, ClipDeletion* result = nullptr);
+    // Records a clip in `slot`: its name (card code page, the first 8 bytes
+    // kept, zero-filled when shorter), its frame count and its first sector;
+    // the slot's attribute stays. The writer records a new clip with it,
+    // compaction a moved one. Refused for a slot out of range, a count that
+    // no record holds (0 or above 65534), or a first sector inside the FAT
+    // area. The change names the slot and the playlists that play it.
+    TableChange RecordClip(int slot, std::string_view name, int frames, std::uint32_t firstSector);
 
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
@@ -146,8 +154,11 @@ private:
     void EncodeTables();
     // Open and loaded with a full clip table: the table operations may run.
     bool TablesReady() const;
-    // WriteFAT after an edit: kEditStored or kEditNotStored.
-    int StoreEdit();
+    // WriteFAT after an edit of `change`'s slots and playlists: its result
+    // kEditStored or kEditNotStored.
+    TableChange StoreEdit(TableChange change);
+    // The change of one playlist's entries or flags.
+    TableChange StorePlaylistEdit(int playlist);
 
     IInteraction* ui_ = nullptr;
     std::unique_ptr<IDevice> device_;

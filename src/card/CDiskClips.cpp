@@ -1,12 +1,15 @@
-// Reading clips from the card and deleting them: frame f of a clip lies in
-// the cluster of the clip's first sector plus f, so reading a frame is one
-// ReadCluster; deleting a clip drops it from every playlist, empties its slot
-// and writes the tables. Its clusters are freed without being touched.
+// Reading clips from the card, deleting and recording them: frame f of a
+// clip lies in the cluster of the clip's first sector plus f, so reading a
+// frame is one ReadCluster; deleting a clip drops it from every playlist,
+// empties its slot and writes the tables (its clusters are freed without
+// being touched); recording one fills its slot and writes the tables.
 #include "CDisk.h"
 
 #include "Interaction.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 int CDisk::ReadClipFrame(int slot, int frame, std::uint8_t* buffer)
 {
@@ -35,46 +38,54 @@ int CDisk::ReadClipFirstFrame(int slot, std::uint8_t* buffer) { return ReadClipF
 
 int CDisk::DeleteClip(int slot, ClipDeletion* result)
 {
-    ClipDeletion done;
-    done.slot = slot;
-    if (!TablesReady() || slot < 0 || slot >= kSlotCount) {
-        if (result != nullptr)
-            *result = done;
+    ClipDeletion local;
+    ClipDeletion& done = result != nullptr ? *result : local;
+    done = ClipDeletion();
+    if (!TablesReady() || slot < 0 || slot >= kSlotCount)
         return 0;
-    }
     ClipRecord& clip = clips_[static_cast<std::size_t>(slot)];
-    if (clip.frames == 0) {
-        if (result != nullptr)
-            *result = done;
+    if (clip.frames == 0)
         return 1;
-    }
 
     done.useCount = UseCount(slot);
     // Without anyone to ask, the default answer (No) stands.
     if (ui_ == nullptr ||
-        ShowMessage(*ui_, kIdsAskDeleteClip, kMsgYesNoDefNo, slot + 1, done.useCount) != kIdYes) {
-        if (result != nullptr)
-            *result = done;
+        ShowMessage(*ui_, kIdsAskDeleteClip, kMsgYesNoDefNo, slot + 1, done.useCount) != kIdYes)
         return 0;
-    }
 
     for (int j = 0; j < kPlaylistCount; ++j) {
         std::vector<PlaylistEntry>& entries = playlists_[static_cast<std::size_t>(j)].entries;
-        for (std::size_t k = 0; k < entries.size();) {
-            if (entries[k].slot == slot) {
-                entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(k));
-                done.changedPlaylists = static_cast<std::uint16_t>(done.changedPlaylists | (1u << j));
-            } else {
-                ++k;
-            }
-        }
+        const auto named = std::remove_if(entries.begin(), entries.end(),
+                                          [slot](const PlaylistEntry& e) { return e.slot == slot; });
+        if (named != entries.end())
+            done.changedPlaylists.set(static_cast<std::size_t>(j));
+        entries.erase(named, entries.end());
     }
     // The name and attribute stay in memory; an empty slot's are not written.
     clip.frames = 0;
     clip.firstSector = 0;
-    done.deleted = true;
-    done.stored = WriteFAT() != 0;
-    if (result != nullptr)
-        *result = done;
+    done.changedSlots.set(static_cast<std::size_t>(slot));
+    done.result = StoreEdit(done).result;
     return 1;
+}
+
+TableChange CDisk::RecordClip(int slot, std::string_view name, int frames, std::uint32_t firstSector)
+{
+    if (!TablesReady() || slot < 0 || slot >= kSlotCount || frames <= 0 || frames > kMaxClipFrames ||
+        firstSector < kFirstClusterSector)
+        return {};
+    ClipRecord& clip = clips_[static_cast<std::size_t>(slot)];
+    clip.frames = static_cast<std::uint16_t>(frames);
+    clip.firstSector = firstSector;
+    std::memset(clip.name, 0, sizeof clip.name);
+    std::memcpy(clip.name, name.data(), name.size() < sizeof clip.name ? name.size() : sizeof clip.name);
+    TableChange change;
+    change.changedSlots.set(static_cast<std::size_t>(slot));
+    for (int j = 0; j < kPlaylistCount; ++j) {
+        for (const PlaylistEntry& e : playlists_[static_cast<std::size_t>(j)].entries) {
+            if (e.slot == slot)
+                change.changedPlaylists.set(static_cast<std::size_t>(j));
+        }
+    }
+    return StoreEdit(change);
 }

@@ -23,19 +23,30 @@ bool CDisk::TablesReady() const
     return IsOpen() && loaded_ && clips_.size() == static_cast<std::size_t>(kSlotCount);
 }
 
-int CDisk::StoreEdit() { return WriteFAT() ? kEditStored : kEditNotStored; }
+TableChange CDisk::StoreEdit(TableChange change)
+{
+    change.result = WriteFAT() ? kEditStored : kEditNotStored;
+    return change;
+}
 
-int CDisk::InsertEntry(int playlist, int slot, int position)
+TableChange CDisk::StorePlaylistEdit(int playlist)
+{
+    TableChange change;
+    change.changedPlaylists.set(static_cast<std::size_t>(playlist));
+    return StoreEdit(change);
+}
+
+TableChange CDisk::InsertEntry(int playlist, int slot, int position)
 {
     if (!TablesReady() || !ValidPlaylist(playlist) || slot < 0 || slot >= kSlotCount)
-        return kEditRefused;
+        return {};
     if (clips_[static_cast<std::size_t>(slot)].frames == 0)
-        return kEditRefused;
+        return {};
     Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
     if (static_cast<int>(p.entries.size()) >= kMaxEntries)
-        return kEditRefused;
+        return {};
     if (position != kAppendEntry && !ValidPosition(p, position))
-        return kEditRefused;
+        return {};
 
     PlaylistEntry entry;
     entry.slot = slot;
@@ -45,77 +56,78 @@ int CDisk::InsertEntry(int playlist, int slot, int position)
         p.entries.push_back(entry);
     else
         p.entries.insert(p.entries.begin() + position, entry);
-    return StoreEdit();
+    return StorePlaylistEdit(playlist);
 }
 
-int CDisk::RemoveEntry(int playlist, int position)
+TableChange CDisk::RemoveEntry(int playlist, int position)
 {
     if (!TablesReady() || !ValidPlaylist(playlist))
-        return kEditRefused;
+        return {};
     Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
     if (!ValidPosition(p, position))
-        return kEditRefused;
+        return {};
     p.entries.erase(p.entries.begin() + position);
-    return StoreEdit();
+    return StorePlaylistEdit(playlist);
 }
 
-int CDisk::SwapEntries(int playlist, int a, int b)
+TableChange CDisk::SwapEntries(int playlist, int a, int b)
 {
     if (!TablesReady() || !ValidPlaylist(playlist) || a == b)
-        return kEditRefused;
+        return {};
     Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
     if (!ValidPosition(p, a) || !ValidPosition(p, b))
-        return kEditRefused;
+        return {};
     std::swap(p.entries[static_cast<std::size_t>(a)], p.entries[static_cast<std::size_t>(b)]);
-    return StoreEdit();
+    return StorePlaylistEdit(playlist);
 }
 
-int CDisk::SwapPlaylists(int a, int b)
+TableChange CDisk::SwapPlaylists(int a, int b)
 {
     if (!TablesReady() || !ValidPlaylist(a) || !ValidPlaylist(b) || a == b)
-        return kEditRefused;
+        return {};
     Playlist& source = playlists_[static_cast<std::size_t>(a)];
     Playlist& target = playlists_[static_cast<std::size_t>(b)];
     if (source.entries.empty())
-        return kEditRefused;
-    std::swap(source.entries, target.entries);
-    std::swap(source.logoMode, target.logoMode);
-    std::swap(source.loop, target.loop);
-    return StoreEdit();
+        return {};
+    std::swap(source, target);
+    TableChange change;
+    change.changedPlaylists.set(static_cast<std::size_t>(a)).set(static_cast<std::size_t>(b));
+    return StoreEdit(change);
 }
 
-int CDisk::DeletePlaylist(int playlist)
+TableChange CDisk::DeletePlaylist(int playlist)
 {
     if (!TablesReady() || !ValidPlaylist(playlist))
-        return kEditRefused;
+        return {};
     Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
     if (p.entries.empty())
-        return kEditRefused;
+        return {};
     // Without anyone to ask, the default answer (No) stands.
     if (ui_ == nullptr || ShowMessage(*ui_, kIdsAskDeletePlaylist, kMsgYesNoDefNo, playlist + 1) != kIdYes)
-        return kEditRefused;
-    p.entries.clear();
-    p.logoMode = 0;
-    p.loop = 0;
-    return StoreEdit();
+        return {};
+    p = Playlist();
+    return StorePlaylistEdit(playlist);
 }
 
-int CDisk::ToggleTransition(int playlist, int position)
+TableChange CDisk::ToggleTransition(int playlist, int position)
 {
     if (!TransitionMeaningful(playlist, position))
-        return kEditRefused;
+        return {};
     PlaylistEntry& e = playlists_[static_cast<std::size_t>(playlist)].entries[static_cast<std::size_t>(position)];
-    const std::uint32_t code = (e.transition >> 24) == 0xA2u ? kTransitionCut : kTransitionAuto;
-    e.transition = (e.transition & 0x00FFFFFFu) | code;
-    return StoreEdit();
+    const std::uint32_t code = (e.transition & kTransitionCodeMask) == kTransitionAuto ? kTransitionCut : kTransitionAuto;
+    e.transition = (e.transition & ~kTransitionCodeMask) | code;
+    TableChange change;
+    change.transitionPlaylist = playlist;
+    change.transitionEntry = position;
+    return StoreEdit(change);
 }
 
-int CDisk::SetLoop(int playlist, int loop)
+TableChange CDisk::SetLoop(int playlist, bool loop)
 {
     if (!TablesReady() || !ValidPlaylist(playlist))
-        return kEditRefused;
-    playlists_[static_cast<std::size_t>(playlist)].loop = loop != 0 ? 1 : 0;
-    return StoreEdit();
+        return {};
+    playlists_[static_cast<std::size_t>(playlist)].loop = loop;
+    return StorePlaylistEdit(playlist);
 }
 
 int CDisk::FirstFreeSlot() const
@@ -164,5 +176,5 @@ bool CDisk::TransitionMeaningful(int playlist, int position) const
     const Playlist& p = playlists_[static_cast<std::size_t>(playlist)];
     if (!ValidPosition(p, position))
         return false;
-    return p.loop != 0 || position + 1 < static_cast<int>(p.entries.size());
+    return p.loop || position + 1 < static_cast<int>(p.entries.size());
 }

@@ -6,6 +6,7 @@
 #include "Progress.h"
 
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -47,7 +48,7 @@ bool MoveClip(CDisk& disk, const ClusterRun& run, int shift, int listPosition, s
 
 } // namespace
 
-int CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& progress,
+bool CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& progress,
                 IClipWriteView* view)
 {
     LogMessage("do defrag...");
@@ -67,13 +68,17 @@ int CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& pro
             continue;
         }
         if (MoveClip(disk, run, shift, static_cast<int>(i), buffer.get(), progress)) {
-            ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(run.slot)];
-            clip.firstSector -= 282u * static_cast<std::uint32_t>(shift);
-            if (!disk.WriteFAT())
+            // The first sector moves down by whole clusters: one that a
+            // card's table put inside a cluster keeps its place in it.
+            const ClipRecord clip = disk.Clips()[static_cast<std::size_t>(run.slot)];
+            const TableChange change =
+                disk.RecordClip(run.slot, std::string_view(clip.name, kNameLength), clip.frames,
+                                clip.firstSector - static_cast<std::uint32_t>(kSectorsPerCluster) * static_cast<std::uint32_t>(shift));
+            if (!change.Stored())
                 progress.SetAbort();
             run.start -= shift;
             if (view != nullptr)
-                view->ClipMoved(run.slot);
+                view->ClipMoved(change);
         }
         if (progress.Aborted())
             break;
@@ -81,5 +86,5 @@ int CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& pro
     }
     buffer.reset();
     progress.End();
-    return progress.Aborted() ? 0 : 1;
+    return !progress.Aborted();
 }

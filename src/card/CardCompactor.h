@@ -12,7 +12,7 @@ class IClipWriteView;
 
 // `sortedRuns` is the placement list sorted by start (the end marker, slot
 // -1, is skipped); the starts of moved clips are lowered in it. Returns
-// non-zero when the pass completed, 0 when Abort or a failed transfer
+// true when the pass completed, false when Abort or a failed transfer
 // stopped it after the current clip.
-int CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& progress,
+bool CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& progress,
                 IClipWriteView* view);

@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 
 std::vector<ClusterRun> UsedRuns(const CDisk& disk)
@@ -113,6 +114,56 @@ int PlaceClip(CDisk& disk, int frames, IProgress& progress, IClipWriteView* view
     }
 }
 
+// The checks before anything is deleted or written: the length, and the
+// room, which counts the clusters of the slot's former clip as free.
+// kWriteDone when the source may be written, else the refusal (its message
+// shown).
+int CheckSource(const CDisk& disk, int slot, int frames)
+{
+    int refusal = kWriteDone;
+    int message = 0;
+    const long long room = static_cast<long long>(disk.FreeClusters()) + disk.Clips()[static_cast<std::size_t>(slot)].frames;
+    if (frames < kMinClipFrames) {
+        refusal = kWriteTooShort;
+        message = kIdsFileTooShort;
+    } else if (frames > kMaxClipFrames) {
+        // A slot records at most 65534 frames (65535 is the empty-slot
+        // marker); a truncated count, or the marker, would leave the clip's
+        // clusters counted as free, so longer sources are refused before
+        // anything is deleted or written.
+        refusal = kWriteTooLong;
+        message = kIdsFileTooLong;
+    } else if (frames > room) {
+        refusal = kWriteNoRoom;
+        message = kIdsNoRoom;
+    }
+    if (refusal != kWriteDone && disk.Interaction() != nullptr)
+        ShowMessage(*disk.Interaction(), message, kMsgError);
+    return refusal;
+}
+
+// Deletes the slot's former clip (after its question): kWriteDone when the
+// slot is empty on the card now, kWriteNothing when the deletion was
+// declined, kWriteAborted ("Operation aborted." shown) when it could not be
+// stored.
+int DeleteFormerClip(CDisk& disk, int slot, IClipWriteView& redraw, ClipDeletion& deletion)
+{
+    if (!disk.DeleteClip(slot, &deletion))
+        return kWriteNothing;
+    if (!deletion.Done())
+        return kWriteDone;
+    redraw.ClipDeleted(deletion);
+    // The card still lists the former clip when its deletion could not be
+    // stored; writing over its clusters now would leave the card's table
+    // pointing at foreign frames.
+    if (!deletion.Stored()) {
+        if (IInteraction* ui = disk.Interaction())
+            ShowMessage(*ui, kIdsOperationAborted, kMsgInfo);
+        return kWriteAborted;
+    }
+    return kWriteDone;
+}
+
 // The frame loop: frame f into cluster position + f, then the flush that
 // puts the frames on the card. False when Abort or a failure stopped it.
 bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress)
@@ -172,43 +223,11 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     report.slot = slot;
     if (slot < 0)
         return report.outcome = kWriteNothing;
-
-    IInteraction* ui = disk.Interaction();
     const int frames = source.FrameCount();
-    if (frames < kMinClipFrames) {
-        if (ui != nullptr)
-            ShowMessage(*ui, kIdsFileTooShort, kMsgError);
-        return report.outcome = kWriteTooShort;
-    }
-    // A slot records at most 65534 frames (65535 is the empty-slot marker);
-    // a truncated count, or the marker, would leave the clip's clusters
-    // counted as free, so longer sources are refused before anything is
-    // deleted or written.
-    if (frames > kMaxClipFrames) {
-        if (ui != nullptr)
-            ShowMessage(*ui, kIdsFileTooLong, kMsgError);
-        return report.outcome = kWriteTooLong;
-    }
-    const long long room = static_cast<long long>(disk.FreeClusters()) + disk.Clips()[static_cast<std::size_t>(slot)].frames;
-    if (frames > room) {
-        if (ui != nullptr)
-            ShowMessage(*ui, kIdsNoRoom, kMsgError);
-        return report.outcome = kWriteNoRoom;
-    }
-
-    if (!disk.DeleteClip(slot, &report.deletion))
-        return report.outcome = kWriteNothing;
-    if (report.deletion.deleted) {
-        redraw.ClipDeleted(report.deletion);
-        // The card still lists the former clip when its deletion could not
-        // be stored; writing over its clusters now would leave the card's
-        // table pointing at foreign frames.
-        if (!report.deletion.stored) {
-            if (ui != nullptr)
-                ShowMessage(*ui, kIdsOperationAborted, kMsgInfo);
-            return report.outcome = kWriteAborted;
-        }
-    }
+    if (const int refusal = CheckSource(disk, slot, frames); refusal != kWriteDone)
+        return report.outcome = refusal;
+    if (const int refusal = DeleteFormerClip(disk, slot, redraw, report.deletion); refusal != kWriteDone)
+        return report.outcome = refusal;
 
     LogMessage("writing file %d, : %d clusters", slot, frames);
     const int position = PlaceClip(disk, frames, progress, view, report);
@@ -224,20 +243,16 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
         report.verified = VerifyClip(disk, position, frames, source, progress, report.mismatchFrame) == kVerifyMatch;
 
     if (!progress.Aborted()) {
-        ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
-        clip.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(position));
-        clip.frames = static_cast<std::uint16_t>(frames);
         const std::string name = Utf8ToCard(BaseName(source.SourcePath()));
-        std::memset(clip.name, 0, sizeof clip.name);
-        std::memcpy(clip.name, name.data(), name.size() < sizeof clip.name ? name.size() : sizeof clip.name);
-        if (!disk.WriteFAT())
+        const TableChange change = disk.RecordClip(slot, name, frames, CDisk::SectorOfCluster(static_cast<std::uint32_t>(position)));
+        if (!change.Stored())
             progress.SetAbort();
         progress.Set(frames + 1);
-        redraw.ClipRecorded(slot);
+        redraw.ClipRecorded(slot, change);
     }
     progress.Set(frames + 1);
     const bool aborted = progress.Aborted();
-    if (ui != nullptr)
+    if (IInteraction* ui = disk.Interaction())
         ShowMessage(*ui, aborted ? kIdsOperationAborted : kIdsWriteCompleted, kMsgInfo);
     progress.End();
     redraw.UpdateControls();

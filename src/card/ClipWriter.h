@@ -5,7 +5,7 @@
 // interaction, progress and abort through IProgress, redraws through
 // IClipWriteView. Both front ends call WriteClip.
 #pragma once
-#include "TableEditResult.h"
+#include "TableChange.h"
 
 #include <vector>
 
@@ -32,13 +32,15 @@ public:
     // The busy state changed (progress began or ended): enable or disable
     // the controls.
     virtual void UpdateControls() {}
-    // The slot's former clip was deleted (its playlists changed).
-    virtual void ClipDeleted(const ClipDeletion&) {}
-    // A clip moved by compaction has been recorded at its new place.
-    virtual void ClipMoved(int /*slot*/) {}
-    // The new clip has been recorded in its slot: redraw it and scroll it
-    // into view, with the playlists that use the slot.
-    virtual void ClipRecorded(int /*slot*/) {}
+    // The slot's former clip was deleted: `change` names the slot and the
+    // playlists that lost entries.
+    virtual void ClipDeleted(const TableChange& /*change*/) {}
+    // A clip moved by compaction has been recorded at its new place; its
+    // frames and name are the same.
+    virtual void ClipMoved(const TableChange& /*change*/) {}
+    // The new clip has been recorded in `slot`: redraw what `change` names
+    // and scroll the slot into view.
+    virtual void ClipRecorded(int /*slot*/, const TableChange& /*change*/) {}
 };
 
 // One element of the placement list: a clip's run of clusters, or the end

@@ -108,7 +108,7 @@ void PrintInfoJson(const std::string& card, const CDisk& disk)
         const Playlist& playlist = disk.Playlists()[static_cast<std::size_t>(p)];
         j.BeginObject();
         j.Key("number").Number(p + 1);
-        j.Key("loop").Bool(playlist.loop != 0);
+        j.Key("loop").Bool(playlist.loop);
         j.Key("logo_mode").Number(playlist.logoMode);
         j.Key("frames").Number(disk.PlaylistLength(p));
         j.Key("entries").BeginArray();
@@ -220,7 +220,7 @@ int CmdDelete(CCliSession& session)
     if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
         return status;
     ClipDeletion deletion;
-    if (!disk.DeleteClip(slot, &deletion) || !deletion.stored)
+    if (!disk.DeleteClip(slot, &deletion) || !deletion.Stored())
         return kExitFailed;
     return kExitDone;
 }

@@ -24,8 +24,8 @@ int ArgumentCount(const std::string& sub)
     return -1;
 }
 
-// Runs one edit on the loaded card; returns its TableEditResult, or -1 for
-// wrong usage (the reason printed).
+// Runs one edit on the loaded card; returns its result (TableEditResult),
+// or -1 for wrong usage (the reason printed).
 int RunEdit(CCliSession& session, CDisk& disk, const std::string& sub, const std::vector<std::string>& a,
             int& playlist)
 {
@@ -39,37 +39,37 @@ int RunEdit(CCliSession& session, CDisk& disk, const std::string& sub, const std
         if (session.Options().at >= 0 && !session.Index(std::to_string(session.Options().at), "--at",
                                                         kMaxEntries, position))
             return -1;
-        return disk.InsertEntry(playlist, slot, position);
+        return disk.InsertEntry(playlist, slot, position).result;
     }
     if (sub == "remove") {
         int k = 0;
         if (!session.Index(a[1], "K", kMaxEntries, k))
             return -1;
-        return disk.RemoveEntry(playlist, k);
+        return disk.RemoveEntry(playlist, k).result;
     }
     if (sub == "exchange") {
         int k = 0, l = 0;
         if (!session.Index(a[1], "K", kMaxEntries, k) || !session.Index(a[2], "L", kMaxEntries, l))
             return -1;
-        return disk.SwapEntries(playlist, k, l);
+        return disk.SwapEntries(playlist, k, l).result;
     }
     if (sub == "swap") {
         int q = 0;
         if (!session.Index(a[1], "Q", kPlaylistCount, q))
             return -1;
-        return disk.SwapPlaylists(playlist, q);
+        return disk.SwapPlaylists(playlist, q).result;
     }
     if (sub == "delete")
-        return disk.DeletePlaylist(playlist);
+        return disk.DeletePlaylist(playlist).result;
     if (sub == "loop") {
         if (a[1] != "on" && a[1] != "off")
             return -1;
-        return disk.SetLoop(playlist, a[1] == "on" ? 1 : 0);
+        return disk.SetLoop(playlist, a[1] == "on").result;
     }
     int k = 0;
     if (!session.Index(a[1], "K", kMaxEntries, k))
         return -1;
-    return disk.ToggleTransition(playlist, k);
+    return disk.ToggleTransition(playlist, k).result;
 }
 
 } // namespace

@@ -66,11 +66,11 @@ TEST_F(ClipReadDelete, DeletingRemovesEveryEntryAndReportsThePlaylists)
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
     EXPECT_EQ(kMsgYesNoDefNo, ui.Shown()[0].flags);
-    EXPECT_EQ(1, what.slot);
+    EXPECT_EQ(std::bitset<kSlotCount>().set(1), what.changedSlots);
     EXPECT_EQ(2, what.useCount);
-    EXPECT_TRUE(what.deleted);
-    EXPECT_TRUE(what.stored);
-    EXPECT_EQ((1u << 0) | (1u << 3), what.changedPlaylists);
+    EXPECT_TRUE(what.Done());
+    EXPECT_TRUE(what.Stored());
+    EXPECT_EQ((1u << 0) | (1u << 3), what.changedPlaylists.to_ulong());
     EXPECT_TRUE(what.PlaylistChanged(3));
     EXPECT_FALSE(what.PlaylistChanged(9));
 
@@ -114,14 +114,14 @@ TEST_F(ClipReadDelete, EmptySlotDeclinedOrUnaskableDeletesNothing)
 {
     ClipDeletion what;
     EXPECT_EQ(1, disk.DeleteClip(3, &what)) << "an empty slot is empty afterwards";
-    EXPECT_FALSE(what.deleted);
+    EXPECT_FALSE(what.Done());
     EXPECT_TRUE(ui.Shown().empty()) << "no question for an empty slot";
 
     const auto was = Snapshot(disk);
     EXPECT_EQ(0, disk.DeleteClip(2, &what)) << "declined";
     EXPECT_EQ("Clip 03 is used in 0 playlists.\n\nDelete clip?", ui.Shown().back().text)
         << "asked even when no playlist holds it";
-    EXPECT_FALSE(what.deleted);
+    EXPECT_FALSE(what.Done());
     EXPECT_EQ(0, disk.DeleteClip(-1));
     EXPECT_EQ(0, disk.DeleteClip(144));
     disk.SetInteraction(nullptr);
@@ -138,10 +138,10 @@ TEST_F(ClipReadDelete, FailedTableWriteKeepsTheDeletionForTheNextWrite)
     ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     ClipDeletion what;
     EXPECT_EQ(1, disk.DeleteClip(0, &what));
-    EXPECT_TRUE(what.deleted);
-    EXPECT_FALSE(what.stored);
+    EXPECT_TRUE(what.Done());
+    EXPECT_FALSE(what.Stored());
     EXPECT_EQ(1, disk.DeleteClip(1, &what));
-    EXPECT_FALSE(what.stored);
+    EXPECT_FALSE(what.Stored());
     EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
     EXPECT_EQ(before, state->bytes);
     EXPECT_TRUE(disk.Playlists()[0].entries.empty());

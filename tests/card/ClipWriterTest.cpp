@@ -172,7 +172,7 @@ TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)
     ClipWriteReport report;
     EXPECT_EQ(kWriteDone, WriteClip(disk, 0, fits, progress, nullptr, &report));
     EXPECT_EQ(0, report.firstCluster);
-    EXPECT_TRUE(report.deletion.deleted);
+    EXPECT_TRUE(report.deletion.Done());
     EXPECT_TRUE(ClusterHolds(*state, 499, 5, 499));
 
     // 75 frames is enough.

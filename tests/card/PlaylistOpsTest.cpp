@@ -22,10 +22,10 @@ protected:
 
 TEST_F(PlaylistOps, InsertAppendsOrTakesThePositionAndIsStored)
 {
-    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 0));
-    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 1, kAppendEntry));
-    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 2, 0));
-    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 0, 2));
+    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 0).result);
+    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 1, kAppendEntry).result);
+    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 2, 0).result);
+    EXPECT_EQ(kEditStored, disk.InsertEntry(4, 0, 2).result);
     EXPECT_EQ((std::vector<int>{2, 0, 0, 1}), Slots(disk, 4));
     for (const PlaylistEntry& e : disk.Playlists()[4].entries) {
         EXPECT_EQ(kTransitionCut, e.transition);
@@ -47,9 +47,9 @@ TEST_F(PlaylistOps, RemoveAndSwapEntriesAreStored)
     disk.Playlists()[1].entries[0].transition = kTransitionAuto;
     Commit();
 
-    EXPECT_EQ(kEditStored, disk.RemoveEntry(1, 1));
+    EXPECT_EQ(kEditStored, disk.RemoveEntry(1, 1).result);
     EXPECT_EQ((std::vector<int>{0, 2, 1}), Slots(disk, 1));
-    EXPECT_EQ(kEditStored, disk.SwapEntries(1, 0, 2));
+    EXPECT_EQ(kEditStored, disk.SwapEntries(1, 0, 2).result);
     EXPECT_EQ((std::vector<int>{1, 2, 0}), Slots(disk, 1));
     EXPECT_EQ(kTransitionAuto, disk.Playlists()[1].entries[2].transition) << "the transition travels with its entry";
 
@@ -64,11 +64,11 @@ TEST_F(PlaylistOps, RemoveAndSwapEntriesAreStored)
 TEST_F(PlaylistOps, TwelveEntriesAtMost)
 {
     for (int k = 0; k < 12; ++k)
-        ASSERT_EQ(kEditStored, disk.InsertEntry(0, k % 3));
+        ASSERT_EQ(kEditStored, disk.InsertEntry(0, k % 3).result);
     Commit();
     const auto was = Snapshot(disk);
-    EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0));
-    EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0, 5));
+    EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0).result);
+    EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0, 5).result);
     EXPECT_EQ(was, Snapshot(disk));
     EXPECT_EQ(0, state->writes);
     EXPECT_EQ(12, RecordA(0)[1]);
@@ -81,7 +81,7 @@ TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
     Commit();
     ui.AlwaysAnswer(kIdsAskDeletePlaylist, kIdYes);
     const auto was = Snapshot(disk);
-    const std::vector<std::pair<const char*, std::function<int()>>> refused = {
+    const std::vector<std::pair<const char*, std::function<TableChange()>>> refused = {
         {"entry naming an empty slot", [&] { return disk.InsertEntry(0, 3); }},
         {"slot below range", [&] { return disk.InsertEntry(0, -1); }},
         {"slot above range", [&] { return disk.InsertEntry(0, 144); }},
@@ -102,10 +102,10 @@ TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
         {"delete out of range", [&] { return disk.DeletePlaylist(12); }},
         {"toggle the last entry of a playlist that does not loop", [&] { return disk.ToggleTransition(0, 1); }},
         {"toggle a missing entry", [&] { return disk.ToggleTransition(0, 2); }},
-        {"loop of a playlist out of range", [&] { return disk.SetLoop(12, 1); }},
+        {"loop of a playlist out of range", [&] { return disk.SetLoop(12, true); }},
     };
     for (const auto& [what, op] : refused) {
-        EXPECT_EQ(kEditRefused, op()) << what;
+        EXPECT_EQ(kEditRefused, op().result) << what;
         EXPECT_EQ(was, Snapshot(disk)) << what;
         EXPECT_EQ(0, state->writes) << what;
     }
@@ -120,13 +120,13 @@ TEST_F(PlaylistOps, NothingRunsOnACardThatIsNotLoadedOrClosed)
     ui.AlwaysAnswer(kIdsAskDeletePlaylist, kIdYes);
     ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     auto tryEverything = [&] {
-        EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0));
-        EXPECT_EQ(kEditRefused, disk.RemoveEntry(0, 0));
-        EXPECT_EQ(kEditRefused, disk.SwapEntries(0, 0, 1));
-        EXPECT_EQ(kEditRefused, disk.SwapPlaylists(0, 1));
-        EXPECT_EQ(kEditRefused, disk.DeletePlaylist(0));
-        EXPECT_EQ(kEditRefused, disk.ToggleTransition(0, 0));
-        EXPECT_EQ(kEditRefused, disk.SetLoop(0, 1));
+        EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0).result);
+        EXPECT_EQ(kEditRefused, disk.RemoveEntry(0, 0).result);
+        EXPECT_EQ(kEditRefused, disk.SwapEntries(0, 0, 1).result);
+        EXPECT_EQ(kEditRefused, disk.SwapPlaylists(0, 1).result);
+        EXPECT_EQ(kEditRefused, disk.DeletePlaylist(0).result);
+        EXPECT_EQ(kEditRefused, disk.ToggleTransition(0, 0).result);
+        EXPECT_EQ(kEditRefused, disk.SetLoop(0, true).result);
         EXPECT_EQ(0, disk.DeleteClip(0));
         EXPECT_EQ(-1, disk.FirstFreeSlot());
         EXPECT_EQ(0, disk.PlaylistLength(0));
@@ -158,7 +158,7 @@ TEST_F(PlaylistOps, SwappingWithAnEmptyPlaylistMovesModeAndLoopToo)
     Commit();
     const auto recordA2 = RecordA(2), recordB2 = RecordB(2);
 
-    EXPECT_EQ(kEditStored, disk.SwapPlaylists(2, 7));
+    EXPECT_EQ(kEditStored, disk.SwapPlaylists(2, 7).result);
     const Playlist& source = disk.Playlists()[2];
     const Playlist& target = disk.Playlists()[7];
     EXPECT_TRUE(source.entries.empty());
@@ -180,7 +180,7 @@ TEST_F(PlaylistOps, SwappingTwoFilledPlaylistsExchangesThem)
     AddEntries(8, {2, 2, 1});
     disk.Playlists()[8].loop = 1;
     Commit();
-    EXPECT_EQ(kEditStored, disk.SwapPlaylists(8, 1));
+    EXPECT_EQ(kEditStored, disk.SwapPlaylists(8, 1).result);
     CDisk& back = Reread();
     EXPECT_EQ((std::vector<int>{2, 2, 1}), Slots(back, 1));
     EXPECT_EQ(1, back.Playlists()[1].loop);
@@ -196,14 +196,14 @@ TEST_F(PlaylistOps, DeletingPlaylistThreeAsksAndLeavesTheOthersInPlace)
     disk.Playlists()[3].logoMode = 2;
     Commit();
 
-    EXPECT_EQ(kEditRefused, disk.DeletePlaylist(3)) << "No is the default answer";
+    EXPECT_EQ(kEditRefused, disk.DeletePlaylist(3).result) << "No is the default answer";
     EXPECT_EQ(0, state->writes);
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ("Delete playlist 04?", ui.Shown()[0].text);
     EXPECT_EQ(kMsgYesNoDefNo, ui.Shown()[0].flags);
 
     ui.Answer(kIdsAskDeletePlaylist, kIdYes);
-    EXPECT_EQ(kEditStored, disk.DeletePlaylist(3));
+    EXPECT_EQ(kEditStored, disk.DeletePlaylist(3).result);
     EXPECT_TRUE(disk.Playlists()[3].entries.empty());
     EXPECT_EQ(0, disk.Playlists()[3].loop);
     EXPECT_EQ(0, disk.Playlists()[3].logoMode);
@@ -224,17 +224,17 @@ TEST_F(PlaylistOps, TransitionsToggleOnlyWhereASuccessorFollows)
     EXPECT_TRUE(disk.TransitionMeaningful(6, 0));
     EXPECT_FALSE(disk.TransitionMeaningful(6, 1));
 
-    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 0));
+    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 0).result);
     EXPECT_EQ(0xA2001234u, disk.Playlists()[6].entries[0].transition) << "anything but AUTO becomes AUTO";
     EXPECT_EQ(0xA2u, TransitionByte(6, 0));
-    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 0));
+    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 0).result);
     EXPECT_EQ(0xA1001234u, disk.Playlists()[6].entries[0].transition);
     EXPECT_EQ(0xA1u, TransitionByte(6, 0));
 
-    EXPECT_EQ(kEditRefused, disk.ToggleTransition(6, 1));
-    EXPECT_EQ(kEditStored, disk.SetLoop(6, 1));
+    EXPECT_EQ(kEditRefused, disk.ToggleTransition(6, 1).result);
+    EXPECT_EQ(kEditStored, disk.SetLoop(6, true).result);
     EXPECT_TRUE(disk.TransitionMeaningful(6, 1)) << "a looping playlist's last entry leads to its first";
-    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 1));
+    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 1).result);
     EXPECT_EQ(0xA2u, TransitionByte(6, 1));
 }
 
@@ -242,12 +242,12 @@ TEST_F(PlaylistOps, LoopFlagIsBitTwoOfTheStoredFlags)
 {
     AddEntries(10, {0});
     Commit();
-    EXPECT_EQ(kEditStored, disk.SetLoop(10, 5));
+    EXPECT_EQ(kEditStored, disk.SetLoop(10, true).result);
     EXPECT_EQ(1, disk.Playlists()[10].loop);
     EXPECT_EQ(0xFF, RecordA(10)[0]);
-    EXPECT_EQ(kEditStored, disk.SetLoop(10, 0));
+    EXPECT_EQ(kEditStored, disk.SetLoop(10, false).result);
     EXPECT_EQ(0xFB, RecordA(10)[0]);
-    EXPECT_EQ(kEditStored, disk.SetLoop(11, 1)) << "an empty playlist may be selected and set";
+    EXPECT_EQ(kEditStored, disk.SetLoop(11, true).result) << "an empty playlist may be selected and set";
     EXPECT_EQ(0xFF, RecordA(11)[1]) << "but it is still stored empty";
 }
 
@@ -272,18 +272,18 @@ TEST_F(PlaylistOps, DerivedValues)
 TEST_F(PlaylistOps, FailedTableWriteKeepsEditsUntilTheNextGoodWrite)
 {
     state->failAllWritesFrom = 1;
-    EXPECT_EQ(kEditNotStored, disk.InsertEntry(3, 1));
-    EXPECT_EQ(kEditNotStored, disk.InsertEntry(3, 2));
+    EXPECT_EQ(kEditNotStored, disk.InsertEntry(3, 1).result);
+    EXPECT_EQ(kEditNotStored, disk.InsertEntry(3, 2).result);
     EXPECT_EQ((std::vector<int>{1, 2}), Slots(disk, 3)) << "the edits stay in memory";
     EXPECT_EQ(1, ui.Count(kIdsCardWriteError)) << "the write message once per opening";
     EXPECT_EQ(before, state->bytes);
 
     state->failAllWritesFrom = 0;
     state->failFlush = state->flushes + 1;
-    EXPECT_EQ(kEditNotStored, disk.SetLoop(3, 1)) << "an unflushed table is not stored";
+    EXPECT_EQ(kEditNotStored, disk.SetLoop(3, true).result) << "an unflushed table is not stored";
     EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
 
-    EXPECT_EQ(kEditStored, disk.SwapEntries(3, 0, 1));
+    EXPECT_EQ(kEditStored, disk.SwapEntries(3, 0, 1).result);
     CDisk& back = Reread();
     EXPECT_EQ((std::vector<int>{2, 1}), Slots(back, 3));
     EXPECT_EQ(1, back.Playlists()[3].loop);

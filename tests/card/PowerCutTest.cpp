@@ -33,9 +33,9 @@ using Operation = std::function<void(CDisk& disk, IInteraction& ui, const std::f
 class CCheckpointView : public IClipWriteView {
 public:
     explicit CCheckpointView(const std::function<void()>& checkpoint) : checkpoint_(checkpoint) {}
-    void ClipDeleted(const ClipDeletion&) override { checkpoint_(); }
-    void ClipMoved(int) override { checkpoint_(); }
-    void ClipRecorded(int) override { checkpoint_(); }
+    void ClipDeleted(const TableChange&) override { checkpoint_(); }
+    void ClipMoved(const TableChange&) override { checkpoint_(); }
+    void ClipRecorded(int, const TableChange&) override { checkpoint_(); }
 
 private:
     const std::function<void()>& checkpoint_;
@@ -322,17 +322,17 @@ TEST(PowerCut, FormatDeleteAndPlaylistEditsAreOneTableWriteEach)
     PrintSummary("clip delete", deletion);
 
     const Simulation edits = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
-        for (const std::function<int()>& edit : std::vector<std::function<int()>>{
+        for (const std::function<TableChange()>& edit : std::vector<std::function<TableChange()>>{
                  [&] { return disk.InsertEntry(2, 2); },
                  [&] { return disk.InsertEntry(1, 0, 0); },
                  [&] { return disk.SwapEntries(0, 0, 2); },
                  [&] { return disk.ToggleTransition(0, 0); },
-                 [&] { return disk.SetLoop(0, 1); },
+                 [&] { return disk.SetLoop(0, true); },
                  [&] { return disk.SwapPlaylists(0, 5); },
                  [&] { return disk.RemoveEntry(5, 1); },
                  [&] { return disk.DeletePlaylist(3); },
              }) {
-            EXPECT_EQ(kEditStored, edit());
+            EXPECT_EQ(kEditStored, edit().result);
             checkpoint();
         }
     });
