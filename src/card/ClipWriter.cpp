@@ -6,6 +6,7 @@
 #include "ClipVerifier.h"
 #include "CodePage.h"
 #include "FrameSource.h"
+#include "FrameTransfer.h"
 #include "Interaction.h"
 #include "Log.h"
 #include "Paths.h"
@@ -168,26 +169,15 @@ int DeleteFormerClip(CDisk& disk, int slot, IClipWriteView& redraw, ClipDeletion
 // puts the frames on the card. False when Abort or a failure stopped it.
 bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress)
 {
-    const int frames = source.FrameCount();
-    // One buffer for the whole loop; the 384 bytes after the frame stay zero.
-    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
-    std::memset(buffer.get() + kFrameSize, 0, kClusterTail);
-    for (int f = 0; f < frames; ++f) {
-        LogMessage("trying to read frame %d", f);
-        if (!source.ReadFrame(f, buffer.get())) {
-            progress.SetAbort();
-            return false;
-        }
-        if (progress.Pump())
-            return false;
-        if (!disk.WriteCluster(position + f, buffer.get())) {
-            progress.SetAbort();
-            return false;
-        }
-        progress.Set(f + 1);
-        if (progress.Pump())
-            return false;
-    }
+    TransferFrames(
+        source.FrameCount(), progress, ProgressStep::kSetThenPump,
+        [&](int f, std::uint8_t* buffer) {
+            LogMessage("trying to read frame %d", f);
+            return source.ReadFrame(f, buffer) != 0;
+        },
+        [&](int f, const std::uint8_t* buffer) { return disk.WriteCluster(position + f, buffer) != 0; });
+    if (progress.Aborted())
+        return false;
     // The frames must be on the card before the slot records them.
     if (!disk.Flush()) {
         progress.SetAbort();

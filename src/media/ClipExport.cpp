@@ -1,7 +1,9 @@
-// The clip export loop.
+// The clip export: the output file, the frame loop, the file cut back to
+// whole frames after an abort.
 #include "ClipExport.h"
 
 #include "CDisk.h"
+#include "FrameTransfer.h"
 #include "Interaction.h"
 #include "Progress.h"
 
@@ -10,7 +12,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
 
 namespace {
 
@@ -81,31 +82,17 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
             ShowMessagePath(*ui, kIdsCannotOpenFile, kMsgError, path);
         return kExportCannotCreate;
     }
-    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kClusterSize]);
-    const int n = clip.frames;
     const int first = static_cast<int>(CDisk::ClusterOfSector(clip.firstSector));
 
-    progress.Begin(n + 1);
+    progress.Begin(clip.frames + 1);
     if (controlsChanged)
         controlsChanged();
-    for (int i = 0; i < n; ++i) {
-        if (!disk.ReadCluster(first + i, buffer.get())) {
-            progress.SetAbort();
-            break;
-        }
-        if (progress.Pump())
-            break;
-        // A failed write (a full disk) ends the export like an abort; the
-        // file is cut back to the frames written whole.
-        if (!WriteAll(fd, buffer.get(), kFrameSize)) {
-            progress.SetAbort();
-            break;
-        }
-        ++out.framesWritten;
-        if (progress.Pump())
-            break;
-        progress.Set(i + 1);
-    }
+    // A failed write (a full disk) ends the export like an abort; the file
+    // is cut back to the frames written whole.
+    out.framesWritten = TransferFrames(
+        clip.frames, progress, ProgressStep::kPumpThenSet,
+        [&](int i, std::uint8_t* buffer) { return disk.ReadCluster(first + i, buffer) != 0; },
+        [&](int, const std::uint8_t* buffer) { return WriteAll(fd, buffer, kFrameSize); });
     const off_t whole = static_cast<off_t>(out.framesWritten) * kFrameSize;
     if (progress.Aborted()) {
         if (::ftruncate(fd, whole) != 0) {
