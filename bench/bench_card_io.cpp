@@ -259,11 +259,7 @@ int main(int argc, char** argv)
         CDisk disk;
         if (!MakeCard(image, moved + 200, disk, ui))
             return 1;
-        ClipRecord& clip = disk.Clips()[0];
-        clip.frames = moved;
-        clip.firstSector = CDisk::SectorOfCluster(100);
-        disk.UpdateFreeSpace();
-        if (!disk.WriteFAT())
+        if (!disk.RecordClip(0, "", moved, CDisk::SectorOfCluster(100)).Stored())
             return 1;
         std::vector<std::uint8_t> cluster(kClusterSize);
         for (int h = 0; h < moved; ++h) {

@@ -101,13 +101,11 @@ bool MakeCard(const std::string& path)
         if (frame.size() != static_cast<std::size_t>(kFrameSize))
             return false;
         std::copy(frame.begin(), frame.end(), cluster.begin());
-        if (!disk.WriteCluster(slot * 75, cluster.data()))
+        if (!disk.WriteCluster(slot * 75, cluster.data()) ||
+            !disk.RecordClip(slot, "", 75, CDisk::SectorOfCluster(static_cast<std::uint32_t>(slot * 75))).Stored())
             return false;
-        ClipRecord& r = disk.Clips()[static_cast<std::size_t>(slot)];
-        r.frames = 75;
-        r.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(slot * 75));
     }
-    return disk.WriteFAT() != 0;
+    return true;
 }
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }

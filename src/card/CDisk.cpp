@@ -37,9 +37,7 @@ int CDisk::OpenNamed(const std::string& path, int index)
     }
     if (result != kOpenOk)
         return result;
-    result = OpenDevice(std::move(device), index);
-    path_ = path;
-    return result;
+    return OpenDevice(std::move(device), index);
 }
 
 void CDisk::ReportInUse(const std::string& path)
@@ -74,9 +72,7 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     const std::uint64_t spare = kFirstClusterSector + 1u;
     totalClusters_ = sectors < spare ? 0u : static_cast<std::uint32_t>((sectors - spare) / kSectorsPerCluster);
     sizeMB_ = static_cast<std::uint32_t>(sectors * kSectorSize / 1048576u);
-    driveIndex_ = index;
     device_ = std::move(device);
-    path_.clear();
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
     loaded_ = false;
     return kOpenOk;

@@ -95,7 +95,6 @@ public:
     TableChange ToggleTransition(int playlist, int position);
     TableChange SetLoop(int playlist, bool loop);
     // Derived values; 0 / -1 / false on a card that is not loaded.
-    int FirstFreeSlot() const;              // lowest empty slot, -1 when all are used
     int PlaylistLength(int playlist) const; // frames, a clip counted once per entry
     int UseCount(int slot) const;           // playlists holding the slot
     bool TransitionMeaningful(int playlist, int position) const; // a successor follows
@@ -122,7 +121,6 @@ public:
 
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
-    void SetLoaded(bool loaded) { loaded_ = loaded; }
     bool ErrorShown() const { return errorShown_; }
     // The last Open found the card in use; where a partition of it is
     // mounted ("" when not mounted, or held by another program).
@@ -134,13 +132,9 @@ public:
     std::uint32_t SizeMB() const { return sizeMB_; }
     std::uint32_t TotalClusters() const { return totalClusters_; }
     std::int32_t FreeClusters() const { return freeClusters_; }
-    int DriveIndex() const { return driveIndex_; }
-    const std::string& DevicePath() const { return path_; }
 
-    const std::vector<std::uint8_t>& FatImage() const { return fat_; }
-    std::vector<ClipRecord>& Clips() { return clips_; }
+    // The tables, read-only: every change goes through the operations above.
     const std::vector<ClipRecord>& Clips() const { return clips_; }
-    std::array<Playlist, kPlaylistCount>& Playlists() { return playlists_; }
     const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists_; }
 
 private:
@@ -151,7 +145,6 @@ private:
     // a clip known only to the playlist adds to (SlotOfRun).
     void DecodePlaylist(const std::uint8_t* recordA, const std::uint8_t* recordB, Playlist& p, int& filled);
     int SlotOfRun(const ClipRun& run, int& filled);
-    void EncodeTables();
     // Open and loaded with a full clip table: the table operations may run.
     bool TablesReady() const;
     // WriteFAT after an edit of `change`'s slots and playlists: its result
@@ -163,8 +156,6 @@ private:
     IInteraction* ui_ = nullptr;
     std::unique_ptr<IDevice> device_;
     CWriteBackWindow writeBack_;
-    std::string path_;
-    int driveIndex_ = -1;
     bool loaded_ = false;
     bool errorShown_ = false;
     bool inUse_ = false;

@@ -130,17 +130,6 @@ TableChange CDisk::SetLoop(int playlist, bool loop)
     return StorePlaylistEdit(playlist);
 }
 
-int CDisk::FirstFreeSlot() const
-{
-    if (!TablesReady())
-        return -1;
-    for (int i = 0; i < kSlotCount; ++i) {
-        if (clips_[static_cast<std::size_t>(i)].frames == 0)
-            return i;
-    }
-    return -1;
-}
-
 int CDisk::PlaylistLength(int playlist) const
 {
     if (!TablesReady() || !ValidPlaylist(playlist))

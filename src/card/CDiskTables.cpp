@@ -127,29 +127,9 @@ int CDisk::SlotOfRun(const ClipRun& run, int& filled)
     return filled++;
 }
 
-void CDisk::EncodeTables()
-{
-    fat_.assign(kFatSize, 0xFF);
-    std::uint8_t* f = fat_.data();
-    f[kFatClipCount] = 0;
-    for (int i = 0; i < kSlotCount && i < static_cast<int>(clips_.size()); ++i) {
-        const ClipRecord& c = clips_[static_cast<std::size_t>(i)];
-        if (c.frames == 0)
-            continue;
-        c.EncodeTo(f + ClipRecordAt(i), f + ClipNameAt(i));
-        ++f[kFatClipCount];
-    }
-    f[kFatPlaylistCount] = kPlaylistCount;
-    for (int j = 0; j < kPlaylistCount; ++j) {
-        const Playlist& p = playlists_[static_cast<std::size_t>(j)];
-        if (!p.entries.empty())
-            p.EncodeTo(f + PlaylistAAt(j), f + PlaylistBAt(j), clips_);
-    }
-}
-
 int CDisk::WriteFAT()
 {
-    EncodeTables();
+    fat_ = EncodeFatArea(clips_, playlists_);
     int ok = 0;
     int error = 0;
     if (device_) {

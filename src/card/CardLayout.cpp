@@ -107,3 +107,25 @@ void Playlist::DecodeFlags(std::uint8_t flags)
     logoMode = code == kLogoOffCode ? 1 : code == kLogoOnCode ? 2 : 0;
     loop = (flags & kLoopBit) != 0;
 }
+
+std::vector<std::uint8_t> EncodeFatArea(const std::vector<ClipRecord>& clips,
+                                        const std::array<Playlist, kPlaylistCount>& playlists)
+{
+    std::vector<std::uint8_t> fat(kFatSize, 0xFF);
+    std::uint8_t* f = fat.data();
+    f[kFatClipCount] = 0;
+    for (int i = 0; i < kSlotCount && i < static_cast<int>(clips.size()); ++i) {
+        const ClipRecord& c = clips[static_cast<std::size_t>(i)];
+        if (c.frames == 0)
+            continue;
+        c.EncodeTo(f + ClipRecordAt(i), f + ClipNameAt(i));
+        ++f[kFatClipCount];
+    }
+    f[kFatPlaylistCount] = kPlaylistCount;
+    for (int j = 0; j < kPlaylistCount; ++j) {
+        const Playlist& p = playlists[static_cast<std::size_t>(j)];
+        if (!p.entries.empty())
+            p.EncodeTo(f + PlaylistAAt(j), f + PlaylistBAt(j), clips);
+    }
+    return fat;
+}

@@ -4,6 +4,7 @@
 // (CardLayout.cpp). Numbers are little-endian; a byte no record covers is
 // 0xFF.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -134,3 +135,9 @@ struct Playlist {
     // Logo mode and loop flag from the flags byte of table A.
     void DecodeFlags(std::uint8_t flags);
 };
+
+// The whole FAT area of these tables, as WriteFAT stores it: the records
+// and names of the used slots at their slot numbers, the playlists that
+// have entries, the two counts, and 0xFF everywhere else.
+std::vector<std::uint8_t> EncodeFatArea(const std::vector<ClipRecord>& clips,
+                                        const std::array<Playlist, kPlaylistCount>& playlists);

@@ -90,16 +90,16 @@ int PlaceClip(CDisk& disk, int frames, IProgress& progress, IClipWriteView* view
     const int total = static_cast<int>(disk.TotalClusters());
     for (;;) {
         std::vector<ClusterRun> runs = UsedRuns(disk);
-        if (runs.empty())
-            return 0;
         SortRuns(runs);
-        LogMessage("fragmentation report:");
-        for (const ClusterRun& run : runs)
-            LogMessage("file: %d at cluster: %d len: %d", run.slot, run.start, run.length);
-        AddEndMarker(runs, total);
-        const int position = FirstFit(runs, frames);
+        if (!runs.empty()) {
+            LogMessage("fragmentation report:");
+            for (const ClusterRun& run : runs)
+                LogMessage("file: %d at cluster: %d len: %d", run.slot, run.start, run.length);
+        }
+        const int position = FindFreeRun(runs, frames, total);
         if (position >= 0) {
-            LogMessage("free chunk found at cluster: %d", position);
+            if (!runs.empty())
+                LogMessage("free chunk found at cluster: %d", position);
             return position;
         }
         // One full pass leaves a single free run at the end that holds the

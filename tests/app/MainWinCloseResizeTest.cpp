@@ -67,7 +67,7 @@ TEST_F(MainWinCloseResizeTest, TheWindowKeepsItsMinimumSize)
 
 TEST_F(MainWinCloseResizeTest, ClipsWithoutAPlaylistAskBeforeClosing)
 {
-    NameImages({CardWith("card.img", {{0, 25, "A", {200, 0, 0}}})});
+    NameImages({CardWith("card.img", {{0, 0, 25, 0, "A", {{200, 0, 0}}}})});
     CMainWin& w = Start();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -84,7 +84,7 @@ TEST_F(MainWinCloseResizeTest, ClipsWithoutAPlaylistAskBeforeClosing)
 
 TEST_F(MainWinCloseResizeTest, ClosesWithoutAskingWhenThereIsNothingToWarnAbout)
 {
-    const std::string withPlaylist = CardWith("playlist.img", {{0, 25, "A", {200, 0, 0}}}, {{{0}, false, {}}});
+    const std::string withPlaylist = CardWith("playlist.img", {{0, 0, 25, 0, "A", {{200, 0, 0}}}}, {{{0}, false, {}}});
     const std::string noClips = CardWith("none.img", {});
     for (const std::string& card : {withPlaylist, noClips, std::string()}) {
         WriteIni("");

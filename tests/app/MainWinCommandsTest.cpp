@@ -15,14 +15,6 @@
 
 namespace {
 
-// A playlist of these clip slots, CUT transitions, no loop.
-TestPlaylist Uses(std::vector<int> clipSlots)
-{
-    TestPlaylist p;
-    p.entries = std::move(clipSlots);
-    return p;
-}
-
 class MainWinCommandsTest : public MainWinCommandsFixture {
 protected:
     static bool IsBlack(const QImage& image)
@@ -63,7 +55,7 @@ protected:
 
 TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100OnlyAtTheMessage)
 {
-    const std::string image = CardWith("card.img", {{0, 30, "A"}, {1, 30, "B"}});
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}, {1, 30, 30, 1, "B"}});
     NameImages({image});
     StartWindow();
     std::vector<std::uint8_t> frames;
@@ -105,8 +97,8 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
 TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip)
 {
     // Slot 1 is used twice in playlist 1 and once in playlist 3.
-    const std::string image = CardWith("card.img", {{0, 100, "A"}, {1, 40, "OLD", {200, 0, 0}}},
-                                       {Uses({1, 0, 1}), Uses({0}), Uses({1})}, 215);
+    const std::string image = CardWith("card.img", {{0, 0, 100, 0, "A"}, {1, 100, 40, 1, "OLD", {{200, 0, 0}}}},
+                                       {{{1, 0, 1}}, {{0}}, {{1}}}, 215);
     NameImages({image});
     StartWindow();
     win->PlaylistList()->item(0)->setSelected(true);
@@ -199,7 +191,7 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
     // 60 + 60 + 150 of 300 clusters; deleting the middle clip leaves 60
     // free at 60 and 30 at the end: no run of 80.
     const std::string image =
-        CardWith("card.img", {{0, 60, "A"}, {1, 60, "B"}, {2, 150, "C", {0, 200, 0}}}, {}, 300);
+        CardWith("card.img", {{0, 0, 60, 0, "A"}, {1, 60, 60, 1, "B"}, {2, 120, 150, 2, "C", {{0, 200, 0}}}}, {}, 300);
     NameImages({image});
     StartWindow();
     const std::vector<std::uint8_t> thirdFirst = CardFrame(2, 0);
@@ -236,7 +228,7 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
 TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
 {
     const std::string image =
-        CardWith("card.img", {{0, 30, "A"}, {1, 30, "E"}}, {Uses({0}), {}, Uses({1, 0, 1}), {}, {}, {}, Uses({1})});
+        CardWith("card.img", {{0, 0, 30, 0, "A"}, {1, 30, 30, 1, "E"}}, {{{0}}, {}, {{1, 0, 1}}, {}, {}, {}, {{1}}});
     NameImages({image});
     StartWindow();
     win->PlaylistList()->item(2)->setSelected(true);
@@ -264,7 +256,7 @@ TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
 
 TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
 {
-    NameImages({CardWith("card.img", {{0, 30, "A"}, {1, 12, "C"}})});
+    NameImages({CardWith("card.img", {{0, 0, 30, 0, "A"}, {1, 30, 12, 1, "C"}})});
     StartWindow();
     std::vector<int> maxima;
     auto closePlayer = [&maxima] {
@@ -306,7 +298,7 @@ TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
 
 TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
 {
-    const std::string image = CardWith("card.img", {{0, 30, "A"}}, {Uses({0})});
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}}, {{{0}}});
     NameImages({image});
     StartWindow();
     win->PlaylistList()->item(0)->setSelected(true);
@@ -348,7 +340,7 @@ int OpenProtectedCard(const std::string&, bool, std::unique_ptr<IDevice>& device
 
 TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
 {
-    const std::string image = CardWith("card.img", {{0, 30, "A"}});
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}});
     NameImages({image});
     g_protected = MakeDeviceState(0);
     g_protected->bytes = dvfix::ReadBytes(image);

@@ -23,8 +23,8 @@ protected:
     {
         const std::string notCard = Dir().File("empty.img");
         std::ofstream(notCard).flush();
-        card2 = CardWith("two.img", {{0, 25, "A", {200, 0, 0}}}, {}, 300);
-        card4 = CardWith("four.img", {{0, 25, "B", {0, 200, 0}}, {1, 25, "C", {0, 0, 200}}}, {}, 200);
+        card2 = CardWith("two.img", {{0, 0, 25, 0, "A", {{200, 0, 0}}}}, {}, 300);
+        card4 = CardWith("four.img", {{0, 0, 25, 0, "B", {{0, 200, 0}}}, {1, 25, 25, 1, "C", {{0, 0, 200}}}}, {}, 200);
         NameImages({notCard, card2, Dir().File("missing.img"), card4});
     }
 
@@ -36,6 +36,13 @@ protected:
         return out;
     }
     int SelectedDrive() const { return win->CardList()->currentData().toInt(); }
+    // The drive whose card is open, told by its size (drive 1 41 MB, drive 3
+    // 27 MB); -1 for none.
+    int OpenDrive() const
+    {
+        const std::uint32_t mb = win->Disk().IsOpen() ? win->Disk().SizeMB() : 0;
+        return mb == 41 ? 1 : mb == 27 ? 3 : -1;
+    }
 
     // The user picks entry `index` of the card list.
     void Pick(int index)
@@ -78,13 +85,13 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     EXPECT_EQ(0, w.NoCard());
     EXPECT_TRUE(Enabled(1004));
     ASSERT_TRUE(w.Disk().IsLoaded());
-    EXPECT_EQ(1, w.Disk().DriveIndex());
+    EXPECT_EQ(1, OpenDrive());
     EXPECT_EQ("01 - A", ItemText(w.ClipList(), 0));
     EXPECT_EQ("02", ItemText(w.ClipList(), 1));
     EXPECT_TRUE(ui.Shown().empty());
 
     Pick(1);
-    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - B", ItemText(w.ClipList(), 0));
     EXPECT_EQ("02 - C", ItemText(w.ClipList(), 1));
 }
@@ -95,11 +102,11 @@ TEST_F(MainWinDiscoveryTest, RefreshKeepsTheSelectedCardAndReopensIt)
     CMainWin& w = Start();
     Pick(1);
     // The card changes behind the window's back: the refresh reads it anew.
-    ASSERT_TRUE(WriteCardImage(card4, 200, {{0, 25, "NEW", {9, 9, 9}}}));
+    ASSERT_TRUE(WriteCard(card4, 200, {{0, 0, 25, 0, "NEW", {{9, 9, 9}}}}));
     w.OnRefresh();
     EXPECT_EQ(1, w.CardList()->currentIndex());
     EXPECT_EQ(3, SelectedDrive());
-    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - NEW", ItemText(w.ClipList(), 0));
     EXPECT_EQ("02", ItemText(w.ClipList(), 1));
 }
@@ -114,7 +121,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
     ASSERT_EQ(0, std::remove(card4.c_str()));
     events->Send(kDeviceRemoveComplete, 2064);
     ASSERT_EQ(std::vector<std::string>{"CARD2  (41 MB)"}, Entries());
-    EXPECT_EQ(1, w.Disk().DriveIndex()) << "the other card is selected and open";
+    EXPECT_EQ(1, OpenDrive()) << "the other card is selected and open";
     EXPECT_EQ("01 - A", ItemText(w.ClipList(), 0));
     EXPECT_TRUE(w.ClipList()->selectedItems().isEmpty());
 
@@ -129,14 +136,14 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
         ASSERT_EQ(QString::asprintf("%02d", slot + 1), w.ClipList()->item(slot)->text());
 
     // Other device events are only logged.
-    ASSERT_TRUE(WriteCardImage(card4, 200, {{0, 25, "BACK", {0, 0, 0}}}));
+    ASSERT_TRUE(WriteCard(card4, 200, {{0, 0, 25, 0, "BACK", {{0, 0, 0}}}}));
     events->Send(kDeviceNodesChanged, 0);
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
 
     events->Send(kDeviceArrival, 2064);
     ASSERT_EQ(std::vector<std::string>{"CARD4  (27 MB)"}, Entries());
     EXPECT_EQ(0, w.NoCard());
-    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - BACK", ItemText(w.ClipList(), 0));
     EXPECT_TRUE(ui.Shown().empty());
 }
@@ -212,7 +219,7 @@ TEST_F(MainWinDiscoveryTest, AnEventWhileBusyChangesNothing)
 {
     CMainWin& w = Start();
     ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
-    NameImages({CardWith("late.img", {{0, 25, "LATE", {1, 2, 3}}})});
+    NameImages({CardWith("late.img", {{0, 0, 25, 0, "LATE", {{1, 2, 3}}}})});
     w.BeginProgress(10);
     w.UpdateControls();
     events->Send(kDeviceArrival, 0);
@@ -235,7 +242,7 @@ TEST_F(MainWinDiscoveryTest, SwitchingTheLanguageRebuildsTheListKeepingTheSelect
     languages->setCurrentIndex(1);
     emit languages->activated(1);
     EXPECT_EQ(3, SelectedDrive());
-    EXPECT_EQ(3, w.Disk().DriveIndex());
+    EXPECT_EQ(3, OpenDrive());
 
     std::remove(card2.c_str());
     std::remove(card4.c_str());

@@ -37,7 +37,7 @@ std::unique_ptr<CDisk> ReadMemoryCard()
 
 TEST_F(DragTest, Clip05OntoPlaylist03WithNoneCurrentAppendsAndMakesItCurrent)
 {
-    CMainWin& w = StartWith({{{0}, false, {}}, {}, {{1}, true, {true}}});
+    CMainWin& w = StartWith({{{0}, false, {}}, {}, {{1}, true, {kTransitionAuto}}});
     ASSERT_EQ(-1, w.CurrentPlaylist());
     QListWidget* playlists = w.PlaylistList();
 
@@ -88,7 +88,7 @@ TEST_F(DragTest, ClipOntoAnEmptyPlaylistShowsOneEntryWithoutTransition)
 
 TEST_F(DragTest, ClipIntoTheCurrentPlaylistGoesBeforeTheEntryOrAtTheEnd)
 {
-    CMainWin& w = StartWith({{{0, 1}, false, {true}}});
+    CMainWin& w = StartWith({{{0, 1}, false, {kTransitionAuto}}});
     w.PlaylistList()->item(0)->setSelected(true);
     QListWidget* entries = w.EntryList();
 
@@ -111,10 +111,10 @@ TEST_F(DragTest, ClipIntoTheCurrentPlaylistGoesBeforeTheEntryOrAtTheEnd)
 
 TEST_F(DragTest, Playlist2OntoPlaylist9ExchangesEntriesLoopFlagsAndLogoModes)
 {
-    std::vector<TestPlaylist> lists(9);
-    lists[1] = {{0, 1}, true, {true, false}};
-    lists[8] = {{2}, false, {}};
-    CMainWin& w = StartWith(lists, {0, 2, 0, 0, 0, 0, 0, 0, 1});
+    std::vector<TaggedPlaylist> lists(9);
+    lists[1] = {{0, 1}, true, {kTransitionAuto, kTransitionCut}, 2};
+    lists[8] = {{2}, false, {}, 1};
+    CMainWin& w = StartWith(lists);
     QListWidget* playlists = w.PlaylistList();
     QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, ItemPoint(playlists, 1));
     ASSERT_EQ(1, w.CurrentPlaylist());
@@ -146,7 +146,7 @@ TEST_F(DragTest, Playlist2OntoPlaylist9ExchangesEntriesLoopFlagsAndLogoModes)
 
 TEST_F(DragTest, EntryOntoEntryExchangesThemAndEmptySpaceDoesNothing)
 {
-    CMainWin& w = StartWith({{{0, 1, 2}, false, {true, false}}});
+    CMainWin& w = StartWith({{{0, 1, 2}, false, {kTransitionAuto, kTransitionCut}}});
     w.PlaylistList()->item(0)->setSelected(true);
     QListWidget* entries = w.EntryList();
 
@@ -238,7 +238,7 @@ TEST_F(DragTest, AThirteenthEntryIsRefused)
 
 TEST_F(DragTest, AFailedTableWriteKeepsTheChangeAndStoresItWithTheNextWrite)
 {
-    const std::string path = CardWith("protected.img", {{0, 25, "A"}, {1, 25, "B"}}, {{{0}, false, {}}});
+    const std::string path = CardWith("protected.img", {{0, 0, 25, 0, "A"}, {1, 25, 25, 1, "B"}}, {{{0}, false, {}}});
     g_card = MakeDeviceState(0);
     g_card->bytes = dvfix::ReadBytes(path);
     SetDeviceOpener(OpenMemoryCard);

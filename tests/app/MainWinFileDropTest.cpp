@@ -101,7 +101,7 @@ protected:
 
 TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
 {
-    const std::string image = CardWith("card.img", {{0, 30, "A"}, {1, 30, "B"}});
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}, {1, 30, 30, 1, "B"}});
     CMainWin& w = Show(image);
     std::vector<std::uint8_t> frames;
     const std::string file = DvFile("beach.dv", 80, 48000, &frames);
@@ -155,7 +155,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
 
 TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWrittenOnASlot)
 {
-    const std::string image = CardWith("card.img", {{0, 30, "A"}});
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}});
     Show(image);
     const std::string clip = Dir().File("phone.mp4");
     convfix::Clip phone;
@@ -190,7 +190,7 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
 
 TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
 {
-    const std::string image = CardWith("card.img", {{0, 30, "A"}, {1, 30, "B"}});
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}, {1, 30, 30, 1, "B"}});
     CMainWin& w = Show(image);
     std::vector<std::uint8_t> one, three;
 

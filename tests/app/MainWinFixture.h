@@ -5,8 +5,8 @@
 #include "AppTestSupport.h"
 #include "CDeviceEvents.h"
 #include "CMainWin.h"
-#include "CardImages.h"
 #include "ScriptedInteraction.h"
+#include "TaggedCard.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -64,12 +64,24 @@ protected:
     bool Enabled(int id) const { return win->Control(id)->isEnabled(); }
     std::string Text(int id) const { return win->ControlText(id).toStdString(); }
     std::string ItemText(QListWidget* list, int row) const { return list->item(row)->text().toStdString(); }
-    // A formatted image with clips in Dir().
-    std::string CardWith(const std::string& name, const std::vector<TestClip>& clips,
-                         const std::vector<TestPlaylist>& playlists = {}, int clusters = 400)
+    // Writes a formatted image of `clusters` clusters at `path`. Every clip
+    // shows a picture in its first cluster (blue when the clip names none),
+    // so that it has a thumbnail.
+    static bool WriteCard(const std::string& path, int clusters, std::vector<TaggedClip> clips,
+                          const std::vector<TaggedPlaylist>& playlists = {})
+    {
+        for (TaggedClip& c : clips) {
+            if (!c.picture)
+                c.picture = convfix::Rgb{0, 0, 200};
+        }
+        return WriteTaggedImage(path, {clusters, clips, playlists});
+    }
+    // The same in Dir() under `name`.
+    std::string CardWith(const std::string& name, const std::vector<TaggedClip>& clips,
+                         const std::vector<TaggedPlaylist>& playlists = {}, int clusters = 400)
     {
         const std::string path = Dir().File(name);
-        EXPECT_TRUE(WriteCardImage(path, clusters, clips, playlists)) << path;
+        EXPECT_TRUE(WriteCard(path, clusters, clips, playlists)) << path;
         return path;
     }
 

@@ -41,17 +41,17 @@ protected:
     // clip 2 looping with an AUTO transition.
     CMainWin& StartWithClips()
     {
-        const std::vector<TestClip> clips = {
-            {0, 25, "", {200, 0, 0}},
-            {1, 25, "", {0, 200, 0}},
-            {2, 25, "", {0, 0, 200}},
-            {3, 25, "", {200, 200, 0}},
-            {4, 100, "PARIS", {200, 0, 200}},
+        const std::vector<TaggedClip> clips = {
+            {0, 0, 25, 0, "", {{200, 0, 0}}},
+            {1, 25, 25, 1, "", {{0, 200, 0}}},
+            {2, 50, 25, 2, "", {{0, 0, 200}}},
+            {3, 75, 25, 3, "", {{200, 200, 0}}},
+            {4, 100, 100, 4, "PARIS", {{200, 0, 200}}},
         };
-        const std::vector<TestPlaylist> playlists = {
+        const std::vector<TaggedPlaylist> playlists = {
             {{4, 0}, false, {}},
             {{}, false, {}},
-            {{1}, true, {true}},
+            {{1}, true, {kTransitionAuto}},
         };
         NameImages({CardWith("clips.img", clips, playlists)});
         return Start();
@@ -188,7 +188,9 @@ TEST_F(MainWinListsTest, PreviewNeedsALoadedFileAndTheDecoder)
 TEST_F(MainWinListsTest, UnformattedCardShowsItsCapacityAndOffersOnlyFormat)
 {
     const std::string path = Dir().File("blank.img");
-    ASSERT_TRUE(WriteBlankImage(path, 300));
+    TaggedCardLayout blank{300, {}, {}};
+    blank.formatted = false;
+    ASSERT_TRUE(WriteTaggedImage(path, blank));
     NameImages({path});
     CMainWin& w = Start();
     ASSERT_TRUE(w.Disk().IsOpen());
@@ -376,7 +378,7 @@ TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBl
 
 TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
 {
-    const std::string path = CardWith("reads.img", {{0, 25, "", {200, 0, 0}}, {1, 25, "", {0, 200, 0}}});
+    const std::string path = CardWith("reads.img", {{0, 0, 25, 0, "", {{200, 0, 0}}}, {1, 25, 25, 1, "", {{0, 200, 0}}}});
     NameImages({path});
     const std::vector<std::uint8_t> bytes = dvfix::ReadBytes(path);
     g_card = MakeDeviceState(bytes.size());
@@ -404,8 +406,8 @@ TEST_F(MainWinListsTest, LabelsShowEveryLineWhateverTheOtherItemsAndACutLabelSho
 {
     // Playlist 1: PARIS with AUTO, a long name with CUT, PARIS last (one
     // line). Playlist 2 loops. The last items of both lists are short.
-    const std::vector<TestClip> clips = {{0, 25, "WWWWWWWW", {200, 0, 0}}, {1, 25, "PARIS", {0, 200, 0}}};
-    NameImages({CardWith("labels.img", clips, {{{1, 0, 1}, false, {true, false}}, {{1}, true, {}}})});
+    const std::vector<TaggedClip> clips = {{0, 0, 25, 0, "WWWWWWWW", {{200, 0, 0}}}, {1, 25, 25, 1, "PARIS", {{0, 200, 0}}}};
+    NameImages({CardWith("labels.img", clips, {{{1, 0, 1}, false, {kTransitionAuto, kTransitionCut}}, {{1}, true, {}}})});
     CMainWin& w = Start();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));

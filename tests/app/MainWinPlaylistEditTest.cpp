@@ -68,7 +68,7 @@ TEST_F(PlaylistEditTest, DoubleClickTogglesTheTransitionOnlyWhereASuccessorFollo
 
 TEST_F(PlaylistEditTest, RemoveClipAndTheDeleteKeyRemoveTheSelectedEntryWithoutAsking)
 {
-    CMainWin& w = StartWith({{{0, 1, 2}, false, {false, true, false}}});
+    CMainWin& w = StartWith({{{0, 1, 2}, false, {kTransitionCut, kTransitionAuto, kTransitionCut}}});
     w.PlaylistList()->item(0)->setSelected(true);
     QListWidget* entries = w.EntryList();
     entries->item(1)->setSelected(true);
@@ -98,8 +98,8 @@ TEST_F(PlaylistEditTest, RemoveClipAndTheDeleteKeyRemoveTheSelectedEntryWithoutA
 
 TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
 {
-    CMainWin& w = StartWith({{{0}, false, {}}, {{1}, false, {}}, {{2, 3}, true, {true, true}}, {{4}, false, {}}},
-                            {0, 0, 2, 1});
+    CMainWin& w = StartWith(
+        {{{0}, false, {}}, {{1}, false, {}}, {{2, 3}, true, {kTransitionAuto, kTransitionAuto}, 2}, {{4}, false, {}, 1}});
     QListWidget* playlists = w.PlaylistList();
     playlists->setFocus();
     playlists->item(2)->setSelected(true);

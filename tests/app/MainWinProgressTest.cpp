@@ -50,7 +50,7 @@ TEST_F(MainWinProgressTest, PercentReaches100OnlyAtTheEndOfTheRange)
 
 TEST_F(MainWinProgressTest, BusyShowsTheProgressControlsAndDisablesTheCommands)
 {
-    NameImages({CardWith("card.img", {{0, 25, "A", {200, 0, 0}}}, {{{0}, false, {}}})});
+    NameImages({CardWith("card.img", {{0, 0, 25, 0, "A", {{200, 0, 0}}}}, {{{0}, false, {}}})});
     CMainWin& w = Start();
     w.ClipList()->item(0)->setSelected(true);
     w.PlaylistList()->item(0)->setSelected(true);

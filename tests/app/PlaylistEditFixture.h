@@ -16,23 +16,14 @@
 class PlaylistEditFixture : public MainWinFixture {
 protected:
     // Clips in slots 0 to 5, 25 frames each; slot 4 is PARIS, slot 2
-    // SEA, the others have no name. `logoModes` sets the logo mode of
-    // playlists 0, 1, ... on the card.
-    CMainWin& StartWith(const std::vector<TestPlaylist>& playlists, const std::vector<int>& logoModes = {})
+    // SEA, the others have no name.
+    CMainWin& StartWith(const std::vector<TaggedPlaylist>& playlists)
     {
-        std::vector<TestClip> clips;
+        std::vector<TaggedClip> clips;
         for (int slot = 0; slot < 6; ++slot)
-            clips.push_back(TestClip{slot, 25, slot == 4 ? "PARIS" : slot == 2 ? "SEA" : "",
-                                     {static_cast<std::uint8_t>(slot * 40), static_cast<std::uint8_t>(200 - slot * 30), 100}});
+            clips.push_back({slot, 25 * slot, 25, slot, slot == 4 ? "PARIS" : slot == 2 ? "SEA" : "",
+                             convfix::Rgb{static_cast<std::uint8_t>(slot * 40), static_cast<std::uint8_t>(200 - slot * 30), 100}});
         card = CardWith("edit.img", clips, playlists);
-        if (!logoModes.empty()) {
-            CDisk disk;
-            EXPECT_EQ(kOpenOk, disk.OpenPath(card));
-            EXPECT_NE(0, disk.ReadFAT());
-            for (std::size_t j = 0; j < logoModes.size(); ++j)
-                disk.Playlists()[j].logoMode = logoModes[j];
-            EXPECT_NE(0, disk.WriteFAT());
-        }
         NameImages({card});
         CMainWin& w = Start();
         w.show();

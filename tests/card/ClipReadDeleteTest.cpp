@@ -1,31 +1,35 @@
-// Reading clip frames from their clusters and deleting clips: the question,
-// the entries removed from every playlist, what is reported as changed, the
-// bytes stored, and the clusters left untouched.
+// Reading clip frames from their clusters, deleting clips (the question,
+// the entries removed from every playlist) and recording them: what is
+// reported as changed, the bytes stored, and the clusters left untouched.
 #include "LoadedCard.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
 class ClipReadDelete : public LoadedCard {
 protected:
-    void SetUp() override
+    void SetUp() override { LoadWith({}); }
+    // alpha (4 frames at cluster 2), beta (3 at 8, attribute 0x5A) and gamma
+    // (2 at 15) in slots 0 to 2, then `more`, and `playlists`.
+    void LoadWith(const std::vector<TaggedPlaylist>& playlists, const std::vector<TaggedClip>& more = {})
     {
-        LoadedCard::SetUp();
-        AddClip(0, 4, 2, "alpha");
-        AddClip(1, 3, 8, "beta");
-        AddClip(2, 2, 15, "gamma");
-        disk.Clips()[1].attribute = 0x5A;
-        Commit();
+        std::vector<TaggedClip> clips = {{0, 2, 4, 1, "alpha"}, {1, 8, 3, 2, "beta", {}, 0x5A}, {2, 15, 2, 3, "gamma"}};
+        clips.insert(clips.end(), more.begin(), more.end());
+        Load(clips, playlists);
     }
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(144384);
 };
 
 TEST_F(ClipReadDelete, FrameFIsTheClusterOfTheFirstSectorPlusF)
 {
+    std::fill(buffer.begin(), buffer.end(), 0xEE);
     ASSERT_TRUE(disk.ReadClipFrame(1, 2, buffer.data()));
-    EXPECT_EQ(8 + 2 + 1, buffer[0]);
-    EXPECT_EQ(8 + 2 + 1, buffer[144383]);
+    EXPECT_TRUE(IsPatternFrame(buffer.data(), 2, 2));
+    EXPECT_EQ(0, buffer[144383]) << "the whole cluster, its zero tail too";
     ASSERT_TRUE(disk.ReadClipFirstFrame(0, buffer.data()));
-    EXPECT_EQ(2 + 1, buffer[0]);
+    EXPECT_TRUE(IsPatternFrame(buffer.data(), 1, 0));
     EXPECT_EQ((std::vector<std::uint64_t>{5120 + 144384ull * 10, 5120 + 144384ull * 2}), state->readOffsets);
 
     EXPECT_FALSE(disk.ReadClipFrame(1, 3, buffer.data())) << "past the clip's end";
@@ -38,27 +42,30 @@ TEST_F(ClipReadDelete, FrameFIsTheClusterOfTheFirstSectorPlusF)
 
 TEST_F(ClipReadDelete, ReadFailuresShowTheAccessMessageOnce)
 {
+    // A clip whose run passes the end of the card: its last frames cannot be read.
+    LoadWith({}, {{3, 15, 10, 4}});
     state->failRead = 1;
     EXPECT_FALSE(disk.ReadClipFirstFrame(0, buffer.data()));
-    // A clip whose run passes the end of the card: its last frames cannot be read.
-    AddClip(3, 10, 15);
     EXPECT_TRUE(disk.ReadClipFrame(3, 4, buffer.data()));
     EXPECT_FALSE(disk.ReadClipFrame(3, 5, buffer.data()));
     EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
     EXPECT_EQ(2, state->reads) << "nothing is read outside the clusters";
 
-    disk.SetLoaded(false);
+    // Not loaded: a table that does not read.
+    state->bytes[0] = 13;
+    ASSERT_FALSE(disk.ReadFAT());
+    const int reads = state->reads;
     EXPECT_FALSE(disk.ReadClipFirstFrame(0, buffer.data()));
-    EXPECT_EQ(2, state->reads);
+    EXPECT_EQ(reads, state->reads);
 }
 
 TEST_F(ClipReadDelete, DeletingRemovesEveryEntryAndReportsThePlaylists)
 {
-    AddEntries(0, {1, 1, 0, 1});
-    AddEntries(3, {2, 1});
-    AddEntries(9, {0});
-    disk.Playlists()[0].entries[2].transition = kTransitionAuto;
-    Commit();
+    std::vector<TaggedPlaylist> lists(10);
+    lists[0] = {{1, 1, 0, 1}, false, {kTransitionCut, kTransitionCut, kTransitionAuto}};
+    lists[3] = {{2, 1}};
+    lists[9] = {{0}};
+    LoadWith(lists);
     ui.Answer(kIdsAskDeleteClip, kIdYes);
 
     ClipDeletion what;
@@ -95,9 +102,9 @@ TEST_F(ClipReadDelete, DeletingRemovesEveryEntryAndReportsThePlaylists)
 
 TEST_F(ClipReadDelete, DeletingTheOnlyClipOfAPlaylistEmptiesItOnTheCard)
 {
-    AddEntries(5, {2});
-    disk.Playlists()[5].loop = 1;
-    Commit();
+    std::vector<TaggedPlaylist> lists(6);
+    lists[5] = {{2}, true};
+    LoadWith(lists);
     const int freeBefore = disk.FreeClusters();
     ui.Answer(kIdsAskDeleteClip, kIdYes);
     EXPECT_EQ(1, disk.DeleteClip(2));
@@ -117,7 +124,7 @@ TEST_F(ClipReadDelete, EmptySlotDeclinedOrUnaskableDeletesNothing)
     EXPECT_FALSE(what.Done());
     EXPECT_TRUE(ui.Shown().empty()) << "no question for an empty slot";
 
-    const auto was = Snapshot(disk);
+    const auto was = TableSnapshot(disk);
     EXPECT_EQ(0, disk.DeleteClip(2, &what)) << "declined";
     EXPECT_EQ("Clip 03 is used in 0 playlists.\n\nDelete clip?", ui.Shown().back().text)
         << "asked even when no playlist holds it";
@@ -126,14 +133,13 @@ TEST_F(ClipReadDelete, EmptySlotDeclinedOrUnaskableDeletesNothing)
     EXPECT_EQ(0, disk.DeleteClip(144));
     disk.SetInteraction(nullptr);
     EXPECT_EQ(0, disk.DeleteClip(2)) << "nobody to say Yes";
-    EXPECT_EQ(was, Snapshot(disk));
+    EXPECT_EQ(was, TableSnapshot(disk));
     EXPECT_EQ(0, state->writes);
 }
 
 TEST_F(ClipReadDelete, FailedTableWriteKeepsTheDeletionForTheNextWrite)
 {
-    AddEntries(0, {0, 1});
-    Commit();
+    LoadWith({{{0, 1}}});
     state->failAllWritesFrom = 1;
     ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     ClipDeletion what;
@@ -152,6 +158,37 @@ TEST_F(ClipReadDelete, FailedTableWriteKeepsTheDeletionForTheNextWrite)
     EXPECT_EQ(1, state->bytes[1]);
     EXPECT_EQ(2, back.Clips()[0].frames) << "only gamma is left, now first";
     EXPECT_TRUE(back.Playlists()[0].entries.empty());
+}
+
+TEST_F(ClipReadDelete, RecordingFillsTheSlotKeepsItsAttributeAndNamesWhatChanged)
+{
+    LoadWith({{{1, 0}}, {}, {{2}}});
+    TableChange change = disk.RecordClip(1, "longername", 6, CDisk::SectorOfCluster(12));
+    EXPECT_EQ(kEditStored, change.result);
+    EXPECT_EQ(std::bitset<kSlotCount>().set(1), change.changedSlots);
+    EXPECT_EQ(1u << 0, change.changedPlaylists.to_ulong()) << "the playlists that play the slot";
+    change = disk.RecordClip(0, "ab", 4, CDisk::SectorOfCluster(2));
+    EXPECT_EQ(1u << 0, change.changedPlaylists.to_ulong());
+    const CDisk& back = Reread();
+    EXPECT_EQ(6, back.Clips()[1].frames);
+    EXPECT_EQ(CDisk::SectorOfCluster(12), back.Clips()[1].firstSector);
+    EXPECT_EQ(0, std::memcmp("longerna", back.Clips()[1].name, 8)) << "the first 8 bytes";
+    EXPECT_EQ(0x5A, back.Clips()[1].attribute) << "the slot's attribute stays";
+    EXPECT_EQ(0, std::memcmp("ab\0\0\0\0\0\0", back.Clips()[0].name, 8)) << "zero-filled";
+    EXPECT_EQ((std::vector<int>{1, 0}), Slots(back, 0));
+
+    // What no record can hold changes and writes nothing.
+    const int writes = state->writes;
+    const auto was = TableSnapshot(disk);
+    for (const TableChange& refused :
+         {disk.RecordClip(-1, "x", 5, 10), disk.RecordClip(144, "x", 5, 10), disk.RecordClip(3, "x", 0, 10),
+          disk.RecordClip(3, "x", 65535, 10), disk.RecordClip(3, "x", 5, 9)}) {
+        EXPECT_FALSE(refused.Done());
+        EXPECT_TRUE(refused.changedSlots.none());
+    }
+    EXPECT_EQ(was, TableSnapshot(disk));
+    EXPECT_EQ(writes, state->writes);
+    ExpectOnlyFatWritten();
 }
 
 } // namespace

@@ -2,10 +2,11 @@
 // anything is written, aborts and transfer failures.
 #include "CDisk.h"
 #include "CardCompactor.h"
-#include "CardFixtures.h"
 #include "ClipVerifier.h"
 #include "ClipWriter.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
+#include "TaggedCard.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +14,15 @@
 
 namespace {
 
-struct Clip {
-    int slot;
-    int start;
-    int length;
-    int tag;
-};
-
 class ClipWriterTest : public ::testing::Test {
 protected:
-    // A loaded card of `clusters` clusters holding `clips`, each cluster
-    // stamped with its clip's frames.
-    void MakeCard(int clusters, const std::vector<Clip>& clips)
+    // A loaded card of `clusters` clusters holding `clips`.
+    void MakeCard(int clusters, const std::vector<TaggedClip>& clips)
     {
-        state = MakeCardState(clusters);
+        state = MakeTaggedCard(TaggedCardLayout{clusters, clips});
+        ASSERT_NE(nullptr, state);
         disk.SetInteraction(&ui);
-        ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        disk.Clear();
-        for (const Clip& c : clips) {
-            ClipRecord& r = disk.Clips()[static_cast<std::size_t>(c.slot)];
-            r.frames = static_cast<std::uint16_t>(c.length);
-            r.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(c.start));
-            std::snprintf(r.name, sizeof r.name, "c%d", c.tag);
-            for (int h = 0; h < c.length; ++h)
-                StampCluster(*state, c.start + h, c.tag, h);
-        }
-        disk.SetLoaded(true);
-        ASSERT_TRUE(disk.WriteFAT());
-        state->writeOffsets.clear();
+        ASSERT_TRUE(Reopen(state, disk));
     }
 
     std::vector<std::uint8_t> StoredFat() const { return {state->bytes.begin(), state->bytes.begin() + 5120}; }
@@ -49,8 +31,7 @@ protected:
     ClipRecord Reloaded(int slot)
     {
         CDisk again;
-        EXPECT_EQ(0, again.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        EXPECT_TRUE(again.ReadFAT());
+        EXPECT_TRUE(Reopen(state, again));
         return again.Clips()[static_cast<std::size_t>(slot)];
     }
 
@@ -68,14 +49,14 @@ protected:
 TEST_F(ClipWriterTest, EmptyCardTakesTheClipAtClusterZeroWithZeroTails)
 {
     MakeCard(1000, {});
-    CPatternSource source(100, 7, "/home/u/holiday_video.avi");
+    CTaggedSource source(100, 7, "/home/u/holiday_video.avi");
     ClipWriteReport report;
     EXPECT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
     EXPECT_EQ(0, report.slot);
     EXPECT_EQ(0, report.firstCluster);
     EXPECT_EQ(0, report.compactions);
     for (int f = 0; f < 100; ++f) {
-        ASSERT_TRUE(ClusterHolds(*state, f, 7, f)) << f;
+        ASSERT_TRUE(HoldsPattern(*state, f, 7, f)) << f;
         ASSERT_TRUE(ClusterTailIsZero(*state, f)) << f;
     }
     const ClipRecord stored = Reloaded(0);
@@ -93,7 +74,7 @@ TEST_F(ClipWriterTest, EmptyCardTakesTheClipAtClusterZeroWithZeroTails)
 TEST_F(ClipWriterTest, FirstFitPrefersTheEarliestGapThenTheEndMarker)
 {
     MakeCard(1000, {{0, 0, 100, 1}, {1, 300, 600, 2}});
-    CPatternSource ninety(90, 9, "a.dv");
+    CTaggedSource ninety(90, 9, "a.dv");
     ClipWriteReport report;
     ASSERT_EQ(kWriteDone, WriteClip(disk, -1, ninety, progress, nullptr, &report));
     EXPECT_EQ(2, report.slot);
@@ -101,7 +82,7 @@ TEST_F(ClipWriterTest, FirstFitPrefersTheEarliestGapThenTheEndMarker)
     EXPECT_EQ(0, std::memcmp("a\0\0\0\0\0\0\0", Reloaded(2).name, 8));
 
     MakeCard(1000, {{0, 0, 100, 1}, {1, 300, 100, 2}});
-    CPatternSource big(250, 9);
+    CTaggedSource big(250, 9);
     ASSERT_EQ(kWriteDone, WriteClip(disk, -1, big, progress, nullptr, &report));
     EXPECT_EQ(400, report.firstCluster) << "after the last clip, through the end marker";
 
@@ -117,7 +98,7 @@ TEST_F(ClipWriterTest, FirstFitPrefersTheEarliestGapThenTheEndMarker)
 TEST_F(ClipWriterTest, SplitFreeSpaceIsCompactedAndEveryMovedFrameKept)
 {
     MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 100, 2}, {2, 400, 600, 3}});
-    CPatternSource source(150, 4);
+    CTaggedSource source(150, 4);
     ClipWriteReport report;
     ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
     EXPECT_EQ(1, report.compactions);
@@ -127,13 +108,13 @@ TEST_F(ClipWriterTest, SplitFreeSpaceIsCompactedAndEveryMovedFrameKept)
     EXPECT_EQ(100, StartOf(1));
     EXPECT_EQ(200, StartOf(2));
     for (int h = 0; h < 100; ++h) {
-        ASSERT_TRUE(ClusterHolds(*state, h, 1, h));
-        ASSERT_TRUE(ClusterHolds(*state, 100 + h, 2, h)) << h;
+        ASSERT_TRUE(HoldsPattern(*state, h, 1, h));
+        ASSERT_TRUE(HoldsPattern(*state, 100 + h, 2, h)) << h;
     }
     for (int h = 0; h < 600; ++h)
-        ASSERT_TRUE(ClusterHolds(*state, 200 + h, 3, h)) << h;
+        ASSERT_TRUE(HoldsPattern(*state, 200 + h, 3, h)) << h;
     for (int f = 0; f < 150; ++f)
-        ASSERT_TRUE(ClusterHolds(*state, 800 + f, 4, f)) << f;
+        ASSERT_TRUE(HoldsPattern(*state, 800 + f, 4, f)) << f;
     EXPECT_EQ(CDisk::SectorOfCluster(200), Reloaded(2).firstSector);
     EXPECT_EQ(CDisk::SectorOfCluster(800), Reloaded(3).firstSector);
     ASSERT_EQ(2u, progress.ranges.size());
@@ -146,11 +127,11 @@ TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)
     MakeCard(1000, {{0, 0, 500, 1}, {1, 500, 500, 2}});
     const auto before = StoredFat();
 
-    CPatternSource tooShort(74, 5);
+    CTaggedSource tooShort(74, 5);
     EXPECT_EQ(kWriteTooShort, WriteClip(disk, 0, tooShort, progress));
-    CPatternSource tooLong(65536, 5);
+    CTaggedSource tooLong(65536, 5);
     EXPECT_EQ(kWriteTooLong, WriteClip(disk, 0, tooLong, progress));
-    CPatternSource tooBig(501, 5);
+    CTaggedSource tooBig(501, 5);
     EXPECT_EQ(kWriteNoRoom, WriteClip(disk, 0, tooBig, progress));
     EXPECT_TRUE(state->writeOffsets.empty());
     EXPECT_EQ(before, StoredFat());
@@ -163,7 +144,7 @@ TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)
 
     // The occupied slot's own clusters count as room; declining its
     // deletion writes nothing.
-    CPatternSource fits(500, 5);
+    CTaggedSource fits(500, 5);
     EXPECT_EQ(kWriteNothing, WriteClip(disk, 0, fits, progress));
     EXPECT_EQ(1, ui.Count(kIdsAskDeleteClip));
     EXPECT_TRUE(state->writeOffsets.empty());
@@ -173,11 +154,11 @@ TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)
     EXPECT_EQ(kWriteDone, WriteClip(disk, 0, fits, progress, nullptr, &report));
     EXPECT_EQ(0, report.firstCluster);
     EXPECT_TRUE(report.deletion.Done());
-    EXPECT_TRUE(ClusterHolds(*state, 499, 5, 499));
+    EXPECT_TRUE(HoldsPattern(*state, 499, 5, 499));
 
     // 75 frames is enough.
     MakeCard(1000, {});
-    CPatternSource shortest(75, 6);
+    CTaggedSource shortest(75, 6);
     EXPECT_EQ(kWriteDone, WriteClip(disk, -1, shortest, progress));
 }
 
@@ -187,7 +168,7 @@ TEST_F(ClipWriterTest, AbortOrFailedTransferRecordsNothing)
     const auto before = StoredFat();
 
     progress.abortAt = 40;
-    CPatternSource aborted(100, 5);
+    CTaggedSource aborted(100, 5);
     ClipWriteReport report;
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, aborted, progress, nullptr, &report));
     EXPECT_EQ(40, aborted.reads);
@@ -197,13 +178,13 @@ TEST_F(ClipWriterTest, AbortOrFailedTransferRecordsNothing)
     EXPECT_EQ(1, progress.ends);
     progress.abortAt = -1;
 
-    CPatternSource unreadable(100, 5);
+    CTaggedSource unreadable(100, 5);
     unreadable.failAt = 10;
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, unreadable, progress));
     EXPECT_EQ(before, StoredFat());
 
     state->failWrite = static_cast<int>(state->writes) + 20;
-    CPatternSource source(100, 5);
+    CTaggedSource source(100, 5);
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress));
     EXPECT_EQ(before, StoredFat());
     EXPECT_EQ(1, ui.Count(kIdsCardWriteError));
@@ -215,7 +196,7 @@ TEST_F(ClipWriterTest, FramesAreFlushedBeforeTheSlotRecordsThem)
     MakeCard(300, {});
     const auto before = StoredFat();
     state->failFlush = state->flushes + 1;
-    CPatternSource source(100, 5);
+    CTaggedSource source(100, 5);
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress));
     EXPECT_EQ(before, StoredFat()) << "nothing recorded when the frames did not reach the card";
     EXPECT_EQ(0, disk.Clips()[0].frames);
@@ -223,7 +204,7 @@ TEST_F(ClipWriterTest, FramesAreFlushedBeforeTheSlotRecordsThem)
     // A failed final table write keeps the clip in memory for the next one.
     MakeCard(300, {});
     state->failAllWritesFrom = state->writes + 101;
-    CPatternSource second(100, 5);
+    CTaggedSource second(100, 5);
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, second, progress));
     EXPECT_EQ(100, disk.Clips()[0].frames);
     EXPECT_EQ(kIdsCardWriteError, ui.Shown()[ui.Shown().size() - 2].id);
@@ -236,7 +217,7 @@ TEST_F(ClipWriterTest, TheCardNeverLagsMoreThan16MBBehindTheWritesOfAMoveOrAClip
     // written: each run is handed to the card in chunks as it goes.
     MakeCard(400, {{0, 0, 10, 1}, {1, 20, 250, 2}});
     state->maxPendingBytes = 0;
-    CPatternSource source(140, 4);
+    CTaggedSource source(140, 4);
     ClipWriteReport report;
     ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
     ASSERT_EQ(1, report.compactions);
@@ -244,9 +225,9 @@ TEST_F(ClipWriterTest, TheCardNeverLagsMoreThan16MBBehindTheWritesOfAMoveOrAClip
     EXPECT_GT(state->maxPendingBytes, 8u << 20) << "chunks of about 8 MB";
     EXPECT_LE(state->maxPendingBytes, 16u << 20);
     for (int h = 0; h < 250; ++h)
-        ASSERT_TRUE(ClusterHolds(*state, 10 + h, 2, h)) << h;
+        ASSERT_TRUE(HoldsPattern(*state, 10 + h, 2, h)) << h;
     for (int f = 0; f < 140; ++f)
-        ASSERT_TRUE(ClusterHolds(*state, 260 + f, 4, f)) << f;
+        ASSERT_TRUE(HoldsPattern(*state, 260 + f, 4, f)) << f;
 }
 
 TEST_F(ClipWriterTest, TheReadBackIsASecondPhaseThatAbortStopsAndThatCanBeTurnedOff)
@@ -257,7 +238,7 @@ TEST_F(ClipWriterTest, TheReadBackIsASecondPhaseThatAbortStopsAndThatCanBeTurned
     // 30th frame read back.
     progress.abortAfterPumps = 2 * 100 + 30;
     const int readsBefore = state->reads;
-    CPatternSource source(100, 5);
+    CTaggedSource source(100, 5);
     ClipWriteReport report;
     EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, source, progress, nullptr, &report));
     EXPECT_EQ(30, state->reads - readsBefore);
@@ -275,7 +256,7 @@ TEST_F(ClipWriterTest, TheReadBackIsASecondPhaseThatAbortStopsAndThatCanBeTurned
     progress.abortAfterPumps = -1;
     progress.captions.clear();
     const int readsNow = state->reads;
-    CPatternSource unverified(100, 6);
+    CTaggedSource unverified(100, 6);
     EXPECT_EQ(kWriteDone, WriteClip(disk, -1, unverified, progress, nullptr, &report, false));
     EXPECT_EQ(readsNow, state->reads);
     EXPECT_EQ(100, unverified.reads) << "every frame read once from the source";
@@ -290,7 +271,7 @@ TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)
     // Abort while the second clip (list position 1) moves: it is finished and
     // recorded, the third stays where it was, and nothing is written.
     progress.abortAfterPumps = 50;
-    CPatternSource source(250, 4);
+    CTaggedSource source(250, 4);
     ClipWriteReport report;
     EXPECT_EQ(kWriteCompactionStopped, WriteClip(disk, -1, source, progress, nullptr, &report));
     EXPECT_EQ(0, source.reads);
@@ -298,9 +279,9 @@ TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)
     EXPECT_EQ(CDisk::SectorOfCluster(400), Reloaded(2).firstSector);
     EXPECT_EQ(0, Reloaded(3).frames);
     for (int h = 0; h < 100; ++h)
-        ASSERT_TRUE(ClusterHolds(*state, 100 + h, 2, h));
+        ASSERT_TRUE(HoldsPattern(*state, 100 + h, 2, h));
     for (int h = 0; h < 500; ++h)
-        ASSERT_TRUE(ClusterHolds(*state, 400 + h, 3, h));
+        ASSERT_TRUE(HoldsPattern(*state, 400 + h, 3, h));
     EXPECT_EQ(0, ui.Count(kIdsOperationAborted)) << "a stopped compaction ends without a final message";
     EXPECT_EQ(0, ui.Count(kIdsWriteCompleted));
 }
@@ -311,36 +292,36 @@ TEST_F(ClipWriterTest, FailedMoveBeforeTheOldRunIsTouchedKeepsTheOldPlace)
     // runs do not overlap, so a failure anywhere leaves it whole where it was.
     MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 50, 2}, {2, 400, 500, 3}});
     state->failWrite = state->writes + 10;
-    CPatternSource source(260, 4);
+    CTaggedSource source(260, 4);
     EXPECT_EQ(kWriteCompactionStopped, WriteClip(disk, -1, source, progress));
     EXPECT_EQ(CDisk::SectorOfCluster(200), Reloaded(1).firstSector);
     for (int h = 0; h < 50; ++h)
-        ASSERT_TRUE(ClusterHolds(*state, 200 + h, 2, h));
+        ASSERT_TRUE(HoldsPattern(*state, 200 + h, 2, h));
     EXPECT_EQ(CDisk::SectorOfCluster(400), Reloaded(2).firstSector);
 
     // A source cluster that cannot be read leaves its destination unwritten.
     MakeCard(1000, {{0, 0, 100, 1}, {1, 300, 300, 2}, {2, 700, 100, 3}});
     state->failRead = state->reads + 250; // frame 249, after the old run was touched
-    CPatternSource other(350, 4);
+    CTaggedSource other(350, 4);
     EXPECT_EQ(kWriteCompactionStopped, WriteClip(disk, -1, other, progress));
     EXPECT_EQ(CDisk::SectorOfCluster(100), Reloaded(1).firstSector) << "the move went on to its end";
-    EXPECT_TRUE(ClusterHolds(*state, 100 + 248, 2, 248));
-    EXPECT_TRUE(ClusterHolds(*state, 100 + 249, 2, 49)) << "left unwritten: still the old frame there";
-    EXPECT_TRUE(ClusterHolds(*state, 100 + 250, 2, 250));
+    EXPECT_TRUE(HoldsPattern(*state, 100 + 248, 2, 248));
+    EXPECT_TRUE(HoldsPattern(*state, 100 + 249, 2, 49)) << "left unwritten: still the old frame there";
+    EXPECT_TRUE(HoldsPattern(*state, 100 + 250, 2, 250));
     EXPECT_EQ(CDisk::SectorOfCluster(700), Reloaded(2).firstSector) << "nothing after the failed clip moves";
 }
 
 TEST_F(ClipWriterTest, NoSlotOrNoCardWritesNothing)
 {
-    MakeCard(300, {});
-    for (int i = 0; i < kSlotCount; ++i) {
-        disk.Clips()[static_cast<std::size_t>(i)].frames = 1;
-        disk.Clips()[static_cast<std::size_t>(i)].firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(i));
-    }
-    CPatternSource source(100, 5);
+    std::vector<TaggedClip> full;
+    for (int i = 0; i < kSlotCount; ++i)
+        full.push_back({i, i, 1, i});
+    MakeCard(300, full);
+    CTaggedSource source(100, 5);
     EXPECT_EQ(kWriteNothing, WriteClip(disk, -1, source, progress));
     EXPECT_EQ(kWriteNothing, WriteClip(disk, kSlotCount, source, progress));
-    disk.SetLoaded(false);
+    state->bytes[0] = 13; // a table that does not read: not loaded
+    ASSERT_FALSE(disk.ReadFAT());
     EXPECT_EQ(kWriteNothing, WriteClip(disk, 0, source, progress));
     EXPECT_TRUE(ui.Shown().empty());
     EXPECT_TRUE(state->writeOffsets.empty());

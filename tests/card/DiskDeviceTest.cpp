@@ -115,8 +115,11 @@ TEST(DiskOpen, MissingOrEmptyImageIsNotACard)
 
 namespace {
 
+std::string g_lastOpened; // the path FakeOpener last opened
+
 int FakeOpener(const std::string& path, bool requireRemovable, std::unique_ptr<IDevice>& device)
 {
+    g_lastOpened = path;
     if (path == "denied")
         return kOpenDenied;
     if (path == "fixed" && requireRemovable)
@@ -168,7 +171,7 @@ TEST_F(DriveTableTest, OpenByIndexGivesTheThreeResults)
     disks = {"denied", "fixed"};
     CDisk disk;
     EXPECT_EQ(0, disk.Open(0));
-    EXPECT_EQ("card.img", disk.DevicePath());
+    EXPECT_EQ("card.img", g_lastOpened);
     EXPECT_EQ(2, disk.Open(1));
     EXPECT_FALSE(disk.IsOpen());
     EXPECT_EQ(1, disk.Open(2)) << "a non-removable disk is never a card";

@@ -2,7 +2,9 @@
 // ReadFAT, and the round trip between them.
 #include "CDisk.h"
 #include "MemoryDevice.h"
+#include "RawFat.h"
 #include "ScriptedInteraction.h"
+#include "TaggedCard.h"
 
 #include <gtest/gtest.h>
 
@@ -12,61 +14,7 @@ namespace {
 
 constexpr std::size_t kSmallCard = 5120 + 144384ull * 20 + 512; // 20 clusters
 
-void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v)
-{
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// A FAT area as the card would hold it: 12 playlists, every field 0xFF.
-std::vector<std::uint8_t> EmptyFat()
-{
-    std::vector<std::uint8_t> f(5120, 0xFF);
-    f[0] = 12;
-    f[1] = 0;
-    return f;
-}
-
-void PutClip(std::vector<std::uint8_t>& f, int record, std::uint16_t frames, std::uint32_t sector,
-             const char* name = nullptr, std::uint8_t attribute = 0)
-{
-    Put16(f, 3712 + 7 * record, frames);
-    Put32(f, 3712 + 7 * record + 2, sector);
-    f[3712 + 7 * record + 6] = attribute;
-    if (name) {
-        std::memset(&f[2560 + 8 * record], 0, 8);
-        std::memcpy(&f[2560 + 8 * record], name, std::min<std::size_t>(8, std::strlen(name)));
-    }
-    ++f[1];
-}
-
-struct Entry {
-    std::uint16_t frames;
-    std::uint32_t sector;
-    std::uint32_t transition;
-    std::uint16_t reserved;
-};
-
-void PutPlaylist(std::vector<std::uint8_t>& f, int j, std::uint8_t flags, const std::vector<Entry>& entries,
-                 int countB = -1)
-{
-    const std::size_t a = 512 + 74 * j, b = 1536 + 74 * j;
-    f[a] = flags;
-    f[a + 1] = static_cast<std::uint8_t>(entries.size());
-    f[b] = static_cast<std::uint8_t>(countB < 0 ? static_cast<int>(entries.size()) : countB);
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        Put32(f, a + 2 + 6 * k, entries[k].transition);
-        Put16(f, a + 6 + 6 * k, entries[k].reserved);
-        Put16(f, b + 1 + 6 * k, entries[k].frames);
-        Put32(f, b + 3 + 6 * k, entries[k].sector);
-    }
-}
+using namespace rawfat;
 
 class FatTable : public ::testing::Test {
 protected:
@@ -79,30 +27,27 @@ protected:
     void Store(const std::vector<std::uint8_t>& fat) { std::memcpy(state->bytes.data(), fat.data(), 5120); }
     std::vector<std::uint8_t> Stored() const { return {state->bytes.begin(), state->bytes.begin() + 5120}; }
 
+    // One clip "beach" of 100 frames at cluster 0, playlist 1 holding it
+    // once, read from a card; its FAT area is then wiped, so that what is
+    // stored afterwards is WriteFAT's.
+    void LoadBeach(bool loop, int logoMode)
+    {
+        state = MakeTaggedCard({20, {{0, 0, 100, 1, "beach"}}, {{{0}, loop, {}, logoMode}}});
+        ASSERT_NE(nullptr, state);
+        ASSERT_TRUE(Reopen(state, disk));
+        std::fill(state->bytes.begin(), state->bytes.begin() + 5120, 0);
+    }
+
     std::shared_ptr<MemoryDeviceState> state;
     CScriptedInteraction ui;
     CDisk disk;
 };
 
-// One clip "beach" of 100 frames at cluster 0, playlist 1 holding it once.
-void MakeBeach(CDisk& disk, int loop, int logoMode)
-{
-    disk.Clear();
-    ClipRecord& c = disk.Clips()[0];
-    std::memcpy(c.name, "beach", 5);
-    c.frames = 100;
-    c.firstSector = 10;
-    Playlist& p = disk.Playlists()[0];
-    p.entries.push_back(PlaylistEntry{0, kTransitionCut, 0});
-    p.loop = loop;
-    p.logoMode = logoMode;
-}
-
 } // namespace
 
 TEST_F(FatTable, BeachExampleIsWrittenByteForByte)
 {
-    MakeBeach(disk, 1, 0);
+    LoadBeach(true, 0);
     ASSERT_TRUE(disk.WriteFAT());
 
     std::vector<std::uint8_t> expected(5120, 0xFF);
@@ -116,18 +61,19 @@ TEST_F(FatTable, BeachExampleIsWrittenByteForByte)
     for (const auto& [at, bytes] : fields)
         std::copy(bytes.begin(), bytes.end(), expected.begin() + static_cast<long>(at));
     EXPECT_EQ(expected, Stored());
-    EXPECT_EQ(expected, disk.FatImage());
+    EXPECT_EQ(std::vector<std::uint64_t>{0}, state->writeOffsets) << "the area in one write";
     EXPECT_GE(state->flushes, 1) << "the table must be flushed before success";
 }
 
 TEST_F(FatTable, LoopAndLogoModeSetTheFlagsByte)
 {
     struct Case {
-        int loop, logo;
+        bool loop;
+        int logo;
         std::uint8_t flags;
     };
-    for (Case c : {Case{0, 0, 0xFB}, Case{1, 1, 0xFC}, Case{1, 2, 0xFD}, Case{0, 1, 0xF8}, Case{1, 0, 0xFF}}) {
-        MakeBeach(disk, c.loop, c.logo);
+    for (Case c : {Case{false, 0, 0xFB}, Case{true, 1, 0xFC}, Case{true, 2, 0xFD}, Case{false, 1, 0xF8}, Case{true, 0, 0xFF}}) {
+        LoadBeach(c.loop, c.logo);
         ASSERT_TRUE(disk.WriteFAT());
         EXPECT_EQ(c.flags, state->bytes[512]) << "loop " << c.loop << " logo " << c.logo;
         ASSERT_TRUE(disk.ReadFAT());
@@ -148,12 +94,10 @@ TEST_F(FatTable, ClearedTableIsTwelveZeroAndAllFF)
 
 TEST_F(FatTable, ThreeEntryPlaylistLeavesVacantPlacesFF)
 {
-    disk.Clear();
-    disk.Clips()[0].frames = 80;
-    disk.Clips()[0].firstSector = 10;
+    disk.Format();
+    ASSERT_EQ(kEditStored, disk.RecordClip(0, "", 80, 10).result);
     for (int k = 0; k < 3; ++k)
-        disk.Playlists()[4].entries.push_back(PlaylistEntry{0, kTransitionCut, 0});
-    ASSERT_TRUE(disk.WriteFAT());
+        ASSERT_EQ(kEditStored, disk.InsertEntry(4, 0).result);
     auto fat = Stored();
     const std::size_t a = 512 + 74 * 4, b = 1536 + 74 * 4;
     EXPECT_EQ(3, fat[a + 1]);
@@ -287,11 +231,9 @@ TEST_F(FatTable, ReadThenWriteGivesTheSameBytes)
 
 TEST_F(FatTable, FailedTableWriteKeepsTheChangeAndReportsOnce)
 {
-    disk.Clear();
-    disk.Clips()[0].frames = 80;
-    disk.Clips()[0].firstSector = 10;
+    disk.Format();
     state->failFlush = 1;
-    EXPECT_FALSE(disk.WriteFAT()) << "a failed flush is a failed write";
+    EXPECT_EQ(kEditNotStored, disk.RecordClip(0, "", 80, 10).result) << "a failed flush is a failed write";
     EXPECT_EQ(80, disk.Clips()[0].frames);
     state->failWrite = 2;
     EXPECT_FALSE(disk.WriteFAT());

@@ -7,11 +7,11 @@
 // once, and nothing recorded, on the card or in memory, that is not whole on
 // the card. Each operation prints one line: faults injected and held.
 #include "CardCompactor.h"
-#include "CardFixtures.h"
 #include "ClipVerifier.h"
 #include "ClipWriter.h"
 #include "DeviceFaults.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
 #include "TaggedCard.h"
 #include "Texts.h"
 
@@ -132,7 +132,7 @@ protected:
     {
         layout.clusters = 100;
         layout.clips = {{0, 0, 10, 1}, {1, 90, 10, 2}};
-        layout.playlists = {{0, 1}};
+        layout.playlists = {{{0, 1}}};
         base = MakeTaggedCard(layout);
         ASSERT_NE(nullptr, base);
         lengths = TagLengths(layout.clips);
@@ -273,7 +273,7 @@ protected:
     {
         layout.clusters = 60;
         layout.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
-        layout.playlists = {{1, 3}, {2, 1, 0}};
+        layout.playlists = {{{1, 3}}, {{2, 1, 0}}};
         base = MakeTaggedCard(layout);
         ASSERT_NE(nullptr, base);
         lengths = TagLengths(layout.clips);
@@ -461,7 +461,7 @@ TEST(ThumbnailRefillFaults, EveryFaultShowsTheAccessMessageOnceAndChangesNothing
     TaggedCardLayout layout;
     layout.clusters = 30;
     layout.clips = {{0, 0, 3, 1}, {1, 3, 3, 2}, {2, 9, 3, 3}, {3, 20, 3, 4}, {4, 27, 3, 5}};
-    layout.playlists = {{0, 4}, {2}};
+    layout.playlists = {{{0, 4}}, {{2}}};
     const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(layout);
     ASSERT_NE(nullptr, base);
     const std::map<int, int> lengths = TagLengths(layout.clips);

@@ -7,15 +7,7 @@ namespace {
 
 class Formatting : public LoadedCard {
 protected:
-    void SetUp() override
-    {
-        LoadedCard::SetUp();
-        AddClip(0, 5, 0, "one");
-        AddClip(1, 7, 9, "two");
-        AddEntries(0, {0, 1});
-        disk.Playlists()[0].loop = 1;
-        Commit();
-    }
+    void SetUp() override { Load({{0, 0, 5, 1, "one"}, {1, 9, 7, 2, "two"}}, {{{0, 1}, true}}); }
     std::vector<std::uint8_t> EmptyFat() const
     {
         std::vector<std::uint8_t> f(5120, 0xFF);
@@ -35,7 +27,7 @@ TEST_F(Formatting, YesWritesEmptyTablesAndLeavesTheClustersAlone)
     ExpectOnlyFatWritten();
     EXPECT_TRUE(disk.IsLoaded());
     EXPECT_EQ(kClusters, disk.FreeClusters());
-    EXPECT_EQ(0, disk.FirstFreeSlot());
+    EXPECT_EQ(0, WriterSlot());
     EXPECT_TRUE(disk.Playlists()[0].entries.empty());
     EXPECT_EQ(0, disk.Playlists()[0].loop);
 
@@ -63,9 +55,9 @@ TEST_F(Formatting, AnUnformattedCardBecomesLoadedWithEveryClusterFree)
 
 TEST_F(Formatting, NoOrNoCardChangesNothing)
 {
-    const auto was = Snapshot(disk);
+    const auto was = TableSnapshot(disk);
     EXPECT_EQ(kFormatNotDone, FormatCard(disk, ui)); // unanswered: No is the default
-    EXPECT_EQ(was, Snapshot(disk));
+    EXPECT_EQ(was, TableSnapshot(disk));
     EXPECT_EQ(0, ui.Count(kIdsFormatComplete));
     EXPECT_EQ(1, ui.Count(kIdsAskFormat));
 
@@ -74,7 +66,7 @@ TEST_F(Formatting, NoOrNoCardChangesNothing)
     EXPECT_EQ(kFormatNotDone, FormatCard(disk, ui));
     EXPECT_EQ(1, ui.Count(kIdsAskFormat)) << "no question without an open card";
     disk.Format();
-    EXPECT_EQ(was, Snapshot(disk));
+    EXPECT_EQ(was, TableSnapshot(disk));
     EXPECT_EQ(0, state->writes);
     EXPECT_EQ(before, state->bytes);
 }

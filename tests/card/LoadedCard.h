@@ -1,16 +1,17 @@
 // A loaded card of 20 clusters on the fault-injecting memory device, for the
-// tests of the table operations: clips placed in memory and stored, the
-// device's counters reset, and a second CDisk that reads back what reached
-// the card.
+// tests of the table operations: built from a tagged card description and
+// read as the program reads a card, the device's counters reset, and a
+// second CDisk that reads back what reached the card.
 #pragma once
 #include "CDisk.h"
-#include "CardFixtures.h"
+#include "ClipWriter.h"
 #include "MemoryDevice.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
+#include "TaggedCard.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -18,40 +19,14 @@ class LoadedCard : public ::testing::Test {
 protected:
     static constexpr int kClusters = 20;
 
-    void SetUp() override
+    // Opens a card holding `clips` and `playlists` and forgets every
+    // transfer so far.
+    void Load(const std::vector<TaggedClip>& clips, const std::vector<TaggedPlaylist>& playlists = {})
     {
-        state = MakeCardState(kClusters);
-        // Every cluster holds its own number, so moved or touched frames show.
-        for (int c = 0; c < kClusters; ++c)
-            std::memset(state->bytes.data() + ClusterOffset(c), c + 1, kClusterSize);
-        std::memset(state->bytes.data(), 0xFF, 5120);
-        state->bytes[0] = 12;
-        state->bytes[1] = 0;
+        state = MakeTaggedCard(TaggedCardLayout{kClusters, clips, playlists});
+        ASSERT_NE(nullptr, state);
         disk.SetInteraction(&ui);
-        ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        ASSERT_TRUE(disk.ReadFAT());
-    }
-
-    // Puts a clip into `slot` at `cluster` (in memory only).
-    void AddClip(int slot, std::uint16_t frames, int cluster, const char* name = "")
-    {
-        ClipRecord& c = disk.Clips()[static_cast<std::size_t>(slot)];
-        c.frames = frames;
-        c.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(cluster));
-        std::memset(c.name, 0, sizeof c.name);
-        std::memcpy(c.name, name, std::strlen(name));
-    }
-
-    void AddEntries(int playlist, const std::vector<int>& slots)
-    {
-        for (int s : slots)
-            disk.Playlists()[static_cast<std::size_t>(playlist)].entries.push_back(PlaylistEntry{s, kTransitionCut, 0});
-    }
-
-    // Stores the tables built in memory and forgets every transfer so far.
-    void Commit()
-    {
-        ASSERT_TRUE(disk.WriteFAT());
+        ASSERT_TRUE(Reopen(state, disk));
         state->reads = state->writes = state->flushes = 0;
         state->readOffsets.clear();
         state->writeOffsets.clear();
@@ -63,9 +38,23 @@ protected:
     CDisk& Reread()
     {
         reread = std::make_unique<CDisk>();
-        EXPECT_EQ(0, reread->OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        EXPECT_TRUE(reread->ReadFAT());
+        EXPECT_TRUE(Reopen(state, *reread));
         return *reread;
+    }
+
+    // The slot the writer takes when none is chosen, -1 for none: a write of
+    // a source too short to be written, which goes no further (its message
+    // is not shown).
+    int WriterSlot()
+    {
+        CTaggedSource tooShort(1, 0);
+        CScriptedProgress progress;
+        ClipWriteReport report;
+        IInteraction* shown = disk.Interaction();
+        disk.SetInteraction(nullptr);
+        WriteClip(disk, -1, tooShort, progress, nullptr, &report);
+        disk.SetInteraction(shown);
+        return report.slot;
     }
 
     std::vector<int> Slots(const CDisk& d, int playlist) const
@@ -74,12 +63,6 @@ protected:
         for (const PlaylistEntry& e : d.Playlists()[static_cast<std::size_t>(playlist)].entries)
             out.push_back(e.slot);
         return out;
-    }
-
-    // Everything in the tables, so that "nothing changed" is one comparison.
-    static std::vector<long long> Snapshot(const CDisk& d)
-    {
-        return TableSnapshot(d);
     }
 
     // The 74-byte records of playlist j in tables A and B, as stored.

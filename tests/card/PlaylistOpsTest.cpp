@@ -9,13 +9,19 @@ namespace {
 
 class PlaylistOps : public LoadedCard {
 protected:
-    void SetUp() override
+    void SetUp() override { LoadWith({}); }
+    // "first" (5 frames), "second" (3) and "third" (4) in slots 0 to 2, and
+    // `playlists`.
+    void LoadWith(const std::vector<TaggedPlaylist>& playlists)
     {
-        LoadedCard::SetUp();
-        AddClip(0, 5, 0, "first");
-        AddClip(1, 3, 5, "second");
-        AddClip(2, 4, 10, "third");
-        Commit();
+        Load({{0, 0, 5, 1, "first"}, {1, 5, 3, 2, "second"}, {2, 10, 4, 3, "third"}}, playlists);
+    }
+    // Playlist `j` as given, the ones before it empty.
+    static std::vector<TaggedPlaylist> Only(int j, const TaggedPlaylist& p)
+    {
+        std::vector<TaggedPlaylist> lists(static_cast<std::size_t>(j) + 1);
+        lists.back() = p;
+        return lists;
     }
     std::uint32_t TransitionByte(int playlist, int k) const { return state->bytes[512 + 74 * playlist + 2 + 6 * k + 3]; }
 };
@@ -43,9 +49,7 @@ TEST_F(PlaylistOps, InsertAppendsOrTakesThePositionAndIsStored)
 
 TEST_F(PlaylistOps, RemoveAndSwapEntriesAreStored)
 {
-    AddEntries(1, {0, 1, 2, 1});
-    disk.Playlists()[1].entries[0].transition = kTransitionAuto;
-    Commit();
+    LoadWith(Only(1, {{0, 1, 2, 1}, false, {kTransitionAuto}}));
 
     EXPECT_EQ(kEditStored, disk.RemoveEntry(1, 1).result);
     EXPECT_EQ((std::vector<int>{0, 2, 1}), Slots(disk, 1));
@@ -65,22 +69,20 @@ TEST_F(PlaylistOps, TwelveEntriesAtMost)
 {
     for (int k = 0; k < 12; ++k)
         ASSERT_EQ(kEditStored, disk.InsertEntry(0, k % 3).result);
-    Commit();
-    const auto was = Snapshot(disk);
+    const int writes = state->writes;
+    const auto was = TableSnapshot(disk);
     EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0).result);
     EXPECT_EQ(kEditRefused, disk.InsertEntry(0, 0, 5).result);
-    EXPECT_EQ(was, Snapshot(disk));
-    EXPECT_EQ(0, state->writes);
+    EXPECT_EQ(was, TableSnapshot(disk));
+    EXPECT_EQ(writes, state->writes);
     EXPECT_EQ(12, RecordA(0)[1]);
 }
 
 TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
 {
-    AddEntries(0, {0, 1});
-    AddEntries(1, {2});
-    Commit();
+    LoadWith({{{0, 1}}, {{2}}});
     ui.AlwaysAnswer(kIdsAskDeletePlaylist, kIdYes);
-    const auto was = Snapshot(disk);
+    const auto was = TableSnapshot(disk);
     const std::vector<std::pair<const char*, std::function<TableChange()>>> refused = {
         {"entry naming an empty slot", [&] { return disk.InsertEntry(0, 3); }},
         {"slot below range", [&] { return disk.InsertEntry(0, -1); }},
@@ -106,7 +108,7 @@ TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
     };
     for (const auto& [what, op] : refused) {
         EXPECT_EQ(kEditRefused, op().result) << what;
-        EXPECT_EQ(was, Snapshot(disk)) << what;
+        EXPECT_EQ(was, TableSnapshot(disk)) << what;
         EXPECT_EQ(0, state->writes) << what;
     }
     EXPECT_EQ(0, ui.Count(kIdsAskDeletePlaylist)) << "an empty playlist is not asked about";
@@ -115,8 +117,7 @@ TEST_F(PlaylistOps, EveryFailedPreconditionChangesAndWritesNothing)
 
 TEST_F(PlaylistOps, NothingRunsOnACardThatIsNotLoadedOrClosed)
 {
-    AddEntries(0, {0, 1});
-    Commit();
+    LoadWith({{{0, 1}}});
     ui.AlwaysAnswer(kIdsAskDeletePlaylist, kIdYes);
     ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
     auto tryEverything = [&] {
@@ -128,7 +129,7 @@ TEST_F(PlaylistOps, NothingRunsOnACardThatIsNotLoadedOrClosed)
         EXPECT_EQ(kEditRefused, disk.ToggleTransition(0, 0).result);
         EXPECT_EQ(kEditRefused, disk.SetLoop(0, true).result);
         EXPECT_EQ(0, disk.DeleteClip(0));
-        EXPECT_EQ(-1, disk.FirstFreeSlot());
+        EXPECT_EQ(-1, WriterSlot());
         EXPECT_EQ(0, disk.PlaylistLength(0));
         EXPECT_EQ(0, disk.UseCount(0));
         EXPECT_FALSE(disk.TransitionMeaningful(0, 0));
@@ -136,9 +137,9 @@ TEST_F(PlaylistOps, NothingRunsOnACardThatIsNotLoadedOrClosed)
     // Not loaded: an unreadable table on the card.
     state->bytes[0] = 13;
     ASSERT_FALSE(disk.ReadFAT());
-    const auto was = Snapshot(disk);
+    const auto was = TableSnapshot(disk);
     tryEverything();
-    EXPECT_EQ(was, Snapshot(disk));
+    EXPECT_EQ(was, TableSnapshot(disk));
 
     // Closed after loading.
     state->bytes[0] = 12;
@@ -151,11 +152,12 @@ TEST_F(PlaylistOps, NothingRunsOnACardThatIsNotLoadedOrClosed)
 
 TEST_F(PlaylistOps, SwappingWithAnEmptyPlaylistMovesModeAndLoopToo)
 {
-    AddEntries(2, {0, 1});
-    disk.Playlists()[2].loop = 1;
-    disk.Playlists()[2].logoMode = 2;
-    disk.Playlists()[7].logoMode = 1; // an empty playlist keeps these in memory only
-    Commit();
+    std::vector<TaggedPlaylist> lists(8);
+    lists[2] = {{0, 1}, true, {}, 2};
+    lists[7] = {{0}, false, {}, 1};
+    LoadWith(lists);
+    // An emptied playlist keeps its logo mode, in memory only.
+    ASSERT_EQ(kEditStored, disk.RemoveEntry(7, 0).result);
     const auto recordA2 = RecordA(2), recordB2 = RecordB(2);
 
     EXPECT_EQ(kEditStored, disk.SwapPlaylists(2, 7).result);
@@ -176,10 +178,10 @@ TEST_F(PlaylistOps, SwappingWithAnEmptyPlaylistMovesModeAndLoopToo)
 
 TEST_F(PlaylistOps, SwappingTwoFilledPlaylistsExchangesThem)
 {
-    AddEntries(1, {0});
-    AddEntries(8, {2, 2, 1});
-    disk.Playlists()[8].loop = 1;
-    Commit();
+    std::vector<TaggedPlaylist> lists(9);
+    lists[1] = {{0}};
+    lists[8] = {{2, 2, 1}, true};
+    LoadWith(lists);
     EXPECT_EQ(kEditStored, disk.SwapPlaylists(8, 1).result);
     CDisk& back = Reread();
     EXPECT_EQ((std::vector<int>{2, 2, 1}), Slots(back, 1));
@@ -190,11 +192,12 @@ TEST_F(PlaylistOps, SwappingTwoFilledPlaylistsExchangesThem)
 
 TEST_F(PlaylistOps, DeletingPlaylistThreeAsksAndLeavesTheOthersInPlace)
 {
+    std::vector<TaggedPlaylist> lists;
     for (int j = 0; j < 12; ++j)
-        AddEntries(j, {j % 3});
-    disk.Playlists()[3].loop = 1;
-    disk.Playlists()[3].logoMode = 2;
-    Commit();
+        lists.push_back({{j % 3}});
+    lists[3].loop = true;
+    lists[3].logoMode = 2;
+    LoadWith(lists);
 
     EXPECT_EQ(kEditRefused, disk.DeletePlaylist(3).result) << "No is the default answer";
     EXPECT_EQ(0, state->writes);
@@ -218,9 +221,7 @@ TEST_F(PlaylistOps, DeletingPlaylistThreeAsksAndLeavesTheOthersInPlace)
 
 TEST_F(PlaylistOps, TransitionsToggleOnlyWhereASuccessorFollows)
 {
-    AddEntries(6, {0, 1});
-    disk.Playlists()[6].entries[0].transition = 0xA3001234u; // an unknown code with reserved bits
-    Commit();
+    LoadWith(Only(6, {{0, 1}, false, {0xA3001234u}})); // an unknown code with reserved bits
     EXPECT_TRUE(disk.TransitionMeaningful(6, 0));
     EXPECT_FALSE(disk.TransitionMeaningful(6, 1));
 
@@ -240,8 +241,7 @@ TEST_F(PlaylistOps, TransitionsToggleOnlyWhereASuccessorFollows)
 
 TEST_F(PlaylistOps, LoopFlagIsBitTwoOfTheStoredFlags)
 {
-    AddEntries(10, {0});
-    Commit();
+    LoadWith(Only(10, {{0}}));
     EXPECT_EQ(kEditStored, disk.SetLoop(10, true).result);
     EXPECT_EQ(1, disk.Playlists()[10].loop);
     EXPECT_EQ(0xFF, RecordA(10)[0]);
@@ -253,20 +253,24 @@ TEST_F(PlaylistOps, LoopFlagIsBitTwoOfTheStoredFlags)
 
 TEST_F(PlaylistOps, DerivedValues)
 {
-    AddEntries(0, {2, 0, 2});
-    AddEntries(5, {2});
-    Commit();
+    std::vector<TaggedPlaylist> lists(6);
+    lists[0] = {{2, 0, 2}};
+    lists[5] = {{2}};
+    LoadWith(lists);
     EXPECT_EQ(4 + 5 + 4, disk.PlaylistLength(0)) << "a clip twice counts twice";
     EXPECT_EQ(0, disk.PlaylistLength(1));
     EXPECT_EQ(2, disk.UseCount(2)) << "a playlist counts once however often it holds the clip";
     EXPECT_EQ(1, disk.UseCount(0));
     EXPECT_EQ(0, disk.UseCount(1));
-    EXPECT_EQ(3, disk.FirstFreeSlot());
-    for (int s = 3; s < 144; ++s)
-        AddClip(s, 1, 0);
-    EXPECT_EQ(-1, disk.FirstFreeSlot());
-    disk.Clips()[77].frames = 0;
-    EXPECT_EQ(77, disk.FirstFreeSlot());
+    EXPECT_EQ(3, WriterSlot()) << "the lowest empty slot";
+    std::vector<TaggedClip> full;
+    for (int s = 0; s < 144; ++s)
+        full.push_back({s, 0, 1, s});
+    Load(full);
+    EXPECT_EQ(-1, WriterSlot());
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
+    ASSERT_EQ(1, disk.DeleteClip(77));
+    EXPECT_EQ(77, WriterSlot());
 }
 
 TEST_F(PlaylistOps, FailedTableWriteKeepsEditsUntilTheNextGoodWrite)

@@ -6,10 +6,10 @@
 // exactly its original frames, and the playlists must be as they were
 // before the operation or after one of its table writes. Each operation
 // prints one line: cuts tried, clips listed and intact.
-#include "CardFixtures.h"
 #include "ClipWriter.h"
 #include "FormatFlow.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
 #include "TaggedCard.h"
 
 #include <gtest/gtest.h>
@@ -190,7 +190,7 @@ TEST(PowerCut, ClipWriteIntoAUsedSlot)
     TaggedCardLayout layout;
     layout.clusters = 100;
     layout.clips = {{0, 0, 10, 1}, {1, 10, 10, 2}, {2, 95, 5, 3}};
-    layout.playlists = {{0, 1, 2}, {1, 1}};
+    layout.playlists = {{{0, 1, 2}}, {{1, 1}}};
     std::map<int, int> lengths = TagLengths(layout.clips);
     lengths[9] = 78;
     // The frame each run's read-back found missing (-1: none); the run
@@ -232,7 +232,7 @@ TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
     TaggedCardLayout layout;
     layout.clusters = 115;
     layout.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
-    layout.playlists = {{1, 3}, {2, 1, 0}};
+    layout.playlists = {{{1, 3}}, {{2, 1, 0}}};
     std::map<int, int> lengths = TagLengths(layout.clips);
     lengths[9] = 75;
     const Simulation sim = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
@@ -297,7 +297,7 @@ TEST(PowerCut, FormatDeleteAndPlaylistEditsAreOneTableWriteEach)
     TaggedCardLayout layout;
     layout.clusters = 30;
     layout.clips = {{0, 0, 5, 1}, {1, 10, 5, 2}, {2, 20, 4, 3}};
-    layout.playlists = {{0, 1, 1}, {1}, {}, {2, 0}};
+    layout.playlists = {{{0, 1, 1}}, {{1}}, {}, {{2, 0}}};
     const std::map<int, int> lengths = TagLengths(layout.clips);
 
     const Simulation format = Simulate(layout, lengths, [](CDisk& disk, IInteraction& ui, const std::function<void()>& checkpoint) {

@@ -4,10 +4,12 @@
 // length is the empty-record marker; and the limits around that marker and
 // the free-space count.
 #include "CDisk.h"
-#include "CardFixtures.h"
 #include "ClipWriter.h"
 #include "MemoryDevice.h"
+#include "RawFat.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
+#include "TaggedCard.h"
 
 #include <gtest/gtest.h>
 
@@ -20,60 +22,13 @@ namespace {
 
 class TableRoundTrip : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        fat.assign(5120, 0xFF);
-        fat[0] = 12;
-        fat[1] = 0;
-    }
-
-    void Record(int i, std::uint16_t frames, std::uint32_t sector, const char* name = nullptr)
-    {
-        std::uint8_t* r = fat.data() + 3712 + 7 * i;
-        r[0] = static_cast<std::uint8_t>(frames);
-        r[1] = static_cast<std::uint8_t>(frames >> 8);
-        for (int b = 0; b < 4; ++b)
-            r[2 + b] = static_cast<std::uint8_t>(sector >> (8 * b));
-        r[6] = 0;
-        if (name != nullptr) {
-            std::memset(fat.data() + 2560 + 8 * i, 0, 8);
-            std::memcpy(fat.data() + 2560 + 8 * i, name, std::strlen(name));
-        }
-    }
-
-    // Playlist j with `flags` and these (frames, sector) entries, CUT each.
-    void List(int j, std::uint8_t flags, const std::vector<std::pair<std::uint16_t, std::uint32_t>>& entries)
-    {
-        std::uint8_t* a = fat.data() + 512 + 74 * j;
-        std::uint8_t* b = fat.data() + 1536 + 74 * j;
-        a[0] = flags;
-        a[1] = b[0] = static_cast<std::uint8_t>(entries.size());
-        for (std::size_t k = 0; k < entries.size(); ++k) {
-            std::uint8_t* t = a + 2 + 6 * k;
-            t[0] = t[1] = t[2] = 0;
-            t[3] = 0xA1;
-            t[4] = t[5] = 0;
-            std::uint8_t* e = b + 1 + 6 * k;
-            e[0] = static_cast<std::uint8_t>(entries[k].first);
-            e[1] = static_cast<std::uint8_t>(entries[k].first >> 8);
-            for (int n = 0; n < 4; ++n)
-                e[2 + n] = static_cast<std::uint8_t>(entries[k].second >> (8 * n));
-        }
-    }
-
     // Opens a card of 40 clusters holding `fat` and reads it.
     CDisk& Load()
     {
-        state = MakeCardState(40);
+        state = MakeDeviceState(CardBytes(40));
         std::memcpy(state->bytes.data(), fat.data(), fat.size());
-        EXPECT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        EXPECT_TRUE(disk.ReadFAT());
+        EXPECT_TRUE(Reopen(state, disk));
         return disk;
-    }
-
-    static std::vector<long long> Tables(const CDisk& d)
-    {
-        return TableSnapshot(d);
     }
 
     // Writes the tables back and reads them with a fresh opening.
@@ -81,22 +36,21 @@ protected:
     {
         ASSERT_TRUE(disk.WriteFAT());
         CDisk again;
-        ASSERT_EQ(0, again.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        ASSERT_TRUE(again.ReadFAT());
-        EXPECT_EQ(Tables(disk), Tables(again));
+        ASSERT_TRUE(Reopen(state, again));
+        EXPECT_EQ(TableSnapshot(disk), TableSnapshot(again));
     }
 
-    std::vector<std::uint8_t> fat;
+    std::vector<std::uint8_t> fat = rawfat::EmptyFat();
     std::shared_ptr<MemoryDeviceState> state;
     CDisk disk;
 };
 
 TEST_F(TableRoundTrip, RecordOfNoFramesTakesNoSlotAndNoPlaylistNamesAnEmptySlot)
 {
-    Record(0, 0, CDisk::SectorOfCluster(1));
-    Record(1, 5, CDisk::SectorOfCluster(3), "two");
+    rawfat::PutClip(fat, 0, 0, CDisk::SectorOfCluster(1));
+    rawfat::PutClip(fat, 1, 5, CDisk::SectorOfCluster(3), "two");
     // An entry that names the empty record's sector, then one for "two".
-    List(0, 0xFB, {{5, CDisk::SectorOfCluster(3)}, {4, CDisk::SectorOfCluster(1)}});
+    rawfat::PutPlaylist(fat, 0, 0xFB, {{5, CDisk::SectorOfCluster(3)}, {4, CDisk::SectorOfCluster(1)}});
     CDisk& d = Load();
 
     EXPECT_EQ(5, d.Clips()[0].frames);
@@ -112,10 +66,10 @@ TEST_F(TableRoundTrip, RecordOfNoFramesTakesNoSlotAndNoPlaylistNamesAnEmptySlot)
 
 TEST_F(TableRoundTrip, PlaylistThatLoadsNoEntriesHasNoFlagsEither)
 {
-    Record(0, 5, CDisk::SectorOfCluster(0), "one");
-    List(0, 0xFC, {});                              // count 0, logo "Turn OFF", loop on
-    List(1, 0xFD, {{0, CDisk::SectorOfCluster(0)}}); // its only entry has no length
-    List(2, 0xFC, {{5, CDisk::SectorOfCluster(0)}}); // a real one keeps its flags
+    rawfat::PutClip(fat, 0, 5, CDisk::SectorOfCluster(0), "one");
+    rawfat::PutPlaylist(fat, 0, 0xFC, {});                              // count 0, logo "Turn OFF", loop on
+    rawfat::PutPlaylist(fat, 1, 0xFD, {{0, CDisk::SectorOfCluster(0)}}); // its only entry has no length
+    rawfat::PutPlaylist(fat, 2, 0xFC, {{5, CDisk::SectorOfCluster(0)}}); // a real one keeps its flags
     CDisk& d = Load();
 
     for (int j : {0, 1}) {
@@ -130,9 +84,9 @@ TEST_F(TableRoundTrip, PlaylistThatLoadsNoEntriesHasNoFlagsEither)
 
 TEST_F(TableRoundTrip, EntryOfTheEmptyMarkersLengthBringsNoClipBack)
 {
-    Record(0, 5, CDisk::SectorOfCluster(0), "one");
+    rawfat::PutClip(fat, 0, 5, CDisk::SectorOfCluster(0), "one");
     // An unknown clip of 0xFFFF frames, then a known one.
-    List(0, 0xFB, {{0xFFFF, CDisk::SectorOfCluster(7)}, {5, CDisk::SectorOfCluster(0)}});
+    rawfat::PutPlaylist(fat, 0, 0xFB, {{0xFFFF, CDisk::SectorOfCluster(7)}, {5, CDisk::SectorOfCluster(0)}});
     CDisk& d = Load();
 
     EXPECT_EQ(0, d.Clips()[1].frames) << "no slot for a length that would be stored as an empty record";
@@ -155,17 +109,14 @@ TEST_F(TableRoundTrip, FreeSpaceOfAHugeCardStopsAtTheLargestFrameCount)
 
 TEST(ClipLengthLimit, ASourceOf65535FramesIsRefusedBecauseItsCountIsTheEmptyMarker)
 {
-    auto state = MakeCardState(10);
+    auto state = MakeTaggedCard({10, {}, {}});
     CScriptedInteraction ui;
     CDisk disk;
     disk.SetInteraction(&ui);
-    ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-    disk.Format();
-    ASSERT_TRUE(disk.WriteFAT());
-    state->writes = 0;
+    ASSERT_TRUE(Reopen(state, disk));
 
     CScriptedProgress progress;
-    CPatternSource source(65535, 3);
+    CTaggedSource source(65535, 3);
     EXPECT_EQ(kWriteTooLong, WriteClip(disk, -1, source, progress));
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ(kIdsFileTooLong, ui.Shown()[0].id);

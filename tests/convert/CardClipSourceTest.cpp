@@ -2,9 +2,9 @@
 // clusters into a buffer of one frame, nothing is read outside the clip,
 // and a failed read is reported once by the card.
 #include "CCardClipSource.h"
-#include "CardFixtures.h"
 #include "CardLayout.h"
 #include "ScriptedInteraction.h"
+#include "TaggedCard.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +18,14 @@ class CardClipSourceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        state = MakeCardState(12);
-        for (int c = 0; c < 12; ++c)
-            StampCluster(*state, c, 9, c);
+        // Slot 5: four frames of pattern 9 in clusters 3 to 6, named in
+        // Cyrillic, between one-frame clips.
+        state = MakeTaggedCard({12,
+                                {{0, 0, 1, 1}, {1, 1, 1, 2}, {2, 2, 1, 3}, {3, 7, 1, 4}, {4, 8, 1, 5},
+                                 {5, 3, 4, 9, "\xCA\xEB\xE8\xEF"}}});
+        ASSERT_NE(nullptr, state);
         disk.SetInteraction(&ui);
-        ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        disk.Format();
-        ASSERT_TRUE(disk.IsLoaded());
-        // Slot 5: four frames in clusters 3 to 6, named in Cyrillic.
-        ClipRecord& clip = disk.Clips()[5];
-        clip.frames = 4;
-        clip.firstSector = CDisk::SectorOfCluster(3);
-        std::memcpy(clip.name, "\xCA\xEB\xE8\xEF", 4);
+        ASSERT_TRUE(Reopen(state, disk));
         state->reads = 0;
     }
 
@@ -49,7 +45,7 @@ TEST_F(CardClipSourceTest, FramesComeFromTheClipsClustersInOrder)
     std::vector<std::uint8_t> frame(kFrameSize);
     for (int f = 3; f >= 0; --f) {
         ASSERT_EQ(1, source.ReadFrame(f, frame.data())) << f;
-        EXPECT_TRUE(FrameMatches(frame.data(), 9, 3 + f)) << f;
+        EXPECT_TRUE(IsPatternFrame(frame.data(), 9, f)) << f;
     }
     EXPECT_EQ(4, state->reads);
 }
@@ -82,7 +78,7 @@ TEST_F(CardClipSourceTest, AFailedReadIsReportedOnceAndLaterFramesStillRead)
     EXPECT_EQ(1, source.ReadFrame(0, frame.data()));
     EXPECT_EQ(0, source.ReadFrame(1, frame.data()));
     EXPECT_EQ(1, source.ReadFrame(2, frame.data()));
-    EXPECT_TRUE(FrameMatches(frame.data(), 9, 5));
+    EXPECT_TRUE(IsPatternFrame(frame.data(), 9, 2));
 
     state->vanished = true;
     EXPECT_EQ(0, source.ReadFrame(3, frame.data()));

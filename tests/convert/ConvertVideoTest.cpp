@@ -6,12 +6,12 @@
 // picture in decoded pixels, the frame shape the DV frames carry; and what
 // Abort and a full disk leave behind.
 #include "CClipFile.h"
-#include "CardFixtures.h"
 #include "ClipChecks.h"
 #include "ConvertFixtures.h"
 #include "ConvertVideoToDv.h"
 #include "DvFixtures.h"
 #include "DvFrame.h"
+#include "ScriptedProgress.h"
 #include "TempDir.h"
 #include "VideoProbe.h"
 

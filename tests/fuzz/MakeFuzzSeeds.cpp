@@ -5,8 +5,8 @@
 // and of no DV at all. Nothing here is committed; the fuzz script runs it.
 #include "CDisk.h"
 #include "DvFixtures.h"
-#include "MemoryDevice.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -24,40 +24,31 @@ struct SeedClip {
 
 struct SeedPlaylist {
     std::vector<int> slots;
-    int loop;
+    bool loop;
     int logoMode;
     std::uint32_t transition;
 };
 
 // The FAT area of a card of `clusters` clusters holding these clips and
-// playlists, as WriteFAT stores it, followed by the cluster count.
+// playlists, as the card's own encoder writes it, followed by the cluster
+// count.
 std::vector<std::uint8_t> FatSeed(std::uint32_t clusters, const std::vector<SeedClip>& clips,
                                   const std::vector<SeedPlaylist>& playlists)
 {
-    auto state = std::make_shared<MemoryDeviceState>();
-    state->bytes.assign(kFatSize, 0);
-    state->reportedSize = static_cast<std::uint64_t>(kFatSize) +
-                          static_cast<std::uint64_t>(kClusterSize) * clusters + kSectorSize;
-    CDisk disk;
-    if (disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0) != kOpenOk)
-        return {};
-    disk.Format();
+    std::vector<ClipRecord> table(kSlotCount);
     for (std::size_t i = 0; i < clips.size(); ++i) {
-        ClipRecord& c = disk.Clips()[i];
-        c.frames = static_cast<std::uint16_t>(clips[i].frames);
-        c.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(clips[i].cluster));
-        std::strncpy(c.name, clips[i].name, sizeof c.name);
+        table[i].frames = static_cast<std::uint16_t>(clips[i].frames);
+        table[i].firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(clips[i].cluster));
+        std::strncpy(table[i].name, clips[i].name, sizeof table[i].name);
     }
+    std::array<Playlist, kPlaylistCount> lists;
     for (std::size_t j = 0; j < playlists.size(); ++j) {
-        Playlist& p = disk.Playlists()[j];
         for (int s : playlists[j].slots)
-            p.entries.push_back(PlaylistEntry{s, playlists[j].transition, 0});
-        p.loop = playlists[j].loop;
-        p.logoMode = playlists[j].logoMode;
+            lists[j].entries.push_back(PlaylistEntry{s, playlists[j].transition, 0});
+        lists[j].loop = playlists[j].loop;
+        lists[j].logoMode = playlists[j].logoMode;
     }
-    if (!disk.WriteFAT())
-        return {};
-    std::vector<std::uint8_t> seed = state->bytes;
+    std::vector<std::uint8_t> seed = EncodeFatArea(table, lists);
     for (int i = 0; i < 4; ++i)
         seed.push_back(static_cast<std::uint8_t>(clusters >> (8 * i)));
     return seed;
@@ -76,18 +67,18 @@ bool FatSeeds(const std::string& dir)
 {
     bool ok = true;
     ok &= Save(dir + "/formatted", FatSeed(7092, {}, {}));
-    ok &= Save(dir + "/beach", FatSeed(1000, {{0, 100, "beach"}}, {{{0}, 1, 0, kTransitionCut}}));
+    ok &= Save(dir + "/beach", FatSeed(1000, {{0, 100, "beach"}}, {{{0}, true, 0, kTransitionCut}}));
     ok &= Save(dir + "/clips-playlists",
                FatSeed(2000,
                        {{0, 100, "holiday_"}, {100, 75, "a"}, {300, 600, "party"}, {1200, 90, ""}},
-                       {{{0, 1, 2, 1}, 0, 1, kTransitionAuto},
-                        {{3, 3, 0}, 1, 2, kTransitionCut},
-                        {{}, 0, 0, kTransitionCut},
-                        {{2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}, 1, 0, kTransitionAuto}}));
+                       {{{0, 1, 2, 1}, false, 1, kTransitionAuto},
+                        {{3, 3, 0}, true, 2, kTransitionCut},
+                        {{}, false, 0, kTransitionCut},
+                        {{2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}, true, 0, kTransitionAuto}}));
     std::vector<SeedClip> many;
     for (int i = 0; i < kSlotCount; ++i)
         many.push_back({i * 75, 75, "clip"});
-    ok &= Save(dir + "/full-table", FatSeed(144 * 75, many, {{{143, 0, 71}, 1, 1, kTransitionCut}}));
+    ok &= Save(dir + "/full-table", FatSeed(144 * 75, many, {{{143, 0, 71}, true, 1, kTransitionCut}}));
     ok &= Save(dir + "/tiny-card", FatSeed(0, {}, {}));
     return ok;
 }

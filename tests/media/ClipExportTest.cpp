@@ -1,10 +1,11 @@
 // Saving a clip as a raw DV file: the bytes, aborts, failed card reads and
 // a full disk.
 #include "CDisk.h"
-#include "CardFixtures.h"
 #include "ClipExport.h"
 #include "DvFixtures.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
+#include "TaggedCard.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,19 +18,13 @@ namespace {
 
 class ClipExportTest : public ::testing::Test {
 protected:
+    // The clip of slot 3: 75 frames of pattern 5 from cluster 40.
     void SetUp() override
     {
-        state = MakeCardState(120);
+        state = MakeTaggedCard({120, {{0, 0, 10, 1}, {1, 10, 10, 2}, {2, 20, 10, 3}, {3, 40, 75, 5}}});
+        ASSERT_NE(nullptr, state);
         disk.SetInteraction(&ui);
-        ASSERT_EQ(0, disk.OpenDevice(std::make_unique<CMemoryDevice>(state), 0));
-        disk.Clear();
-        ClipRecord& clip = disk.Clips()[3];
-        clip.frames = 75;
-        clip.firstSector = CDisk::SectorOfCluster(40);
-        for (int h = 0; h < 75; ++h)
-            StampCluster(*state, 40 + h, 5, h);
-        disk.SetLoaded(true);
-        disk.UpdateFreeSpace();
+        ASSERT_TRUE(Reopen(state, disk));
     }
 
     bool FileHoldsFrames(const std::string& path, int frames)
@@ -38,7 +33,7 @@ protected:
         if (bytes.size() != 144000u * static_cast<std::size_t>(frames))
             return false;
         for (int f = 0; f < frames; ++f) {
-            if (!FrameMatches(bytes.data() + 144000ull * f, 5, f))
+            if (!IsPatternFrame(bytes.data() + 144000ull * f, 5, f))
                 return false;
         }
         return true;

@@ -5,11 +5,11 @@
 // once per opening, then "Operation aborted."), a file of whole frames that
 // are exactly the clip's first frames, and the card untouched. One line
 // reports the faults injected and held.
-#include "CardFixtures.h"
 #include "ClipExport.h"
 #include "DeviceFaults.h"
 #include "DvFixtures.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
 #include "TaggedCard.h"
 #include "TempDir.h"
 

@@ -1,11 +1,105 @@
 #include "TaggedCard.h"
 
-#include "CardFixtures.h"
 #include "CardLayout.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+std::size_t CardBytes(int clusters) { return ClusterOffset(static_cast<std::uint64_t>(clusters)) + kSectorSize; }
+
+namespace {
+
+std::uint8_t PatternByte(int tag, int index, std::size_t i)
+{
+    return static_cast<std::uint8_t>(tag * 37 + index * 11 + i * 7 + (i >> 9));
+}
+
+// The tables of `layout` as the card's records encode them.
+std::vector<std::uint8_t> FatArea(const TaggedCardLayout& layout)
+{
+    if (!layout.formatted)
+        return std::vector<std::uint8_t>(kFatSize, 0);
+    std::vector<ClipRecord> clips(kSlotCount);
+    for (const TaggedClip& c : layout.clips) {
+        ClipRecord& r = clips[static_cast<std::size_t>(c.slot)];
+        r.frames = static_cast<std::uint16_t>(c.length);
+        r.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(c.start));
+        r.attribute = c.attribute;
+        const std::string name = c.name ? *c.name : std::string("c").append(std::to_string(c.tag));
+        std::memcpy(r.name, name.data(), std::min<std::size_t>(name.size(), kNameLength));
+    }
+    std::array<Playlist, kPlaylistCount> playlists;
+    for (std::size_t j = 0; j < layout.playlists.size(); ++j) {
+        const TaggedPlaylist& from = layout.playlists[j];
+        Playlist& p = playlists[j];
+        for (std::size_t k = 0; k < from.entries.size(); ++k)
+            p.entries.push_back(PlaylistEntry{from.entries[k], k < from.transitions.size() ? from.transitions[k] : kTransitionCut, 0});
+        p.loop = from.loop;
+        p.logoMode = from.logoMode;
+    }
+    return EncodeFatArea(clips, playlists);
+}
+
+// Calls `put(cluster, frame)` for every cluster of a clip that holds
+// something and lies on a card of `clusters` clusters. False when a picture
+// cannot be made.
+template <typename Put>
+bool ForEachClipFrame(const TaggedCardLayout& layout, Put put)
+{
+    for (const TaggedClip& c : layout.clips) {
+        if (c.picture) {
+            const std::vector<std::uint8_t> frame = convfix::MakeBarsFrame(*c.picture);
+            if (frame.size() != static_cast<std::size_t>(kFrameSize))
+                return false;
+            if (c.start < layout.clusters && !put(c.start, frame.data()))
+                return false;
+            continue;
+        }
+        for (int h = 0; h < c.length && c.start + h < layout.clusters; ++h) {
+            if (!put(c.start + h, PatternFrame(c.tag, h)))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset)
+{
+    return ::pwrite(fd, data, size, static_cast<off_t>(offset)) == static_cast<ssize_t>(size);
+}
+
+} // namespace
+
+std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardLayout& layout)
+{
+    auto card = MakeDeviceState(CardBytes(layout.clusters), 0);
+    const std::vector<std::uint8_t> fat = FatArea(layout);
+    std::copy(fat.begin(), fat.end(), card->bytes.begin());
+    const bool made = ForEachClipFrame(layout, [&](int cluster, const std::uint8_t* frame) {
+        std::memcpy(card->bytes.data() + ClusterOffset(static_cast<std::uint64_t>(cluster)), frame, kFrameSize);
+        return true;
+    });
+    return made ? card : nullptr;
+}
+
+bool WriteTaggedImage(const std::string& path, const TaggedCardLayout& layout)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const std::vector<std::uint8_t> fat = FatArea(layout);
+    bool ok = ::ftruncate(fd, static_cast<off_t>(CardBytes(layout.clusters))) == 0 &&
+              WriteAllAt(fd, fat.data(), fat.size(), 0);
+    ok = ok && ForEachClipFrame(layout, [&](int cluster, const std::uint8_t* frame) {
+             return WriteAllAt(fd, frame, kFrameSize, ClusterOffset(static_cast<std::uint64_t>(cluster)));
+         });
+    return ::close(fd) == 0 && ok;
+}
 
 const std::uint8_t* PatternFrame(int tag, int index)
 {
@@ -13,17 +107,29 @@ const std::uint8_t* PatternFrame(int tag, int index)
     std::vector<std::uint8_t>& frame = cache[{tag, index}];
     if (frame.empty()) {
         frame.resize(kFrameSize);
-        FillFrame(frame.data(), tag, index);
+        for (std::size_t i = 0; i < frame.size(); ++i)
+            frame[i] = PatternByte(tag, index, i);
     }
     return frame.data();
 }
 
+bool IsPatternFrame(const std::uint8_t* frame, int tag, int index)
+{
+    return std::memcmp(frame, PatternFrame(tag, index), kFrameSize) == 0;
+}
+
 bool HoldsPattern(const MemoryDeviceState& card, int cluster, int tag, int index)
 {
-    const std::uint64_t at = ClusterOffset(cluster);
+    const std::uint64_t at = ClusterOffset(static_cast<std::uint64_t>(cluster));
     if (cluster < 0 || at + kFrameSize > card.bytes.size())
         return false;
-    return std::memcmp(card.bytes.data() + at, PatternFrame(tag, index), kFrameSize) == 0;
+    return IsPatternFrame(card.bytes.data() + at, tag, index);
+}
+
+bool ClusterTailIsZero(const MemoryDeviceState& card, int cluster)
+{
+    const std::uint8_t* tail = card.bytes.data() + ClusterOffset(static_cast<std::uint64_t>(cluster)) + kFrameSize;
+    return std::all_of(tail, tail + kClusterTail, [](std::uint8_t b) { return b == 0; });
 }
 
 void RestoreCard(MemoryDeviceState& card, const MemoryDeviceState& base)
@@ -47,32 +153,14 @@ std::shared_ptr<MemoryDeviceState> CopyCard(const MemoryDeviceState& card)
     return copy;
 }
 
-std::shared_ptr<MemoryDeviceState> MakeTaggedCard(const TaggedCardLayout& layout)
+CTaggedSource::CTaggedSource(int frames, int tag, std::string path)
+    : frames_(frames), tag_(tag), path_(path.empty() ? "/videos/c" + std::to_string(tag) + ".dv" : std::move(path))
 {
-    std::shared_ptr<MemoryDeviceState> card = MakeCardState(layout.clusters);
-    CDisk disk;
-    if (disk.OpenDevice(std::make_unique<CMemoryDevice>(card), 0) != kOpenOk)
-        return nullptr;
-    disk.Format();
-    for (const TaggedClip& c : layout.clips) {
-        ClipRecord& r = disk.Clips()[static_cast<std::size_t>(c.slot)];
-        r.frames = static_cast<std::uint16_t>(c.length);
-        r.firstSector = CDisk::SectorOfCluster(static_cast<std::uint32_t>(c.start));
-        std::snprintf(r.name, sizeof r.name, "c%d", c.tag);
-        for (int h = 0; h < c.length; ++h)
-            std::memcpy(card->bytes.data() + ClusterOffset(c.start + h), PatternFrame(c.tag, h), kFrameSize);
-    }
-    for (std::size_t j = 0; j < layout.playlists.size(); ++j) {
-        for (int slot : layout.playlists[j])
-            disk.Playlists()[j].entries.push_back(PlaylistEntry{slot, kTransitionCut, 0});
-    }
-    if (!disk.WriteFAT())
-        return nullptr;
-    return CopyCard(*card);
 }
 
 int CTaggedSource::ReadFrame(int frame, std::uint8_t* buffer)
 {
+    ++reads;
     if (frame == failAt || frame < 0 || frame >= frames_)
         return 0;
     std::memcpy(buffer, PatternFrame(tag_, frame), kFrameSize);
@@ -147,4 +235,17 @@ bool Reopen(const std::shared_ptr<MemoryDeviceState>& card, CDisk& disk)
     if (disk.OpenDevice(std::make_unique<CMemoryDevice>(card), 0) != kOpenOk)
         return false;
     return disk.ReadFAT() != 0;
+}
+
+std::vector<long long> TableSnapshot(const CDisk& disk)
+{
+    std::vector<long long> v;
+    for (const ClipRecord& c : disk.Clips())
+        v.insert(v.end(), {c.frames, c.firstSector, c.attribute, c.name[0]});
+    for (const Playlist& p : disk.Playlists()) {
+        v.insert(v.end(), {-1, p.logoMode, p.loop});
+        for (const PlaylistEntry& e : p.entries)
+            v.insert(v.end(), {e.slot, e.transition, e.reserved});
+    }
+    return v;
 }

@@ -1,0 +1,31 @@
+#include "ScriptedProgress.h"
+
+void CScriptedProgress::Begin(int range)
+{
+    ranges.push_back(range);
+    aborted_ = false;
+    running = true;
+    lastPosition = 0;
+    caption = 0;
+}
+
+void CScriptedProgress::SetCaption(int textId)
+{
+    captions.push_back(textId);
+    caption = textId;
+}
+
+void CScriptedProgress::Set(int position)
+{
+    lastPosition = position;
+    if (abortAt >= 0 && position == abortAt)
+        aborted_ = true;
+}
+
+bool CScriptedProgress::Pump()
+{
+    ++pumps;
+    if (abortAfterPumps >= 0 && pumps >= abortAfterPumps)
+        aborted_ = true;
+    return aborted_;
+}
