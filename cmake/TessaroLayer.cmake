@@ -17,15 +17,28 @@ function(tessaro_layer name)
   endif()
 endfunction()
 
-# One GoogleTest executable made of every test source in the folder.
+# One GoogleTest executable made of every test source in the folder, each
+# test a test of its own. The suites named after GROUPED run instead as one
+# test each, all their tests in one process: a fault matrix whose scenarios
+# are separate tests reports its tally when the process ends.
 function(tessaro_test name)
-  cmake_parse_arguments(T "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(T "" "" "DEPS;GROUPED" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT _src)
     return()
   endif()
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE ${T_DEPS} tessaro_test_support GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+  set(_filter)
+  if(T_GROUPED)
+    list(TRANSFORM T_GROUPED APPEND ".*" OUTPUT_VARIABLE _suites)
+    list(JOIN _suites ":" _joined)
+    set(_filter TEST_FILTER "-${_joined}")
+    foreach(_suite IN LISTS T_GROUPED)
+      add_test(NAME ${_suite} COMMAND ${name} --gtest_filter=${_suite}.*)
+      set_tests_properties(${_suite} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    endforeach()
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 ${_filter}
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
