@@ -129,23 +129,23 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
     return ok;
 }
 
-int CDisk::Flush()
+bool CDisk::Flush()
 {
     writeBack_.Reset();
     if (device_ && device_->Flush())
-        return 1;
+        return true;
     ReportError(true);
-    return 0;
+    return false;
 }
 
-int CDisk::DropCachedClusters(int first, int count)
+bool CDisk::DropCachedClusters(int first, int count)
 {
     if (device_ && first >= 0 && count >= 0 &&
         device_->DropCache(ClusterOffset(static_cast<std::uint64_t>(first)),
                            static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(count)))
-        return 1;
+        return true;
     ReportError(false);
-    return 0;
+    return false;
 }
 
 void CDisk::ReportError(bool write)

@@ -52,12 +52,12 @@ public:
     // system's cache; a failed write-back fails the write.
     int WriteCluster(int cluster, const std::uint8_t* buffer);
     // Makes the clusters written so far durable; a failure is a write
-    // failure (message and 0).
-    int Flush();
+    // failure (message and false).
+    bool Flush();
     // Drops `count` clusters from `first` on from the system's cache, so
     // that reading them reads the card (after Flush). A failure is an
-    // access failure (message and 0).
-    int DropCachedClusters(int first, int count);
+    // access failure (message and false).
+    bool DropCachedClusters(int first, int count);
     // Shows the card's access message, or with `write` its write message,
     // unless one was shown since the card was opened.
     void ReportError(bool write);
