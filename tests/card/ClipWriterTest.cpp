@@ -1,49 +1,25 @@
 // Writing clips onto the card: placement, compaction, the checks before
 // anything is written, aborts and transfer failures.
-#include "CDisk.h"
 #include "CardCompactor.h"
-#include "ClipVerifier.h"
-#include "ClipWriter.h"
-#include "ScriptedInteraction.h"
-#include "ScriptedProgress.h"
-#include "TaggedCard.h"
-
-#include <gtest/gtest.h>
+#include "LoadedCard.h"
 
 #include <cstring>
 
 namespace {
 
-class ClipWriterTest : public ::testing::Test {
+class ClipWriterTest : public LoadedCard {
 protected:
     // A loaded card of `clusters` clusters holding `clips`.
-    void MakeCard(int clusters, const std::vector<TaggedClip>& clips)
-    {
-        state = MakeTaggedCard(TaggedCardLayout{clusters, clips});
-        ASSERT_NE(nullptr, state);
-        disk.SetInteraction(&ui);
-        ASSERT_TRUE(Reopen(state, disk));
-    }
-
-    std::vector<std::uint8_t> StoredFat() const { return {state->bytes.begin(), state->bytes.begin() + 5120}; }
-
+    void MakeCard(int clusters, const std::vector<TaggedClip>& clips) { Load(TaggedCardLayout{clusters, clips}); }
+    std::vector<std::uint8_t> StoredFat() const { return Bytes(0, 5120); }
     // The clip of `slot` as a fresh reading of the card sees it.
-    ClipRecord Reloaded(int slot)
-    {
-        CDisk again;
-        EXPECT_TRUE(Reopen(state, again));
-        return again.Clips()[static_cast<std::size_t>(slot)];
-    }
-
+    ClipRecord Reloaded(int slot) { return Reread().Clips()[static_cast<std::size_t>(slot)]; }
     int StartOf(int slot) const
     {
         return static_cast<int>(CDisk::ClusterOfSector(disk.Clips()[static_cast<std::size_t>(slot)].firstSector));
     }
 
-    std::shared_ptr<MemoryDeviceState> state;
-    CScriptedInteraction ui;
     CScriptedProgress progress;
-    CDisk disk;
 };
 
 TEST_F(ClipWriterTest, EmptyCardTakesTheClipAtClusterZeroWithZeroTails)

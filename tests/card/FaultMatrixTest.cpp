@@ -32,21 +32,6 @@ std::vector<int> Tags(const std::vector<ListedClip>& clips)
     return tags;
 }
 
-const ListedClip* Find(const std::vector<ListedClip>& clips, int tag)
-{
-    for (const ListedClip& c : clips) {
-        if (c.tag == tag)
-            return &c;
-    }
-    return nullptr;
-}
-
-int StartOf(const std::vector<ListedClip>& clips, int tag)
-{
-    const ListedClip* c = Find(clips, tag);
-    return c != nullptr ? c->start : -1;
-}
-
 // Every clip listed is whole, except `except` (tag, or -1).
 ::testing::AssertionResult AllIntact(const std::vector<ListedClip>& clips, int except = -1)
 {
@@ -136,15 +121,15 @@ TEST_F(WriteFaults, EveryStandardFaultEndsAbortedWithOneCardMessageAndNothingHal
         const std::vector<ListedClip> memory = InspectClips(run.disk, *run.card, lengths);
         EXPECT_TRUE(AllIntact(memory));
         const bool onlyTableFailed = fault.failWrite == 76 || fault.failFlush == 2;
-        EXPECT_EQ(onlyTableFailed, Find(memory, 9) != nullptr);
+        EXPECT_EQ(onlyTableFailed, FindClip(memory, 9) != nullptr);
 
         // Card: listed clips are whole; the new clip is listed only when its
         // table reached the card (the table's flush was what failed).
         const std::vector<ListedClip> card = CardListing(run, lengths);
         EXPECT_TRUE(AllIntact(card));
-        EXPECT_EQ(fault.failFlush == 2, Find(card, 9) != nullptr);
-        EXPECT_NE(nullptr, Find(card, 1));
-        EXPECT_NE(nullptr, Find(card, 2));
+        EXPECT_EQ(fault.failFlush == 2, FindClip(card, 9) != nullptr);
+        EXPECT_NE(nullptr, FindClip(card, 1));
+        EXPECT_NE(nullptr, FindClip(card, 2));
     }
 }
 
@@ -155,7 +140,7 @@ TEST_F(WriteFaults, AnUnreadableSourceFrameShowsOnlyTheClosingMessage)
     Run(run, nullptr, Write(-1, 40));
     EXPECT_EQ(kWriteAborted, run.result);
     EXPECT_EQ(std::vector<int>{kIdsOperationAborted}, run.Messages());
-    EXPECT_EQ(nullptr, Find(InspectClips(run.disk, *run.card, lengths), 9));
+    EXPECT_EQ(nullptr, FindClip(InspectClips(run.disk, *run.card, lengths), 9));
     EXPECT_EQ((std::vector<int>{1, 2}), Tags(CardListing(run, lengths)));
 }
 
@@ -172,7 +157,7 @@ TEST_F(WriteFaults, AFrameTheCardChangesIsFoundByTheReadBackAndNothingIsRecorded
     EXPECT_NE(std::string::npos, run.ui.Shown()[0].text.find("frame 41 of 75"));
     EXPECT_EQ(41, run.counts.reads) << "the read-back stops at the frame that differs";
     EXPECT_EQ(75, run.counts.writes) << "no table written";
-    EXPECT_EQ(nullptr, Find(InspectClips(run.disk, *run.card, lengths), 9));
+    EXPECT_EQ(nullptr, FindClip(InspectClips(run.disk, *run.card, lengths), 9));
     EXPECT_EQ((std::vector<int>{1, 2}), Tags(CardListing(run, lengths)));
 }
 
@@ -218,11 +203,15 @@ protected:
         return CompactCard(run.disk, runs, run.progress, nullptr);
     }
 
-    // Runs the compaction with `fault` armed; the card's one message.
-    void RunFault(FaultRun& run, const DeviceFault& fault, int message)
+    // Runs the compaction with the fault `field` = `n` armed, which shows
+    // the card's `message` alone; what the card then lists.
+    std::vector<ListedClip> RunFault(FaultRun& run, int DeviceFault::*field, int n, int message)
     {
+        DeviceFault fault;
+        fault.*field = n;
         Run(run, &fault, &Compact);
         EXPECT_EQ(std::vector<int>{message}, run.Messages());
+        return CardListing(run, lengths);
     }
 };
 
@@ -236,7 +225,7 @@ TEST_F(CompactionFaults, EveryStandardFaultStopsAfterTheCurrentClipWithEveryClip
     ASSERT_EQ(6, clean.counts.flushes);
     const std::vector<ListedClip> packed = CardListing(clean, lengths);
     ASSERT_TRUE(AllIntact(packed));
-    ASSERT_EQ(10, StartOf(packed, 2));
+    ASSERT_EQ(10, StartOfClip(packed, 2));
 
     for (const DeviceFault& fault : StandardFaults(clean.counts)) {
         SCOPED_TRACE(fault.name);
@@ -269,16 +258,13 @@ TEST_F(CompactionFaults, EveryStandardFaultStopsAfterTheCurrentClipWithEveryClip
 TEST_F(CompactionFaults, AReadFailingInsideAMoveOverItsOwnOldRunLeavesOnlyThatFrameUnwritten)
 {
     const CFaultScenario scenario(kCompactionMatrix);
-    DeviceFault fault;
-    fault.failRead = 8;
     FaultRun run;
-    RunFault(run, fault, kIdsCardAccessError);
-    const std::vector<ListedClip> card = CardListing(run, lengths);
-    ASSERT_NE(nullptr, Find(card, 2));
-    EXPECT_EQ(10, StartOf(card, 2));
-    EXPECT_EQ(std::vector<int>{7}, Find(card, 2)->badFrames);
+    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::failRead, 8, kIdsCardAccessError);
+    ASSERT_NE(nullptr, FindClip(card, 2));
+    EXPECT_EQ(10, StartOfClip(card, 2));
+    EXPECT_EQ(std::vector<int>{7}, FindClip(card, 2)->badFrames);
     EXPECT_TRUE(AllIntact(card, 2));
-    EXPECT_EQ(30, StartOf(card, 3)) << "the compaction stops after the clip it was moving";
+    EXPECT_EQ(30, StartOfClip(card, 3)) << "the compaction stops after the clip it was moving";
 }
 
 // The table write that records c2's overlapping move failing: memory holds
@@ -288,17 +274,14 @@ TEST_F(CompactionFaults, AReadFailingInsideAMoveOverItsOwnOldRunLeavesOnlyThatFr
 TEST_F(CompactionFaults, AFailedTableWriteAfterAMoveOverItsOwnOldRunIsPutRightByTheNext)
 {
     const CFaultScenario scenario(kCompactionMatrix);
-    DeviceFault fault;
-    fault.failWrite = 13;
     FaultRun run;
-    RunFault(run, fault, kIdsCardWriteError);
+    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::failWrite, 13, kIdsCardWriteError);
     const std::vector<ListedClip> memory = InspectClips(run.disk, *run.card, lengths);
     EXPECT_TRUE(AllIntact(memory));
-    EXPECT_EQ(10, StartOf(memory, 2));
-    std::vector<ListedClip> card = CardListing(run, lengths);
-    ASSERT_NE(nullptr, Find(card, 2));
-    EXPECT_EQ(14, StartOf(card, 2));
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}), Find(card, 2)->badFrames);
+    EXPECT_EQ(10, StartOfClip(memory, 2));
+    ASSERT_NE(nullptr, FindClip(card, 2));
+    EXPECT_EQ(14, StartOfClip(card, 2));
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}), FindClip(card, 2)->badFrames);
     EXPECT_TRUE(AllIntact(card, 2));
     run.card->failWrite = 0;
     EXPECT_TRUE(run.disk.WriteFAT());
@@ -312,14 +295,11 @@ TEST_F(CompactionFaults, AFailedTableWriteAfterAMoveOverItsOwnOldRunIsPutRightBy
 TEST_F(CompactionFaults, TheCardVanishingInsideAMoveOverItsOwnOldRunDamagesOnlyThatClip)
 {
     const CFaultScenario scenario(kCompactionMatrix);
-    DeviceFault fault;
-    fault.vanishAfter = 14;
     FaultRun run;
-    RunFault(run, fault, kIdsCardAccessError);
-    const std::vector<ListedClip> card = CardListing(run, lengths);
-    ASSERT_NE(nullptr, Find(card, 2));
-    EXPECT_EQ(14, StartOf(card, 2));
-    EXPECT_EQ((std::vector<int>{0, 1, 2}), Find(card, 2)->badFrames);
+    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::vanishAfter, 14, kIdsCardAccessError);
+    ASSERT_NE(nullptr, FindClip(card, 2));
+    EXPECT_EQ(14, StartOfClip(card, 2));
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), FindClip(card, 2)->badFrames);
     EXPECT_TRUE(AllIntact(card, 2));
 }
 

@@ -1,7 +1,8 @@
-// A loaded card of 20 clusters on the fault-injecting memory device, for the
-// tests of the table operations: built from a tagged card description and
-// read as the program reads a card, the device's counters reset, and a
-// second CDisk that reads back what reached the card.
+// A loaded card (of 20 clusters unless told) on the fault-injecting memory
+// device, for the tests of the table operations and of the writer: built
+// from a tagged card description and read as the program reads a card, the
+// device's counters reset, and a second CDisk that reads back what reached
+// the card.
 #pragma once
 #include "CDisk.h"
 #include "ClipWriter.h"
@@ -19,11 +20,15 @@ class LoadedCard : public ::testing::Test {
 protected:
     static constexpr int kClusters = 20;
 
-    // Opens a card holding `clips` and `playlists` and forgets every
-    // transfer so far.
+    // Opens a card of 20 clusters holding `clips` and `playlists`, or one
+    // of `layout`, and forgets every transfer so far.
     void Load(const std::vector<TaggedClip>& clips, const std::vector<TaggedPlaylist>& playlists = {})
     {
-        state = MakeTaggedCard(TaggedCardLayout{kClusters, clips, playlists});
+        Load(TaggedCardLayout{kClusters, clips, playlists});
+    }
+    void Load(const TaggedCardLayout& layout)
+    {
+        state = MakeTaggedCard(layout);
         ASSERT_NE(nullptr, state);
         disk.SetInteraction(&ui);
         ASSERT_TRUE(Reopen(state, disk));

@@ -44,15 +44,6 @@ private:
 struct Restart {
     std::vector<ListedClip> clips;
     PlaylistState playlists;
-
-    const ListedClip* Find(int tag) const
-    {
-        for (const ListedClip& c : clips) {
-            if (c.tag == tag)
-                return &c;
-        }
-        return nullptr;
-    }
 };
 
 struct Simulation {
@@ -70,7 +61,7 @@ struct Simulation {
     {
         std::vector<int> cuts;
         for (std::size_t k = 0; k < restarts.size(); ++k) {
-            const ListedClip* c = restarts[k].Find(tag);
+            const ListedClip* c = FindClip(restarts[k].clips, tag);
             if (c != nullptr && !c->Intact())
                 cuts.push_back(static_cast<int>(k));
         }
@@ -81,7 +72,7 @@ struct Simulation {
     {
         std::vector<int> cuts;
         for (std::size_t k = 0; k < restarts.size(); ++k) {
-            if (restarts[k].Find(tag) != nullptr)
+            if (FindClip(restarts[k].clips, tag) != nullptr)
                 cuts.push_back(static_cast<int>(k));
         }
         return cuts;
@@ -174,15 +165,6 @@ void PrintSummary(const char* operation, const Simulation& sim, const std::strin
     std::fflush(stdout);
 }
 
-int StartOf(const std::vector<ListedClip>& clips, int tag)
-{
-    for (const ListedClip& c : clips) {
-        if (c.tag == tag)
-            return c.start;
-    }
-    return -1;
-}
-
 TEST(PowerCut, ClipWriteIntoAUsedSlot)
 {
     // c2 in slot 1 is replaced by a clip of 78 frames, which takes its
@@ -248,9 +230,9 @@ TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
         EXPECT_EQ(36, report.firstCluster);
     });
     ASSERT_EQ(12 + 1 + 8 + 1 + 6 + 1 + 75 + 1, sim.writes);
-    ASSERT_EQ(10, StartOf(sim.finalClips, 2));
-    ASSERT_EQ(22, StartOf(sim.finalClips, 3));
-    ASSERT_EQ(30, StartOf(sim.finalClips, 4));
+    ASSERT_EQ(10, StartOfClip(sim.finalClips, 2));
+    ASSERT_EQ(22, StartOfClip(sim.finalClips, 3));
+    ASSERT_EQ(30, StartOfClip(sim.finalClips, 4));
 
     // The only damage a cut can do: a clip whose move overlaps its old run
     // is listed at its old place, with that place partly overwritten, from
@@ -258,7 +240,7 @@ TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
     // records its new place. The window follows from the writes themselves.
     std::string windows;
     for (const TaggedClip& c : layout.clips) {
-        const int now = StartOf(sim.finalClips, c.tag);
+        const int now = StartOfClip(sim.finalClips, c.tag);
         const int shift = c.start - now;
         std::vector<int> expected;
         if (shift > 0 && shift < c.length) {

@@ -207,6 +207,21 @@ std::vector<ListedClip> InspectClips(const CDisk& disk, const MemoryDeviceState&
     return out;
 }
 
+const ListedClip* FindClip(const std::vector<ListedClip>& clips, int tag)
+{
+    for (const ListedClip& c : clips) {
+        if (c.tag == tag)
+            return &c;
+    }
+    return nullptr;
+}
+
+int StartOfClip(const std::vector<ListedClip>& clips, int tag)
+{
+    const ListedClip* c = FindClip(clips, tag);
+    return c != nullptr ? c->start : -1;
+}
+
 std::map<int, int> TagLengths(const std::vector<TaggedClip>& clips)
 {
     std::map<int, int> m;

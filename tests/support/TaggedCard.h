@@ -107,6 +107,11 @@ struct ListedClip {
 // `card`. `lengths` gives each tag's true length.
 std::vector<ListedClip> InspectClips(const CDisk& disk, const MemoryDeviceState& card,
                                      const std::map<int, int>& lengths);
+// The clip tagged `tag` in a listing (null when not listed), and its first
+// cluster (-1).
+const ListedClip* FindClip(const std::vector<ListedClip>& clips, int tag);
+int StartOfClip(const std::vector<ListedClip>& clips, int tag);
+
 // The tag -> length map of a card's clips.
 std::map<int, int> TagLengths(const std::vector<TaggedClip>& clips);
 
