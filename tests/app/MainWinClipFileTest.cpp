@@ -183,9 +183,7 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
     ui.Answer(kIdsAskConvertAvi, kIdYes);
     choices = {avi, output};
     win->OnOpenClip();
-    std::vector<int> ids;
-    for (const ShownMessage& m : ui.Shown())
-        ids.push_back(m.id);
+    std::vector<int> ids = ui.Ids();
     EXPECT_EQ((std::vector<int>{kIdsAskConvertAvi, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
     EXPECT_EQ(4 * 144000u, std::filesystem::file_size(output));
     EXPECT_EQ(output, win->CurrentFilePath());
@@ -220,9 +218,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     WatchProgress([&largest](int value) { largest = std::max(largest, value); });
     win->OnOpenClip();
     StopWatching();
-    std::vector<int> ids;
-    for (const ShownMessage& m : ui.Shown())
-        ids.push_back(m.id);
+    std::vector<int> ids = ui.Ids();
     ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip)) << "the file is named";
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:02.00")) << "with its duration";
@@ -248,9 +244,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     });
     win->OnOpenClip();
     StopWatching();
-    ids.clear();
-    for (const ShownMessage& m : ui.Shown())
-        ids.push_back(m.id);
+    ids = ui.Ids();
     EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsOperationAborted}), ids);
     EXPECT_FALSE(std::filesystem::exists(part));
     ExpectRefused(clip);

@@ -35,20 +35,6 @@ protected:
         buffer.resize(kFrameSize);
         return buffer;
     }
-    // The card's tables as a fresh opening reads them.
-    struct Tables {
-        std::vector<ClipRecord> clips;
-        std::array<Playlist, kPlaylistCount> playlists;
-        const std::vector<ClipRecord>& Clips() const { return clips; }
-        const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists; }
-    };
-    static Tables Reread(const std::string& image)
-    {
-        CDisk disk;
-        EXPECT_EQ(kOpenOk, disk.OpenPath(image));
-        EXPECT_TRUE(disk.ReadFAT());
-        return {disk.Clips(), disk.Playlists()};
-    }
 };
 
 } // namespace
@@ -87,8 +73,8 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
     EXPECT_FALSE(IsBlack(win->Images().Image(2))) << "the new clip's thumbnail";
     EXPECT_EQ(dvfix::Frame(frames, 0), CardFrame(2, 0));
     EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(2, 79));
-    const Tables again = Reread(image);
-    EXPECT_EQ(80, again.Clips()[2].frames) << "recorded on the card";
+    const auto again = ReadCard(image);
+    EXPECT_EQ(80, again->Clips()[2].frames) << "recorded on the card";
     EXPECT_EQ(0, win->Busy());
     EXPECT_TRUE(win->Control(CMainWin::kIdProgress)->isHidden());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
@@ -132,7 +118,7 @@ TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip
     EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(win->PlaylistList()->item(2))) << "playlist 3 redrawn";
     EXPECT_EQ(0, CImageSet::ItemImage(win->PlaylistList()->item(0)));
     EXPECT_EQ(1, win->EntryList()->count()) << "the current playlist redrawn";
-    EXPECT_EQ(115, Reread(image).Clips()[1].frames);
+    EXPECT_EQ(115, ReadCard(image)->Clips()[1].frames);
 }
 
 TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
@@ -153,7 +139,7 @@ TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
     EXPECT_EQ(0, Clip(0).frames);
     EXPECT_EQ("01", ItemText(win->ClipList(), 0));
     EXPECT_TRUE(IsBlack(win->Images().Image(0)));
-    EXPECT_EQ(0, Reread(image).Clips()[0].frames);
+    EXPECT_EQ(0, ReadCard(image)->Clips()[0].frames);
     EXPECT_EQ(0, win->Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
@@ -180,7 +166,7 @@ TEST_F(MainWinCommandsTest, TheReadBackIsCaptionedInTheBarAndAbortThereRecordsNo
     ASSERT_EQ(1u, percentAtMessage.shown.size());
     EXPECT_EQ(kIdsOperationAborted, percentAtMessage.shown[0].first);
     EXPECT_EQ(0, Clip(0).frames);
-    EXPECT_EQ(0, Reread(image).Clips()[0].frames);
+    EXPECT_EQ(0, ReadCard(image)->Clips()[0].frames);
     win->BeginProgress(10);
     EXPECT_FALSE(bar->isTextVisible()) << "the next operation starts without the caption";
     win->EndProgress();
@@ -220,9 +206,9 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
     EXPECT_EQ(thirdFirst, CardFrame(2, 0));
     EXPECT_EQ(CDisk::SectorOfCluster(210), Clip(1).firstSector);
     EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(1, 79));
-    const Tables again = Reread(image);
-    EXPECT_EQ(CDisk::SectorOfCluster(60), again.Clips()[2].firstSector);
-    EXPECT_EQ(80, again.Clips()[1].frames);
+    const auto again = ReadCard(image);
+    EXPECT_EQ(CDisk::SectorOfCluster(60), again->Clips()[2].firstSector);
+    EXPECT_EQ(80, again->Clips()[1].frames);
 }
 
 TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
@@ -249,9 +235,9 @@ TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
     EXPECT_EQ(0, CImageSet::ItemImage(win->PlaylistList()->item(2)));
     EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(win->PlaylistList()->item(6)));
     EXPECT_FALSE(Enabled(CMainWin::kIdDeleteClip)) << "the slot is empty now";
-    const Tables again = Reread(image);
-    EXPECT_EQ(0, again.Clips()[1].frames);
-    EXPECT_TRUE(again.Playlists()[6].entries.empty());
+    const auto again = ReadCard(image);
+    EXPECT_EQ(0, again->Clips()[1].frames);
+    EXPECT_TRUE(again->Playlists()[6].entries.empty());
 }
 
 TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
@@ -309,7 +295,7 @@ TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
     EXPECT_EQ(kIdsAskFormat, ui.Shown()[0].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown()[0].flags);
     EXPECT_EQ(30, Clip(0).frames) << "declined";
-    EXPECT_EQ(30, Reread(image).Clips()[0].frames);
+    EXPECT_EQ(30, ReadCard(image)->Clips()[0].frames);
 
     ui.Reset();
     ui.Answer(kIdsAskFormat, kIdYes);
@@ -321,9 +307,9 @@ TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
     EXPECT_TRUE(IsBlack(win->Images().Image(0)));
     EXPECT_EQ(-1, win->CurrentPlaylist());
     EXPECT_EQ(0, win->EntryList()->count());
-    const Tables again = Reread(image);
-    EXPECT_EQ(0, again.Clips()[0].frames);
-    EXPECT_TRUE(again.Playlists()[0].entries.empty());
+    const auto again = ReadCard(image);
+    EXPECT_EQ(0, again->Clips()[0].frames);
+    EXPECT_TRUE(again->Playlists()[0].entries.empty());
 }
 
 namespace {
@@ -350,9 +336,7 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     g_protected->failAllWritesFrom = g_protected->writes + 1;
     ui.Answer(kIdsAskFormat, kIdYes);
     win->OnFormat();
-    std::vector<int> ids;
-    for (const ShownMessage& m : ui.Shown())
-        ids.push_back(m.id);
+    std::vector<int> ids = ui.Ids();
     EXPECT_EQ((std::vector<int>{kIdsAskFormat, kIdsCardWriteError}), ids) << "the write message, no completion";
     EXPECT_EQ(30, Clip(0).frames) << "the card's tables read again";
     EXPECT_EQ("01 - A", ItemText(win->ClipList(), 0));

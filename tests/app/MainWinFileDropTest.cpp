@@ -74,23 +74,14 @@ protected:
         return taken;
     }
     bool Highlighted(int slot) const { return CDragTracker::ItemHighlighted(win->ClipList(), slot); }
-    std::vector<int> Ids() const
-    {
-        std::vector<int> ids;
-        for (const ShownMessage& m : ui.Shown())
-            ids.push_back(m.id);
-        return ids;
-    }
     // Frame `f` of the clip in `slot` of the card image, from a fresh opening.
     static std::vector<std::uint8_t> CardFrame(const std::string& image, int slot, int f, int* frames = nullptr)
     {
-        CDisk disk;
-        EXPECT_EQ(kOpenOk, disk.OpenPath(image));
-        EXPECT_TRUE(disk.ReadFAT());
+        const auto disk = ReadCard(image);
         if (frames != nullptr)
-            *frames = disk.Clips()[static_cast<std::size_t>(slot)].frames;
+            *frames = disk->Clips()[static_cast<std::size_t>(slot)].frames;
         std::vector<std::uint8_t> buffer(kClusterSize);
-        if (!disk.ReadClipFrame(slot, f, buffer.data()))
+        if (!disk->ReadClipFrame(slot, f, buffer.data()))
             return {};
         buffer.resize(kFrameSize);
         return buffer;
@@ -115,7 +106,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
 
     ASSERT_TRUE(Drop(SlotPoint(2), {file}));
     EXPECT_FALSE(Highlighted(2));
-    EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, Ids()) << "Write clip's own messages";
+    EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, ui.Ids()) << "Write clip's own messages";
     EXPECT_EQ(file, w.CurrentFilePath()) << "loaded as Open clip loads it";
     int written = 0;
     EXPECT_EQ(dvfix::Frame(frames, 0), CardFrame(image, 2, 0, &written));
@@ -126,7 +117,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
     ui.Reset();
     ui.Answer(kIdsAskWriteAtSlot, kIdNo);
     ASSERT_TRUE(Drop(SlotPoint(1), {file}));
-    ASSERT_EQ(std::vector<int>{kIdsAskWriteAtSlot}, Ids());
+    ASSERT_EQ(std::vector<int>{kIdsAskWriteAtSlot}, ui.Ids());
     EXPECT_EQ("Write clip at slot 02?", ui.Shown()[0].text);
     CardFrame(image, 1, 0, &written);
     EXPECT_EQ(30, written);
@@ -148,7 +139,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
     w.ControlAs<QPushButton>(CMainWin::kIdWriteClip)->click();
     StopWatching();
     EXPECT_FALSE(taken);
-    EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, Ids());
+    EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, ui.Ids());
     CardFrame(image, 5, 0, &written);
     EXPECT_EQ(0, written);
 }
@@ -167,7 +158,7 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
     ui.Answer(kIdsAskConvertVideo, kIdNo);
     EXPECT_TRUE(DragOver(PicturePoint(), {clip}));
     ASSERT_TRUE(Drop(PicturePoint(), {clip}));
-    ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsCannotReadFile}), Ids());
+    ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsCannotReadFile}), ui.Ids());
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip));
     EXPECT_FALSE(win->ClipFile().IsOpen());
 
@@ -180,7 +171,7 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
     ASSERT_TRUE(Drop(SlotPoint(1), {clip}));
     EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete,
                                 kIdsWriteCompleted}),
-              Ids());
+              ui.Ids());
     EXPECT_EQ(output, win->CurrentFilePath());
     int written = 0;
     const std::vector<std::uint8_t> first = CardFrame(image, 1, 0, &written);
@@ -210,7 +201,7 @@ TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
     ui.Answer(kIdsAskDeleteClip, kIdYes);
     ASSERT_TRUE(Drop(SlotPoint(1), files));
     // The questions as usual, one summary instead of a box per file.
-    ASSERT_EQ((std::vector<int>{kIdsAskWriteAtSlot, kIdsAskDeleteClip, kIdsDropSummary}), Ids());
+    ASSERT_EQ((std::vector<int>{kIdsAskWriteAtSlot, kIdsAskDeleteClip, kIdsDropSummary}), ui.Ids());
     EXPECT_EQ("Files written onto the memory card: 2 of 3.\n\n"
               "short.dv: File is too short! File duration should be 3 seconds or more.",
               ui.Shown()[2].text);
@@ -230,7 +221,7 @@ TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
     ui.Reset();
     SetLanguage(1);
     ASSERT_TRUE(Drop(SlotPoint(3), {files[1], files[0]}));
-    ASSERT_EQ(std::vector<int>{kIdsDropSummary}, Ids());
+    ASSERT_EQ(std::vector<int>{kIdsDropSummary}, ui.Ids());
     EXPECT_EQ("Записано файлов на карту памяти: 1 из 2.\n\n"
               "short.dv: Слишком короткий клип! Клипы должны быть длительностью 3 сек. или больше.",
               ui.Shown()[0].text);
@@ -260,7 +251,7 @@ TEST_F(MainWinFileDropTest, AbortStopsTheFilesLeftAndNothingIsTakenWhileBusy)
     ASSERT_TRUE(Drop(SlotPoint(0), files));
     StopWatching();
     EXPECT_FALSE(takenWhileBusy);
-    ASSERT_EQ(std::vector<int>{kIdsDropSummary}, Ids());
+    ASSERT_EQ(std::vector<int>{kIdsDropSummary}, ui.Ids());
     EXPECT_EQ("Files written onto the memory card: 1 of 3.\n\n"
               "b.dv: Operation aborted.\n"
               "c.dv: Operation aborted.",

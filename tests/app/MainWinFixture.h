@@ -84,6 +84,14 @@ protected:
         EXPECT_TRUE(WriteCard(path, clusters, clips, playlists)) << path;
         return path;
     }
+    // The tables of the card image at `path`, as a fresh opening reads them.
+    static std::unique_ptr<CDisk> ReadCard(const std::string& path)
+    {
+        auto disk = std::make_unique<CDisk>();
+        EXPECT_EQ(kOpenOk, disk->OpenPath(path));
+        EXPECT_TRUE(disk->ReadFAT());
+        return disk;
+    }
 
     CScriptedInteraction ui;
     CDeviceEvents* events = nullptr;

@@ -32,13 +32,7 @@ protected:
     }
 
     // The card's tables as a fresh opening reads them.
-    std::unique_ptr<CDisk> Reopen() const
-    {
-        auto disk = std::make_unique<CDisk>();
-        EXPECT_EQ(kOpenOk, disk->OpenPath(card));
-        EXPECT_NE(0, disk->ReadFAT());
-        return disk;
-    }
+    std::unique_ptr<CDisk> Reopen() const { return ReadCard(card); }
     // The FAT area bytes in the image file.
     std::vector<std::uint8_t> FatOnCard() const
     {

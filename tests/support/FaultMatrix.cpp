@@ -66,14 +66,6 @@ CFaultScenario::~CFaultScenario()
         ++Report().Of(matrix_).held;
 }
 
-std::vector<int> MessageIds(const CScriptedInteraction& ui)
-{
-    std::vector<int> ids;
-    for (const ShownMessage& m : ui.Shown())
-        ids.push_back(m.id);
-    return ids;
-}
-
 void RunOnCopy(FaultRun& run, const MemoryDeviceState& base, const DeviceFault* fault, const CardOperation& op)
 {
     run.card = CopyCard(base);

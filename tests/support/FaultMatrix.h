@@ -35,8 +35,6 @@ private:
     int failuresBefore_;
 };
 
-// The ids of the messages shown, in order.
-std::vector<int> MessageIds(const CScriptedInteraction& ui);
 
 // One run of an operation on a fresh copy of a card, with a fault armed.
 struct FaultRun {
@@ -47,7 +45,7 @@ struct FaultRun {
     TransferCounts counts; // of the operation
     int result = -1;
 
-    std::vector<int> Messages() const { return MessageIds(ui); }
+    std::vector<int> Messages() const { return ui.Ids(); }
 };
 
 using CardOperation = std::function<int(FaultRun& run)>;

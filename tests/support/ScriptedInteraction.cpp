@@ -26,3 +26,11 @@ int CScriptedInteraction::Count(int id) const
         n += m.id == id ? 1 : 0;
     return n;
 }
+
+std::vector<int> CScriptedInteraction::Ids() const
+{
+    std::vector<int> ids;
+    for (const ShownMessage& m : shown_)
+        ids.push_back(m.id);
+    return ids;
+}

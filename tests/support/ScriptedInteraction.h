@@ -25,6 +25,8 @@ public:
     void AlwaysAnswer(int id, int button) { always_[id] = button; }
 
     const std::vector<ShownMessage>& Shown() const { return shown_; }
+    // The ids of the messages shown, in order.
+    std::vector<int> Ids() const;
     int Count(int id) const;
     void Reset() { shown_.clear(); }
 
