@@ -84,8 +84,7 @@ int CMainWin::DeleteClip(int slot)
         return 0;
     ClipDeletion deletion;
     const int result = disk_.DeleteClip(slot, &deletion);
-    if (deletion.Done())
-        ShowChange(deletion);
+    ShowChange(deletion);
     return result;
 }
 

@@ -58,6 +58,7 @@ TEST_F(PlaylistEditTest, DoubleClickTogglesTheTransitionOnlyWhereASuccessorFollo
     QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(entries->viewport(), Qt::LeftButton, {}, first);
     EXPECT_EQ("05 - PARIS\nAUTO", ItemText(entries, 0));
+    EXPECT_EQ(0, w.SelectedEntry()) << "only the entry is redrawn: it stays selected";
     EXPECT_EQ(kTransitionAuto, Reopen()->Playlists()[0].entries[0].transition);
 
     QTest::mouseDClick(entries->viewport(), Qt::LeftButton, {}, first);

@@ -182,7 +182,10 @@ TEST_F(PlaylistOps, SwappingTwoFilledPlaylistsExchangesThem)
     lists[1] = {{0}};
     lists[8] = {{2, 2, 1}, true};
     LoadWith(lists);
-    EXPECT_EQ(kEditStored, disk.SwapPlaylists(8, 1).result);
+    const TableChange swap = disk.SwapPlaylists(8, 1);
+    EXPECT_EQ(kEditStored, swap.result);
+    EXPECT_EQ((1u << 1) | (1u << 8), swap.changedPlaylists.to_ulong()) << "both playlists changed";
+    EXPECT_TRUE(swap.changedSlots.none());
     CDisk& back = Reread();
     EXPECT_EQ((std::vector<int>{2, 2, 1}), Slots(back, 1));
     EXPECT_EQ(1, back.Playlists()[1].loop);
@@ -225,7 +228,11 @@ TEST_F(PlaylistOps, TransitionsToggleOnlyWhereASuccessorFollows)
     EXPECT_TRUE(disk.TransitionMeaningful(6, 0));
     EXPECT_FALSE(disk.TransitionMeaningful(6, 1));
 
-    EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 0).result);
+    const TableChange toggle = disk.ToggleTransition(6, 0);
+    EXPECT_EQ(kEditStored, toggle.result);
+    EXPECT_EQ(6, toggle.transitionPlaylist);
+    EXPECT_EQ(0, toggle.transitionEntry);
+    EXPECT_TRUE(toggle.changedPlaylists.none()) << "its playlist's order and length stay";
     EXPECT_EQ(0xA2001234u, disk.Playlists()[6].entries[0].transition) << "anything but AUTO becomes AUTO";
     EXPECT_EQ(0xA2u, TransitionByte(6, 0));
     EXPECT_EQ(kEditStored, disk.ToggleTransition(6, 0).result);
