@@ -25,8 +25,6 @@ void ResetLogForTests()
     g_path.clear();
 }
 
-std::string LogPath() { return g_path; }
-
 void LogMessage(const char* format, ...)
 {
     if (!g_initialised) {

@@ -3,13 +3,9 @@
 // file, opening and closing the file each time. Switched off, a call costs
 // one flag test.
 #pragma once
-#include <string>
 
 void LogMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Forgets the setting read by the first call, so the next call reads it
 // again (tests switch the log on and off within one process).
 void ResetLogForTests();
-
-// The log path in use (empty until the log was enabled).
-std::string LogPath();

@@ -155,10 +155,9 @@ TEST_F(MainWinDiscoveryTest, EventsAreLogged)
     Start();
     events->Send(kDeviceArrival, 2064);
     events->Send(kDeviceNodesChanged, 7);
-    const std::string path = LogPath();
     ResetLogForTests();
-    ASSERT_FALSE(path.empty());
-    std::ifstream in(path);
+    std::ifstream in(Dir().File("tessaro.log")); // beside the settings file
+    ASSERT_TRUE(in.good());
     std::stringstream log;
     log << in.rdbuf();
     EXPECT_NE(std::string::npos, log.str().find(" - CMainWin::OnInitDialog()\n"));
