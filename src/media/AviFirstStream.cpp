@@ -1,6 +1,7 @@
 #include "AviFirstStream.h"
 
-#include <cerrno>
+#include "FileIo.h"
+
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -122,16 +123,9 @@ int CAviFirstStream::ReadUnindexed(int index, std::uint8_t* buffer, int capacity
     const Span span = spans_[static_cast<std::size_t>(index)];
     if (span.pos < 0 || span.size > capacity)
         return -1;
-    std::size_t done = 0;
-    while (done < static_cast<std::size_t>(span.size)) {
-        const ssize_t n = pread(fd_, buffer + done, static_cast<std::size_t>(span.size) - done,
-                                static_cast<off_t>(span.pos + static_cast<long long>(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return -1;
-        done += static_cast<std::size_t>(n);
-    }
+    const auto size = static_cast<std::size_t>(span.size);
+    if (ReadFully(fd_, static_cast<std::uint64_t>(span.pos), buffer, size) != span.size)
+        return -1;
     return span.size;
 }
 

@@ -2,6 +2,7 @@
 #include "ClipExport.h"
 
 #include "CDisk.h"
+#include "FileIo.h"
 #include "Interaction.h"
 #include "Progress.h"
 
@@ -13,20 +14,6 @@
 #include <memory>
 
 namespace {
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Opens the output for writing. Never blocks on a pipe and never keeps a
 // descriptor of anything but a regular file, even one swapped in after

@@ -2,11 +2,10 @@
 
 #include "AviTemplates.h"
 #include "DvFrame.h"
+#include "FileIo.h"
 #include "Resources.h"
 
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -17,23 +16,6 @@ bool Templates(ResourceBlock& head, ResourceBlock& tail)
     head = FindResourceBlock(kAviHeadBlockId);
     tail = FindResourceBlock(kAviTailBlockId);
     return head.size == kAviHeadSize && tail.size == kAviTailSize;
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t len)
-{
-    while (len > 0) {
-        ssize_t n = write(fd, data, len);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            return false;
-        data += n;
-        len -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
