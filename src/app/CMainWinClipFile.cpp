@@ -8,7 +8,6 @@
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
 #include "CWaitCursor.h"
-#include "CardTexts.h"
 #include "ClipChecks.h"
 #include "ClipExport.h"
 #include "ConvertAviToDv.h"
@@ -20,22 +19,6 @@
 #include "VideoProbe.h"
 
 #include <memory>
-
-namespace {
-
-// The save dialog proposes the clip's name as a file name; a name read from
-// the card never names another folder.
-std::string ProposedFileName(const CDisk& disk, int slot)
-{
-    std::string name = ClipName(disk, slot);
-    for (char& c : name) {
-        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
-            c = '_';
-    }
-    return name == "." || name == ".." ? std::string() : name;
-}
-
-} // namespace
 
 void CMainWin::OnOpenClip()
 {
@@ -206,7 +189,7 @@ void CMainWin::SaveClipAsDv()
     if (busy_ != 0 || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
         disk_.Clips()[static_cast<std::size_t>(slot)].frames == 0)
         return;
-    CFileDialog dialog(false, ".dv", ProposedFileName(disk_, slot), LoadText(kIdsFilterDv), this);
+    CFileDialog dialog(false, ".dv", ExportFileName(disk_, slot), LoadText(kIdsFilterDv), this);
     if (dialog.DoModal() != kIdOk)
         return;
     const std::string path = dialog.PathName();

@@ -2,7 +2,6 @@
 // check.
 #include "CClipFile.h"
 #include "CDisk.h"
-#include "CardTexts.h"
 #include "ClipChecks.h"
 #include "ClipExport.h"
 #include "ClipWriter.h"
@@ -26,16 +25,12 @@
 
 namespace {
 
-// The file name proposed for a clip: its name, or "clipNN", with ".dv".
-// A name from the card never leaves the current folder.
+// The file a clip is read into when none is named: the export's name for
+// it, or "clipNN", with ".dv".
 std::string DefaultOutput(const CDisk& disk, int slot)
 {
-    std::string name = ClipName(disk, slot);
-    for (char& c : name) {
-        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
-            c = '_';
-    }
-    if (name.empty() || name == "." || name == "..") {
+    std::string name = ExportFileName(disk, slot);
+    if (name.empty()) {
         char text[16];
         std::snprintf(text, sizeof text, "clip%02d", slot + 1);
         name = text;

@@ -2,6 +2,7 @@
 #include "ClipExport.h"
 
 #include "CDisk.h"
+#include "CardTexts.h"
 #include "FileIo.h"
 #include "Interaction.h"
 #include "Progress.h"
@@ -113,4 +114,14 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
         return kExportAborted;
     }
     return kExportDone;
+}
+
+std::string ExportFileName(const CDisk& disk, int slot)
+{
+    std::string name = ClipName(disk, slot);
+    for (char& c : name) {
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    }
+    return name == "." || name == ".." ? std::string() : name;
 }

@@ -132,4 +132,17 @@ TEST_F(ClipExportTest, DevicesPipesAndFoldersAreRefusedBeforeAnythingIsOpened)
     EXPECT_TRUE(IsExportTarget(dir.File("new.dv")));
 }
 
+TEST_F(ClipExportTest, TheProposedFileNameStaysInTheFolderItIsSavedTo)
+{
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"PARIS", "PARIS"}, {"../etc", ".._etc"}, {"a/b\tc", "a_b_c"}, {"..", ""}, {".", ""}, {"", ""},
+    };
+    for (const auto& [name, proposed] : names) {
+        ClipRecord& clip = disk.Clips()[3];
+        std::memset(clip.name, 0, sizeof clip.name);
+        std::memcpy(clip.name, name.data(), name.size());
+        EXPECT_EQ(proposed, ExportFileName(disk, 3)) << name;
+    }
+}
+
 } // namespace
