@@ -66,7 +66,7 @@ bool CMainWin::LoadClipFile()
         } else {
             ShowClipCheckMessage(*ui_, check);
         }
-        if (check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio) {
+        if (check.Passed()) {
             CPicture reduced;
             int code = 0;
             {

@@ -199,5 +199,5 @@ int CmdCheck(CCliSession& session)
     const ClipCheck check = CheckClipFile(file, args[0], frame.get());
     ShowClipCheckMessage(session.Ui(), check);
     PrintCheck(check, IsConvertible(check), session.Options().json);
-    return check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio ? kExitDone : kExitFailed;
+    return check.Passed() ? kExitDone : kExitFailed;
 }
