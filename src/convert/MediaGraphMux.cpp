@@ -9,7 +9,9 @@
 #include <vector>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavcodec/dv_profile.h>
+#include <libavformat/avformat.h>
 }
 
 namespace {

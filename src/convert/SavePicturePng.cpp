@@ -7,6 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+}
+
 namespace {
 
 // Writes a regular file only: a device or pipe named as the output is

@@ -5,6 +5,7 @@
 #include "CClipFile.h"
 #include "DvFixtures.h"
 #include "DvFrame.h"
+#include "FfmpegPtr.h"
 #include "OneFrameAvi.h"
 #include "Resources.h"
 #include "TempDir.h"
@@ -229,10 +230,11 @@ TEST(OneFrameAviTest, LibavformatSeesOneDvVideoFrameAt25PerSecond)
     const std::string path = dir.File("one.avi");
     ASSERT_TRUE(dvfix::WriteBytes(path, BuildOneFrameAvi(frame.data())));
 
-    AVFormatContext* ctx = nullptr;
-    ASSERT_EQ(0, avformat_open_input(&ctx, path.c_str(), nullptr, nullptr));
+    AVFormatContext* opened = nullptr;
+    ASSERT_EQ(0, avformat_open_input(&opened, path.c_str(), nullptr, nullptr));
+    const ff::Input ctx(opened);
     EXPECT_STREQ("avi", ctx->iformat->name);
-    ASSERT_GE(avformat_find_stream_info(ctx, nullptr), 0);
+    ASSERT_GE(avformat_find_stream_info(ctx.get(), nullptr), 0);
     ASSERT_EQ(1u, ctx->nb_streams);
     const AVStream* st = ctx->streams[0];
     EXPECT_EQ(AVMEDIA_TYPE_VIDEO, st->codecpar->codec_type);
@@ -244,13 +246,11 @@ TEST(OneFrameAviTest, LibavformatSeesOneDvVideoFrameAt25PerSecond)
     EXPECT_EQ(0, av_cmp_q(AVRational{25, 1}, st->avg_frame_rate));
 
     int packets = 0;
-    AVPacket* pkt = av_packet_alloc();
-    while (av_read_frame(ctx, pkt) >= 0) {
+    const ff::Packet pkt(av_packet_alloc());
+    while (av_read_frame(ctx.get(), pkt.get()) >= 0) {
         ++packets;
         EXPECT_EQ(kDvFrameSize, pkt->size);
-        av_packet_unref(pkt);
+        av_packet_unref(pkt.get());
     }
-    av_packet_free(&pkt);
     EXPECT_EQ(1, packets);
-    avformat_close_input(&ctx);
 }
