@@ -36,9 +36,10 @@ const TextId kCaptionIds[] = {
 
 } // namespace
 
-CMainWin::CMainWin(IInteraction* ui, std::unique_ptr<CDeviceEvents> events, QWidget* parent)
-    : CTemplateDialog(parent), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
-      deviceEvents_(std::move(events))
+CMainWin::CMainWin(const CAppEnvironment& env, IInteraction* ui, std::unique_ptr<CDeviceEvents> events,
+                   QWidget* parent)
+    : CTemplateDialog(parent), env_(env), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
+      deviceEvents_(std::move(events)), disk_(env)
 {
     disk_.SetInteraction(ui_);
     // Files dragged from a file manager land on the window itself (none of

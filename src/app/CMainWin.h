@@ -7,6 +7,7 @@
 // and runs the progress display of long operations. The card commands and
 // playlist editing act through the operations declared here.
 #pragma once
+#include "AppEnvironment.h"
 #include "CClipFile.h"
 #include "CDisk.h"
 #include "CDeviceEvents.h"
@@ -72,11 +73,12 @@ public:
     static constexpr int kScClose = 0xF060;
 
     // Builds the window (OnInitDialog); settings must point at their file.
-    // `ui` receives the window's messages (null: message boxes over the
-    // window); `events` is the source of device arrival and removal (null:
-    // udev).
-    explicit CMainWin(IInteraction* ui = nullptr, std::unique_ptr<CDeviceEvents> events = nullptr,
-                      QWidget* parent = nullptr);
+    // `env` (which must outlive the window) is where cards are found and
+    // opened; `ui` receives the window's messages (null: message boxes
+    // over the window); `events` is the source of device arrival and
+    // removal (null: udev).
+    explicit CMainWin(const CAppEnvironment& env, IInteraction* ui = nullptr,
+                      std::unique_ptr<CDeviceEvents> events = nullptr, QWidget* parent = nullptr);
     // Saves the layout and the current file (OnDestroy); closes the card and
     // the clip file.
     ~CMainWin() override;
@@ -271,6 +273,7 @@ private:
     int LoadAndWrite(const std::string& path, int slot);
     void WriteDroppedFiles(const std::vector<std::string>& files, int first);
 
+    const CAppEnvironment& env_;
     CMessageBoxInteraction messageBoxes_;
     IInteraction* ui_;
     std::unique_ptr<CDeviceEvents> deviceEvents_;

@@ -39,7 +39,7 @@ void CMainWin::EnumerateCards(int keep)
 
     // Linux always allows raw card access in principle; a refusal shows as
     // access denied on the probes.
-    const CardDiscovery found = DiscoverCards();
+    const CardDiscovery found = DiscoverCards(env_);
     for (const CardListEntry& card : found.cards) {
         cardList_->addItem(QString::fromStdString(card.text), card.index);
         if (card.index == previous)

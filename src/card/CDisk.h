@@ -15,11 +15,15 @@
 #include <vector>
 
 class IInteraction;
+struct CEnvironment;
 struct DriveEntry;
 
 class CDisk {
 public:
+    // Opens cards as `env` says (which must outlive the CDisk); without
+    // one, the machine's devices.
     CDisk();
+    explicit CDisk(const CEnvironment& env);
     virtual ~CDisk();
     CDisk(const CDisk&) = delete;
     CDisk& operator=(const CDisk&) = delete;
@@ -136,6 +140,7 @@ private:
     // WriteFAT after an edit: kEditStored or kEditNotStored.
     int StoreEdit();
 
+    const CEnvironment& env_;
     IInteraction* ui_ = nullptr;
     std::unique_ptr<IDevice> device_;
     CWriteBackWindow writeBack_;

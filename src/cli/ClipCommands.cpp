@@ -148,7 +148,7 @@ int CmdWrite(CCliSession& session)
             session.Error(kIdsCliSeparateAudio);
     }
 
-    CDisk disk;
+    CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, true))
         return kExitFailed;
     CTempFile temp;
@@ -170,7 +170,7 @@ int CmdRead(CCliSession& session)
     if (args.size() != 2 && args.size() != 3)
         return kExitUsage;
     int slot = 0;
-    CDisk disk;
+    CDisk disk(session.Env());
     if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
         return status;
     const std::string output = args.size() == 3 ? args[2] : DefaultOutput(disk, slot);

@@ -121,7 +121,6 @@ int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<ID
 }
 
 namespace {
-DeviceOpener g_opener = nullptr;
 
 bool IsRegularFile(const std::string& path)
 {
@@ -130,11 +129,10 @@ bool IsRegularFile(const std::string& path)
 }
 } // namespace
 
-void SetDeviceOpener(DeviceOpener opener) { g_opener = opener; }
-
-int OpenCardDevice(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
+                   std::unique_ptr<IDevice>& device)
 {
-    int result = (g_opener ? g_opener : OpenDevicePath)(path, requireCard, device);
+    int result = open(path, requireCard, device);
     // udisks2 serves block devices only; a refused image file stays refused.
     if (result == kOpenDenied && requireCard && !IsRegularFile(path))
         result = OpenThroughUdisks(DeviceNodeName(path), device);

@@ -50,7 +50,7 @@ bool Exists(const std::string& path)
 
 TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
 {
-    CMainApp app(Ini());
+    CMainApp app(env, Ini());
     bool sawWindow = false, lockHeld = false;
     QTimer::singleShot(0, [&] {
         auto* win = qobject_cast<CMainWin*>(QApplication::activeModalWidget());
@@ -81,7 +81,7 @@ TEST_F(MainAppTest, SecondCopyEndsSilentlyInTheSameProcess)
     CInstanceLock first;
     ASSERT_TRUE(first.Acquire(CMainApp::kInstanceName));
     std::remove(Ini().c_str());
-    CMainApp app(Ini());
+    CMainApp app(env, Ini());
     bool windowShown = false;
     QTimer::singleShot(0, [&] {
         if (auto* w = QApplication::activeModalWidget()) {

@@ -78,7 +78,7 @@ protected:
     {
         auto source = std::make_unique<CDeviceEvents>();
         events = source.get();
-        win = std::make_unique<CMainWin>(&percentAtMessage, std::move(source));
+        win = std::make_unique<CMainWin>(env, &percentAtMessage, std::move(source));
         while (win->StartupPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return *win;

@@ -352,7 +352,7 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     NameImages({image});
     g_protected = MakeDeviceState(0);
     g_protected->bytes = dvfix::ReadBytes(image);
-    SetDeviceOpener(OpenProtectedCard);
+    env.openDevice = OpenProtectedCard;
     StartWindow();
     ASSERT_EQ(30, Clip(0).frames);
     g_protected->failAllWritesFrom = g_protected->writes + 1;

@@ -162,7 +162,7 @@ TEST_F(MainWinDiscoveryTest, EventsAreLogged)
 TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefreshDisabled)
 {
     TwoCards();
-    SetDeviceOpener(DenyAll);
+    env.openDevice = DenyAll;
     CMainWin& w = Start();
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
@@ -172,7 +172,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
 
     // Later discoveries run without the message; a card that can be opened
     // again is found, and Refresh stays disabled for the run.
-    SetDeviceOpener(nullptr);
+    env.openDevice = OpenDevicePath;
     events->Send(kDeviceArrival, 0);
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(2u, Entries().size());
@@ -185,7 +185,7 @@ TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)
     TwoCards();
     g_inUse = card2;
     g_denied.clear();
-    SetDeviceOpener(RefusingOpener);
+    env.openDevice = RefusingOpener;
     CMainWin& w = Start();
     // The card in use is listed and, chosen first, shows why it cannot be
     // used; it stays closed with empty slots.

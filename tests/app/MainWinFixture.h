@@ -36,7 +36,7 @@ protected:
     {
         auto source = std::make_unique<CDeviceEvents>();
         events = source.get();
-        win = std::make_unique<CMainWin>(&ui, std::move(source));
+        win = std::make_unique<CMainWin>(env, &ui, std::move(source));
         while (win->StartupPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return *win;

@@ -22,12 +22,6 @@ namespace {
 // to fail.
 std::shared_ptr<MemoryDeviceState> g_card;
 
-int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
-{
-    device = std::make_unique<CMemoryDevice>(g_card);
-    return kOpenOk;
-}
-
 class MainWinListsTest : public MainWinFixture {
 protected:
     void TearDown() override
@@ -381,7 +375,7 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     const std::vector<std::uint8_t> bytes = dvfix::ReadBytes(path);
     g_card = MakeDeviceState(bytes.size());
     g_card->bytes = bytes;
-    SetDeviceOpener(OpenMemoryCard);
+    env.openDevice = OpenerOf(g_card);
     // Read 1 is the card's tables, read 2 the first frame of clip 1.
     g_card->failRead = 2;
     CMainWin& w = Start();
