@@ -3,6 +3,10 @@
 // fill their own.
 #pragma once
 #include "Environment.h"
+#include "HasDirectX8.h"
 
 struct CAppEnvironment : CEnvironment {
+    // Whether the DV decoder is there: the preview, the thumbnails, the
+    // clip picture and the conversion need it.
+    bool decoderPresent = HasDirectX8();
 };

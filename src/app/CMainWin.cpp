@@ -4,7 +4,6 @@
 #include "CPictureWnd.h"
 #include "CUdevDeviceEvents.h"
 #include "ClipWriter.h"
-#include "HasDirectX8.h"
 #include "Log.h"
 #include "QtTranslation.h"
 #include "ResizeRules.h"

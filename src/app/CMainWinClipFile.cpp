@@ -71,7 +71,7 @@ bool CMainWin::LoadClipFile()
             int code = 0;
             {
                 CWaitCursor wait;
-                code = DecodeFramePicture(frame.get(), kPictureWidth, reduced);
+                code = DecodeFramePicture(frame.get(), kPictureWidth, reduced, env_.decoderPresent);
             }
             if (code != 0)
                 ShowDirectXWarning(code);
@@ -101,7 +101,7 @@ bool CMainWin::ConvertClipFile()
     int result = 0;
     {
         CWaitCursor wait;
-        result = ConvertAviToDv(currentFilePath_, output);
+        result = ConvertAviToDv(currentFilePath_, output, env_.decoderPresent);
     }
     switch (result) {
     case 0:
@@ -178,7 +178,7 @@ void CMainWin::OnPreview()
 {
     if (busy_ != 0 || !clipFile_.IsOpen())
         return;
-    RunPlayer(this, clipFile_);
+    RunPlayer(this, clipFile_, env_.decoderPresent);
 }
 
 void CMainWin::OnReadClip() { SaveClipAsDv(); }

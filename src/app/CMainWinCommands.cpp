@@ -9,7 +9,6 @@
 #include "CPlayerDlg.h"
 #include "ClipWriter.h"
 #include "FormatFlow.h"
-#include "HasDirectX8.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -111,10 +110,10 @@ int CMainWin::DeleteClip(int slot)
 void CMainWin::OnPreviewClip()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0 || !HasDirectX8() || !disk_.IsOpen() || !disk_.IsLoaded())
+    if (busy_ != 0 || slot < 0 || !env_.decoderPresent || !disk_.IsOpen() || !disk_.IsLoaded())
         return;
     CCardClipSource source(disk_, slot);
-    RunPlayer(this, source);
+    RunPlayer(this, source, env_.decoderPresent);
 }
 
 void CMainWin::OnFormat()

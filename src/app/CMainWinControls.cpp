@@ -4,7 +4,6 @@
 
 #include "CardTexts.h"
 #include "DvFrame.h"
-#include "HasDirectX8.h"
 #include "Paths.h"
 
 #include <QCheckBox>
@@ -34,7 +33,7 @@ void CMainWin::UpdateControls()
     EnableControl(kIdFormat, idle && cardOpen);
     EnableControl(kIdWriteClip, ready && fileLoaded);
     EnableControl(kIdOpenClip, idle);
-    EnableControl(kIdPreview, HasDirectX8() && idle && fileLoaded);
+    EnableControl(kIdPreview, env_.decoderPresent && idle && fileLoaded);
     EnableControl(kIdRefresh, idle && noRights_ == 0);
     EnableControl(kIdClipList, ready);
     EnableControl(kIdPlaylistList, ready);

@@ -126,7 +126,7 @@ void CMainWin::UpdateClipItem(int slot)
         std::vector<std::uint8_t> cluster(kClusterSize);
         if (disk_.ReadClipFirstFrame(slot, cluster.data())) {
             std::vector<std::uint8_t> pixels;
-            const int code = DecodeThumbnailPixels(cluster.data(), pixels);
+            const int code = DecodeThumbnailPixels(cluster.data(), pixels, env_.decoderPresent);
             if (code == 0)
                 SetThumbnail(slot, pixels.data());
             else

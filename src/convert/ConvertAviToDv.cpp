@@ -1,12 +1,11 @@
 #include "ConvertAviToDv.h"
 
 #include "CDvFileSink.h"
-#include "HasDirectX8.h"
 #include "MediaGraph.h"
 
-int ConvertAviToDv(const std::string& source, const std::string& output)
+int ConvertAviToDv(const std::string& source, const std::string& output, bool decoderPresent)
 {
-    if (!HasDirectX8())
+    if (!decoderPresent)
         return kMediaNoDecoder;
     if (CDvFileSink::SameFile(source, output))
         return kMediaFileNotCreatable;

@@ -3,7 +3,6 @@
 // the Delete key, Preview clip and Format, with the redraws of the lists.
 #include "CDisk.h"
 #include "CPlayerDlg.h"
-#include "HasDirectX8.h"
 #include "MainWinCommandsFixture.h"
 #include "MemoryDevice.h"
 
@@ -295,10 +294,9 @@ TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
     win->OnPreviewClip();
     list->clearSelection();
     list->item(0)->setSelected(true);
-    OverrideDirectX8ForTests(0);
+    env.decoderPresent = false;
     QTimer::singleShot(0, closePlayer);
     win->OnPreviewClip();
-    OverrideDirectX8ForTests(-1);
     QApplication::processEvents();
     EXPECT_EQ(2u, maxima.size());
     EXPECT_TRUE(ui.Shown().empty()) << "no message";

@@ -6,7 +6,6 @@
 
 #include "DvFixtures.h"
 #include "DvFrame.h"
-#include "HasDirectX8.h"
 #include "MemoryDevice.h"
 
 #include <QCheckBox>
@@ -24,12 +23,6 @@ std::shared_ptr<MemoryDeviceState> g_card;
 
 class MainWinListsTest : public MainWinFixture {
 protected:
-    void TearDown() override
-    {
-        OverrideDirectX8ForTests(-1);
-        MainWinFixture::TearDown();
-    }
-
     // Five clips; the last one is PARIS of 100 frames, the others have no
     // name. Playlist 1: PARIS then clip 1; playlist 2 empty; playlist 3:
     // clip 2 looping with an AUTO transition.
@@ -174,7 +167,7 @@ TEST_F(MainWinListsTest, PreviewNeedsALoadedFileAndTheDecoder)
     EXPECT_EQ(FormatFrameTimeSize(3, false), Text(1002));
     EXPECT_TRUE(Enabled(2007));
     EXPECT_FALSE(Enabled(2004)) << "no card to write to";
-    OverrideDirectX8ForTests(0);
+    env.decoderPresent = false;
     w.UpdateControls();
     EXPECT_FALSE(Enabled(2007));
 }
@@ -357,7 +350,7 @@ TEST_F(MainWinListsTest, SelectionButtonsFollowTheSelectedClip)
 
 TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBlank)
 {
-    OverrideDirectX8ForTests(0);
+    env.decoderPresent = false;
     CMainWin& w = StartWithClips();
     EXPECT_EQ(1, ui.Count(kIdsNoDecoder));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
