@@ -3,10 +3,14 @@
 // fill their own.
 #pragma once
 #include "Environment.h"
+#include "FileDialog.h"
 #include "HasDirectX8.h"
 
 struct CAppEnvironment : CEnvironment {
     // Whether the DV decoder is there: the preview, the thumbnails, the
     // clip picture and the conversion need it.
     bool decoderPresent = HasDirectX8();
+    // Answers the window's file dialogs in place of the user (CFileDialog's
+    // DoModal); empty: the user does.
+    CFileDialog::Answer answerFileDialog;
 };

@@ -245,6 +245,15 @@ private:
     // Connects the command buttons, the clip list's double click and its
     // Delete key.
     void BindCommands();
+    // The file dialog: an open dialog for clip files, or a save dialog for
+    // a raw DV file, proposing `fileName`. The chosen path, empty when
+    // cancelled.
+    std::string ChooseFile(bool open, const std::string& fileName);
+    // Asks for the converted file's name with the save dialog.
+    std::string ChooseConvertedName();
+    // Shows what conversion result `result` (MediaResult) means; on success
+    // `output` becomes the current file path and the result is true.
+    bool ConversionDone(int result, const std::string& output);
     // Tries the conversion offered for an AVI file with separate audio;
     // true when the current file path now names the converted file.
     bool ConvertClipFile();

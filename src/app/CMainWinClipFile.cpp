@@ -15,19 +15,26 @@
 #include "DvFrame.h"
 #include "FileDialog.h"
 #include "FramePicture.h"
+#include "MediaResult.h"
 #include "Texts.h"
 #include "VideoProbe.h"
 
 #include <memory>
 
+std::string CMainWin::ChooseFile(bool open, const std::string& fileName)
+{
+    CFileDialog dialog(open, open ? "" : ".dv", fileName, LoadText(open ? kIdsFilterOpenClip : kIdsFilterDv), this);
+    return dialog.DoModal(env_.answerFileDialog) == kIdOk ? dialog.PathName() : std::string();
+}
+
 void CMainWin::OnOpenClip()
 {
     if (busy_ != 0)
         return;
-    CFileDialog dialog(true, "", currentFilePath_, LoadText(kIdsFilterOpenClip), this);
-    if (dialog.DoModal() != kIdOk)
+    const std::string path = ChooseFile(true, currentFilePath_);
+    if (path.empty())
         return;
-    currentFilePath_ = dialog.PathName();
+    currentFilePath_ = path;
     if (LoadClipFile())
         LoadClipFile();
 }
@@ -91,28 +98,43 @@ bool CMainWin::LoadClipFile()
     return false;
 }
 
-bool CMainWin::ConvertClipFile()
+std::string CMainWin::ChooseConvertedName()
 {
     ShowMessage(*ui_, kIdsChooseConvertedName, kMsgInfo);
-    CFileDialog dialog(false, ".dv", "", LoadText(kIdsFilterDv), this);
-    if (dialog.DoModal() != kIdOk)
+    return ChooseFile(false, "");
+}
+
+bool CMainWin::ConvertClipFile()
+{
+    const std::string output = ChooseConvertedName();
+    if (output.empty())
         return false;
-    const std::string output = dialog.PathName();
     int result = 0;
     {
         CWaitCursor wait;
         result = ConvertAviToDv(currentFilePath_, output, env_.decoderPresent);
     }
+    return ConversionDone(result, output);
+}
+
+bool CMainWin::ConversionDone(int result, const std::string& output)
+{
     switch (result) {
-    case 0:
+    case kMediaDone:
         ShowMessage(*ui_, kIdsConversionComplete, kMsgInfo);
         currentFilePath_ = output;
         return true;
-    case 1:
+    case kMediaNoDecoder:
         ShowDirectXWarning(1);
         return false;
-    case 2:
+    case kMediaFileNotCreatable:
         ShowMessagePath(*ui_, kIdsCannotOpenFile, kMsgError, output);
+        return false;
+    case kMediaWriteFailed:
+        ShowMessagePath(*ui_, kIdsCannotWriteFile, kMsgError, output);
+        return false;
+    case kMediaAborted:
+        ShowMessage(*ui_, kIdsOperationAborted, kMsgInfo);
         return false;
     default:
         ShowMessage(*ui_, kIdsConversionFailed, kMsgError);
@@ -143,35 +165,13 @@ CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
 
 bool CMainWin::ConvertVideoClipFile()
 {
-    ShowMessage(*ui_, kIdsChooseConvertedName, kMsgInfo);
-    CFileDialog dialog(false, ".dv", "", LoadText(kIdsFilterDv), this);
-    if (dialog.DoModal() != kIdOk)
+    const std::string output = ChooseConvertedName();
+    if (output.empty())
         return false;
-    const std::string output = dialog.PathName();
     // The conversion runs under the progress bar, whose Abort stops it.
     const int result = ConvertVideoToDv(currentFilePath_, output, AspectSetting(), *progress_,
                                         [this] { UpdateControls(); });
-    switch (result) {
-    case kMediaDone:
-        ShowMessage(*ui_, kIdsConversionComplete, kMsgInfo);
-        currentFilePath_ = output;
-        return true;
-    case kMediaNoDecoder:
-        ShowDirectXWarning(1);
-        return false;
-    case kMediaFileNotCreatable:
-        ShowMessagePath(*ui_, kIdsCannotOpenFile, kMsgError, output);
-        return false;
-    case kMediaWriteFailed:
-        ShowMessagePath(*ui_, kIdsCannotWriteFile, kMsgError, output);
-        return false;
-    case kMediaAborted:
-        ShowMessage(*ui_, kIdsOperationAborted, kMsgInfo);
-        return false;
-    default:
-        ShowMessage(*ui_, kIdsConversionFailed, kMsgError);
-        return false;
-    }
+    return ConversionDone(result, output);
 }
 
 void CMainWin::OnPreview()
@@ -189,10 +189,9 @@ void CMainWin::SaveClipAsDv()
     if (busy_ != 0 || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
         disk_.Clips()[static_cast<std::size_t>(slot)].frames == 0)
         return;
-    CFileDialog dialog(false, ".dv", ExportFileName(disk_, slot), LoadText(kIdsFilterDv), this);
-    if (dialog.DoModal() != kIdOk)
+    const std::string path = ChooseFile(false, ExportFileName(disk_, slot));
+    if (path.empty())
         return;
-    const std::string path = dialog.PathName();
     // The export shows "Can't open file" or "Operation aborted." itself and
     // leaves the current clip file as it was.
     if (ExportClip(disk_, slot, path, *progress_, [this] { UpdateControls(); }) != kExportDone) {

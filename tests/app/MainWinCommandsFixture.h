@@ -49,7 +49,7 @@ protected:
     void SetUp() override
     {
         MainWinFixture::SetUp();
-        SetFileDialogHookForTests([this](CFileDialog& dialog) {
+        env.answerFileDialog = [this](CFileDialog& dialog) {
             QFileDialog& d = dialog.Dialog();
             SeenDialog seen;
             seen.open = d.acceptMode() == QFileDialog::AcceptOpen;
@@ -63,12 +63,11 @@ protected:
             std::string path = choices.front();
             choices.pop_front();
             return path;
-        });
+        };
     }
     void TearDown() override
     {
         watcher_.reset();
-        SetFileDialogHookForTests({});
         MainWinFixture::TearDown();
     }
 
