@@ -4,7 +4,6 @@
 #include "MainWinFixture.h"
 
 #include "CDisk.h"
-#include "Log.h"
 #include "MemoryDevice.h"
 
 #include <QPushButton>
@@ -144,14 +143,10 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
 TEST_F(MainWinDiscoveryTest, EventsAreLogged)
 {
     WriteIni("[Debug]\nLog=1\n");
-    ResetLogForTests();
     Start();
     events->Send(kDeviceArrival, 2064);
     events->Send(kDeviceNodesChanged, 7);
-    const std::string path = LogPath();
-    ResetLogForTests();
-    ASSERT_FALSE(path.empty());
-    std::ifstream in(path);
+    std::ifstream in(Dir().File("tessaro.log"));
     std::stringstream log;
     log << in.rdbuf();
     EXPECT_NE(std::string::npos, log.str().find(" - CMainWin::OnInitDialog()\n"));
