@@ -69,8 +69,6 @@ public:
     // The clip file's picture in the "Clip" group.
     static constexpr int kPictureWidth = 180;
     static constexpr int kPictureHeight = 144;
-    // The close command of the window's system menu.
-    static constexpr int kScClose = 0xF060;
 
     // Builds the window (OnInitDialog); settings must point at their file.
     // `env` (which must outlive the window) is where cards are found and
@@ -93,7 +91,7 @@ public:
     // 32-bit pixels, or a blank one for null, in all three lists.
     void SetThumbnail(int slot, const std::uint8_t* pixels);
     void RefillLists();
-    void UpdatePlaylistItem(int playlist, int refresh);
+    void UpdatePlaylistItem(int playlist);
     void ShowCurrentPlaylist();
     void UpdateEntryItem(int entry);
     void OnPlaylistSelChange();
@@ -109,9 +107,10 @@ public:
 
     // Closing: whether the close command may close the window now.
     bool ConfirmClose();
-    // The system command `command`; false when it is refused (the close
-    // command while busy or held back by ConfirmClose).
-    bool OnSysCommand(int command);
+    // The close command (the window's close button, Alt+F4, the system
+    // menu); false when it is refused: while busy, or held back by
+    // ConfirmClose.
+    bool OnSysCommand();
 
     // Shows the decoding warning for code 1, once per run of the window.
     void ShowDirectXWarning(int code);
@@ -178,7 +177,7 @@ public:
 
     // Card discovery and device events.
     void OnStartupTimer();
-    void EnumerateCards(int keep);
+    void EnumerateCards(bool keep);
     void OpenSelectedCard();
     void OnRefresh();
     void OnCardSelChange();
@@ -191,7 +190,7 @@ public:
     void BeginProgress(int range) { progress_->Begin(range); }
     void SetProgress(int position) { progress_->Set(position); }
     void EndProgress() { progress_->End(); }
-    int PumpMessages() { return progress_->Pump() ? 1 : 0; }
+    bool PumpMessages() { return progress_->Pump(); }
     void OnAbort()
     {
         abortPressed_ = true;
@@ -211,9 +210,9 @@ public:
     QListWidget* EntryList() const { return entryList_; }
     QComboBox* CardList() const { return cardList_; }
 
-    int Busy() const { return busy_; }
-    int NoCard() const { return noCard_; }
-    int NoRights() const { return noRights_; }
+    bool Busy() const { return busy_; }
+    bool NoCard() const { return noCard_; }
+    bool NoRights() const { return noRights_; }
     int CurrentPlaylist() const { return currentPlaylist_; }
     // Selected items, -1 when none.
     int SelectedClip() const;
@@ -298,10 +297,10 @@ private:
     CImageSet images_;
     std::unique_ptr<CWindowProgress> progress_;
 
-    int busy_ = 0;
-    int noCard_ = 1;
-    int noRights_ = 0;
-    int directXWarningShown_ = 0;
+    bool busy_ = false;
+    bool noCard_ = true;
+    bool noRights_ = false;
+    bool directXWarningShown_ = false;
     int currentPlaylist_ = -1;
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;

@@ -29,7 +29,7 @@ std::string CMainWin::ChooseFile(bool open, const std::string& fileName)
 
 void CMainWin::OnOpenClip()
 {
-    if (busy_ != 0)
+    if (busy_)
         return;
     const std::string path = ChooseFile(true, currentFilePath_);
     if (path.empty())
@@ -176,7 +176,7 @@ bool CMainWin::ConvertVideoClipFile()
 
 void CMainWin::OnPreview()
 {
-    if (busy_ != 0 || !clipFile_.IsOpen())
+    if (busy_ || !clipFile_.IsOpen())
         return;
     RunPlayer(this, clipFile_, env_.decoderPresent);
 }
@@ -186,7 +186,7 @@ void CMainWin::OnReadClip() { SaveClipAsDv(); }
 void CMainWin::SaveClipAsDv()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
+    if (busy_ || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
         disk_.Clips()[static_cast<std::size_t>(slot)].frames == 0)
         return;
     const std::string path = ChooseFile(false, ExportFileName(disk_, slot));

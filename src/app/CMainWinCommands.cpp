@@ -28,7 +28,7 @@ public:
     {
         for (int p = 0; p < kPlaylistCount; ++p) {
             if (deletion.PlaylistChanged(p))
-                win_.UpdatePlaylistItem(p, 1);
+                win_.UpdatePlaylistItem(p);
         }
         win_.UpdateClipItem(deletion.slot);
         win_.UpdateControls();
@@ -41,7 +41,7 @@ public:
         for (int p = 0; p < kPlaylistCount; ++p) {
             for (const PlaylistEntry& e : playlists[static_cast<std::size_t>(p)].entries) {
                 if (e.slot == slot) {
-                    win_.UpdatePlaylistItem(p, 1);
+                    win_.UpdatePlaylistItem(p);
                     break;
                 }
             }
@@ -78,7 +78,7 @@ void CMainWin::OnWriteClip() { WriteClipInto(SelectedClip()); }
 
 int CMainWin::WriteClipInto(int slot)
 {
-    if (busy_ != 0 || !clipFile_.IsOpen())
+    if (busy_ || !clipFile_.IsOpen())
         return kWriteNothing;
     CWindowWriteView view(*this);
     // The clip is read back from the card and compared unless the settings
@@ -89,7 +89,7 @@ int CMainWin::WriteClipInto(int slot)
 void CMainWin::OnDeleteClip()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0)
+    if (busy_ || slot < 0)
         return;
     DeleteClip(slot);
 }
@@ -110,7 +110,7 @@ int CMainWin::DeleteClip(int slot)
 void CMainWin::OnPreviewClip()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0 || !env_.decoderPresent || !disk_.IsOpen() || !disk_.IsLoaded())
+    if (busy_ || slot < 0 || !env_.decoderPresent || !disk_.IsOpen() || !disk_.IsLoaded())
         return;
     CCardClipSource source(disk_, slot);
     RunPlayer(this, source, env_.decoderPresent);
@@ -118,14 +118,14 @@ void CMainWin::OnPreviewClip()
 
 void CMainWin::OnFormat()
 {
-    if (busy_ != 0)
+    if (busy_)
         return;
     const int result = FormatCard(disk_, *ui_, [this] { RefillLists(); });
     if (result == kFormatNotDone)
         return;
     // The card still holds its old tables: read them again.
     if (result == kFormatWriteFailed)
-        EnumerateCards(1);
+        EnumerateCards(true);
     currentPlaylist_ = -1;
     ShowCurrentPlaylist();
 }

@@ -93,14 +93,14 @@ void CMainWin::TrackDrag(const QPoint& point, int drop)
     case DropKind::SwapPlaylists:
         // The current playlist keeps its number and shows what it now holds.
         if (disk_.SwapPlaylists(source, target.item) != kEditRefused) {
-            UpdatePlaylistItem(source, 1);
-            UpdatePlaylistItem(target.item, 1);
+            UpdatePlaylistItem(source);
+            UpdatePlaylistItem(target.item);
             UpdateControls();
         }
         break;
     case DropKind::SwapEntries:
         if (disk_.SwapEntries(currentPlaylist_, source, target.item) != kEditRefused)
-            UpdatePlaylistItem(currentPlaylist_, 1);
+            UpdatePlaylistItem(currentPlaylist_);
         break;
     case DropKind::None:
         break;

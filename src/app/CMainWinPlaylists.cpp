@@ -48,7 +48,7 @@ void CMainWin::InsertEntry(int playlist, int slot, int position)
         playlistList_->setCurrentRow(playlist, QItemSelectionModel::ClearAndSelect);
     }
     currentPlaylist_ = playlist;
-    UpdatePlaylistItem(playlist, 1);
+    UpdatePlaylistItem(playlist);
     UpdateControls();
 }
 
@@ -56,7 +56,7 @@ void CMainWin::RemoveEntry(int playlist, int entry)
 {
     if (busy_ != 0 || disk_.RemoveEntry(playlist, entry) == kEditRefused)
         return;
-    UpdatePlaylistItem(playlist, 1);
+    UpdatePlaylistItem(playlist);
     UpdateControls();
 }
 
@@ -64,7 +64,7 @@ void CMainWin::DeletePlaylist(int playlist)
 {
     if (busy_ != 0 || disk_.DeletePlaylist(playlist) == kEditRefused)
         return;
-    UpdatePlaylistItem(playlist, 1);
+    UpdatePlaylistItem(playlist);
     UpdateControls();
 }
 
@@ -93,7 +93,7 @@ void CMainWin::OnLoop()
         return;
     disk_.SetLoop(currentPlaylist_, loop->isChecked() ? 1 : 0);
     // Also when refused: the box shows the flag again.
-    UpdatePlaylistItem(currentPlaylist_, 1);
+    UpdatePlaylistItem(currentPlaylist_);
 }
 
 void CMainWin::OnToggleTransition()

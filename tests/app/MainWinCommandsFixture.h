@@ -111,7 +111,7 @@ protected:
         watcher_ = std::make_unique<QTimer>();
         watcher_->setInterval(0);
         QObject::connect(watcher_.get(), &QTimer::timeout, [this, watch] {
-            if (win->Busy() != 0)
+            if (win->Busy())
                 watch(win->ControlAs<QProgressBar>(CMainWin::kIdProgress)->value());
         });
         watcher_->start();

@@ -96,7 +96,7 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
     EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(2, 79));
     const Tables again = Reread(image);
     EXPECT_EQ(80, again.Clips()[2].frames) << "recorded on the card";
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_TRUE(win->Control(CMainWin::kIdProgress)->isHidden());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
@@ -161,7 +161,7 @@ TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
     EXPECT_EQ("01", ItemText(win->ClipList(), 0));
     EXPECT_TRUE(IsBlack(win->Images().Image(0)));
     EXPECT_EQ(0, Reread(image).Clips()[0].frames);
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
 

@@ -74,7 +74,7 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     EXPECT_EQ("CARD4  (27 MB)", Entries()[1]);
     EXPECT_EQ(0, w.CardList()->currentIndex());
     EXPECT_EQ(1, SelectedDrive());
-    EXPECT_EQ(0, w.NoCard());
+    EXPECT_FALSE(w.NoCard());
     EXPECT_TRUE(Enabled(1004));
     ASSERT_TRUE(w.Disk().IsLoaded());
     EXPECT_EQ(1, w.Disk().DriveIndex());
@@ -120,7 +120,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
     ASSERT_EQ(0, std::remove(card2.c_str()));
     events->Send(kDeviceRemoveComplete, 2064);
     ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
-    EXPECT_EQ(1, w.NoCard());
+    EXPECT_TRUE(w.NoCard());
     EXPECT_FALSE(w.Disk().IsOpen());
     EXPECT_FALSE(Enabled(1004));
     EXPECT_EQ("", Text(1005));
@@ -134,7 +134,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
 
     events->Send(kDeviceArrival, 2064);
     ASSERT_EQ(std::vector<std::string>{"CARD4  (27 MB)"}, Entries());
-    EXPECT_EQ(0, w.NoCard());
+    EXPECT_FALSE(w.NoCard());
     EXPECT_EQ(3, w.Disk().DriveIndex());
     EXPECT_EQ("01 - BACK", ItemText(w.ClipList(), 0));
     EXPECT_TRUE(ui.Shown().empty());
@@ -161,7 +161,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     CMainWin& w = Start();
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
-    EXPECT_EQ(1, w.NoRights());
+    EXPECT_TRUE(w.NoRights());
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
     EXPECT_FALSE(Enabled(2021));
 
@@ -171,7 +171,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     events->Send(kDeviceArrival, 0);
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(2u, Entries().size());
-    EXPECT_EQ(1, w.NoRights());
+    EXPECT_TRUE(w.NoRights());
     EXPECT_FALSE(Enabled(2021));
 }
 

@@ -136,8 +136,8 @@ protected:
 TEST_F(MainWinListsTest, WithoutACardOnlyOpenClipRefreshAndLanguageWork)
 {
     CMainWin& w = Start();
-    EXPECT_EQ(1, w.NoCard());
-    EXPECT_EQ(0, w.NoRights());
+    EXPECT_TRUE(w.NoCard());
+    EXPECT_FALSE(w.NoRights());
     ASSERT_EQ(1, w.CardList()->count());
     EXPECT_EQ("Empty", w.CardList()->itemText(0).toStdString());
     EXPECT_FALSE(w.Disk().IsOpen());

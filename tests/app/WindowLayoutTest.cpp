@@ -31,7 +31,7 @@ TEST_F(WindowLayoutTest, FirstStartUsesTheTemplatePlaceAndWritesEveryKeyOnClose)
     EXPECT_EQ(40, saved.top);
     EXPECT_EQ(templateSize.width(), saved.width);
     EXPECT_EQ(templateSize.height(), saved.height);
-    EXPECT_EQ(0, saved.maximized);
+    EXPECT_FALSE(saved.maximized);
     const std::string ini = ReadIni();
     EXPECT_NE(std::string::npos, ini.find("[General]\nFile=\n")) << "File is written even when empty\n" << ini;
     EXPECT_EQ(0u, ini.find("; kept\n[Cards]\nImage1=/tmp/card.img\n[Debug]\nLog=0\n")) << ini;
@@ -63,7 +63,7 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
         ASSERT_TRUE(win.isMaximized());
     }
     CWindowLayout saved = ReadWindowLayout();
-    EXPECT_EQ(1, saved.maximized);
+    EXPECT_TRUE(saved.maximized);
     EXPECT_EQ(25, saved.left);
     EXPECT_EQ(35, saved.top);
     EXPECT_EQ(690, saved.width);
