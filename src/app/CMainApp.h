@@ -28,7 +28,6 @@ public:
     // Shutdown after InitInstance: releases the lock; returns the exit code.
     int ExitInstance();
 
-    const std::string& SettingsFile() const { return settingsPath_; }
     bool HoldsInstanceLock() const { return lock_.Held(); }
 
 private:

@@ -202,13 +202,10 @@ public:
     CDisk& Disk() { return disk_; }
     CClipFile& ClipFile() { return clipFile_; }
     const std::string& CurrentFilePath() const { return currentFilePath_; }
-    void SetCurrentFilePath(const std::string& path) { currentFilePath_ = path; }
-    CPictureWnd* PictureWnd() const { return picture_; }
     const CImageSet& Images() const { return images_; }
     QListWidget* ClipList() const { return clipList_; }
     QListWidget* PlaylistList() const { return playlistList_; }
     QListWidget* EntryList() const { return entryList_; }
-    QComboBox* CardList() const { return cardList_; }
 
     bool Busy() const { return busy_; }
     bool NoCard() const { return noCard_; }

@@ -49,7 +49,6 @@ void CWindowProgress::Set(int position)
 
 void CWindowProgress::SetCaption(int textId)
 {
-    caption_ = textId;
     if (bar_ == nullptr)
         return;
     bar_->setFormat(textId != 0 ? QString::fromStdString(LoadText(textId)) : QString());

@@ -35,10 +35,6 @@ public:
     // keeps its value until the next Begin.
     void End() override;
 
-    int Range() const { return range_; }
-    int LastPercent() const { return lastPercent_; }
-    int Caption() const { return caption_; }
-
 private:
     QProgressBar* bar_;
     QLabel* percent_;
@@ -47,5 +43,4 @@ private:
     bool abort_ = false;
     int range_ = 0;
     int lastPercent_ = 0;
-    int caption_ = 0;
 };

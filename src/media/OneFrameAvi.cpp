@@ -5,8 +5,6 @@
 #include "FileIo.h"
 #include "Resources.h"
 
-#include <cstring>
-
 namespace {
 
 // The templates must have their exact sizes: a file made with a missing or
@@ -19,18 +17,6 @@ bool Templates(ResourceBlock& head, ResourceBlock& tail)
 }
 
 } // namespace
-
-std::vector<std::uint8_t> BuildOneFrameAvi(const std::uint8_t* frame)
-{
-    ResourceBlock head, tail;
-    if (!Templates(head, tail))
-        return {};
-    std::vector<std::uint8_t> file(kOneFrameAviSize);
-    std::memcpy(file.data(), head.data, head.size);
-    std::memcpy(file.data() + head.size, frame, kDvFrameSize);
-    std::memcpy(file.data() + head.size + kDvFrameSize, tail.data, tail.size);
-    return file;
-}
 
 bool WriteOneFrameAvi(int fd, const std::uint8_t* frame)
 {

@@ -50,6 +50,7 @@ bool Exists(const std::string& path)
 
 TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
 {
+    SetSettingsPath(Dir().File("other.ini"));
     CMainApp app(env, Ini());
     bool sawWindow = false, lockHeld = false;
     QTimer::singleShot(0, [&] {
@@ -65,7 +66,7 @@ TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
     EXPECT_EQ(0, app.InitInstance());
     EXPECT_TRUE(sawWindow);
     EXPECT_TRUE(lockHeld) << "the lock is held while the window runs";
-    EXPECT_EQ(Ini(), app.SettingsFile());
+    EXPECT_EQ(Ini(), SettingsPath());
     EXPECT_EQ(12, GetProfileInt("Layout", "Left", -1));
     EXPECT_EQ(34, GetProfileInt("Layout", "Top", -1));
     EXPECT_EQ(700, GetProfileInt("Layout", "Width", -1));

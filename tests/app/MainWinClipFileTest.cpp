@@ -20,7 +20,7 @@ class MainWinClipFileTest : public MainWinCommandsFixture {
 protected:
     bool PictureBlack() const
     {
-        const CPicture& p = win->PictureWnd()->Picture();
+        const CPicture& p = win->ControlAs<CPictureWnd>(CMainWin::kIdPicture)->Picture();
         const std::uint8_t* px = p.Pixels();
         return std::all_of(px, px + p.Stride() * p.Height(), [](std::uint8_t b) { return b == 0; });
     }

@@ -30,17 +30,17 @@ protected:
     std::vector<std::string> Entries() const
     {
         std::vector<std::string> out;
-        for (int i = 0; i < win->CardList()->count(); ++i)
-            out.push_back(win->CardList()->itemText(i).toStdString());
+        for (int i = 0; i < CardList()->count(); ++i)
+            out.push_back(CardList()->itemText(i).toStdString());
         return out;
     }
-    int SelectedDrive() const { return win->CardList()->currentData().toInt(); }
+    int SelectedDrive() const { return CardList()->currentData().toInt(); }
 
     // The user picks entry `index` of the card list.
     void Pick(int index)
     {
-        win->CardList()->setCurrentIndex(index);
-        emit win->CardList()->activated(index);
+        CardList()->setCurrentIndex(index);
+        emit CardList()->activated(index);
     }
 
     std::string card2, card4;
@@ -72,7 +72,7 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     ASSERT_EQ(2u, Entries().size());
     EXPECT_EQ("CARD2  (41 MB)", Entries()[0]);
     EXPECT_EQ("CARD4  (27 MB)", Entries()[1]);
-    EXPECT_EQ(0, w.CardList()->currentIndex());
+    EXPECT_EQ(0, CardList()->currentIndex());
     EXPECT_EQ(1, SelectedDrive());
     EXPECT_FALSE(w.NoCard());
     EXPECT_TRUE(Enabled(1004));
@@ -96,7 +96,7 @@ TEST_F(MainWinDiscoveryTest, RefreshKeepsTheSelectedCardAndReopensIt)
     // The card changes behind the window's back: the refresh reads it anew.
     ASSERT_TRUE(WriteCardImage(card4, 200, {{0, 25, "NEW", {9, 9, 9}}}));
     w.OnRefresh();
-    EXPECT_EQ(1, w.CardList()->currentIndex());
+    EXPECT_EQ(1, CardList()->currentIndex());
     EXPECT_EQ(3, SelectedDrive());
     EXPECT_EQ(3, w.Disk().DriveIndex());
     EXPECT_EQ("01 - NEW", ItemText(w.ClipList(), 0));

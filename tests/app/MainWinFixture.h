@@ -61,6 +61,7 @@ protected:
         return QPoint();
     }
 
+    QComboBox* CardList() const { return win->ControlAs<QComboBox>(CMainWin::kIdCardList); }
     bool Enabled(int id) const { return win->Control(id)->isEnabled(); }
     std::string Text(int id) const { return win->ControlText(id).toStdString(); }
     std::string ItemText(QListWidget* list, int row) const { return list->item(row)->text().toStdString(); }

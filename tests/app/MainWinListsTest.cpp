@@ -138,8 +138,8 @@ TEST_F(MainWinListsTest, WithoutACardOnlyOpenClipRefreshAndLanguageWork)
     CMainWin& w = Start();
     EXPECT_TRUE(w.NoCard());
     EXPECT_FALSE(w.NoRights());
-    ASSERT_EQ(1, w.CardList()->count());
-    EXPECT_EQ("Empty", w.CardList()->itemText(0).toStdString());
+    ASSERT_EQ(1, CardList()->count());
+    EXPECT_EQ("Empty", CardList()->itemText(0).toStdString());
     EXPECT_FALSE(w.Disk().IsOpen());
     for (int id : {1001, 1002, 1005, 1006, 1007})
         EXPECT_EQ("", Text(id)) << id;
@@ -160,9 +160,9 @@ TEST_F(MainWinListsTest, PreviewNeedsALoadedFileAndTheDecoder)
     CMainWin& w = Start();
     const std::string path = Dir().File("holiday.dv");
     ASSERT_TRUE(dvfix::WriteBytes(path, dvfix::MakeDvFrames(3)));
-    ASSERT_EQ(0, w.ClipFile().Open(path, true));
-    w.SetCurrentFilePath(path);
-    w.UpdateControls();
+    env.answerFileDialog = [&path](CFileDialog&) { return path; };
+    w.OnOpenClip();
+    ASSERT_TRUE(w.ClipFile().IsOpen());
     EXPECT_EQ("holiday", Text(1001));
     EXPECT_EQ(FormatFrameTimeSize(3, false), Text(1002));
     EXPECT_TRUE(Enabled(2007));
