@@ -29,6 +29,11 @@ bool CDvFileSink::Open(const std::string& path)
     return true;
 }
 
+bool CDvFileSink::OpenConversionOutput(const std::string& source, const std::string& output)
+{
+    return !SameFile(source, output) && Open(output);
+}
+
 bool CDvFileSink::Close()
 {
     if (fd_ < 0)

@@ -7,10 +7,8 @@ int ConvertAviToDv(const std::string& source, const std::string& output, bool de
 {
     if (!decoderPresent)
         return kMediaNoDecoder;
-    if (CDvFileSink::SameFile(source, output))
-        return kMediaFileNotCreatable;
     CDvFileSink sink;
-    if (!sink.Open(output))
+    if (!sink.OpenConversionOutput(source, output))
         return kMediaFileNotCreatable;
     const MuxResult muxed = MuxAviToDv(source, sink);
     const bool closed = sink.Close();
