@@ -31,10 +31,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-using ff::CodecFree;
-using ff::FrameFree;
-using ff::PacketFree;
-using Codec = std::unique_ptr<AVCodecContext, CodecFree>;
+using ff::Codec;
 
 // One PAL DV frame of a busy picture, from libavcodec's encoder.
 std::vector<std::uint8_t> MakeFrame()
@@ -49,7 +46,7 @@ std::vector<std::uint8_t> MakeFrame()
     enc->time_base = AVRational{1, 25};
     if (avcodec_open2(enc.get(), codec, nullptr) < 0)
         return {};
-    std::unique_ptr<AVFrame, FrameFree> f(av_frame_alloc());
+    ff::Frame f(av_frame_alloc());
     f->format = enc->pix_fmt;
     f->width = 720;
     f->height = 576;
@@ -62,7 +59,7 @@ std::vector<std::uint8_t> MakeFrame()
         for (int y = 0; y < 288; ++y)
             for (int x = 0; x < 360; ++x)
                 f->data[p][y * f->linesize[p] + x] = static_cast<std::uint8_t>(40 + (x * p + y) % 180);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Packet pkt(av_packet_alloc());
     if (avcodec_send_frame(enc.get(), f.get()) < 0 || avcodec_receive_packet(enc.get(), pkt.get()) < 0)
         return {};
     return std::vector<std::uint8_t>(pkt->data, pkt->data + pkt->size);
@@ -98,11 +95,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Packet pkt(av_packet_alloc());
     if (!codec || !pkt || av_new_packet(pkt.get(), 144000) < 0)
         return 2;
     std::memcpy(pkt->data, frame.data(), frame.size());
-    std::unique_ptr<AVFrame, FrameFree> out(av_frame_alloc());
+    ff::Frame out(av_frame_alloc());
     Codec kept(avcodec_alloc_context3(codec));
     if (!kept || avcodec_open2(kept.get(), codec, nullptr) < 0)
         return 2;

@@ -11,7 +11,6 @@
 #include "CDeviceEvents.h"
 #include "CDisk.h"
 #include "CMainWin.h"
-#include "DriveTable.h"
 #include "FramePicture.h"
 #include "Settings.h"
 
@@ -146,14 +145,15 @@ int main(int argc, char** argv)
     }
     SetSettingsPath(ini);
     WriteProfileString("Cards", "Image1", image);
-    const std::vector<std::string> noDisks;
-    SetBlockDeviceListForTests(&noDisks);
+    // The card image alone: the machine's own card readers stay out.
+    CAppEnvironment env;
+    env.cardReaders = [] { return std::vector<CardCandidate>(); };
 
     double refill = 0;
     double bare = 0;
     {
         CSilentInteraction ui;
-        CMainWin win(&ui, std::make_unique<CDeviceEvents>());
+        CMainWin win(env, &ui, std::make_unique<CDeviceEvents>());
         win.OnStartupTimer();
         if (!win.Disk().IsLoaded()) {
             std::fprintf(stderr, "the card did not load\n");
@@ -178,7 +178,6 @@ int main(int argc, char** argv)
         }
     }
     SetSettingsPath("");
-    SetBlockDeviceListForTests(nullptr);
 
     refill /= rounds;
     bare /= rounds;

@@ -8,7 +8,10 @@
 
 #include <utility>
 
-CMainApp::CMainApp(std::string settingsPath) : settingsPath_(std::move(settingsPath)) {}
+CMainApp::CMainApp(const CAppEnvironment& env, std::string settingsPath)
+    : env_(env), settingsPath_(std::move(settingsPath))
+{
+}
 
 CMainApp::~CMainApp() = default;
 
@@ -32,7 +35,7 @@ int CMainApp::InitInstance()
     QGuiApplication::setDesktopFileName(QStringLiteral(TESSARO_APP_ID));
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSARO_VERSION));
     {
-        CMainWin window;
+        CMainWin window(env_);
         window.exec();
     }
     return 0;

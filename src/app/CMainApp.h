@@ -2,6 +2,7 @@
 // settings at the file beside the executable and runs the main window as a
 // modal dialog. The command line is main's (AppCommandLine.h).
 #pragma once
+#include "AppEnvironment.h"
 #include "InstanceLock.h"
 
 #include <memory>
@@ -14,8 +15,9 @@ public:
     // The name of the single-instance lock.
     static constexpr const char* kInstanceName = "Vor_TessaroFlash";
 
+    // The window runs in `env` (which must outlive the application);
     // `settingsPath` replaces the file beside the executable (tests).
-    explicit CMainApp(std::string settingsPath = {});
+    explicit CMainApp(const CAppEnvironment& env, std::string settingsPath = {});
     ~CMainApp();
     CMainApp(const CMainApp&) = delete;
     CMainApp& operator=(const CMainApp&) = delete;
@@ -26,10 +28,10 @@ public:
     // Shutdown after InitInstance: releases the lock; returns the exit code.
     int ExitInstance();
 
-    const std::string& SettingsFile() const { return settingsPath_; }
     bool HoldsInstanceLock() const { return lock_.Held(); }
 
 private:
+    const CAppEnvironment& env_;
     CInstanceLock lock_;
     std::string settingsPath_;
     // The Qt application when none existed before (the program itself).

@@ -4,7 +4,6 @@
 #include "CPictureWnd.h"
 #include "CUdevDeviceEvents.h"
 #include "ClipWriter.h"
-#include "HasDirectX8.h"
 #include "Log.h"
 #include "QtTranslation.h"
 #include "ResizeRules.h"
@@ -36,9 +35,10 @@ const TextId kCaptionIds[] = {
 
 } // namespace
 
-CMainWin::CMainWin(IInteraction* ui, std::unique_ptr<CDeviceEvents> events, QWidget* parent)
-    : CTemplateDialog(parent), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
-      deviceEvents_(std::move(events))
+CMainWin::CMainWin(const CAppEnvironment& env, IInteraction* ui, std::unique_ptr<CDeviceEvents> events,
+                   QWidget* parent)
+    : CTemplateDialog(parent), env_(env), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
+      deviceEvents_(std::move(events)), disk_(env)
 {
     disk_.SetInteraction(ui_);
     // Files dragged from a file manager land on the window itself (none of
@@ -157,15 +157,15 @@ void CMainWin::OnLanguageSelChange()
     WriteProfileInt("Layout", "Language", language);
     // The card list's "Empty" and the texts of the fields are in the
     // language too.
-    EnumerateCards(1);
+    EnumerateCards(true);
 }
 
 void CMainWin::ShowDirectXWarning(int code)
 {
-    if (code != 1 || directXWarningShown_ != 0)
+    if (code != 1 || directXWarningShown_)
         return;
     ShowMessage(*ui_, kIdsNoDecoder, kMsgWarning);
-    directXWarningShown_ = 1;
+    directXWarningShown_ = true;
 }
 
 void CMainWin::timerEvent(QTimerEvent* event)
@@ -216,18 +216,16 @@ bool CMainWin::ConfirmClose()
     return ShowMessage(*ui_, kIdsNoPlaylist, kMbOkCancel | kMbIconWarning) == kIdCancel;
 }
 
-bool CMainWin::OnSysCommand(int command)
+bool CMainWin::OnSysCommand()
 {
-    if (command != kScClose)
-        return true;
-    if (busy_ != 0)
+    if (busy_)
         return false;
     return ConfirmClose();
 }
 
 void CMainWin::closeEvent(QCloseEvent* event)
 {
-    if (!OnSysCommand(kScClose)) {
+    if (!OnSysCommand()) {
         event->ignore();
         return;
     }

@@ -7,6 +7,7 @@
 // and runs the progress display of long operations. The card commands and
 // playlist editing act through the operations declared here.
 #pragma once
+#include "AppEnvironment.h"
 #include "CClipFile.h"
 #include "CDisk.h"
 #include "CDeviceEvents.h"
@@ -68,15 +69,14 @@ public:
     // The clip file's picture in the "Clip" group.
     static constexpr int kPictureWidth = 180;
     static constexpr int kPictureHeight = 144;
-    // The close command of the window's system menu.
-    static constexpr int kScClose = 0xF060;
 
     // Builds the window (OnInitDialog); settings must point at their file.
-    // `ui` receives the window's messages (null: message boxes over the
-    // window); `events` is the source of device arrival and removal (null:
-    // udev).
-    explicit CMainWin(IInteraction* ui = nullptr, std::unique_ptr<CDeviceEvents> events = nullptr,
-                      QWidget* parent = nullptr);
+    // `env` (which must outlive the window) is where cards are found and
+    // opened; `ui` receives the window's messages (null: message boxes
+    // over the window); `events` is the source of device arrival and
+    // removal (null: udev).
+    explicit CMainWin(const CAppEnvironment& env, IInteraction* ui = nullptr,
+                      std::unique_ptr<CDeviceEvents> events = nullptr, QWidget* parent = nullptr);
     // Saves the layout and the current file (OnDestroy); closes the card and
     // the clip file.
     ~CMainWin() override;
@@ -91,7 +91,7 @@ public:
     // 32-bit pixels, or a blank one for null, in all three lists.
     void SetThumbnail(int slot, const std::uint8_t* pixels);
     void RefillLists();
-    void UpdatePlaylistItem(int playlist, int refresh);
+    void UpdatePlaylistItem(int playlist);
     void ShowCurrentPlaylist();
     void UpdateEntryItem(int entry);
     // Redraws what an edit of the card's tables changed: the items of its
@@ -111,9 +111,10 @@ public:
 
     // Closing: whether the close command may close the window now.
     bool ConfirmClose();
-    // The system command `command`; false when it is refused (the close
-    // command while busy or held back by ConfirmClose).
-    bool OnSysCommand(int command);
+    // The close command (the window's close button, Alt+F4, the system
+    // menu); false when it is refused: while busy, or held back by
+    // ConfirmClose.
+    bool OnSysCommand();
 
     // Shows the decoding warning for code 1, once per run of the window.
     void ShowDirectXWarning(int code);
@@ -180,7 +181,7 @@ public:
 
     // Card discovery and device events.
     void OnStartupTimer();
-    void EnumerateCards(int keep);
+    void EnumerateCards(bool keep);
     void OpenSelectedCard();
     void OnRefresh();
     void OnCardSelChange();
@@ -193,7 +194,7 @@ public:
     void BeginProgress(int range) { progress_->Begin(range); }
     void SetProgress(int position) { progress_->Set(position); }
     void EndProgress() { progress_->End(); }
-    int PumpMessages() { return progress_->Pump() ? 1 : 0; }
+    bool PumpMessages() { return progress_->Pump(); }
     void OnAbort()
     {
         abortPressed_ = true;
@@ -205,17 +206,14 @@ public:
     CDisk& Disk() { return disk_; }
     CClipFile& ClipFile() { return clipFile_; }
     const std::string& CurrentFilePath() const { return currentFilePath_; }
-    void SetCurrentFilePath(const std::string& path) { currentFilePath_ = path; }
-    CPictureWnd* PictureWnd() const { return picture_; }
     const CImageSet& Images() const { return images_; }
     QListWidget* ClipList() const { return clipList_; }
     QListWidget* PlaylistList() const { return playlistList_; }
     QListWidget* EntryList() const { return entryList_; }
-    QComboBox* CardList() const { return cardList_; }
 
-    int Busy() const { return busy_; }
-    int NoCard() const { return noCard_; }
-    int NoRights() const { return noRights_; }
+    bool Busy() const { return busy_; }
+    bool NoCard() const { return noCard_; }
+    bool NoRights() const { return noRights_; }
     int CurrentPlaylist() const { return currentPlaylist_; }
     // Selected items, -1 when none.
     int SelectedClip() const;
@@ -247,6 +245,15 @@ private:
     // Connects the command buttons, the clip list's double click and its
     // Delete key.
     void BindCommands();
+    // The file dialog: an open dialog for clip files, or a save dialog for
+    // a raw DV file, proposing `fileName`. The chosen path, empty when
+    // cancelled.
+    std::string ChooseFile(bool open, const std::string& fileName);
+    // Asks for the converted file's name with the save dialog.
+    std::string ChooseConvertedName();
+    // Shows what conversion result `result` (MediaResult) means; on success
+    // `output` becomes the current file path and the result is true.
+    bool ConversionDone(int result, const std::string& output);
     // Tries the conversion offered for an AVI file with separate audio;
     // true when the current file path now names the converted file.
     bool ConvertClipFile();
@@ -275,6 +282,7 @@ private:
     int LoadAndWrite(const std::string& path, int slot);
     void WriteDroppedFiles(const std::vector<std::string>& files, int first);
 
+    const CAppEnvironment& env_;
     CMessageBoxInteraction messageBoxes_;
     IInteraction* ui_;
     std::unique_ptr<CDeviceEvents> deviceEvents_;
@@ -290,10 +298,10 @@ private:
     CImageSet images_;
     std::unique_ptr<CWindowProgress> progress_;
 
-    int busy_ = 0;
-    int noCard_ = 1;
-    int noRights_ = 0;
-    int directXWarningShown_ = 0;
+    bool busy_ = false;
+    bool noCard_ = true;
+    bool noRights_ = false;
+    bool directXWarningShown_ = false;
     int currentPlaylist_ = -1;
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;

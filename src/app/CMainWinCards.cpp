@@ -16,22 +16,22 @@ void CMainWin::OnStartupTimer()
         killTimer(timerId_);
         timerId_ = 0;
     }
-    EnumerateCards(0);
+    EnumerateCards(false);
 }
 
-void CMainWin::EnumerateCards(int keep)
+void CMainWin::EnumerateCards(bool keep)
 {
     if (cardList_ == nullptr)
         return;
     CWaitCursor wait;
-    busy_ = 1;
+    busy_ = true;
     UpdateControls();
 
     int previous = -1;
-    if (keep != 0 && noCard_ == 0 && cardList_->currentIndex() >= 0)
+    if (keep && !noCard_ && cardList_->currentIndex() >= 0)
         previous = cardList_->currentData().toInt();
 
-    noCard_ = 1;
+    noCard_ = true;
     cardList_->clear();
     // The card open here is held exclusively: its probe would find it in
     // use. It is opened again after discovery in any case.
@@ -39,7 +39,7 @@ void CMainWin::EnumerateCards(int keep)
 
     // Linux always allows raw card access in principle; a refusal shows as
     // access denied on the probes.
-    const CardDiscovery found = DiscoverCards();
+    const CardDiscovery found = DiscoverCards(env_);
     for (const CardListEntry& card : found.cards) {
         cardList_->addItem(QString::fromStdString(card.text), card.index);
         if (card.index == previous)
@@ -48,24 +48,24 @@ void CMainWin::EnumerateCards(int keep)
     if (cardList_->count() > 0) {
         if (cardList_->currentIndex() < 0)
             cardList_->setCurrentIndex(0);
-        noCard_ = 0;
+        noCard_ = false;
     } else {
         cardList_->addItem(QString::fromStdString(LoadText(kIdsNoCardFound)));
         cardList_->setCurrentIndex(0);
-        if (keep == 0 && found.accessDenied) {
+        if (!keep && found.accessDenied) {
             ShowMessage(*ui_, kIdsNoRights, kMsgWarning);
-            noRights_ = 1;
+            noRights_ = true;
         }
     }
 
-    busy_ = 0;
+    busy_ = false;
     UpdateControls();
     OpenSelectedCard();
 }
 
 void CMainWin::OpenSelectedCard()
 {
-    if (noCard_ != 0) {
+    if (noCard_) {
         disk_.Close();
         RefillLists();
         return;
@@ -85,7 +85,7 @@ void CMainWin::OpenSelectedCard()
     RefillLists();
 }
 
-void CMainWin::OnRefresh() { EnumerateCards(1); }
+void CMainWin::OnRefresh() { EnumerateCards(true); }
 
 void CMainWin::OnCardSelChange() { OpenSelectedCard(); }
 
@@ -93,6 +93,6 @@ void CMainWin::OnDeviceChange(int event, int data)
 {
     LogMessage("CMainWin::OnDeviceChange() = %d, %d", event, data);
     // Events during a long operation are dropped, not queued.
-    if ((event == kDeviceArrival || event == kDeviceRemoveComplete) && busy_ == 0)
-        EnumerateCards(1);
+    if ((event == kDeviceArrival || event == kDeviceRemoveComplete) && !busy_)
+        EnumerateCards(true);
 }

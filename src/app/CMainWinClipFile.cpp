@@ -8,7 +8,6 @@
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
 #include "CWaitCursor.h"
-#include "CardTexts.h"
 #include "ClipChecks.h"
 #include "ClipExport.h"
 #include "ConvertAviToDv.h"
@@ -16,35 +15,26 @@
 #include "DvFrame.h"
 #include "FileDialog.h"
 #include "FramePicture.h"
+#include "MediaResult.h"
 #include "Texts.h"
 #include "VideoProbe.h"
 
 #include <memory>
 
-namespace {
-
-// The save dialog proposes the clip's name as a file name; a name read from
-// the card never names another folder.
-std::string ProposedFileName(const CDisk& disk, int slot)
+std::string CMainWin::ChooseFile(bool open, const std::string& fileName)
 {
-    std::string name = ClipName(disk, slot);
-    for (char& c : name) {
-        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
-            c = '_';
-    }
-    return name == "." || name == ".." ? std::string() : name;
+    CFileDialog dialog(open, open ? "" : ".dv", fileName, LoadText(open ? kIdsFilterOpenClip : kIdsFilterDv), this);
+    return dialog.DoModal(env_.answerFileDialog) == kIdOk ? dialog.PathName() : std::string();
 }
-
-} // namespace
 
 void CMainWin::OnOpenClip()
 {
-    if (busy_ != 0)
+    if (busy_)
         return;
-    CFileDialog dialog(true, "", currentFilePath_, LoadText(kIdsFilterOpenClip), this);
-    if (dialog.DoModal() != kIdOk)
+    const std::string path = ChooseFile(true, currentFilePath_);
+    if (path.empty())
         return;
-    currentFilePath_ = dialog.PathName();
+    currentFilePath_ = path;
     if (LoadClipFile())
         LoadClipFile();
 }
@@ -83,12 +73,12 @@ bool CMainWin::LoadClipFile()
         } else {
             ShowClipCheckMessage(*ui_, check);
         }
-        if (check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio) {
+        if (check.Passed()) {
             CPicture reduced;
             int code = 0;
             {
                 CWaitCursor wait;
-                code = DecodeFramePicture(frame.get(), kPictureWidth, reduced);
+                code = DecodeFramePicture(frame.get(), kPictureWidth, reduced, env_.decoderPresent);
             }
             if (code != 0)
                 ShowDirectXWarning(code);
@@ -108,28 +98,43 @@ bool CMainWin::LoadClipFile()
     return false;
 }
 
-bool CMainWin::ConvertClipFile()
+std::string CMainWin::ChooseConvertedName()
 {
     ShowMessage(*ui_, kIdsChooseConvertedName, kMsgInfo);
-    CFileDialog dialog(false, ".dv", "", LoadText(kIdsFilterDv), this);
-    if (dialog.DoModal() != kIdOk)
+    return ChooseFile(false, "");
+}
+
+bool CMainWin::ConvertClipFile()
+{
+    const std::string output = ChooseConvertedName();
+    if (output.empty())
         return false;
-    const std::string output = dialog.PathName();
     int result = 0;
     {
         CWaitCursor wait;
-        result = ConvertAviToDv(currentFilePath_, output);
+        result = ConvertAviToDv(currentFilePath_, output, env_.decoderPresent);
     }
+    return ConversionDone(result, output);
+}
+
+bool CMainWin::ConversionDone(int result, const std::string& output)
+{
     switch (result) {
-    case 0:
+    case kMediaDone:
         ShowMessage(*ui_, kIdsConversionComplete, kMsgInfo);
         currentFilePath_ = output;
         return true;
-    case 1:
+    case kMediaNoDecoder:
         ShowDirectXWarning(1);
         return false;
-    case 2:
+    case kMediaFileNotCreatable:
         ShowMessagePath(*ui_, kIdsCannotOpenFile, kMsgError, output);
+        return false;
+    case kMediaWriteFailed:
+        ShowMessagePath(*ui_, kIdsCannotWriteFile, kMsgError, output);
+        return false;
+    case kMediaAborted:
+        ShowMessage(*ui_, kIdsOperationAborted, kMsgInfo);
         return false;
     default:
         ShowMessage(*ui_, kIdsConversionFailed, kMsgError);
@@ -160,42 +165,20 @@ CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
 
 bool CMainWin::ConvertVideoClipFile()
 {
-    ShowMessage(*ui_, kIdsChooseConvertedName, kMsgInfo);
-    CFileDialog dialog(false, ".dv", "", LoadText(kIdsFilterDv), this);
-    if (dialog.DoModal() != kIdOk)
+    const std::string output = ChooseConvertedName();
+    if (output.empty())
         return false;
-    const std::string output = dialog.PathName();
     // The conversion runs under the progress bar, whose Abort stops it.
     const int result = ConvertVideoToDv(currentFilePath_, output, AspectSetting(), *progress_,
                                         [this] { UpdateControls(); });
-    switch (result) {
-    case kMediaDone:
-        ShowMessage(*ui_, kIdsConversionComplete, kMsgInfo);
-        currentFilePath_ = output;
-        return true;
-    case kMediaNoDecoder:
-        ShowDirectXWarning(1);
-        return false;
-    case kMediaFileNotCreatable:
-        ShowMessagePath(*ui_, kIdsCannotOpenFile, kMsgError, output);
-        return false;
-    case kMediaWriteFailed:
-        ShowMessagePath(*ui_, kIdsCannotWriteFile, kMsgError, output);
-        return false;
-    case kMediaAborted:
-        ShowMessage(*ui_, kIdsOperationAborted, kMsgInfo);
-        return false;
-    default:
-        ShowMessage(*ui_, kIdsConversionFailed, kMsgError);
-        return false;
-    }
+    return ConversionDone(result, output);
 }
 
 void CMainWin::OnPreview()
 {
-    if (busy_ != 0 || !clipFile_.IsOpen())
+    if (busy_ || !clipFile_.IsOpen())
         return;
-    RunPlayer(this, clipFile_);
+    RunPlayer(this, clipFile_, env_.decoderPresent);
 }
 
 void CMainWin::OnReadClip() { SaveClipAsDv(); }
@@ -203,13 +186,12 @@ void CMainWin::OnReadClip() { SaveClipAsDv(); }
 void CMainWin::SaveClipAsDv()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
+    if (busy_ || slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded() ||
         disk_.Clips()[static_cast<std::size_t>(slot)].frames == 0)
         return;
-    CFileDialog dialog(false, ".dv", ProposedFileName(disk_, slot), LoadText(kIdsFilterDv), this);
-    if (dialog.DoModal() != kIdOk)
+    const std::string path = ChooseFile(false, ExportFileName(disk_, slot));
+    if (path.empty())
         return;
-    const std::string path = dialog.PathName();
     // The export shows "Can't open file" or "Operation aborted." itself and
     // leaves the current clip file as it was.
     if (ExportClip(disk_, slot, path, *progress_, [this] { UpdateControls(); }) != kExportDone) {

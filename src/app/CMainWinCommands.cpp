@@ -9,7 +9,6 @@
 #include "CPlayerDlg.h"
 #include "ClipWriter.h"
 #include "FormatFlow.h"
-#include "HasDirectX8.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -62,7 +61,7 @@ void CMainWin::OnWriteClip() { WriteClipInto(SelectedClip()); }
 
 int CMainWin::WriteClipInto(int slot)
 {
-    if (busy_ != 0 || !clipFile_.IsOpen())
+    if (busy_ || !clipFile_.IsOpen())
         return kWriteNothing;
     CWindowWriteView view(*this);
     // The clip is read back from the card and compared unless the settings
@@ -73,7 +72,7 @@ int CMainWin::WriteClipInto(int slot)
 void CMainWin::OnDeleteClip()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0)
+    if (busy_ || slot < 0)
         return;
     DeleteClip(slot);
 }
@@ -91,22 +90,22 @@ int CMainWin::DeleteClip(int slot)
 void CMainWin::OnPreviewClip()
 {
     const int slot = SelectedClip();
-    if (busy_ != 0 || slot < 0 || !HasDirectX8() || !disk_.IsOpen() || !disk_.IsLoaded())
+    if (busy_ || slot < 0 || !env_.decoderPresent || !disk_.IsOpen() || !disk_.IsLoaded())
         return;
     CCardClipSource source(disk_, slot);
-    RunPlayer(this, source);
+    RunPlayer(this, source, env_.decoderPresent);
 }
 
 void CMainWin::OnFormat()
 {
-    if (busy_ != 0)
+    if (busy_)
         return;
     const int result = FormatCard(disk_, *ui_, [this] { RefillLists(); });
     if (result == kFormatNotDone)
         return;
     // The card still holds its old tables: read them again.
     if (result == kFormatWriteFailed)
-        EnumerateCards(1);
+        EnumerateCards(true);
     currentPlaylist_ = -1;
     ShowCurrentPlaylist();
 }

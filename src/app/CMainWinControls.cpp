@@ -4,7 +4,6 @@
 
 #include "CardTexts.h"
 #include "DvFrame.h"
-#include "HasDirectX8.h"
 #include "Paths.h"
 
 #include <QCheckBox>
@@ -20,7 +19,7 @@ void CMainWin::EnableControl(int id, bool enabled)
 
 void CMainWin::UpdateControls()
 {
-    const bool idle = busy_ == 0;
+    const bool idle = !busy_;
     const bool fileLoaded = clipFile_.IsOpen();
     const bool cardOpen = disk_.IsOpen();
     const bool ready = idle && cardOpen && disk_.IsLoaded();
@@ -30,12 +29,12 @@ void CMainWin::UpdateControls()
     SetFieldText(kIdCapacity, CapacityText(disk_));
     SetFieldText(kIdFree, FreeText(disk_));
 
-    EnableControl(kIdCardList, idle && noCard_ == 0);
+    EnableControl(kIdCardList, idle && !noCard_);
     EnableControl(kIdFormat, idle && cardOpen);
     EnableControl(kIdWriteClip, ready && fileLoaded);
     EnableControl(kIdOpenClip, idle);
-    EnableControl(kIdPreview, HasDirectX8() && idle && fileLoaded);
-    EnableControl(kIdRefresh, idle && noRights_ == 0);
+    EnableControl(kIdPreview, env_.decoderPresent && idle && fileLoaded);
+    EnableControl(kIdRefresh, idle && !noRights_);
     EnableControl(kIdClipList, ready);
     EnableControl(kIdPlaylistList, ready);
     EnableControl(kIdEntryList, ready && currentPlaylist_ >= 0);
@@ -50,7 +49,7 @@ void CMainWin::UpdateControls()
 
 void CMainWin::UpdateSelectionButtons()
 {
-    const bool idle = busy_ == 0;
+    const bool idle = !busy_;
     const bool loaded = disk_.IsOpen() && disk_.IsLoaded();
 
     const int clip = SelectedClip();

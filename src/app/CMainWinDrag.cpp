@@ -25,7 +25,7 @@ QListWidget* CMainWin::DragListWidget(int list) const
 
 bool CMainWin::BeginDrag(int list, int item, const QPoint& point)
 {
-    if (busy_ != 0 || drag_ == nullptr || drag_->Dragging() || !CanBeginDrag(disk_, currentPlaylist_, list, item))
+    if (busy_ || drag_ == nullptr || drag_->Dragging() || !CanBeginDrag(disk_, currentPlaylist_, list, item))
         return false;
     QListWidget* widget = DragListWidget(list);
     QListWidgetItem* dragged = widget != nullptr ? widget->item(item) : nullptr;

@@ -60,7 +60,7 @@ bool CMainWin::FilesWanted(const QMimeData* mime) const
 {
     // A message box, a file dialog or the player over the window: not now.
     const QWidget* modal = QApplication::activeModalWidget();
-    return busy_ == 0 && !dropping_ && (modal == nullptr || modal == this) && !DroppedFiles(mime).empty();
+    return !busy_ && !dropping_ && (modal == nullptr || modal == this) && !DroppedFiles(mime).empty();
 }
 
 FileDropTarget CMainWin::FileDropAt(const QPoint& pos, const QMimeData* mime) const
@@ -166,7 +166,7 @@ void CMainWin::DropFiles(const FileDropTarget& target)
         ~Done() { dropping = false; }
     } done{dropping_};
     dropping_ = true;
-    if (busy_ != 0 || target.files.empty())
+    if (busy_ || target.files.empty())
         return;
 
     if (target.place == FileDropPlace::Picture) {

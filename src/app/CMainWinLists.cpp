@@ -126,7 +126,7 @@ void CMainWin::UpdateClipItem(int slot)
         std::vector<std::uint8_t> cluster(kClusterSize);
         if (disk_.ReadClipFirstFrame(slot, cluster.data())) {
             std::vector<std::uint8_t> pixels;
-            const int code = DecodeThumbnailPixels(cluster.data(), pixels);
+            const int code = DecodeThumbnailPixels(cluster.data(), pixels, env_.decoderPresent);
             if (code == 0)
                 SetThumbnail(slot, pixels.data());
             else
@@ -157,7 +157,7 @@ void CMainWin::SetThumbnail(int slot, const std::uint8_t* pixels)
 void CMainWin::RefillLists()
 {
     CWaitCursor wait;
-    busy_ = 1;
+    busy_ = true;
     UpdateControls();
     {
         // Clearing the selections is part of the refill, not a choice of
@@ -170,7 +170,7 @@ void CMainWin::RefillLists()
                 ClearSelection(clipList_, slot);
         }
         for (int p = 0; p < kPlaylistCount; ++p) {
-            UpdatePlaylistItem(p, 1);
+            UpdatePlaylistItem(p);
             if (playlistList_ != nullptr)
                 ClearSelection(playlistList_, p);
         }
@@ -181,11 +181,11 @@ void CMainWin::RefillLists()
     }
     currentPlaylist_ = -1;
     ShowCurrentPlaylist();
-    busy_ = 0;
+    busy_ = false;
     UpdateControls();
 }
 
-void CMainWin::UpdatePlaylistItem(int playlist, int refresh)
+void CMainWin::UpdatePlaylistItem(int playlist)
 {
     if (playlistList_ == nullptr || playlist < 0 || playlist >= kPlaylistCount)
         return;
@@ -195,7 +195,7 @@ void CMainWin::UpdatePlaylistItem(int playlist, int refresh)
         images_.Assign(item, image);
         item->setText(ListText(PlaylistItemLabel(disk_, playlist)));
     }
-    if (playlist == currentPlaylist_ && refresh != 0)
+    if (playlist == currentPlaylist_)
         ShowCurrentPlaylist();
 }
 
@@ -209,7 +209,7 @@ void CMainWin::ShowChange(const TableChange& change)
     }
     for (int p = 0; p < kPlaylistCount; ++p) {
         if (change.PlaylistChanged(p))
-            UpdatePlaylistItem(p, 1);
+            UpdatePlaylistItem(p);
     }
     if (change.transitionPlaylist >= 0 && change.transitionPlaylist == currentPlaylist_)
         UpdateEntryItem(change.transitionEntry);
@@ -243,10 +243,10 @@ void CMainWin::ShowCurrentPlaylist()
         loopEnabled = !p.entries.empty();
     }
     if (entryList_ != nullptr)
-        entryList_->setEnabled(busy_ == 0 && currentPlaylist_ >= 0);
+        entryList_->setEnabled(!busy_ && currentPlaylist_ >= 0);
     // Loop edits the card's tables: not while an operation runs.
     if (loop != nullptr)
-        loop->setEnabled(loopEnabled && busy_ == 0);
+        loop->setEnabled(loopEnabled && !busy_);
     UpdateSelectionButtons();
 }
 

@@ -36,7 +36,7 @@ void CMainWin::BindPlaylistEditing()
 
 void CMainWin::InsertEntry(int playlist, int slot, int position)
 {
-    if (busy_ != 0)
+    if (busy_)
         return;
     const TableChange change = disk_.InsertEntry(playlist, slot, position < 0 ? kAppendEntry : position);
     if (!change.Done())
@@ -56,13 +56,13 @@ void CMainWin::InsertEntry(int playlist, int slot, int position)
 
 void CMainWin::RemoveEntry(int playlist, int entry)
 {
-    if (busy_ == 0)
+    if (!busy_)
         ShowChange(disk_.RemoveEntry(playlist, entry));
 }
 
 void CMainWin::DeletePlaylist(int playlist)
 {
-    if (busy_ == 0)
+    if (!busy_)
         ShowChange(disk_.DeletePlaylist(playlist));
 }
 
@@ -84,7 +84,7 @@ void CMainWin::OnDeletePlaylist()
 
 void CMainWin::OnLoop()
 {
-    if (currentPlaylist_ < 0 || busy_ != 0)
+    if (currentPlaylist_ < 0 || busy_)
         return;
     auto* loop = ControlAs<QCheckBox>(kIdLoop);
     if (loop == nullptr)
@@ -94,13 +94,13 @@ void CMainWin::OnLoop()
     if (change.Done())
         ShowChange(change);
     else
-        UpdatePlaylistItem(currentPlaylist_, 1);
+        UpdatePlaylistItem(currentPlaylist_);
 }
 
 void CMainWin::OnToggleTransition()
 {
     const int entry = SelectedEntry();
-    if (entry < 0 || currentPlaylist_ < 0 || busy_ != 0)
+    if (entry < 0 || currentPlaylist_ < 0 || busy_)
         return;
     // The last entry of a playlist that does not loop has no transition.
     if (!disk_.TransitionMeaningful(currentPlaylist_, entry))

@@ -2,7 +2,6 @@
 
 #include "CAudioOutput.h"
 #include "CPictureWnd.h"
-#include "HasDirectX8.h"
 #include "ResizeRules.h"
 
 #include <QPushButton>
@@ -144,9 +143,9 @@ void CPlayerDlg::UpdateButtons(bool playing)
         stop->setEnabled(playing);
 }
 
-int RunPlayer(QWidget* parent, IFrameSource& source)
+int RunPlayer(QWidget* parent, IFrameSource& source, bool decoderPresent)
 {
-    if (!HasDirectX8() || source.FrameCount() <= 0)
+    if (!decoderPresent || source.FrameCount() <= 0)
         return -1;
     CPlayerDlg dialog(source, parent);
     dialog.exec();

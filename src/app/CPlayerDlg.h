@@ -78,5 +78,6 @@ private:
 // Opens the preview player modally over `parent` on the frames of `source`
 // (a CClipFile, or a CCardClipSource for a clip on the card) and returns
 // when the user closes it: 0 then. Returns -1 without opening anything when
-// the frame decoder is missing (HasDirectX8) or the source has no frames.
-int RunPlayer(QWidget* parent, IFrameSource& source);
+// the frame decoder is missing (`decoderPresent` false) or the source has
+// no frames.
+int RunPlayer(QWidget* parent, IFrameSource& source, bool decoderPresent);

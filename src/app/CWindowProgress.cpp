@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-CWindowProgress::CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, int& busy)
+CWindowProgress::CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, bool& busy)
     : bar_(bar), percent_(percent), abortButton_(abort), busy_(busy)
 {
 }
@@ -17,8 +17,8 @@ void CWindowProgress::Begin(int range)
 {
     range_ = range;
     lastPercent_ = -1;
-    busy_ = 1;
-    abort_ = 0;
+    busy_ = true;
+    abort_ = false;
     if (bar_ != nullptr) {
         bar_->setRange(0, range > 0 ? range : 0);
         bar_->setValue(0);
@@ -49,7 +49,6 @@ void CWindowProgress::Set(int position)
 
 void CWindowProgress::SetCaption(int textId)
 {
-    caption_ = textId;
     if (bar_ == nullptr)
         return;
     bar_->setFormat(textId != 0 ? QString::fromStdString(LoadText(textId)) : QString());
@@ -59,7 +58,7 @@ void CWindowProgress::SetCaption(int textId)
 bool CWindowProgress::Pump()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return abort_ != 0;
+    return abort_;
 }
 
 void CWindowProgress::End()
@@ -68,5 +67,5 @@ void CWindowProgress::End()
         if (w != nullptr)
             w->hide();
     }
-    busy_ = 0;
+    busy_ = false;
 }

@@ -14,7 +14,7 @@ class QWidget;
 class CWindowProgress : public IProgress {
 public:
     // `busy` is the window's busy flag, set from Begin to End.
-    CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, int& busy);
+    CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, bool& busy);
 
     // Enters the busy state with the range 0..range, clears the abort flag,
     // shows 0 and the three controls. The caller updates the enabled
@@ -29,23 +29,18 @@ public:
     // Handles the events that are waiting; returns the abort flag.
     bool Pump() override;
     // Abort: the running loop stops at its next check.
-    void SetAbort() override { abort_ = 1; }
-    bool Aborted() const override { return abort_ != 0; }
+    void SetAbort() override { abort_ = true; }
+    bool Aborted() const override { return abort_; }
     // Hides the three controls and leaves the busy state; the abort flag
     // keeps its value until the next Begin.
     void End() override;
-
-    int Range() const { return range_; }
-    int LastPercent() const { return lastPercent_; }
-    int Caption() const { return caption_; }
 
 private:
     QProgressBar* bar_;
     QLabel* percent_;
     QWidget* abortButton_;
-    int& busy_;
-    int abort_ = 0;
+    bool& busy_;
+    bool abort_ = false;
     int range_ = 0;
     int lastPercent_ = 0;
-    int caption_ = 0;
 };

@@ -6,16 +6,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-namespace {
-FileDialogHook& TestHook()
-{
-    static FileDialogHook hook;
-    return hook;
-}
-} // namespace
-
-void SetFileDialogHookForTests(FileDialogHook hook) { TestHook() = std::move(hook); }
-
 CFileDialog::CFileDialog(bool open, const std::string& defaultExtension, const std::string& fileName,
                          const std::string& filter, QWidget* parent)
     : dialog_(std::make_unique<QFileDialog>(parent))
@@ -46,11 +36,11 @@ CFileDialog::CFileDialog(bool open, const std::string& defaultExtension, const s
 
 CFileDialog::~CFileDialog() = default;
 
-int CFileDialog::DoModal()
+int CFileDialog::DoModal(const Answer& answer)
 {
     path_.clear();
-    if (TestHook()) {
-        path_ = TestHook()(*this);
+    if (answer) {
+        path_ = answer(*this);
         return path_.empty() ? kIdCancel : kIdOk;
     }
     if (dialog_->exec() != QDialog::Accepted)

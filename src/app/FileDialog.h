@@ -22,8 +22,11 @@ public:
     CFileDialog(const CFileDialog&) = delete;
     CFileDialog& operator=(const CFileDialog&) = delete;
 
-    // Runs the dialog; kIdOk when a file was chosen, else kIdCancel.
-    int DoModal();
+    // Runs the dialog, or with `answer` asks that instead (tests: it sees
+    // the prepared dialog and returns the chosen path, empty for Cancel);
+    // kIdOk when a file was chosen, else kIdCancel.
+    using Answer = std::function<std::string(CFileDialog&)>;
+    int DoModal(const Answer& answer = {});
     // The chosen file's full path.
     std::string PathName() const { return path_; }
 
@@ -35,8 +38,3 @@ private:
     std::string path_;
 };
 
-// Tests only: while set, DoModal does not show the dialog but asks `hook`,
-// which sees the prepared dialog and returns the chosen path (empty for
-// Cancel). An empty function restores the real dialog.
-using FileDialogHook = std::function<std::string(CFileDialog&)>;
-void SetFileDialogHookForTests(FileDialogHook hook);

@@ -30,7 +30,7 @@ CWindowLayout ReadWindowLayout()
     l.top = GetProfileInt(kSection, "Top", -1);
     l.width = GetProfileInt(kSection, "Width", -1);
     l.height = GetProfileInt(kSection, "Height", -1);
-    l.maximized = GetProfileInt(kSection, "Maximized", 0);
+    l.maximized = GetProfileInt(kSection, "Maximized", 0) != 0;
     return l;
 }
 
@@ -40,7 +40,7 @@ bool WriteWindowLayout(const CWindowLayout& l)
     ok = WriteProfileInt(kSection, "Top", l.top) && ok;
     ok = WriteProfileInt(kSection, "Width", l.width) && ok;
     ok = WriteProfileInt(kSection, "Height", l.height) && ok;
-    ok = WriteProfileInt(kSection, "Maximized", l.maximized) && ok;
+    ok = WriteProfileInt(kSection, "Maximized", l.maximized ? 1 : 0) && ok;
     return ok;
 }
 
@@ -54,7 +54,7 @@ CWindowLayout CaptureWindowLayout(const QWidget& window)
     l.top = r.top();
     l.width = r.width();
     l.height = r.height();
-    l.maximized = window.isMaximized() ? 1 : 0;
+    l.maximized = window.isMaximized();
     return l;
 }
 
@@ -68,6 +68,6 @@ void ApplyWindowLayout(QWidget& window, const CWindowLayout& l)
         else
             window.resize(size);
     }
-    if (l.maximized != 0)
+    if (l.maximized)
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }

@@ -11,10 +11,10 @@ struct CWindowLayout {
     int top = -1;
     int width = -1;
     int height = -1;
-    int maximized = 0;
+    bool maximized = false;
 };
 
-// The keys, -1 (and 0 for "Maximized") when absent.
+// The keys, -1 (and not maximized) when absent.
 CWindowLayout ReadWindowLayout();
 // Writes all five keys; false when the settings file could not be written.
 bool WriteWindowLayout(const CWindowLayout& layout);

@@ -8,7 +8,8 @@ int main(int argc, char** argv)
     const int status = RunAppCommandLine(argc, argv);
     if (status >= 0)
         return status;
-    CMainApp app;
+    const CAppEnvironment machine;
+    CMainApp app(machine);
     app.InitInstance();
     return app.ExitInstance();
 }

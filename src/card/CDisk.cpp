@@ -1,20 +1,23 @@
 #include "CDisk.h"
 
 #include "DriveTable.h"
+#include "Environment.h"
 #include "Interaction.h"
 #include "Log.h"
 #include "MountInfo.h"
 
 #include <cerrno>
 
-CDisk::CDisk() = default;
+CDisk::CDisk() : CDisk(HostEnvironment()) {}
+
+CDisk::CDisk(const CEnvironment& env) : env_(env) {}
 
 CDisk::~CDisk() { Close(); }
 
 int CDisk::Open(int index)
 {
     Close();
-    const std::vector<DriveEntry> drives = BuildDriveTable();
+    const std::vector<DriveEntry> drives = BuildDriveTable(env_.cardReaders());
     if (index < 0 || index >= static_cast<int>(drives.size()))
         return kOpenNotCard;
     return OpenDrive(drives[static_cast<std::size_t>(index)], index);
@@ -30,7 +33,7 @@ int CDisk::OpenNamed(const std::string& path, int index)
     std::unique_ptr<IDevice> device;
     // Block devices named anywhere, in the settings too, must be card
     // readers' disks.
-    int result = OpenCardDevice(path, true, device);
+    int result = OpenCardDevice(env_.openDevice, path, true, device);
     if (result == kOpenInUse) {
         ReportInUse(path);
         return kOpenNotCard;

@@ -16,11 +16,15 @@
 #include <vector>
 
 class IInteraction;
+struct CEnvironment;
 struct DriveEntry;
 
 class CDisk {
 public:
+    // Opens cards as `env` says (which must outlive the CDisk); without
+    // one, the machine's devices.
     CDisk();
+    explicit CDisk(const CEnvironment& env);
     virtual ~CDisk();
     CDisk(const CDisk&) = delete;
     CDisk& operator=(const CDisk&) = delete;
@@ -153,6 +157,7 @@ private:
     // The change of one playlist's entries or flags.
     TableChange StorePlaylistEdit(int playlist);
 
+    const CEnvironment& env_;
     IInteraction* ui_ = nullptr;
     std::unique_ptr<IDevice> device_;
     CWriteBackWindow writeBack_;

@@ -3,16 +3,17 @@
 
 #include "CDisk.h"
 #include "DriveTable.h"
+#include "Environment.h"
 
 #include <cstdio>
 
-CardDiscovery DiscoverCards(const std::string& sysRoot)
+CardDiscovery DiscoverCards(const CEnvironment& env)
 {
     CardDiscovery found;
-    const std::vector<DriveEntry> drives = BuildDriveTable(sysRoot);
+    const std::vector<DriveEntry> drives = BuildDriveTable(env.cardReaders());
     for (int index = 0; index < kMaxDrives && index < static_cast<int>(drives.size()); ++index) {
         const DriveEntry& drive = drives[static_cast<std::size_t>(index)];
-        CDisk probe;
+        CDisk probe(env);
         const int result = probe.OpenDrive(drive, index);
         if (result == kOpenDenied)
             found.accessDenied = true;

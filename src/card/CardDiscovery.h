@@ -4,8 +4,6 @@
 // is listed too, marked in use, so that choosing it says why it cannot be
 // used. The window's card list and the command line's `devices` both use it.
 #pragma once
-#include "BlockDeviceInfo.h"
-
 #include <string>
 #include <vector>
 
@@ -23,5 +21,7 @@ struct CardDiscovery {
     bool accessDenied = false; // a card reader's disk was refused access
 };
 
-// `sysRoot` is the folder laid out like /sys where card readers are found.
-CardDiscovery DiscoverCards(const std::string& sysRoot = kSysRoot);
+struct CEnvironment;
+
+// Probes the drives that `env` finds, opening them as it says.
+CardDiscovery DiscoverCards(const CEnvironment& env);

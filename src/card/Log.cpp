@@ -7,31 +7,26 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace {
 
-bool g_initialised = false;
+// The settings pointing the switch was read under; a new pointing (the
+// program's start, a test's own settings) reads it again.
+long long g_readUnder = -1;
 bool g_enabled = false;
 std::string g_path;
 
 } // namespace
 
-void ResetLogForTests()
-{
-    g_initialised = false;
-    g_enabled = false;
-    g_path.clear();
-}
-
 void LogMessage(const char* format, ...)
 {
-    if (!g_initialised) {
+    if (g_readUnder != SettingsPointings()) {
         g_enabled = GetProfileInt("Debug", "Log", 0) != 0;
-        if (g_enabled)
-            g_path = ReplaceExtension(SettingsPath(), ".log");
-        g_initialised = true;
+        g_path = g_enabled ? ReplaceExtension(SettingsPath(), ".log") : std::string();
+        g_readUnder = SettingsPointings();
     }
     if (!g_enabled)
         return;

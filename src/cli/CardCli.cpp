@@ -71,7 +71,7 @@ bool OptionsAllowed(const CliOptions& o, const Command& c)
 
 } // namespace
 
-int RunCardCli(int argc, char** argv)
+int RunCardCli(int argc, char** argv, const CEnvironment& env)
 {
     const CliOptions options = ParseCliOptions(argc, argv);
     QuietMediaLog();
@@ -91,7 +91,7 @@ int RunCardCli(int argc, char** argv)
             continue;
         if (!OptionsAllowed(options, command))
             return Usage();
-        CCliSession session(options);
+        CCliSession session(options, env);
         const int status = command.run(session);
         // A usage error that a command explained itself needs no usage text.
         return status == kExitUsage && !session.ErrorPrinted() ? Usage() : status;

@@ -134,7 +134,7 @@ int CmdDevices(CCliSession& session)
 {
     if (!session.Options().args.empty())
         return kExitUsage;
-    const CardDiscovery found = DiscoverCards();
+    const CardDiscovery found = DiscoverCards(session.Env());
     if (found.cards.empty())
         std::printf("%s\n", LoadText(kIdsNoCardFound).c_str());
     for (const CardListEntry& card : found.cards)
@@ -187,7 +187,7 @@ int CmdInfo(CCliSession& session)
     const auto& args = session.Options().args;
     if (args.size() != 1)
         return kExitUsage;
-    CDisk disk;
+    CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, false))
         return kExitFailed;
     if (disk.ErrorShown())
@@ -204,7 +204,7 @@ int CmdFormat(CCliSession& session)
     const auto& args = session.Options().args;
     if (args.size() != 1)
         return kExitUsage;
-    CDisk disk;
+    CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
         return kExitFailed;
     return FormatCard(disk, session.Ui()) == kFormatDone ? kExitDone : kExitFailed;
@@ -216,7 +216,7 @@ int CmdDelete(CCliSession& session)
     if (args.size() != 2)
         return kExitUsage;
     int slot = 0;
-    CDisk disk;
+    CDisk disk(session.Env());
     if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
         return status;
     ClipDeletion deletion;

@@ -11,7 +11,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-CCliSession::CCliSession(const CliOptions& options) : options_(options), ui_(options.yes) {}
+CCliSession::CCliSession(const CliOptions& options, const CEnvironment& env)
+    : options_(options), env_(env), ui_(options.yes)
+{
+}
 
 void CCliSession::Say(int id, ...)
 {

@@ -1,6 +1,7 @@
 // What every command of the command line works with: the parsed options,
-// the terminal's interaction and progress, and helpers that open the card,
-// check numbers and print the command line's own texts.
+// the environment its cards are found and opened in, the terminal's
+// interaction and progress, and helpers that open the card, check numbers
+// and print the command line's own texts.
 #pragma once
 #include "CliOptions.h"
 #include "DvPicture.h"
@@ -10,12 +11,15 @@
 #include <string>
 
 class CDisk;
+struct CEnvironment;
 
 class CCliSession {
 public:
-    explicit CCliSession(const CliOptions& options);
+    // `env` must outlive the session.
+    CCliSession(const CliOptions& options, const CEnvironment& env);
 
     const CliOptions& Options() const { return options_; }
+    const CEnvironment& Env() const { return env_; }
     CTerminalInteraction& Ui() { return ui_; }
     CTerminalProgress& Progress() { return progress_; }
 
@@ -47,6 +51,7 @@ public:
 
 private:
     CliOptions options_;
+    const CEnvironment& env_;
     CTerminalInteraction ui_;
     CTerminalProgress progress_;
     bool errorPrinted_ = false;

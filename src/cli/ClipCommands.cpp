@@ -2,7 +2,6 @@
 // check.
 #include "CClipFile.h"
 #include "CDisk.h"
-#include "CardTexts.h"
 #include "ClipChecks.h"
 #include "ClipExport.h"
 #include "ClipWriter.h"
@@ -26,16 +25,12 @@
 
 namespace {
 
-// The file name proposed for a clip: its name, or "clipNN", with ".dv".
-// A name from the card never leaves the current folder.
+// The file a clip is read into when none is named: the export's name for
+// it, or "clipNN", with ".dv".
 std::string DefaultOutput(const CDisk& disk, int slot)
 {
-    std::string name = ClipName(disk, slot);
-    for (char& c : name) {
-        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
-            c = '_';
-    }
-    if (name.empty() || name == "." || name == "..") {
+    std::string name = ExportFileName(disk, slot);
+    if (name.empty()) {
         char text[16];
         std::snprintf(text, sizeof text, "clip%02d", slot + 1);
         name = text;
@@ -153,7 +148,7 @@ int CmdWrite(CCliSession& session)
             session.Error(kIdsCliSeparateAudio);
     }
 
-    CDisk disk;
+    CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, true))
         return kExitFailed;
     CTempFile temp;
@@ -175,7 +170,7 @@ int CmdRead(CCliSession& session)
     if (args.size() != 2 && args.size() != 3)
         return kExitUsage;
     int slot = 0;
-    CDisk disk;
+    CDisk disk(session.Env());
     if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
         return status;
     const std::string output = args.size() == 3 ? args[2] : DefaultOutput(disk, slot);
@@ -204,5 +199,5 @@ int CmdCheck(CCliSession& session)
     const ClipCheck check = CheckClipFile(file, args[0], frame.get());
     ShowClipCheckMessage(session.Ui(), check);
     PrintCheck(check, IsConvertible(check), session.Options().json);
-    return check.verdict == kVerdictOk || check.verdict == kVerdictNoAudio ? kExitDone : kExitFailed;
+    return check.Passed() ? kExitDone : kExitFailed;
 }

@@ -29,7 +29,7 @@ bool ReadSourceFrame(CCliSession& session, const std::string& source, int index,
     long long slotNumber = 0;
     if (colon != std::string::npos && ParseNumber(source.substr(colon + 1), slotNumber)) {
         int slot = 0;
-        CDisk disk;
+        CDisk disk(session.Env());
         const int status = session.OpenClipSlot(source.substr(0, colon), source.substr(colon + 1), disk, slot);
         if (status != kExitDone) {
             usage = status == kExitUsage;

@@ -85,7 +85,7 @@ int CmdPlaylist(CCliSession& session)
         return kExitUsage;
     if (session.Options().at >= 0 && sub != "add")
         return kExitUsage;
-    CDisk disk;
+    CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, true))
         return kExitFailed;
     int playlist = 0;

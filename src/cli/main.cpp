@@ -1,4 +1,9 @@
 // tessaro-card: the command-line front end.
 #include "CardCli.h"
+#include "Environment.h"
 
-int main(int argc, char** argv) { return RunCardCli(argc, argv); }
+int main(int argc, char** argv)
+{
+    const CEnvironment machine;
+    return RunCardCli(argc, argv, machine);
+}

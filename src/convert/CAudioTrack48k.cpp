@@ -109,6 +109,7 @@ bool CAudioTrack48k::SetUpResampler(const AVFrame* frame, const AVChannelLayout&
     resampler_.reset();
     AVChannelLayout stereo{};
     av_channel_layout_default(&stereo, 2);
+    // On failure the call frees what it allocated.
     SwrContext* swr = nullptr;
     if (swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, kRate, const_cast<AVChannelLayout*>(&layout),
                             static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr) < 0)

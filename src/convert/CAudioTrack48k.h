@@ -10,6 +10,13 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libswresample/swresample.h>
+}
+
 class CAudioTrack48k {
 public:
     static constexpr int kRate = 48000;

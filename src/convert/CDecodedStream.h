@@ -9,6 +9,11 @@
 #include <cstdint>
 #include <string>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
 class CDecodedStream {
 public:
     enum Next : int {

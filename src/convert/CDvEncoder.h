@@ -5,6 +5,10 @@
 #include "DvPicture.h"
 #include "FfmpegPtr.h"
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 struct AVDVProfile;
 
 class CDvEncoder {

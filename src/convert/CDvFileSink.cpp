@@ -1,6 +1,7 @@
 #include "CDvFileSink.h"
 
-#include <cerrno>
+#include "FileIo.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,11 @@ bool CDvFileSink::Open(const std::string& path)
     return true;
 }
 
+bool CDvFileSink::OpenConversionOutput(const std::string& source, const std::string& output)
+{
+    return !SameFile(source, output) && Open(output);
+}
+
 bool CDvFileSink::Close()
 {
     if (fd_ < 0)
@@ -41,17 +47,7 @@ bool CDvFileSink::WriteFrame(const std::uint8_t* data, int size)
 {
     if (fd_ < 0 || size < 0 || (size > 0 && !data))
         return false;
-    auto left = static_cast<std::size_t>(size);
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteAll(fd_, data, static_cast<std::size_t>(size));
 }
 
 bool CDvFileSink::SameFile(const std::string& a, const std::string& b)

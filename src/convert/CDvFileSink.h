@@ -15,6 +15,9 @@ public:
     // Creates `path` for writing, truncating an existing file. False when it
     // cannot be created or is not a regular file (a device, a pipe).
     bool Open(const std::string& path);
+    // Opens `output` as the file a conversion of `source` writes; false
+    // also when `output` names `source` itself (it is not touched then).
+    bool OpenConversionOutput(const std::string& source, const std::string& output);
     bool IsOpen() const { return fd_ >= 0; }
     // Closes the file; false when the close reports that written data was
     // lost. Harmless when nothing is open.
@@ -24,10 +27,10 @@ public:
     // open or they could not all be written (a full disk).
     bool WriteFrame(const std::uint8_t* data, int size) override;
 
+private:
     // True when both paths name one existing file: creating the output of
     // a conversion would then destroy its source.
     static bool SameFile(const std::string& a, const std::string& b);
 
-private:
     int fd_ = -1;
 };

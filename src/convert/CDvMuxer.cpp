@@ -5,28 +5,22 @@
 
 extern "C" {
 #include <libavcodec/dv_profile.h>
+#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 }
 
 static_assert(CDvMuxer::kSamplesPerFrame == CAudioTrack48k::kRate / kDvFramesPerSecond);
 
-CDvMuxer::~CDvMuxer()
-{
-    if (!oc_)
-        return;
-    if (oc_->pb) {
-        av_freep(&oc_->pb->buffer);
-        avio_context_free(&oc_->pb);
-    }
-    avformat_free_context(oc_);
-}
-
 bool CDvMuxer::Start(const AVDVProfile& video)
 {
-    if (avformat_alloc_output_context2(&oc_, nullptr, "dv", nullptr) < 0 || !oc_)
+    AVFormatContext* oc = nullptr;
+    if (avformat_alloc_output_context2(&oc, nullptr, "dv", nullptr) < 0)
         return false;
-    AVStream* vst = avformat_new_stream(oc_, nullptr);
-    AVStream* ast = avformat_new_stream(oc_, nullptr);
+    oc_.reset(oc);
+    if (!oc_)
+        return false;
+    AVStream* vst = avformat_new_stream(oc, nullptr);
+    AVStream* ast = avformat_new_stream(oc, nullptr);
     if (!vst || !ast)
         return false;
     vst->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -44,16 +38,12 @@ bool CDvMuxer::Start(const AVDVProfile& video)
     ast->codecpar->block_align = CAudioTrack48k::kBytesPerSample;
     ast->time_base = AVRational{1, CAudioTrack48k::kRate};
 
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kDvFrameSize));
-    if (!buffer)
+    io_ = ff::MakeIo(kDvFrameSize, this, nullptr, &CDvMuxer::Write);
+    if (!io_)
         return false;
-    oc_->pb = avio_alloc_context(buffer, kDvFrameSize, 1, this, nullptr, &CDvMuxer::Write, nullptr);
-    if (!oc_->pb) {
-        av_free(buffer);
-        return false;
-    }
-    oc_->flags |= AVFMT_FLAG_CUSTOM_IO;
-    return avformat_write_header(oc_, nullptr) >= 0;
+    oc->pb = io_.get();
+    oc->flags |= AVFMT_FLAG_CUSTOM_IO;
+    return avformat_write_header(oc, nullptr) >= 0;
 }
 
 // The audio goes first, so that the video completes the frame and the muxer
@@ -68,7 +58,7 @@ bool CDvMuxer::Put(int index, const std::uint8_t* video, const std::uint8_t* pcm
 
 bool CDvMuxer::Finish()
 {
-    return oc_ && av_write_trailer(oc_) >= 0 && !failed_;
+    return oc_ && av_write_trailer(oc_.get()) >= 0 && !failed_;
 }
 
 int CDvMuxer::Write(void* opaque, std::uint8_t* data, int size)
@@ -95,7 +85,7 @@ bool CDvMuxer::Packet(int stream, const std::uint8_t* data, int size, std::int64
     packet_->pts = packet_->dts = av_rescale_q(pts, base, to);
     packet_->duration = av_rescale_q(duration, base, to);
     packet_->flags |= AV_PKT_FLAG_KEY;
-    const bool ok = av_write_frame(oc_, packet_.get()) >= 0 && !failed_;
+    const bool ok = av_write_frame(oc_.get(), packet_.get()) >= 0 && !failed_;
     packet_->data = nullptr;
     packet_->size = 0;
     return ok;

@@ -8,6 +8,10 @@
 
 #include <cstdint>
 
+extern "C" {
+#include <libavutil/rational.h>
+}
+
 struct AVDVProfile;
 
 class CDvMuxer {
@@ -16,7 +20,6 @@ public:
     static constexpr int kSamplesPerFrame = 1920;
 
     explicit CDvMuxer(IDvFrameSink& sink) : sink_(sink) {}
-    ~CDvMuxer();
     CDvMuxer(const CDvMuxer&) = delete;
     CDvMuxer& operator=(const CDvMuxer&) = delete;
 
@@ -37,7 +40,9 @@ private:
                 AVRational base);
 
     IDvFrameSink& sink_;
-    AVFormatContext* oc_ = nullptr;
+    // Declared after its I/O context, the muxer's context is freed first.
+    ff::Io io_;
+    ff::Output oc_;
     ff::Packet packet_;
     bool failed_ = false;
 };

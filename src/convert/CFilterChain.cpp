@@ -5,15 +5,6 @@ extern "C" {
 #include <libavfilter/buffersrc.h>
 }
 
-namespace {
-
-struct InOutFree {
-    void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
-};
-using InOut = std::unique_ptr<AVFilterInOut, InOutFree>;
-
-} // namespace
-
 bool CFilterChain::Build(bool audio, const std::string& sourceArgs, const std::string& chain)
 {
     graph_.reset(avfilter_graph_alloc());
@@ -29,19 +20,20 @@ bool CFilterChain::Build(bool audio, const std::string& sourceArgs, const std::s
 
     // The chain's open ends: its input is the source's output "in", its
     // output the sink's input "out".
-    InOut outputs(avfilter_inout_alloc());
-    InOut inputs(avfilter_inout_alloc());
+    ff::InOut outputs(avfilter_inout_alloc());
+    ff::InOut inputs(avfilter_inout_alloc());
     if (!outputs || !inputs)
         return false;
     outputs->name = av_strdup("in");
     outputs->filter_ctx = source_;
     inputs->name = av_strdup("out");
     inputs->filter_ctx = sink_;
+    // The parser takes the lists and gives back what it left unconnected.
     AVFilterInOut* in = inputs.release();
     AVFilterInOut* out = outputs.release();
     const int parsed = avfilter_graph_parse_ptr(graph_.get(), chain.c_str(), &in, &out, nullptr);
-    avfilter_inout_free(&in);
-    avfilter_inout_free(&out);
+    inputs.reset(in);
+    outputs.reset(out);
     return parsed >= 0 && avfilter_graph_config(graph_.get(), nullptr) >= 0;
 }
 

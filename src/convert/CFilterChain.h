@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <string>
 
+extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavutil/frame.h>
+}
+
 struct AVFilterContext;
 
 class CFilterChain {

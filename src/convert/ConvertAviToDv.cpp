@@ -1,17 +1,14 @@
 #include "ConvertAviToDv.h"
 
 #include "CDvFileSink.h"
-#include "HasDirectX8.h"
 #include "MediaGraph.h"
 
-int ConvertAviToDv(const std::string& source, const std::string& output)
+int ConvertAviToDv(const std::string& source, const std::string& output, bool decoderPresent)
 {
-    if (!HasDirectX8())
+    if (!decoderPresent)
         return kMediaNoDecoder;
-    if (CDvFileSink::SameFile(source, output))
-        return kMediaFileNotCreatable;
     CDvFileSink sink;
-    if (!sink.Open(output))
+    if (!sink.OpenConversionOutput(source, output))
         return kMediaFileNotCreatable;
     const MuxResult muxed = MuxAviToDv(source, sink);
     const bool closed = sink.Close();

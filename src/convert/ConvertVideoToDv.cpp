@@ -80,10 +80,8 @@ int ConvertVideoToDv(const std::string& source, const std::string& output, DvAsp
     CDvEncoder encoder;
     if (!encoder.Open(aspect))
         return kMediaNoDecoder;
-    if (CDvFileSink::SameFile(source, output))
-        return kMediaFileNotCreatable;
     CDvFileSink sink;
-    if (!sink.Open(output))
+    if (!sink.OpenConversionOutput(source, output))
         return kMediaFileNotCreatable;
     int result = Convert(source, pictures, encoder, aspect, sink, progress, controlsChanged);
     if (!sink.Close() && result == kMediaDone)

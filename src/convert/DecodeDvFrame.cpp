@@ -3,15 +3,14 @@
 #include "AviFirstStream.h"
 #include "CTempFile.h"
 #include "DvFrame.h"
-#include "HasDirectX8.h"
 #include "MediaGraph.h"
 #include "OneFrameAvi.h"
 
 #include <vector>
 
-int DecodeDvFrame(const std::uint8_t* frame, CPicture& picture)
+int DecodeDvFrame(const std::uint8_t* frame, CPicture& picture, bool decoderPresent)
 {
-    if (!HasDirectX8())
+    if (!decoderPresent)
         return kMediaNoDecoder;
     if (!frame || picture.Width() != kDecodedWidth || picture.Height() != kDecodedHeight)
         return kMediaGraphFailed;

@@ -7,6 +7,7 @@
 
 extern "C" {
 #include <libavcodec/dv_profile.h>
+#include <libavformat/avformat.h>
 #include <libavutil/intreadwrite.h>
 }
 
@@ -28,40 +29,6 @@ struct MemoryFile {
         std::memcpy(buffer, f->data + f->at, static_cast<std::size_t>(n));
         f->at += n;
         return n;
-    }
-
-    static std::int64_t Seek(void* opaque, std::int64_t offset, int whence)
-    {
-        auto* f = static_cast<MemoryFile*>(opaque);
-        std::int64_t to = 0;
-        switch (whence & ~AVSEEK_FORCE) {
-        case AVSEEK_SIZE:
-            return f->size;
-        case SEEK_SET:
-            to = offset;
-            break;
-        case SEEK_CUR:
-            to = f->at + offset;
-            break;
-        case SEEK_END:
-            to = f->size + offset;
-            break;
-        default:
-            return AVERROR(EINVAL);
-        }
-        if (to < 0 || to > f->size)
-            return AVERROR(EINVAL);
-        f->at = to;
-        return to;
-    }
-};
-
-// The custom I/O context and its buffer (which libavformat may replace).
-struct IoFree {
-    void operator()(AVIOContext* io) const
-    {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
     }
 };
 
@@ -85,23 +52,13 @@ bool ExtractDvAudio(const std::uint8_t* frame, int size, DvFrameAudio& audio)
         return false;
 
     MemoryFile file{frame, profile->frame_size};
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferSize));
-    if (buffer == nullptr)
+    // Declared after its I/O context, the demuxer is closed first.
+    const ff::Io io = ff::MakeIo(kIoBufferSize, &file, &MemoryFile::Read, nullptr);
+    if (!io)
         return false;
-    std::unique_ptr<AVIOContext, IoFree> io(
-        avio_alloc_context(buffer, kIoBufferSize, 0, &file, &MemoryFile::Read, nullptr, nullptr));
-    if (!io) {
-        av_free(buffer);
+    const ff::Input input = ff::OpenInput(io.get(), av_find_input_format("dv"));
+    if (!input)
         return false;
-    }
-    AVFormatContext* raw = avformat_alloc_context();
-    if (raw == nullptr)
-        return false;
-    raw->pb = io.get();
-    // On failure avformat_open_input frees the context (not the I/O).
-    if (avformat_open_input(&raw, nullptr, av_find_input_format("dv"), nullptr) < 0)
-        return false;
-    ff::Input input(raw);
 
     // The video packet comes first, then one packet per channel pair; the
     // pairs' streams appear as the frame is read.

@@ -6,12 +6,12 @@
 
 #include <utility>
 
-int DecodeFramePicture(const std::uint8_t* frame, int width, CPicture& picture)
+int DecodeFramePicture(const std::uint8_t* frame, int width, CPicture& picture, bool decoderPresent)
 {
     CPicture full;
     if (!full.Create(kDecodedWidth, kDecodedHeight))
         return kMediaGraphFailed;
-    const int rc = DecodeDvFrame(frame, full);
+    const int rc = DecodeDvFrame(frame, full, decoderPresent);
     if (rc != kMediaDone)
         return rc;
     while (full.Width() > width && full.Width() > 1)
@@ -20,10 +20,10 @@ int DecodeFramePicture(const std::uint8_t* frame, int width, CPicture& picture)
     return kMediaDone;
 }
 
-int DecodeThumbnailPixels(const std::uint8_t* frame, std::vector<std::uint8_t>& pixels)
+int DecodeThumbnailPixels(const std::uint8_t* frame, std::vector<std::uint8_t>& pixels, bool decoderPresent)
 {
     CPicture thumb;
-    const int rc = DecodeFramePicture(frame, kThumbnailWidth, thumb);
+    const int rc = DecodeFramePicture(frame, kThumbnailWidth, thumb, decoderPresent);
     if (rc != kMediaDone)
         return rc;
     const std::uint8_t* p = thumb.Pixels();

@@ -5,7 +5,3 @@
 // True when FFmpeg's DV video decoder is available. The first call probes;
 // every later call returns the same answer.
 bool HasDirectX8();
-
-// Tests only: -1 makes HasDirectX8 answer as probed, 0 pretends the decoder
-// is missing, 1 that it is present.
-void OverrideDirectX8ForTests(int present);

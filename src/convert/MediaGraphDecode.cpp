@@ -6,6 +6,12 @@
 #include <bit>
 #include <cstring>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
 bool DecodeDvVideoFrame(const std::uint8_t* data, int size, std::uint8_t* bgrx)
 {
     if (!data || size <= 0 || !bgrx)

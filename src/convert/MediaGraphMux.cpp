@@ -9,7 +9,9 @@
 #include <vector>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavcodec/dv_profile.h>
+#include <libavformat/avformat.h>
 }
 
 namespace {
@@ -28,18 +30,28 @@ const AVDVProfile* PalProfile(const AVPacket& packet)
     return p;
 }
 
+// Opens `source` as an AVI file whose first stream is DV video, with its
+// other streams discarded; null when it is not one.
+ff::Input OpenDvVideoAvi(const std::string& source)
+{
+    ff::Input input = ff::OpenAvi(source);
+    if (!input || input->nb_streams == 0)
+        return nullptr;
+    const AVCodecParameters* par = input->streams[0]->codecpar;
+    if (par->codec_type != AVMEDIA_TYPE_VIDEO || par->codec_id != AV_CODEC_ID_DVVIDEO)
+        return nullptr;
+    for (unsigned i = 1; i < input->nb_streams; ++i)
+        input->streams[i]->discard = AVDISCARD_ALL;
+    return input;
+}
+
 } // namespace
 
 MuxResult MuxAviToDv(const std::string& source, IDvFrameSink& sink)
 {
-    ff::Input input = ff::OpenAvi(source);
-    if (!input || input->nb_streams == 0)
+    ff::Input input = OpenDvVideoAvi(source);
+    if (!input)
         return kMuxSourceRefused;
-    const AVCodecParameters* par = input->streams[0]->codecpar;
-    if (par->codec_type != AVMEDIA_TYPE_VIDEO || par->codec_id != AV_CODEC_ID_DVVIDEO)
-        return kMuxSourceRefused;
-    for (unsigned i = 1; i < input->nb_streams; ++i)
-        input->streams[i]->discard = AVDISCARD_ALL;
 
     ff::Packet packet(av_packet_alloc());
     ff::Packet frame(av_packet_alloc()); // the last frame with data
@@ -105,14 +117,9 @@ MuxResult MuxAviToDv(const std::string& source, IDvFrameSink& sink)
 
 bool IsPalDvAvi(const std::string& source)
 {
-    ff::Input input = ff::OpenAvi(source);
-    if (!input || input->nb_streams == 0)
+    ff::Input input = OpenDvVideoAvi(source);
+    if (!input)
         return false;
-    const AVCodecParameters* par = input->streams[0]->codecpar;
-    if (par->codec_type != AVMEDIA_TYPE_VIDEO || par->codec_id != AV_CODEC_ID_DVVIDEO)
-        return false;
-    for (unsigned i = 1; i < input->nb_streams; ++i)
-        input->streams[i]->discard = AVDISCARD_ALL;
     ff::Packet packet(av_packet_alloc());
     while (packet && av_read_frame(input.get(), packet.get()) >= 0) {
         if (packet->stream_index == 0 && packet->size > 0)

@@ -1,11 +1,16 @@
 #include "SavePicturePng.h"
 
 #include "FfmpegPtr.h"
+#include "FileIo.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+}
 
 namespace {
 
@@ -19,16 +24,8 @@ bool WriteFile(const std::string& path, const std::uint8_t* data, int size)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return false;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const bool regular = ok;
-    for (std::size_t done = 0; ok && done < static_cast<std::size_t>(size);) {
-        const ssize_t n = ::write(fd, data + done, static_cast<std::size_t>(size) - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool ok = regular && WriteAll(fd, data, static_cast<std::size_t>(size));
     ok = ::close(fd) == 0 && ok;
     if (!ok && regular)
         ::unlink(path.c_str());

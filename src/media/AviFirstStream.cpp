@@ -1,28 +1,22 @@
 #include "AviFirstStream.h"
 
-#include <cerrno>
+#include "FileIo.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-extern "C" {
-#include <libavcodec/packet.h>
-#include <libavformat/avformat.h>
-}
-
-CAviFirstStream::~CAviFirstStream()
-{
-    Close();
-}
 
 void CAviFirstStream::Close()
 {
-    if (packet_)
-        av_packet_free(&packet_);
-    if (ctx_)
-        avformat_close_input(&ctx_);
+    packet_.reset();
+    ctx_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -37,17 +31,10 @@ void CAviFirstStream::Close()
 bool CAviFirstStream::Open(const std::string& path)
 {
     Close();
-    const AVInputFormat* avi = av_find_input_format("avi");
-    if (!avi)
+    ctx_ = ff::OpenAvi(path);
+    if (!ctx_)
         return false;
-    // The "file:" prefix keeps names with a colon from being taken for a
-    // protocol.
-    const std::string url = "file:" + path;
-    if (avformat_open_input(&ctx_, url.c_str(), avi, nullptr) < 0) {
-        ctx_ = nullptr;
-        return false;
-    }
-    packet_ = av_packet_alloc();
+    packet_.reset(av_packet_alloc());
     if (!packet_ || ctx_->nb_streams == 0) {
         Close();
         return false;
@@ -88,8 +75,8 @@ bool CAviFirstStream::Open(const std::string& path)
 bool CAviFirstStream::ReadStreamPacket()
 {
     for (;;) {
-        av_packet_unref(packet_);
-        if (av_read_frame(ctx_, packet_) < 0)
+        av_packet_unref(packet_.get());
+        if (av_read_frame(ctx_.get(), packet_.get()) < 0)
             return false;
         if (packet_->stream_index == 0)
             return true;
@@ -122,16 +109,9 @@ int CAviFirstStream::ReadUnindexed(int index, std::uint8_t* buffer, int capacity
     const Span span = spans_[static_cast<std::size_t>(index)];
     if (span.pos < 0 || span.size > capacity)
         return -1;
-    std::size_t done = 0;
-    while (done < static_cast<std::size_t>(span.size)) {
-        const ssize_t n = pread(fd_, buffer + done, static_cast<std::size_t>(span.size) - done,
-                                static_cast<off_t>(span.pos + static_cast<long long>(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return -1;
-        done += static_cast<std::size_t>(n);
-    }
+    const auto size = static_cast<std::size_t>(span.size);
+    if (ReadFully(fd_, static_cast<std::uint64_t>(span.pos), buffer, size) != span.size)
+        return -1;
     return span.size;
 }
 
@@ -154,7 +134,7 @@ int CAviFirstStream::ReadFrame(int index, std::uint8_t* buffer, int capacity)
     // Frame-exact seek: the index entry of this frame, or of the last frame
     // before it when the file leaves this one out.
     lastPts_ = -1;
-    if (av_seek_frame(ctx_, 0, index, AVSEEK_FLAG_ANY | AVSEEK_FLAG_BACKWARD) < 0)
+    if (av_seek_frame(ctx_.get(), 0, index, AVSEEK_FLAG_ANY | AVSEEK_FLAG_BACKWARD) < 0)
         return -1;
     if (!ReadStreamPacket())
         return -1;

@@ -2,12 +2,11 @@
 // how many frames it has, whether it is interleaved DV ("iavs") or DV video
 // ("vids" with "dvsd"), and frame i of it on request by a frame-exact seek.
 #pragma once
+#include "FfmpegPtr.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct AVFormatContext;
-struct AVPacket;
 
 class CAviFirstStream {
 public:
@@ -18,7 +17,7 @@ public:
     };
 
     CAviFirstStream() = default;
-    ~CAviFirstStream();
+    ~CAviFirstStream() { Close(); }
     CAviFirstStream(const CAviFirstStream&) = delete;
     CAviFirstStream& operator=(const CAviFirstStream&) = delete;
 
@@ -54,8 +53,8 @@ private:
         int size;
     };
 
-    AVFormatContext* ctx_ = nullptr;
-    AVPacket* packet_ = nullptr;
+    ff::Input ctx_;
+    ff::Packet packet_;
     Kind kind_ = kOther;
     int frames_ = 0;
     // Frame the last read delivered, so that the next frame in order is read

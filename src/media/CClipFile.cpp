@@ -1,8 +1,8 @@
 #include "CClipFile.h"
 
 #include "DvFrame.h"
+#include "FileIo.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
@@ -104,20 +104,10 @@ int CClipFile::ReadFrame(int frame, std::uint8_t* buffer)
     if (!open_ || frame < 0 || frame >= frames_)
         return 0;
     if (raw_) {
-        const off_t offset = static_cast<off_t>(frame) * kDvFrameSize;
-        std::size_t done = 0;
-        while (done < static_cast<std::size_t>(kDvFrameSize)) {
-            ssize_t n = pread(fd_, buffer + done, kDvFrameSize - done,
-                              offset + static_cast<off_t>(done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            // A file that shrank since it was opened ends early: the frame
-            // is not there.
-            if (n <= 0)
-                return 0;
-            done += static_cast<std::size_t>(n);
-        }
-        return 1;
+        // A file that shrank since it was opened ends early: the frame is
+        // not there.
+        const std::uint64_t offset = static_cast<std::uint64_t>(frame) * kDvFrameSize;
+        return ReadFully(fd_, offset, buffer, kDvFrameSize) == kDvFrameSize ? 1 : 0;
     }
     const int size = avi_.ReadFrame(frame, buffer, kDvFrameSize);
     if (size < 0)

@@ -34,11 +34,13 @@ struct ClipCheck {
     std::string Kind() const;
     // Names of the verdicts as the command line's JSON gives them.
     const char* VerdictName() const;
-    // The file may become the source of a write.
-    bool Usable() const
-    {
-        return verdict == kVerdictOk || verdict == kVerdictNoAudio || verdict == kVerdictUnreadableFrame;
-    }
+    // Frame 0 was read and passed the tests: a PAL DV frame with 48 kHz
+    // audio or none. The window shows its picture; `check` succeeds.
+    bool Passed() const { return verdict == kVerdictOk || verdict == kVerdictNoAudio; }
+    // The checks leave the file open, so it may become the source of a
+    // write: it passed, or its frame 0 could not be read (the write then
+    // reports the read failure).
+    bool Usable() const { return Passed() || verdict == kVerdictUnreadableFrame; }
 };
 
 // Step one: opens `path` into `file` by its extension. Returns false (and

@@ -4,6 +4,8 @@
 
 #include "CDisk.h"
 #include "FrameTransfer.h"
+#include "CardTexts.h"
+#include "FileIo.h"
 #include "Interaction.h"
 #include "Progress.h"
 
@@ -14,20 +16,6 @@
 #include <cerrno>
 
 namespace {
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Opens the output for writing. Never blocks on a pipe and never keeps a
 // descriptor of anything but a regular file, even one swapped in after
@@ -113,4 +101,14 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
         return kExportAborted;
     }
     return kExportDone;
+}
+
+std::string ExportFileName(const CDisk& disk, int slot)
+{
+    std::string name = ClipName(disk, slot);
+    for (char& c : name) {
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    }
+    return name == "." || name == ".." ? std::string() : name;
 }

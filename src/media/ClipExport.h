@@ -30,3 +30,9 @@ bool IsExportTarget(const std::string& path);
 // progress began and after it ended (the window enables its controls).
 int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progress,
                const std::function<void()>& controlsChanged = {}, ExportReport* report = nullptr);
+
+// The file name an export of `slot` proposes, without an extension: the
+// clip's name with '/' and control characters made '_', so that a name read
+// from the card never names another folder; empty for a clip without a
+// name and for the names "." and "..".
+std::string ExportFileName(const CDisk& disk, int slot);

@@ -2,11 +2,8 @@
 
 #include "AviTemplates.h"
 #include "DvFrame.h"
+#include "FileIo.h"
 #include "Resources.h"
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -19,36 +16,7 @@ bool Templates(ResourceBlock& head, ResourceBlock& tail)
     return head.size == kAviHeadSize && tail.size == kAviTailSize;
 }
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t len)
-{
-    while (len > 0) {
-        ssize_t n = write(fd, data, len);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            return false;
-        data += n;
-        len -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
-
-std::vector<std::uint8_t> BuildOneFrameAvi(const std::uint8_t* frame)
-{
-    ResourceBlock head, tail;
-    if (!Templates(head, tail))
-        return {};
-    std::vector<std::uint8_t> file(kOneFrameAviSize);
-    std::memcpy(file.data(), head.data, head.size);
-    std::memcpy(file.data() + head.size, frame, kDvFrameSize);
-    std::memcpy(file.data() + head.size + kDvFrameSize, tail.data, tail.size);
-    return file;
-}
 
 bool WriteOneFrameAvi(int fd, const std::uint8_t* frame)
 {

@@ -3,14 +3,10 @@
 // frame decoder hands frames to the DV decoder in this form.
 #pragma once
 #include <cstdint>
-#include <vector>
 
 inline constexpr int kOneFrameAviSize = 209920;
 // Offset of the frame in the file (the head's size).
 inline constexpr int kOneFrameAviFrameOffset = 65032;
-
-// The file in memory; empty when a template is missing.
-std::vector<std::uint8_t> BuildOneFrameAvi(const std::uint8_t* frame);
 
 // Writes head, frame and tail to `fd` from its current position (a file the
 // caller opened for writing and deletes afterwards). False when a template is

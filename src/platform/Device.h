@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,15 +52,14 @@ inline constexpr int kOpenInUse = 3;
 // without being opened. `device` is set on kOpenOk only.
 int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device);
 
-// The opener that CDisk uses for the direct opening: OpenDevicePath unless
-// tests put another in its place (to simulate refused access, cards in use
-// or fixed disks, or to accept a loop device).
-using DeviceOpener = int (*)(const std::string& path, bool requireCard,
-                             std::unique_ptr<IDevice>& device);
-void SetDeviceOpener(DeviceOpener opener); // nullptr restores OpenDevicePath
+// A direct opening of a device by path, with the results of OpenDevicePath:
+// OpenDevicePath itself, or what a test puts in its place (refused access,
+// cards in use or fixed disks, a device in memory, a loop device).
+using DeviceOpener = std::function<int(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)>;
 
-// Opens a card: the direct opening first; when that is refused for a
-// device node (not an image file), the udisks2 service is asked for it
+// Opens a card: the direct opening `open` first; when that is refused for
+// a device node (not an image file), the udisks2 service is asked for it
 // (UdisksDevice.h), which lets a user without rights in after the
 // desktop's password prompt.
-int OpenCardDevice(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device);
+int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
+                   std::unique_ptr<IDevice>& device);

@@ -18,10 +18,5 @@ struct DriveEntry {
     std::uint64_t sizeBytes = 0; // the disk's size as sysfs gives it; 0 for images
 };
 
-// `sysRoot` is the folder laid out like /sys that the card readers are
-// looked up in.
-std::vector<DriveEntry> BuildDriveTable(const std::string& sysRoot = kSysRoot);
-
-// Replaces the list of card readers' disks (tests run without the host's
-// disks).
-void SetBlockDeviceListForTests(const std::vector<std::string>* paths);
+// The images of the settings, then `cardReaders` (CardCandidates).
+std::vector<DriveEntry> BuildDriveTable(const std::vector<CardCandidate>& cardReaders);

@@ -1,6 +1,7 @@
 #include "FileDevice.h"
 
 #include "BlockDeviceInfo.h"
+#include "FileIo.h"
 #include "UdisksDevice.h"
 
 #include <cerrno>
@@ -20,42 +21,21 @@ CFileDevice::~CFileDevice()
 
 long long CFileDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len)
 {
-    // Loops over short transfers; a transfer that ends early at the end of
-    // the device returns what was read.
-    std::size_t done = 0;
-    auto* p = static_cast<char*>(buf);
-    while (done < len) {
-        ssize_t n = pread(fd_, p + done, len - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            lastError_ = errno;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<long long>(done);
+    // A transfer that ends early at the end of the device returns what was
+    // read.
+    return Noted(ReadFully(fd_, offset, buf, len));
 }
 
 long long CFileDevice::WriteAt(std::uint64_t offset, const void* buf, std::size_t len)
 {
-    std::size_t done = 0;
-    const auto* p = static_cast<const char*>(buf);
-    while (done < len) {
-        ssize_t n = pwrite(fd_, p + done, len - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            lastError_ = errno;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<long long>(done);
+    return Noted(WriteFully(fd_, offset, buf, len));
+}
+
+long long CFileDevice::Noted(long long transferred)
+{
+    if (transferred < 0)
+        lastError_ = errno;
+    return transferred;
 }
 
 bool CFileDevice::Flush()
@@ -141,7 +121,6 @@ int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<ID
 }
 
 namespace {
-DeviceOpener g_opener = nullptr;
 
 bool IsRegularFile(const std::string& path)
 {
@@ -150,11 +129,10 @@ bool IsRegularFile(const std::string& path)
 }
 } // namespace
 
-void SetDeviceOpener(DeviceOpener opener) { g_opener = opener; }
-
-int OpenCardDevice(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
+                   std::unique_ptr<IDevice>& device)
 {
-    int result = (g_opener ? g_opener : OpenDevicePath)(path, requireCard, device);
+    int result = open(path, requireCard, device);
     // udisks2 serves block devices only; a refused image file stays refused.
     if (result == kOpenDenied && requireCard && !IsRegularFile(path))
         result = OpenThroughUdisks(DeviceNodeName(path), device);

@@ -18,6 +18,9 @@ public:
     int LastError() const override { return lastError_; }
 
 private:
+    // Notes errno as the last error when a transfer failed.
+    long long Noted(long long transferred);
+
     int fd_;
     std::uint64_t size_;
     int lastError_ = 0;

@@ -13,6 +13,7 @@
 namespace {
 
 std::string g_path;
+unsigned g_pointings = 0;
 
 std::string Trim(const std::string& s)
 {
@@ -105,7 +106,13 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines)
 
 } // namespace
 
-void SetSettingsPath(const std::string& path) { g_path = path; }
+void SetSettingsPath(const std::string& path)
+{
+    g_path = path;
+    ++g_pointings;
+}
+
+unsigned SettingsPointings() { return g_pointings; }
 
 std::string SettingsPath()
 {

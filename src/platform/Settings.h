@@ -7,6 +7,9 @@
 
 // Points the settings functions at `path` (tests use their own file).
 void SetSettingsPath(const std::string& path);
+// How many times the settings have been pointed at a file: what was read
+// from them before the last time belongs to another file, or another run.
+unsigned SettingsPointings();
 // The settings path in use: the one set, else the default beside the
 // executable (see AppDataPath).
 std::string SettingsPath();

@@ -1,11 +1,12 @@
 // Helpers of the window tests: a settings file of the test's own, a clean
-// language flag and locale, no host disks in the drive table (only the card
-// images a test names), and reading the settings file back.
+// language flag and locale, an environment without the host's disks (only
+// the card images a test names are drives), and reading the settings file
+// back.
 #pragma once
-#include "Device.h"
-#include "DriveTable.h"
+#include "AppEnvironment.h"
 #include "Settings.h"
 #include "TempDir.h"
+#include "TestEnvironment.h"
 #include "Texts.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,10 @@ protected:
         setenv("LC_ALL", "en_GB.UTF-8", 1);
         SetSettingsPath(Ini());
         SetLanguage(0);
-        SetBlockDeviceListForTests(&noDisks_);
+        env.cardReaders = NoCardReaders;
     }
     void TearDown() override
     {
-        SetBlockDeviceListForTests(nullptr);
-        SetDeviceOpener(nullptr);
         SetSettingsPath("");
         SetLanguage(0);
         if (oldLocale_)
@@ -50,8 +49,10 @@ protected:
     }
     const CTempDir& Dir() const { return dir_; }
 
+    // What the windows of the test run in.
+    CAppEnvironment env;
+
 private:
     CTempDir dir_;
-    const std::vector<std::string> noDisks_;
     std::optional<std::string> oldLocale_;
 };

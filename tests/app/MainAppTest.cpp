@@ -50,7 +50,8 @@ bool Exists(const std::string& path)
 
 TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
 {
-    CMainApp app(Ini());
+    SetSettingsPath(Dir().File("other.ini"));
+    CMainApp app(env, Ini());
     bool sawWindow = false, lockHeld = false;
     QTimer::singleShot(0, [&] {
         auto* win = qobject_cast<CMainWin*>(QApplication::activeModalWidget());
@@ -65,7 +66,7 @@ TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
     EXPECT_EQ(0, app.InitInstance());
     EXPECT_TRUE(sawWindow);
     EXPECT_TRUE(lockHeld) << "the lock is held while the window runs";
-    EXPECT_EQ(Ini(), app.SettingsFile());
+    EXPECT_EQ(Ini(), SettingsPath());
     EXPECT_EQ(12, GetProfileInt("Layout", "Left", -1));
     EXPECT_EQ(34, GetProfileInt("Layout", "Top", -1));
     EXPECT_EQ(700, GetProfileInt("Layout", "Width", -1));
@@ -81,7 +82,7 @@ TEST_F(MainAppTest, SecondCopyEndsSilentlyInTheSameProcess)
     CInstanceLock first;
     ASSERT_TRUE(first.Acquire(CMainApp::kInstanceName));
     std::remove(Ini().c_str());
-    CMainApp app(Ini());
+    CMainApp app(env, Ini());
     bool windowShown = false;
     QTimer::singleShot(0, [&] {
         if (auto* w = QApplication::activeModalWidget()) {

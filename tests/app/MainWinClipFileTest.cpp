@@ -20,7 +20,7 @@ class MainWinClipFileTest : public MainWinCommandsFixture {
 protected:
     bool PictureBlack() const
     {
-        const CPicture& p = win->PictureWnd()->Picture();
+        const CPicture& p = win->ControlAs<CPictureWnd>(CMainWin::kIdPicture)->Picture();
         const std::uint8_t* px = p.Pixels();
         return std::all_of(px, px + p.Stride() * p.Height(), [](std::uint8_t b) { return b == 0; });
     }
@@ -248,7 +248,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsOperationAborted}), ids);
     EXPECT_FALSE(std::filesystem::exists(part));
     ExpectRefused(clip);
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdOpenClip));
 }
 
@@ -278,7 +278,7 @@ TEST_F(MainWinClipFileTest, ReadClipSavesTheClipAndLoadsTheFile)
     EXPECT_EQ(frames, dvfix::ReadBytes(saved)) << "the frames as written";
     EXPECT_EQ(saved, win->CurrentFilePath());
     ExpectLoaded("back", 75);
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_FALSE(percents.empty());
     EXPECT_EQ(percents.end(), std::find(percents.begin(), percents.end(), "100 %"));
 }
@@ -309,7 +309,7 @@ TEST_F(MainWinClipFileTest, AbortedReadLeavesWholeFramesAndTheCurrentFile)
     EXPECT_LT(size, 75u * 144000);
     EXPECT_EQ(source, win->CurrentFilePath());
     ExpectLoaded("clip", 75);
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdReadClip));
 
     // A file that cannot be created is named.

@@ -49,7 +49,7 @@ protected:
     void SetUp() override
     {
         MainWinFixture::SetUp();
-        SetFileDialogHookForTests([this](CFileDialog& dialog) {
+        env.answerFileDialog = [this](CFileDialog& dialog) {
             QFileDialog& d = dialog.Dialog();
             SeenDialog seen;
             seen.open = d.acceptMode() == QFileDialog::AcceptOpen;
@@ -63,12 +63,11 @@ protected:
             std::string path = choices.front();
             choices.pop_front();
             return path;
-        });
+        };
     }
     void TearDown() override
     {
         watcher_.reset();
-        SetFileDialogHookForTests({});
         MainWinFixture::TearDown();
     }
 
@@ -78,7 +77,7 @@ protected:
     {
         auto source = std::make_unique<CDeviceEvents>();
         events = source.get();
-        win = std::make_unique<CMainWin>(&percentAtMessage, std::move(source));
+        win = std::make_unique<CMainWin>(env, &percentAtMessage, std::move(source));
         while (win->StartupPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return *win;
@@ -112,7 +111,7 @@ protected:
         watcher_ = std::make_unique<QTimer>();
         watcher_->setInterval(0);
         QObject::connect(watcher_.get(), &QTimer::timeout, [this, watch] {
-            if (win->Busy() != 0)
+            if (win->Busy())
                 watch(win->ControlAs<QProgressBar>(CMainWin::kIdProgress)->value());
         });
         watcher_->start();

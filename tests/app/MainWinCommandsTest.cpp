@@ -3,7 +3,6 @@
 // the Delete key, Preview clip and Format, with the redraws of the lists.
 #include "CDisk.h"
 #include "CPlayerDlg.h"
-#include "HasDirectX8.h"
 #include "MainWinCommandsFixture.h"
 #include "MemoryDevice.h"
 
@@ -75,7 +74,7 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
     EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(2, 79));
     const auto again = ReadCard(image);
     EXPECT_EQ(80, again->Clips()[2].frames) << "recorded on the card";
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_TRUE(win->Control(CMainWin::kIdProgress)->isHidden());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
@@ -140,7 +139,7 @@ TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
     EXPECT_EQ("01", ItemText(win->ClipList(), 0));
     EXPECT_TRUE(IsBlack(win->Images().Image(0)));
     EXPECT_EQ(0, ReadCard(image)->Clips()[0].frames);
-    EXPECT_EQ(0, win->Busy());
+    EXPECT_FALSE(win->Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
 
@@ -273,10 +272,9 @@ TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
     win->OnPreviewClip();
     list->clearSelection();
     list->item(0)->setSelected(true);
-    OverrideDirectX8ForTests(0);
+    env.decoderPresent = false;
     QTimer::singleShot(0, closePlayer);
     win->OnPreviewClip();
-    OverrideDirectX8ForTests(-1);
     QApplication::processEvents();
     EXPECT_EQ(2u, maxima.size());
     EXPECT_TRUE(ui.Shown().empty()) << "no message";
@@ -330,7 +328,7 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     NameImages({image});
     g_protected = MakeDeviceState(0);
     g_protected->bytes = dvfix::ReadBytes(image);
-    SetDeviceOpener(OpenProtectedCard);
+    env.openDevice = OpenProtectedCard;
     StartWindow();
     ASSERT_EQ(30, Clip(0).frames);
     g_protected->failAllWritesFrom = g_protected->writes + 1;

@@ -4,7 +4,6 @@
 #include "MainWinFixture.h"
 
 #include "CDisk.h"
-#include "Log.h"
 #include "MemoryDevice.h"
 
 #include <QPushButton>
@@ -31,11 +30,11 @@ protected:
     std::vector<std::string> Entries() const
     {
         std::vector<std::string> out;
-        for (int i = 0; i < win->CardList()->count(); ++i)
-            out.push_back(win->CardList()->itemText(i).toStdString());
+        for (int i = 0; i < CardList()->count(); ++i)
+            out.push_back(CardList()->itemText(i).toStdString());
         return out;
     }
-    int SelectedDrive() const { return win->CardList()->currentData().toInt(); }
+    int SelectedDrive() const { return CardList()->currentData().toInt(); }
     // The drive whose card is open, told by its size (drive 1 41 MB, drive 3
     // 27 MB); -1 for none.
     int OpenDrive() const
@@ -47,8 +46,8 @@ protected:
     // The user picks entry `index` of the card list.
     void Pick(int index)
     {
-        win->CardList()->setCurrentIndex(index);
-        emit win->CardList()->activated(index);
+        CardList()->setCurrentIndex(index);
+        emit CardList()->activated(index);
     }
 
     std::string card2, card4;
@@ -80,9 +79,9 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     ASSERT_EQ(2u, Entries().size());
     EXPECT_EQ("CARD2  (41 MB)", Entries()[0]);
     EXPECT_EQ("CARD4  (27 MB)", Entries()[1]);
-    EXPECT_EQ(0, w.CardList()->currentIndex());
+    EXPECT_EQ(0, CardList()->currentIndex());
     EXPECT_EQ(1, SelectedDrive());
-    EXPECT_EQ(0, w.NoCard());
+    EXPECT_FALSE(w.NoCard());
     EXPECT_TRUE(Enabled(1004));
     ASSERT_TRUE(w.Disk().IsLoaded());
     EXPECT_EQ(1, OpenDrive());
@@ -104,7 +103,7 @@ TEST_F(MainWinDiscoveryTest, RefreshKeepsTheSelectedCardAndReopensIt)
     // The card changes behind the window's back: the refresh reads it anew.
     ASSERT_TRUE(WriteCard(card4, 200, {{0, 0, 25, 0, "NEW", {{9, 9, 9}}}}));
     w.OnRefresh();
-    EXPECT_EQ(1, w.CardList()->currentIndex());
+    EXPECT_EQ(1, CardList()->currentIndex());
     EXPECT_EQ(3, SelectedDrive());
     EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - NEW", ItemText(w.ClipList(), 0));
@@ -128,7 +127,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
     ASSERT_EQ(0, std::remove(card2.c_str()));
     events->Send(kDeviceRemoveComplete, 2064);
     ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
-    EXPECT_EQ(1, w.NoCard());
+    EXPECT_TRUE(w.NoCard());
     EXPECT_FALSE(w.Disk().IsOpen());
     EXPECT_FALSE(Enabled(1004));
     EXPECT_EQ("", Text(1005));
@@ -142,7 +141,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
 
     events->Send(kDeviceArrival, 2064);
     ASSERT_EQ(std::vector<std::string>{"CARD4  (27 MB)"}, Entries());
-    EXPECT_EQ(0, w.NoCard());
+    EXPECT_FALSE(w.NoCard());
     EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - BACK", ItemText(w.ClipList(), 0));
     EXPECT_TRUE(ui.Shown().empty());
@@ -151,11 +150,9 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
 TEST_F(MainWinDiscoveryTest, EventsAreLogged)
 {
     WriteIni("[Debug]\nLog=1\n");
-    ResetLogForTests();
     Start();
     events->Send(kDeviceArrival, 2064);
     events->Send(kDeviceNodesChanged, 7);
-    ResetLogForTests();
     std::ifstream in(Dir().File("tessaro.log")); // beside the settings file
     ASSERT_TRUE(in.good());
     std::stringstream log;
@@ -168,21 +165,21 @@ TEST_F(MainWinDiscoveryTest, EventsAreLogged)
 TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefreshDisabled)
 {
     TwoCards();
-    SetDeviceOpener(DenyAll);
+    env.openDevice = DenyAll;
     CMainWin& w = Start();
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
-    EXPECT_EQ(1, w.NoRights());
+    EXPECT_TRUE(w.NoRights());
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
     EXPECT_FALSE(Enabled(2021));
 
     // Later discoveries run without the message; a card that can be opened
     // again is found, and Refresh stays disabled for the run.
-    SetDeviceOpener(nullptr);
+    env.openDevice = OpenDevicePath;
     events->Send(kDeviceArrival, 0);
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(2u, Entries().size());
-    EXPECT_EQ(1, w.NoRights());
+    EXPECT_TRUE(w.NoRights());
     EXPECT_FALSE(Enabled(2021));
 }
 
@@ -191,7 +188,7 @@ TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)
     TwoCards();
     g_inUse = card2;
     g_denied.clear();
-    SetDeviceOpener(RefusingOpener);
+    env.openDevice = RefusingOpener;
     CMainWin& w = Start();
     // The card in use is listed and, chosen first, shows why it cannot be
     // used; it stays closed with empty slots.

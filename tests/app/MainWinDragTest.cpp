@@ -18,12 +18,6 @@ using DragTest = PlaylistEditFixture;
 // The card behind every opening of the write-protection test.
 std::shared_ptr<MemoryDeviceState> g_card;
 
-int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
-{
-    device = std::make_unique<CMemoryDevice>(g_card);
-    return kOpenOk;
-}
-
 // The tables held by the memory card now.
 std::unique_ptr<CDisk> ReadMemoryCard()
 {
@@ -241,7 +235,7 @@ TEST_F(DragTest, AFailedTableWriteKeepsTheChangeAndStoresItWithTheNextWrite)
     const std::string path = CardWith("protected.img", {{0, 0, 25, 0, "A"}, {1, 25, 25, 1, "B"}}, {{{0}, false, {}}});
     g_card = MakeDeviceState(0);
     g_card->bytes = dvfix::ReadBytes(path);
-    SetDeviceOpener(OpenMemoryCard);
+    env.openDevice = OpenerOf(g_card);
     NameImages({path});
     CMainWin& w = Start();
     w.show();
@@ -267,6 +261,5 @@ TEST_F(DragTest, AFailedTableWriteKeepsTheChangeAndStoresItWithTheNextWrite)
     const auto card = ReadMemoryCard();
     EXPECT_EQ((std::vector<int>{1, 0}), EntrySlots(card->Playlists()[0]));
     EXPECT_EQ(1, card->Playlists()[0].loop);
-    SetDeviceOpener(nullptr);
     g_card.reset();
 }

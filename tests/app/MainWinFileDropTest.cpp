@@ -215,7 +215,7 @@ TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
     CardFrame(image, 3, 0, &written);
     EXPECT_EQ(0, written);
     EXPECT_EQ("03 - three", ItemText(w.ClipList(), 2));
-    EXPECT_EQ(0, w.Busy());
+    EXPECT_FALSE(w.Busy());
 
     // In Russian, the same summary.
     ui.Reset();

@@ -36,7 +36,7 @@ protected:
     {
         auto source = std::make_unique<CDeviceEvents>();
         events = source.get();
-        win = std::make_unique<CMainWin>(&ui, std::move(source));
+        win = std::make_unique<CMainWin>(env, &ui, std::move(source));
         while (win->StartupPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return *win;
@@ -61,6 +61,7 @@ protected:
         return QPoint();
     }
 
+    QComboBox* CardList() const { return win->ControlAs<QComboBox>(CMainWin::kIdCardList); }
     bool Enabled(int id) const { return win->Control(id)->isEnabled(); }
     std::string Text(int id) const { return win->ControlText(id).toStdString(); }
     std::string ItemText(QListWidget* list, int row) const { return list->item(row)->text().toStdString(); }

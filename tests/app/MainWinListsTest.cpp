@@ -6,7 +6,6 @@
 
 #include "DvFixtures.h"
 #include "DvFrame.h"
-#include "HasDirectX8.h"
 #include "MemoryDevice.h"
 
 #include <QCheckBox>
@@ -22,20 +21,8 @@ namespace {
 // to fail.
 std::shared_ptr<MemoryDeviceState> g_card;
 
-int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
-{
-    device = std::make_unique<CMemoryDevice>(g_card);
-    return kOpenOk;
-}
-
 class MainWinListsTest : public MainWinFixture {
 protected:
-    void TearDown() override
-    {
-        OverrideDirectX8ForTests(-1);
-        MainWinFixture::TearDown();
-    }
-
     // Five clips; the last one is PARIS of 100 frames, the others have no
     // name. Playlist 1: PARIS then clip 1; playlist 2 empty; playlist 3:
     // clip 2 looping with an AUTO transition.
@@ -149,10 +136,10 @@ protected:
 TEST_F(MainWinListsTest, WithoutACardOnlyOpenClipRefreshAndLanguageWork)
 {
     CMainWin& w = Start();
-    EXPECT_EQ(1, w.NoCard());
-    EXPECT_EQ(0, w.NoRights());
-    ASSERT_EQ(1, w.CardList()->count());
-    EXPECT_EQ("Empty", w.CardList()->itemText(0).toStdString());
+    EXPECT_TRUE(w.NoCard());
+    EXPECT_FALSE(w.NoRights());
+    ASSERT_EQ(1, CardList()->count());
+    EXPECT_EQ("Empty", CardList()->itemText(0).toStdString());
     EXPECT_FALSE(w.Disk().IsOpen());
     for (int id : {1001, 1002, 1005, 1006, 1007})
         EXPECT_EQ("", Text(id)) << id;
@@ -173,14 +160,14 @@ TEST_F(MainWinListsTest, PreviewNeedsALoadedFileAndTheDecoder)
     CMainWin& w = Start();
     const std::string path = Dir().File("holiday.dv");
     ASSERT_TRUE(dvfix::WriteBytes(path, dvfix::MakeDvFrames(3)));
-    ASSERT_EQ(0, w.ClipFile().Open(path, true));
-    w.SetCurrentFilePath(path);
-    w.UpdateControls();
+    env.answerFileDialog = [&path](CFileDialog&) { return path; };
+    w.OnOpenClip();
+    ASSERT_TRUE(w.ClipFile().IsOpen());
     EXPECT_EQ("holiday", Text(1001));
     EXPECT_EQ(FormatFrameTimeSize(3, false), Text(1002));
     EXPECT_TRUE(Enabled(2007));
     EXPECT_FALSE(Enabled(2004)) << "no card to write to";
-    OverrideDirectX8ForTests(0);
+    env.decoderPresent = false;
     w.UpdateControls();
     EXPECT_FALSE(Enabled(2007));
 }
@@ -365,7 +352,7 @@ TEST_F(MainWinListsTest, SelectionButtonsFollowTheSelectedClip)
 
 TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBlank)
 {
-    OverrideDirectX8ForTests(0);
+    env.decoderPresent = false;
     CMainWin& w = StartWithClips();
     EXPECT_EQ(1, ui.Count(kIdsNoDecoder));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
@@ -383,7 +370,7 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     const std::vector<std::uint8_t> bytes = dvfix::ReadBytes(path);
     g_card = MakeDeviceState(bytes.size());
     g_card->bytes = bytes;
-    SetDeviceOpener(OpenMemoryCard);
+    env.openDevice = OpenerOf(g_card);
     // Read 1 is the card's tables, read 2 the first frame of clip 1.
     g_card->failRead = 2;
     CMainWin& w = Start();

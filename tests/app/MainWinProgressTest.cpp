@@ -23,10 +23,10 @@ TEST_F(MainWinProgressTest, PercentReaches100OnlyAtTheEndOfTheRange)
     EXPECT_EQ("-", Percent());
     w.SetProgress(5);
     EXPECT_EQ("-", Percent()) << "no progress runs yet";
-    EXPECT_EQ(0, w.Busy());
+    EXPECT_FALSE(w.Busy());
 
     w.BeginProgress(251);
-    EXPECT_EQ(1, w.Busy());
+    EXPECT_TRUE(w.Busy());
     EXPECT_EQ("0 %", Percent());
     auto* bar = w.ControlAs<QProgressBar>(CMainWin::kIdProgress);
     EXPECT_EQ(251, bar->maximum());
@@ -40,12 +40,12 @@ TEST_F(MainWinProgressTest, PercentReaches100OnlyAtTheEndOfTheRange)
     EXPECT_EQ(100u, seen.size()) << "every whole percentage once";
     EXPECT_EQ("0 %", seen.front());
     EXPECT_EQ("99 %", seen.back());
-    EXPECT_EQ(99, w.Progress().LastPercent());
+    EXPECT_EQ("99 %", Percent()) << "at the last position before the end";
     EXPECT_EQ(250, bar->value());
     w.SetProgress(251);
     EXPECT_EQ("100 %", Percent());
     w.EndProgress();
-    EXPECT_EQ(0, w.Busy());
+    EXPECT_FALSE(w.Busy());
 }
 
 TEST_F(MainWinProgressTest, BusyShowsTheProgressControlsAndDisablesTheCommands)
@@ -82,15 +82,15 @@ TEST_F(MainWinProgressTest, AbortSetsTheFlagThatTheNextPumpReturns)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.BeginProgress(10);
     w.UpdateControls();
-    EXPECT_EQ(0, w.PumpMessages());
+    EXPECT_FALSE(w.PumpMessages());
     QTest::mouseClick(w.ControlAs<QPushButton>(CMainWin::kIdAbort), Qt::LeftButton);
-    EXPECT_EQ(1, w.PumpMessages());
+    EXPECT_TRUE(w.PumpMessages());
     EXPECT_TRUE(w.Progress().Aborted());
     w.EndProgress();
     EXPECT_TRUE(w.Progress().Aborted()) << "kept for the caller after the end";
     w.BeginProgress(10);
     EXPECT_FALSE(w.Progress().Aborted()) << "cleared by the next begin";
-    EXPECT_EQ(0, w.PumpMessages());
+    EXPECT_FALSE(w.PumpMessages());
     w.EndProgress();
 }
 

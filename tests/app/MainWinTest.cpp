@@ -78,7 +78,7 @@ QString DialogButtonText(QFileDialog& dialog, QDialogButtonBox::StandardButton w
 
 TEST_F(MainWinTest, ControlsSitWhereTheTemplatePutsThemForTheDialogFont)
 {
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_EQ(8, win.font().pointSize());
     CDialogUnits u = UnitsOf(win.font());
     ASSERT_GT(u.BaseX(), 0);
@@ -108,7 +108,7 @@ TEST_F(MainWinTest, ControlsSitWhereTheTemplatePutsThemForTheDialogFont)
 
 TEST_F(MainWinTest, CaptionTitleAndIcon)
 {
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_EQ("Tessaro M8", win.windowTitle());
     EXPECT_FALSE(win.windowIcon().isNull());
     EXPECT_FALSE(win.windowIcon().pixmap(32, 32).isNull());
@@ -118,7 +118,7 @@ TEST_F(MainWinTest, CaptionTitleAndIcon)
 
 TEST_F(MainWinTest, EnglishCaptionsByDefaultAndLiteralCaptionsKept)
 {
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_EQ("Read clip <-", win.ControlText(2001));
     EXPECT_EQ("Write clip ->", win.ControlText(2004));
     EXPECT_EQ("Clips", win.ControlText(2016));
@@ -138,7 +138,7 @@ TEST_F(MainWinTest, EnglishCaptionsByDefaultAndLiteralCaptionsKept)
 TEST_F(MainWinTest, SwitchingTheLanguageRecaptionsAtOnceAndIsSaved)
 {
     WriteIni("[Cards]\nImage1=/tmp/card.img\n");
-    CMainWin win;
+    CMainWin win(env);
     auto* languages = win.ControlAs<QComboBox>(CMainWin::kIdLanguageList);
     ASSERT_NE(nullptr, languages);
     languages->setFocus();
@@ -161,7 +161,7 @@ TEST_F(MainWinTest, SwitchingTheLanguageRecaptionsAtOnceAndIsSaved)
 
 TEST_F(MainWinTest, QtsOwnTextsFollowTheLanguageAndCaptionsStayWholeInsideTheirFrames)
 {
-    CMainWin win;
+    CMainWin win(env);
     win.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
     auto* languages = win.ControlAs<QComboBox>(CMainWin::kIdLanguageList);
@@ -208,7 +208,7 @@ TEST_F(MainWinTest, QtsOwnTextsFollowTheLanguageAndCaptionsStayWholeInsideTheirF
 TEST_F(MainWinTest, SavedLanguageAnyNonZeroValueMeansRussian)
 {
     WriteIni("[Layout]\nLanguage=5\n");
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_EQ(1, Language());
     EXPECT_EQ(1, win.ControlAs<QComboBox>(CMainWin::kIdLanguageList)->currentIndex());
     EXPECT_EQ("Russian", win.ControlAs<QComboBox>(CMainWin::kIdLanguageList)->currentText());
@@ -220,18 +220,18 @@ TEST_F(MainWinTest, WithoutSavedLanguageTheLocaleDecides)
 {
     setenv("LC_ALL", "ru_RU.UTF-8", 1);
     {
-        CMainWin win;
+        CMainWin win(env);
         EXPECT_EQ("Открыть видеоклип", win.ControlText(2006));
     }
     EXPECT_EQ(std::string::npos, ReadIni().find("Language")) << "the default is not written by itself";
     setenv("LC_ALL", "C", 1);
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_EQ("Open clip", win.ControlText(2006));
 }
 
 TEST_F(MainWinTest, EnterAndEscapeDoNothing)
 {
-    CMainWin win;
+    CMainWin win(env);
     auto* refresh = win.ControlAs<QPushButton>(2021);
     ASSERT_NE(nullptr, refresh);
     refresh->setEnabled(true);

@@ -7,7 +7,6 @@
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
 #include "DvFixtures.h"
-#include "HasDirectX8.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -60,12 +59,6 @@ private:
 
 class PlayerDlgTest : public CAppTest {
 protected:
-    void TearDown() override
-    {
-        OverrideDirectX8ForTests(-1);
-        CAppTest::TearDown();
-    }
-
     // A player over `frames` index frames; its decoder paints every pixel
     // with the frame number and counts the calls.
     std::unique_ptr<CPlayerDlg> Make(int frames)
@@ -251,13 +244,11 @@ TEST_F(PlayerDlgTest, RealFramesAreDecodedIntoThePicture)
 TEST_F(PlayerDlgTest, RunPlayerOpensOnlyWithFramesAndADecoder)
 {
     CIndexSource empty(0);
-    EXPECT_EQ(-1, RunPlayer(nullptr, empty));
+    EXPECT_EQ(-1, RunPlayer(nullptr, empty, true));
 
     CIndexSource frames(5);
-    OverrideDirectX8ForTests(0);
-    EXPECT_EQ(-1, RunPlayer(nullptr, frames));
+    EXPECT_EQ(-1, RunPlayer(nullptr, frames, false));
 
-    OverrideDirectX8ForTests(1);
     QString title;
     QTimer::singleShot(0, [&title] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -268,6 +259,6 @@ TEST_F(PlayerDlgTest, RunPlayerOpensOnlyWithFramesAndADecoder)
             }
         }
     });
-    EXPECT_EQ(0, RunPlayer(nullptr, frames));
+    EXPECT_EQ(0, RunPlayer(nullptr, frames, true));
     EXPECT_EQ("Video Player", title);
 }

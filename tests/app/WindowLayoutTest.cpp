@@ -19,7 +19,7 @@ TEST_F(WindowLayoutTest, FirstStartUsesTheTemplatePlaceAndWritesEveryKeyOnClose)
     WriteIni("; kept\n[Cards]\nImage1=/tmp/card.img\n[Debug]\nLog=0\n");
     QSize templateSize;
     {
-        CMainWin win;
+        CMainWin win(env);
         EXPECT_FALSE(win.testAttribute(Qt::WA_Moved)) << "no saved place: the window is not moved";
         EXPECT_FALSE(win.windowState() & Qt::WindowMaximized);
         EXPECT_EQ("", win.CurrentFilePath());
@@ -31,7 +31,7 @@ TEST_F(WindowLayoutTest, FirstStartUsesTheTemplatePlaceAndWritesEveryKeyOnClose)
     EXPECT_EQ(40, saved.top);
     EXPECT_EQ(templateSize.width(), saved.width);
     EXPECT_EQ(templateSize.height(), saved.height);
-    EXPECT_EQ(0, saved.maximized);
+    EXPECT_FALSE(saved.maximized);
     const std::string ini = ReadIni();
     EXPECT_NE(std::string::npos, ini.find("[General]\nFile=\n")) << "File is written even when empty\n" << ini;
     EXPECT_EQ(0u, ini.find("; kept\n[Cards]\nImage1=/tmp/card.img\n[Debug]\nLog=0\n")) << ini;
@@ -41,12 +41,12 @@ TEST_F(WindowLayoutTest, SavedRectangleAndFileAreRestored)
 {
     WriteIni("[Layout]\nLeft=20\nTop=30\nWidth=720\nHeight=590\nMaximized=0\n[General]\nFile=/clips/a b.dv\n");
     {
-        CMainWin win;
+        CMainWin win(env);
         EXPECT_EQ(QRect(20, 30, 720, 590), win.geometry());
         EXPECT_EQ("/clips/a b.dv", win.CurrentFilePath());
         win.setGeometry(50, 60, 700, 580);
     }
-    CMainWin again;
+    CMainWin again(env);
     EXPECT_EQ(QRect(50, 60, 700, 580), again.geometry());
     EXPECT_EQ("/clips/a b.dv", GetProfileString("General", "File", "x"));
 }
@@ -54,7 +54,7 @@ TEST_F(WindowLayoutTest, SavedRectangleAndFileAreRestored)
 TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaximized)
 {
     {
-        CMainWin win;
+        CMainWin win(env);
         win.setGeometry(25, 35, 690, 570);
         win.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
@@ -63,13 +63,13 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
         ASSERT_TRUE(win.isMaximized());
     }
     CWindowLayout saved = ReadWindowLayout();
-    EXPECT_EQ(1, saved.maximized);
+    EXPECT_TRUE(saved.maximized);
     EXPECT_EQ(25, saved.left);
     EXPECT_EQ(35, saved.top);
     EXPECT_EQ(690, saved.width);
     EXPECT_EQ(570, saved.height);
 
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_TRUE(win.windowState() & Qt::WindowMaximized);
     win.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
@@ -80,22 +80,22 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
 TEST_F(WindowLayoutTest, LeftWithoutTopKeepsTheTemplatePosition)
 {
     WriteIni("[Layout]\nLeft=100\nWidth=720\nHeight=590\n");
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_FALSE(win.testAttribute(Qt::WA_Moved));
     EXPECT_NE(QSize(720, 590), win.size()) << "nothing of the rectangle is used";
 }
 
 TEST_F(WindowLayoutTest, DamagedOrUnreachableValuesLeaveAUsableWindow)
 {
-    QSize templateSize = CMainWin().size();
+    QSize templateSize = CMainWin(env).size();
     WriteIni("[Layout]\nLeft=10\nTop=15\nWidth=-1\nHeight=0\n");
     {
-        CMainWin win;
+        CMainWin win(env);
         EXPECT_EQ(QPoint(10, 15), win.pos());
         EXPECT_EQ(templateSize, win.size()) << "a size that is not positive is not applied";
     }
     WriteIni("[Layout]\nLeft=90000\nTop=90000\nWidth=700\nHeight=580\n");
-    CMainWin win;
+    CMainWin win(env);
     EXPECT_FALSE(win.testAttribute(Qt::WA_Moved)) << "a place on no screen is not used";
     EXPECT_EQ(QSize(700, 580), win.size());
 }

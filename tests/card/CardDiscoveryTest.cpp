@@ -2,7 +2,7 @@
 // that hold a card are opened and listed; fixed disks, eMMC, optical drives
 // and virtual disks are never opened, so they never count as refused.
 #include "CardDiscovery.h"
-#include "Device.h"
+#include "Environment.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -78,14 +78,9 @@ protected:
     void SetUp() override
     {
         g_opened.clear();
-        SetDeviceOpener(RecordingOpener);
         SetSettingsPath(settings.File("t.ini")); // no card images
     }
-    void TearDown() override
-    {
-        SetDeviceOpener(nullptr);
-        SetSettingsPath("");
-    }
+    void TearDown() override { SetSettingsPath(""); }
 
     CardDiscovery Discover(const std::map<std::string, Disk>& disks, int result)
     {
@@ -93,7 +88,10 @@ protected:
         Build(sys, disks);
         g_opened.clear();
         g_result = result;
-        return DiscoverCards(sys.Path());
+        CEnvironment env;
+        env.openDevice = RecordingOpener;
+        env.cardReaders = [&sys] { return CardCandidates(sys.Path()); };
+        return DiscoverCards(env);
     }
 
     CTempDir settings;

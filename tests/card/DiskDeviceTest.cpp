@@ -2,6 +2,7 @@
 // once-per-opening error message.
 #include "CDisk.h"
 #include "DriveTable.h"
+#include "Environment.h"
 #include "MemoryDevice.h"
 #include "ScriptedInteraction.h"
 #include "Settings.h"
@@ -120,9 +121,9 @@ std::string g_lastOpened; // the path FakeOpener last opened
 int FakeOpener(const std::string& path, bool requireRemovable, std::unique_ptr<IDevice>& device)
 {
     g_lastOpened = path;
-    if (path == "denied")
+    if (path == "/dev/denied")
         return kOpenDenied;
-    if (path == "fixed" && requireRemovable)
+    if (path == "/dev/fixed" && requireRemovable)
         return kOpenNotCard;
     device = std::make_unique<CMemoryDevice>(MakeDeviceState(5120 + kClusterSize + 512));
     return kOpenOk;
@@ -133,17 +134,13 @@ protected:
     void SetUp() override
     {
         SetSettingsPath(dir.File("t.ini"));
-        SetDeviceOpener(FakeOpener);
-        SetBlockDeviceListForTests(&disks);
+        env.openDevice = FakeOpener;
+        env.cardReaders = [this] { return disks; };
     }
-    void TearDown() override
-    {
-        SetDeviceOpener(nullptr);
-        SetBlockDeviceListForTests(nullptr);
-        SetSettingsPath("");
-    }
+    void TearDown() override { SetSettingsPath(""); }
     CTempDir dir;
-    std::vector<std::string> disks;
+    std::vector<CardCandidate> disks;
+    CEnvironment env;
 };
 
 } // namespace
@@ -152,8 +149,8 @@ TEST_F(DriveTableTest, ImagesComeFirstThenDisksInOrder)
 {
     WriteProfileString("Cards", "Image3", "third.img");
     WriteProfileString("Cards", "Image1", "first.img");
-    disks = {"/dev/sda", "/dev/sdb"};
-    auto table = BuildDriveTable();
+    disks = {{"sda"}, {"sdb"}};
+    auto table = BuildDriveTable(disks);
     ASSERT_EQ(4u, table.size());
     EXPECT_EQ("first.img", table[0].path);
     EXPECT_TRUE(table[0].image);
@@ -161,15 +158,15 @@ TEST_F(DriveTableTest, ImagesComeFirstThenDisksInOrder)
     EXPECT_EQ("/dev/sda", table[2].path);
     EXPECT_FALSE(table[2].image);
 
-    disks.assign(20, "/dev/sdx");
-    EXPECT_EQ(15u, BuildDriveTable().size());
+    disks.assign(20, {"sdx"});
+    EXPECT_EQ(15u, BuildDriveTable(disks).size());
 }
 
 TEST_F(DriveTableTest, OpenByIndexGivesTheThreeResults)
 {
     WriteProfileString("Cards", "Image1", "card.img");
-    disks = {"denied", "fixed"};
-    CDisk disk;
+    disks = {{"denied"}, {"fixed"}};
+    CDisk disk(env);
     EXPECT_EQ(0, disk.Open(0));
     EXPECT_EQ("card.img", g_lastOpened);
     EXPECT_EQ(2, disk.Open(1));

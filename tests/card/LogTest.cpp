@@ -1,5 +1,6 @@
 // The diagnostic log: off by default, one time-stamped line per call,
-// appended across runs, the setting read once.
+// appended across runs, the setting read once a run (a run points the
+// settings at their file).
 #include "Log.h"
 #include "Settings.h"
 #include "TempDir.h"
@@ -23,16 +24,10 @@ std::vector<std::string> Lines(const std::string& path)
 
 class LogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        SetSettingsPath(dir.File("tessaro.ini"));
-        ResetLogForTests();
-    }
-    void TearDown() override
-    {
-        ResetLogForTests();
-        SetSettingsPath("");
-    }
+    void SetUp() override { StartRun(); }
+    void TearDown() override { SetSettingsPath(""); }
+    // What the program does when it starts.
+    void StartRun() { SetSettingsPath(dir.File("tessaro.ini")); }
     std::string LogFile() const { return dir.File("tessaro.log"); }
     CTempDir dir;
 };
@@ -43,7 +38,7 @@ TEST_F(LogTest, NothingIsWrittenWhenOff)
 {
     LogMessage("FILES:");
     WriteProfileInt("Debug", "Log", 0);
-    ResetLogForTests();
+    StartRun();
     LogMessage("FILES:");
     struct stat st {};
     EXPECT_NE(0, stat(LogFile().c_str(), &st));
@@ -54,7 +49,7 @@ TEST_F(LogTest, LinesCarryTheTimePrefixAndAppendAcrossRuns)
     WriteProfileInt("Debug", "Log", 1);
     LogMessage("FILES:");
     LogMessage("open disk: %d, total clusters: %d", 1, 7092);
-    ResetLogForTests(); // a second run of the program
+    StartRun(); // a second run of the program
     LogMessage("%02d: %04d frames from %08d sector (%04d cluster)", 1, 100, 10, 0);
 
     auto lines = Lines(LogFile());

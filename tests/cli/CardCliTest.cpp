@@ -5,12 +5,12 @@
 #include "Device.h"
 #include "CardTexts.h"
 #include "ConvertFixtures.h"
-#include "DriveTable.h"
 #include "DvFixtures.h"
 #include "DvFrame.h"
 #include "MemoryDevice.h"
 #include "Settings.h"
 #include "TempDir.h"
+#include "TestEnvironment.h"
 #include "Texts.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +47,7 @@ class CardCliTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetBlockDeviceListForTests(&noDisks);
+        env.cardReaders = NoCardReaders;
         SetSettingsPath(dir.File("tessaro.ini"));
         SetLanguage(0);
         image = dir.File("card.img");
@@ -55,8 +55,6 @@ protected:
     }
     void TearDown() override
     {
-        SetBlockDeviceListForTests(nullptr);
-        SetDeviceOpener(nullptr);
         SetSettingsPath("");
     }
 
@@ -71,7 +69,7 @@ protected:
         CliRun run;
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        run.status = RunCardCli(static_cast<int>(all.size()), argv.data());
+        run.status = RunCardCli(static_cast<int>(all.size()), argv.data(), env);
         run.out = testing::internal::GetCapturedStdout();
         run.err = testing::internal::GetCapturedStderr();
         return run;
@@ -108,7 +106,7 @@ protected:
         return b;
     }
 
-    std::vector<std::string> noDisks;
+    CEnvironment env;
     CTempDir dir;
     std::string image;
     CDisk disk;
@@ -185,7 +183,7 @@ TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFi
     MakeCard(300);
     const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
     card->bytes = dvfix::ReadBytes(image);
-    OpenCardsAs(card);
+    env.openDevice = OpenerOf(card);
     const std::string source = DvFile("clip.dv", 80);
     const auto clusterReads = [&card] {
         return std::count_if(card->readOffsets.begin(), card->readOffsets.end(),
@@ -200,7 +198,7 @@ TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFi
     ASSERT_TRUE(WriteProfileInt("Options", "Verify", 0));
     ASSERT_EQ(0, Run({"write", image, source}).status);
     EXPECT_EQ(0, clusterReads()) << "turned off in the settings";
-    OpenCardsAs(nullptr);
+    env.openDevice = OpenDevicePath;
 
     // A device as the output of read: refused, without asking to
     // overwrite it.
@@ -367,7 +365,7 @@ TEST_F(CardCliTest, ARealBlockDeviceThroughTheKernel)
         GTEST_SKIP() << "no loop device: " << why;
     }
     const std::string& device = loop.Path();
-    SetDeviceOpener(OpenAnyBlockDevice);
+    env.openDevice = OpenAnyBlockDevice;
 
     CliRun run = Run({"info", device, "--json"});
     EXPECT_EQ(0, run.status) << run.err;

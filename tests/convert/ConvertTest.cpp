@@ -7,7 +7,6 @@
 #include "ConvertFixtures.h"
 #include "DvFixtures.h"
 #include "DvFrame.h"
-#include "HasDirectX8.h"
 #include "MediaGraph.h"
 
 #include "TempDir.h"
@@ -38,7 +37,6 @@ protected:
         source = dir.File("in.avi");
         output = dir.File("out.dv");
     }
-    void TearDown() override { OverrideDirectX8ForTests(-1); }
 
     // Converts `track` (no audio when it has 0 channels) and checks what
     // every conversion must give: code 0, one whole frame per source frame,
@@ -237,8 +235,7 @@ TEST_F(ConvertTest, OutputNamingTheSourceIsRefusedWithTheSourceIntact)
 TEST_F(ConvertTest, MissingDecoderGivesOneAndCreatesNothing)
 {
     ASSERT_TRUE(convfix::WriteAviWithTrack(source, frames, kFrameBytes, {48000, 2}));
-    OverrideDirectX8ForTests(0);
-    EXPECT_EQ(1, ConvertAviToDv(source, output));
+    EXPECT_EQ(1, ConvertAviToDv(source, output, false));
     EXPECT_FALSE(std::filesystem::exists(output));
 }
 

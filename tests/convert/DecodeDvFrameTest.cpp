@@ -38,7 +38,6 @@ protected:
     }
     void TearDown() override
     {
-        OverrideDirectX8ForTests(-1);
         if (hadTmp)
             setenv("TMPDIR", oldTmp.c_str(), 1);
         else
@@ -139,10 +138,8 @@ TEST_F(DecodeDvFrameTest, PictureOfAnotherSizeGivesThree)
 
 TEST_F(DecodeDvFrameTest, MissingDecoderGivesOneAndTouchesNothing)
 {
-    OverrideDirectX8ForTests(0);
-    EXPECT_FALSE(HasDirectX8());
     CPicture p = Marked();
-    EXPECT_EQ(1, DecodeDvFrame(frame.data(), p));
+    EXPECT_EQ(1, DecodeDvFrame(frame.data(), p, false));
     EXPECT_TRUE(StillMarked(p));
     EXPECT_EQ(0, FilesLeft());
 }

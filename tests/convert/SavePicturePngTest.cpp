@@ -22,9 +22,6 @@ extern "C" {
 
 namespace {
 
-using ff::CodecFree;
-using ff::FrameFree;
-using ff::PacketFree;
 
 TEST(SavePicturePngTest, FileDecodesToThePicturesColours)
 {
@@ -48,12 +45,12 @@ TEST(SavePicturePngTest, FileDecodesToThePicturesColours)
 
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_PNG);
     ASSERT_NE(nullptr, codec);
-    std::unique_ptr<AVCodecContext, CodecFree> dec(avcodec_alloc_context3(codec));
+    ff::Codec dec(avcodec_alloc_context3(codec));
     ASSERT_EQ(0, avcodec_open2(dec.get(), codec, nullptr));
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Packet pkt(av_packet_alloc());
     ASSERT_EQ(0, av_new_packet(pkt.get(), static_cast<int>(bytes.size())));
     std::memcpy(pkt->data, bytes.data(), bytes.size());
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    ff::Frame frame(av_frame_alloc());
     ASSERT_EQ(0, avcodec_send_packet(dec.get(), pkt.get()));
     ASSERT_EQ(0, avcodec_receive_frame(dec.get(), frame.get()));
     ASSERT_EQ(AV_PIX_FMT_RGB24, frame->format);

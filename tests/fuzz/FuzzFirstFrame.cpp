@@ -74,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(check.messageFlags == expected.flags, "wrong message icon");
     Require(file.IsOpen() == expected.staysOpen, "file left open (or closed) against the verdict");
     Require(check.Usable() == expected.staysOpen, "usable against the verdict");
+    Require(check.Passed() == expected.staysOpen, "passed against the verdict");
     Require(check.dv == (expected.verdict == kVerdictNotDv ? 0 : 1), "wrong DV test result");
     return 0;
 }

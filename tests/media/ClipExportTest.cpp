@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,6 +124,18 @@ TEST_F(ClipExportTest, DevicesPipesAndFoldersAreRefusedBeforeAnythingIsOpened)
     }
     EXPECT_TRUE(progress.ranges.empty()) << "nothing began";
     EXPECT_TRUE(IsExportTarget(dir.File("new.dv")));
+}
+
+TEST_F(ClipExportTest, TheProposedFileNameStaysInTheFolderItIsSavedTo)
+{
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"PARIS", "PARIS"}, {"../etc", ".._etc"}, {"a/b\tc", "a_b_c"}, {"..", ""}, {".", ""}, {"", ""},
+    };
+    for (const auto& [name, proposed] : names) {
+        const ClipRecord& clip = disk.Clips()[3];
+        ASSERT_TRUE(disk.RecordClip(3, name, clip.frames, clip.firstSector).Done());
+        EXPECT_EQ(proposed, ExportFileName(disk, 3)) << name;
+    }
 }
 
 } // namespace

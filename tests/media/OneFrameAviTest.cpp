@@ -5,6 +5,7 @@
 #include "CClipFile.h"
 #include "DvFixtures.h"
 #include "DvFrame.h"
+#include "FfmpegPtr.h"
 #include "OneFrameAvi.h"
 #include "Resources.h"
 #include "TempDir.h"
@@ -143,6 +144,24 @@ std::vector<std::uint8_t> PatternFrame(int seed)
     return f;
 }
 
+// Writes the one-frame AVI of `frame` to `path`; true when it was written.
+bool WriteAvi(const std::string& path, const std::uint8_t* frame)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = WriteOneFrameAvi(fd, frame);
+    return close(fd) == 0 && written;
+}
+
+// The one-frame AVI of `frame` as it is written.
+std::vector<std::uint8_t> AviBytes(const std::uint8_t* frame)
+{
+    CTempDir dir;
+    const std::string path = dir.File("one.avi");
+    return WriteAvi(path, frame) ? dvfix::ReadBytes(path) : std::vector<std::uint8_t>();
+}
+
 } // namespace
 
 TEST(AviTemplateTest, HeadMatchesItsFieldList)
@@ -170,8 +189,8 @@ TEST(AviTemplateTest, UnknownIdGivesAnEmptyBlock)
 
 TEST(OneFrameAviTest, OnlyTheFrameBytesDifferBetweenFrames)
 {
-    const auto a = BuildOneFrameAvi(PatternFrame(1).data());
-    const auto b = BuildOneFrameAvi(PatternFrame(2).data());
+    const auto a = AviBytes(PatternFrame(1).data());
+    const auto b = AviBytes(PatternFrame(2).data());
     ASSERT_EQ(std::size_t(kOneFrameAviSize), a.size());
     ASSERT_EQ(std::size_t(209920), b.size());
     std::size_t first = a.size(), last = 0;
@@ -187,24 +206,27 @@ TEST(OneFrameAviTest, OnlyTheFrameBytesDifferBetweenFrames)
 
 TEST(OneFrameAviTest, RiffStructureHasNoBytesLeftOver)
 {
-    const auto file = BuildOneFrameAvi(PatternFrame(3).data());
+    const auto file = AviBytes(PatternFrame(3).data());
     std::string tree;
     ASSERT_TRUE(Walk(file, 0, file.size(), tree)) << tree;
     EXPECT_EQ("AVI [hdrl[avih strl[strh strf indx] odml[dmlh]] JUNK movi[ix00 00db JUNK] idx1]",
               tree);
 }
 
-TEST(OneFrameAviTest, WrittenFileEqualsTheBuiltOneAndReadsBack)
+TEST(OneFrameAviTest, WrittenFileIsTheTemplatesAroundTheFrameAndReadsBack)
 {
     CTempDir dir;
     const auto frame = dvfix::MakeDvFrames(1, 48000);
     ASSERT_EQ(std::size_t(kDvFrameSize), frame.size());
     const std::string path = dir.File("one.avi");
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0);
-    EXPECT_TRUE(WriteOneFrameAvi(fd, frame.data()));
-    close(fd);
-    EXPECT_EQ(BuildOneFrameAvi(frame.data()), dvfix::ReadBytes(path));
+    ASSERT_TRUE(WriteAvi(path, frame.data()));
+    const std::vector<std::uint8_t> bytes = dvfix::ReadBytes(path);
+    ASSERT_EQ(std::size_t(kOneFrameAviSize), bytes.size());
+    const ResourceBlock head = FindResourceBlock(kAviHeadBlockId);
+    const ResourceBlock tail = FindResourceBlock(kAviTailBlockId);
+    EXPECT_EQ(0, std::memcmp(bytes.data(), head.data, head.size));
+    EXPECT_EQ(0, std::memcmp(bytes.data() + head.size, frame.data(), kDvFrameSize));
+    EXPECT_EQ(0, std::memcmp(bytes.data() + head.size + kDvFrameSize, tail.data, tail.size));
 
     // The clip reader takes it as DV video with separate audio, one frame.
     CClipFile clip;
@@ -227,12 +249,13 @@ TEST(OneFrameAviTest, LibavformatSeesOneDvVideoFrameAt25PerSecond)
     CTempDir dir;
     const auto frame = dvfix::MakeDvFrames(1, 48000);
     const std::string path = dir.File("one.avi");
-    ASSERT_TRUE(dvfix::WriteBytes(path, BuildOneFrameAvi(frame.data())));
+    ASSERT_TRUE(WriteAvi(path, frame.data()));
 
-    AVFormatContext* ctx = nullptr;
-    ASSERT_EQ(0, avformat_open_input(&ctx, path.c_str(), nullptr, nullptr));
+    AVFormatContext* opened = nullptr;
+    ASSERT_EQ(0, avformat_open_input(&opened, path.c_str(), nullptr, nullptr));
+    const ff::Input ctx(opened);
     EXPECT_STREQ("avi", ctx->iformat->name);
-    ASSERT_GE(avformat_find_stream_info(ctx, nullptr), 0);
+    ASSERT_GE(avformat_find_stream_info(ctx.get(), nullptr), 0);
     ASSERT_EQ(1u, ctx->nb_streams);
     const AVStream* st = ctx->streams[0];
     EXPECT_EQ(AVMEDIA_TYPE_VIDEO, st->codecpar->codec_type);
@@ -244,13 +267,11 @@ TEST(OneFrameAviTest, LibavformatSeesOneDvVideoFrameAt25PerSecond)
     EXPECT_EQ(0, av_cmp_q(AVRational{25, 1}, st->avg_frame_rate));
 
     int packets = 0;
-    AVPacket* pkt = av_packet_alloc();
-    while (av_read_frame(ctx, pkt) >= 0) {
+    const ff::Packet pkt(av_packet_alloc());
+    while (av_read_frame(ctx.get(), pkt.get()) >= 0) {
         ++packets;
         EXPECT_EQ(kDvFrameSize, pkt->size);
-        av_packet_unref(pkt);
+        av_packet_unref(pkt.get());
     }
-    av_packet_free(&pkt);
     EXPECT_EQ(1, packets);
-    avformat_close_input(&ctx);
 }

@@ -119,7 +119,6 @@ class UdisksDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetDeviceOpener(DenyAll);
         for (std::size_t i = 0; i < bytes.size(); ++i)
             bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
         ASSERT_TRUE(dvfix::WriteBytes(card, bytes));
@@ -130,8 +129,6 @@ protected:
         if (!why.empty())
             GTEST_SKIP() << "no stand-in udisks2 service: " << why;
     }
-    void TearDown() override { SetDeviceOpener(nullptr); }
-
     CTempDir dir;
     const std::string card = dir.File("card.img");
     const std::string protectedCard = dir.File("protected.img");
@@ -144,7 +141,7 @@ protected:
 TEST_F(UdisksDeviceTest, ARefusedCardIsOpenedThroughUdisks)
 {
     std::unique_ptr<IDevice> device;
-    ASSERT_EQ(kOpenOk, OpenCardDevice("/dev/sdz", true, device));
+    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdz", true, device));
     EXPECT_EQ(bytes.size(), device->SizeBytes());
     std::vector<std::uint8_t> head(5120);
     ASSERT_EQ(5120, device->ReadAt(0, head.data(), head.size()));
@@ -157,7 +154,7 @@ TEST_F(UdisksDeviceTest, ARefusedCardIsOpenedThroughUdisks)
 
     // A write-protected card is still opened, for reading alone.
     std::unique_ptr<IDevice> readOnly;
-    ASSERT_EQ(kOpenOk, OpenCardDevice("/dev/sdw", true, readOnly));
+    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdw", true, readOnly));
     ASSERT_EQ(5120, readOnly->ReadAt(0, head.data(), head.size()));
     EXPECT_EQ(Head(bytes), head);
     EXPECT_EQ(-1, readOnly->WriteAt(0, table.data(), table.size()));
@@ -167,12 +164,12 @@ TEST_F(UdisksDeviceTest, ARefusedCardIsOpenedThroughUdisks)
 TEST_F(UdisksDeviceTest, RefusalOrNoServiceIsAccessDenied)
 {
     std::unique_ptr<IDevice> device;
-    EXPECT_EQ(kOpenDenied, OpenCardDevice("/dev/sdy", true, device)) << "not authorised";
-    EXPECT_EQ(kOpenDenied, OpenCardDevice("/dev/sdx", true, device)) << "unknown to the daemon";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdy", true, device)) << "not authorised";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdx", true, device)) << "unknown to the daemon";
     udisks.StopService();
-    EXPECT_EQ(kOpenDenied, OpenCardDevice("/dev/sdz", true, device)) << "no udisks2 on the bus";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdz", true, device)) << "no udisks2 on the bus";
     setenv(kAddressVariable, ("unix:path=" + dir.File("no-bus")).c_str(), 1);
-    EXPECT_EQ(kOpenDenied, OpenCardDevice("/dev/sdz", true, device)) << "no system bus";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdz", true, device)) << "no system bus";
     EXPECT_EQ(nullptr, device);
     EXPECT_EQ(bytes, dvfix::ReadBytes(card));
 }

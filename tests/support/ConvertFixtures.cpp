@@ -27,24 +27,6 @@ namespace {
 
 constexpr int kPalFrame = 144000;
 
-using ff::CodecFree;
-using ff::FrameFree;
-using ff::PacketFree;
-struct OutputFree {
-    void operator()(AVFormatContext* oc) const
-    {
-        if (oc->pb)
-            avio_closep(&oc->pb);
-        avformat_free_context(oc);
-    }
-};
-struct InputFree {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct SwsFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-
 // Encodes `rgb` frames (RGB24, width x height) with the DV encoder into
 // `out`, back to back.
 bool EncodeRgb(const std::vector<std::vector<std::uint8_t>>& rgb, int width, int height,
@@ -53,7 +35,7 @@ bool EncodeRgb(const std::vector<std::vector<std::uint8_t>>& rgb, int width, int
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
     if (!codec)
         return false;
-    std::unique_ptr<AVCodecContext, CodecFree> enc(avcodec_alloc_context3(codec));
+    ff::Codec enc(avcodec_alloc_context3(codec));
     enc->width = width;
     enc->height = height;
     enc->pix_fmt = format;
@@ -61,10 +43,10 @@ bool EncodeRgb(const std::vector<std::vector<std::uint8_t>>& rgb, int width, int
     enc->framerate = av_inv_q(timeBase);
     if (avcodec_open2(enc.get(), codec, nullptr) < 0)
         return false;
-    std::unique_ptr<SwsContext, SwsFree> sws(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height,
+    ff::Sws sws(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height,
                                                              format, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Frame frame(av_frame_alloc());
+    ff::Packet pkt(av_packet_alloc());
     if (!sws || !frame || !pkt)
         return false;
     frame->format = format;
@@ -90,7 +72,7 @@ bool EncodeRgb(const std::vector<std::vector<std::uint8_t>>& rgb, int width, int
 bool WritePacket(AVFormatContext* oc, int stream, const std::uint8_t* data, int size, std::int64_t pts,
                  std::int64_t duration, AVRational base)
 {
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Packet pkt(av_packet_alloc());
     if (!pkt || av_new_packet(pkt.get(), size) < 0)
         return false;
     if (size > 0)
@@ -179,7 +161,7 @@ bool WriteAviWithTrack(const std::string& path, const std::vector<std::uint8_t>&
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, "avi", path.c_str()) < 0)
         return false;
-    std::unique_ptr<AVFormatContext, OutputFree> oc(raw);
+    ff::Output oc(raw);
     AVStream* vst = avformat_new_stream(oc.get(), nullptr);
     if (!vst)
         return false;
@@ -265,8 +247,8 @@ std::vector<std::int16_t> ReadDvAudio(const std::string& path)
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, path.c_str(), av_find_input_format("dv"), nullptr) < 0)
         return out;
-    std::unique_ptr<AVFormatContext, InputFree> in(raw);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Input in(raw);
+    ff::Packet pkt(av_packet_alloc());
     while (av_read_frame(in.get(), pkt.get()) >= 0) {
         const AVStream* st = in->streams[pkt->stream_index];
         if (st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && st->codecpar->ch_layout.nb_channels == 2) {
@@ -360,9 +342,9 @@ std::vector<std::uint8_t> DecodeDvFileFrame(const std::string& path, int index, 
     if (displayAspect != nullptr) {
         *displayAspect = 0;
         const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
-        std::unique_ptr<AVCodecContext, CodecFree> dec(avcodec_alloc_context3(codec));
-        std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
-        std::unique_ptr<AVFrame, FrameFree> picture(av_frame_alloc());
+        ff::Codec dec(avcodec_alloc_context3(codec));
+        ff::Packet pkt(av_packet_alloc());
+        ff::Frame picture(av_frame_alloc());
         if (dec && avcodec_open2(dec.get(), codec, nullptr) >= 0 && av_new_packet(pkt.get(), kPalFrame) >= 0) {
             std::memcpy(pkt->data, frame.data(), kPalFrame);
             if (avcodec_send_packet(dec.get(), pkt.get()) >= 0 &&

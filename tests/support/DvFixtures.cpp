@@ -1,5 +1,7 @@
 #include "DvFixtures.h"
 
+#include "FfmpegPtr.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -15,25 +17,6 @@ extern "C" {
 
 namespace dvfix {
 namespace {
-
-struct CodecCtxFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct OutputFree {
-    void operator()(AVFormatContext* oc) const
-    {
-        if (oc->pb && !(oc->flags & AVFMT_FLAG_CUSTOM_IO))
-            avio_closep(&oc->pb);
-        avformat_free_context(oc);
-    }
-};
-using OutputPtr = std::unique_ptr<AVFormatContext, OutputFree>;
 
 // A picture that depends on the frame index everywhere, so that every frame
 // encodes differently.
@@ -57,7 +40,7 @@ bool EncodeFrames(int count, std::vector<std::vector<std::uint8_t>>& out,
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
     if (!codec)
         return false;
-    std::unique_ptr<AVCodecContext, CodecCtxFree> enc(avcodec_alloc_context3(codec));
+    ff::Codec enc(avcodec_alloc_context3(codec));
     enc->width = 720;
     enc->height = 576;
     enc->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -68,13 +51,13 @@ bool EncodeFrames(int count, std::vector<std::vector<std::uint8_t>>& out,
     if (params && avcodec_parameters_from_context(params, enc.get()) < 0)
         return false;
 
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    ff::Frame frame(av_frame_alloc());
     frame->format = enc->pix_fmt;
     frame->width = enc->width;
     frame->height = enc->height;
     if (av_frame_get_buffer(frame.get(), 0) < 0)
         return false;
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Packet pkt(av_packet_alloc());
     for (int i = 0; i < count; ++i) {
         if (av_frame_make_writable(frame.get()) < 0)
             return false;
@@ -128,7 +111,7 @@ AVStream* AddPcmStream(AVFormatContext* oc, int rate)
 bool WritePacket(AVFormatContext* oc, int stream, const std::vector<std::uint8_t>& data,
                  std::int64_t pts, std::int64_t duration)
 {
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    ff::Packet pkt(av_packet_alloc());
     if (av_new_packet(pkt.get(), static_cast<int>(data.size())) < 0)
         return false;
     if (!data.empty())
@@ -147,7 +130,7 @@ bool MuxWithAudio(const std::vector<std::vector<std::uint8_t>>& video,
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, "dv", nullptr) < 0)
         return false;
-    OutputPtr oc(raw);
+    ff::Output oc(raw);
     AVStream* vst = avformat_new_stream(oc.get(), nullptr);
     if (!vst || avcodec_parameters_copy(vst->codecpar, videoParams) < 0)
         return false;
@@ -155,22 +138,11 @@ bool MuxWithAudio(const std::vector<std::vector<std::uint8_t>>& video,
     if (!AddPcmStream(oc.get(), rate))
         return false;
 
-    const int ioSize = 1 << 16;
-    auto* ioBuf = static_cast<std::uint8_t*>(av_malloc(ioSize));
-    oc->pb = avio_alloc_context(ioBuf, ioSize, 1, &out, nullptr, AppendToVector, nullptr);
-    if (!oc->pb) {
-        av_free(ioBuf);
+    const ff::Io io = ff::MakeIo(1 << 16, &out, nullptr, AppendToVector);
+    if (!io)
         return false;
-    }
+    oc->pb = io.get();
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
-    struct IoFree {
-        AVFormatContext* oc;
-        ~IoFree()
-        {
-            av_freep(&oc->pb->buffer);
-            avio_context_free(&oc->pb);
-        }
-    } ioFree{oc.get()};
 
     if (avformat_write_header(oc.get(), nullptr) < 0)
         return false;
@@ -271,7 +243,7 @@ bool WriteMuxedAvi(const std::string& path, const std::vector<std::vector<std::u
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, "avi", path.c_str()) < 0)
         return false;
-    OutputPtr oc(raw);
+    ff::Output oc(raw);
 
     int videoIndex = -1;
     int audioIndex = -1;

@@ -4,24 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-std::shared_ptr<MemoryDeviceState> g_openedCard;
-
-int OpenMemoryCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
-{
-    device = std::make_unique<CMemoryDevice>(g_openedCard);
-    return kOpenOk;
-}
-
-} // namespace
-
-void OpenCardsAs(std::shared_ptr<MemoryDeviceState> state)
-{
-    g_openedCard = std::move(state);
-    SetDeviceOpener(g_openedCard ? OpenMemoryCard : nullptr);
-}
-
 std::shared_ptr<MemoryDeviceState> MakeDeviceState(std::size_t bytes, std::uint8_t fill)
 {
     auto s = std::make_shared<MemoryDeviceState>();

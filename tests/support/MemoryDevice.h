@@ -71,6 +71,3 @@ private:
 // A new state of `bytes` bytes filled with `fill`.
 std::shared_ptr<MemoryDeviceState> MakeDeviceState(std::size_t bytes, std::uint8_t fill = 0);
 
-// Makes every opening of a card by its path (CDisk::Open, OpenPath) open a
-// device on `state`; null gives the real openings back.
-void OpenCardsAs(std::shared_ptr<MemoryDeviceState> state);

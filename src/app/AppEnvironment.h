@@ -1,0 +1,16 @@
+// The window's environment: the machine's (Environment.h), and what only
+// the window takes from the machine. The program makes it in main(); tests
+// fill their own.
+#pragma once
+#include "Environment.h"
+#include "FileDialog.h"
+#include "HasDirectX8.h"
+
+struct CAppEnvironment : CEnvironment {
+    // Whether the DV decoder is there: the preview, the thumbnails, the
+    // clip picture and the conversion need it.
+    bool decoderPresent = HasDirectX8();
+    // Answers the window's file dialogs in place of the user (CFileDialog's
+    // DoModal); empty: the user does.
+    CFileDialog::Answer answerFileDialog;
+};

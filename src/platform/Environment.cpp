@@ -1,0 +1,7 @@
+#include "Environment.h"
+
+const CEnvironment& HostEnvironment()
+{
+    static const CEnvironment host;
+    return host;
+}
