@@ -7,6 +7,7 @@
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
 #include "DvFixtures.h"
+#include "IndexSource.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -18,25 +19,6 @@
 #include <vector>
 
 namespace {
-
-// Frame i holds i in its first four bytes; frames in `fail` cannot be read.
-class CIndexSource : public IFrameSource {
-public:
-    explicit CIndexSource(int frames) : frames_(frames) {}
-    int FrameCount() const override { return frames_; }
-    int ReadFrame(int frame, std::uint8_t* buffer) override
-    {
-        if (frame < 0 || frame >= frames_ || frame == fail)
-            return 0;
-        std::memcpy(buffer, &frame, sizeof frame);
-        return 1;
-    }
-    std::string SourcePath() const override { return "clip.dv"; }
-    int fail = -1;
-
-private:
-    int frames_;
-};
 
 // Real DV frames held in memory.
 class CDvSource : public IFrameSource {
@@ -203,7 +185,7 @@ TEST_F(PlayerDlgTest, TrackBarPicksTheFrameAndTheShownFrameDecodesNothing)
 TEST_F(PlayerDlgTest, AnUnreadableFrameKeepsThePictureWhileTheTrackBarMovesOn)
 {
     auto dlg = Make(10);
-    source->fail = 3;
+    source->fail = {3};
     dlg->OnPlay();
     now += 80;
     dlg->OnTimer();

@@ -4,41 +4,14 @@
 // decoded leave the picture while the position moves on.
 #include "CPreviewPlayback.h"
 #include "ConvertFixtures.h"
+#include "IndexSource.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
-#include <set>
 #include <vector>
 
 namespace {
-
-// Frame i holds i in its first four bytes; reads of the frames in `fail`
-// fail. `onRead` runs inside every read (a nested event loop, say).
-class CCountingSource : public IFrameSource {
-public:
-    explicit CCountingSource(int frames) : frames_(frames) {}
-    int FrameCount() const override { return frames_; }
-    int ReadFrame(int frame, std::uint8_t* buffer) override
-    {
-        reads.push_back(frame);
-        if (onRead)
-            onRead();
-        if (frame < 0 || frame >= frames_ || fail.count(frame) != 0)
-            return 0;
-        std::memcpy(buffer, &frame, sizeof frame);
-        return 1;
-    }
-    std::string SourcePath() const override { return "clip.dv"; }
-
-    std::set<int> fail;
-    std::vector<int> reads;
-    std::function<void()> onRead;
-
-private:
-    int frames_;
-};
 
 // Records what the player asked the window to do; a picture is known by
 // the frame number its decoder wrote into every pixel.
@@ -66,7 +39,7 @@ protected:
     // into the picture and may advance the clock (a slow decoder) or fail.
     CPreviewPlayback& Make(int frames)
     {
-        source = std::make_unique<CCountingSource>(frames);
+        source = std::make_unique<CIndexSource>(frames);
         auto decoder = [this](const std::uint8_t* frame, CPicture& picture) {
             now += decodeCostMs;
             if (decodeFails)
@@ -99,7 +72,7 @@ protected:
     int decodeCostMs = 0;
     bool decodeFails = false;
     CRecordingView view;
-    std::unique_ptr<CCountingSource> source;
+    std::unique_ptr<CIndexSource> source;
     std::unique_ptr<CPreviewPlayback> player;
 };
 
