@@ -48,11 +48,7 @@ protected:
         source = std::make_unique<CIndexSource>(frames);
         auto decoder = [this](const std::uint8_t* frame, CPicture& picture) {
             ++decodes;
-            int n = 0;
-            std::memcpy(&n, frame, sizeof n);
-            picture.Create(kPlayerWidth, kPlayerHeight);
-            for (int i = 0; i < kPlayerWidth * kPlayerHeight; ++i)
-                std::memcpy(picture.Pixels() + 4 * i, &n, sizeof n);
+            PaintIndexPicture(frame, picture);
             return 0;
         };
         return std::make_unique<CPlayerDlg>(*source, nullptr, decoder, [this] { return now; });
@@ -61,9 +57,7 @@ protected:
     // The frame number the picture control shows.
     static int Shown(const CPlayerDlg& dlg)
     {
-        int n = -1;
-        std::memcpy(&n, dlg.Picture()->Picture().Pixels(), sizeof n);
-        return n;
+        return IndexOfPicture(dlg.Picture()->Picture());
     }
 
     static bool Enabled(const CPlayerDlg& dlg, int id) { return dlg.Control(id)->isEnabled(); }

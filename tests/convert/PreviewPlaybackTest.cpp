@@ -21,9 +21,7 @@ public:
     {
         ASSERT_EQ(kPlayerWidth, picture.Width());
         ASSERT_EQ(kPlayerHeight, picture.Height());
-        int frame = 0;
-        std::memcpy(&frame, picture.Pixels(), sizeof frame);
-        shown.push_back(frame);
+        shown.push_back(IndexOfPicture(picture));
     }
     void SetTrackPosition(int frame) override { track = frame; }
     void PlayingChanged(bool playing) override { changes.push_back(playing); }
@@ -44,11 +42,7 @@ protected:
             now += decodeCostMs;
             if (decodeFails)
                 return 3;
-            int n = 0;
-            std::memcpy(&n, frame, sizeof n);
-            picture.Create(kPlayerWidth, kPlayerHeight);
-            for (int i = 0; i < kPlayerWidth * kPlayerHeight; ++i)
-                std::memcpy(picture.Pixels() + 4 * i, &n, sizeof n);
+            PaintIndexPicture(frame, picture);
             return 0;
         };
         player = std::make_unique<CPreviewPlayback>(*source, view, decoder, [this] { return now; });

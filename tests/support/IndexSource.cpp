@@ -1,5 +1,8 @@
 #include "IndexSource.h"
 
+#include "CPicture.h"
+#include "CPreviewPlayback.h"
+
 #include <cstring>
 
 int CIndexSource::ReadFrame(int frame, std::uint8_t* buffer)
@@ -11,4 +14,20 @@ int CIndexSource::ReadFrame(int frame, std::uint8_t* buffer)
         return 0;
     std::memcpy(buffer, &frame, sizeof frame);
     return 1;
+}
+
+void PaintIndexPicture(const std::uint8_t* frame, CPicture& picture)
+{
+    int n = 0;
+    std::memcpy(&n, frame, sizeof n);
+    picture.Create(kPlayerWidth, kPlayerHeight);
+    for (int i = 0; i < kPlayerWidth * kPlayerHeight; ++i)
+        std::memcpy(picture.Pixels() + 4 * i, &n, sizeof n);
+}
+
+int IndexOfPicture(const CPicture& picture)
+{
+    int n = 0;
+    std::memcpy(&n, picture.Pixels(), sizeof n);
+    return n;
 }

@@ -4,6 +4,8 @@
 
 #include "FrameSource.h"
 
+class CPicture;
+
 #include <functional>
 #include <set>
 #include <string>
@@ -25,3 +27,9 @@ public:
 private:
     int frames_;
 };
+
+// The index frame's decoder: a player-sized picture with the frame's number
+// in every pixel.
+void PaintIndexPicture(const std::uint8_t* frame, CPicture& picture);
+// The frame number such a picture shows.
+int IndexOfPicture(const CPicture& picture);
