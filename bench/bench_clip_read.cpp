@@ -10,6 +10,7 @@
 //   (the MB/s dd prints compares with the raw figure below; both read the
 //   page cache after the file was just written; drop caches as root with
 //   `echo 3 > /proc/sys/vm/drop_caches` before each run to compare cold).
+#include "BenchCommon.h"
 #include "CClipFile.h"
 #include "DvFrame.h"
 
@@ -28,8 +29,6 @@ extern "C" {
 }
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -114,19 +113,9 @@ bool WriteAvi(const std::string& path, int frames)
 
 int main(int argc, char** argv)
 {
-    int frames = 1500;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && *tmp ? tmp : "/tmp";
-    bool keep = false;
-    int positional = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--keep") == 0)
-            keep = true;
-        else if (positional++ == 0)
-            frames = std::atoi(argv[i]);
-        else
-            folder = argv[i];
-    }
+    const BenchArgs args = ParseBenchArgs(argc, argv, 1500);
+    const int frames = args.count;
+    const std::string& folder = args.folder;
     if (frames < 1) {
         std::fprintf(stderr, "usage: bench_clip_read [frames] [folder] [--keep]\n");
         return 2;
@@ -182,7 +171,7 @@ int main(int argc, char** argv)
                 randMs / frames, worst);
     clip.Close();
 
-    if (keep) {
+    if (args.keep) {
         std::printf("kept %s and %s; compare: dd if=%s of=/dev/null bs=144000\n", raw.c_str(),
                     avi.c_str(), raw.c_str());
     } else {

@@ -11,18 +11,13 @@
 //   shows the cost of resampling). The tool's time includes starting its
 //   process. Exits with status 1 when the target is missed, 2 when ffmpeg
 //   is not installed or the input cannot be made.
+#include "BenchCommon.h"
 #include "ConvertAviToDv.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The input, made by the ffmpeg tool itself: its test picture encoded as
 // DV into a "vids"/"dvsd" stream and a 1 kHz tone as 16-bit stereo PCM at
@@ -37,35 +32,19 @@ bool WriteInput(const std::string& path, int frames, int rate)
     return std::system(cmd.c_str()) == 0;
 }
 
-long long FileSize(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
-}
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int frames = 1000;
     int rate = 48000;
-    bool keep = false;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && tmp[0] ? tmp : "/tmp";
-    int positional = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--keep")
-            keep = true;
-        else if (a == "--rate" && i + 1 < argc)
-            rate = std::atoi(argv[++i]);
-        else if (positional++ == 0)
-            frames = std::max(1, std::atoi(argv[i]));
-        else
-            folder = a;
-    }
+    const BenchArgs args = ParseBenchArgs(argc, argv, 1000, [&](char** v, int& i) {
+        if (std::string(v[i]) != "--rate" || i + 1 >= argc)
+            return false;
+        rate = std::atoi(v[++i]);
+        return true;
+    });
+    const int frames = std::max(1, args.count);
+    const std::string& folder = args.folder;
     if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) {
         std::fprintf(stderr, "the ffmpeg command-line tool is needed for the comparison\n");
         return 2;
@@ -80,18 +59,11 @@ int main(int argc, char** argv)
     const std::string cmd = "ffmpeg -v error -y -i '" + in +
                             "' -c:v copy -c:a pcm_s16le -ar 48000 -ac 2 -f dv '" + theirs + "'";
 
-    double bestOurs = 1e9;
-    double bestTheirs = 1e9;
     bool ok = true;
-    for (int round = 0; round < 3; ++round) {
-        auto t0 = Clock::now();
-        ok = ConvertAviToDv(in, ours) == 0 && ok;
-        auto t1 = Clock::now();
-        ok = std::system(cmd.c_str()) == 0 && ok;
-        auto t2 = Clock::now();
-        bestOurs = std::min(bestOurs, Seconds(t1 - t0));
-        bestTheirs = std::min(bestTheirs, Seconds(t2 - t1));
-    }
+    const BestTimes best = BestOfAlternating(
+        3, [&] { ok = ConvertAviToDv(in, ours) == 0 && ok; }, [&] { ok = std::system(cmd.c_str()) == 0 && ok; });
+    const double bestOurs = best.ours;
+    const double bestTheirs = best.theirs;
     const double mb = static_cast<double>(FileSize(in)) / 1e6;
     std::printf("input:            %s, %d frames, %.1f MB, audio %d Hz stereo\n", in.c_str(), frames, mb, rate);
     std::printf("ConvertAviToDv:   %.3f s  (%.0f frames/s), output %lld bytes\n", bestOurs, frames / bestOurs,
@@ -100,7 +72,7 @@ int main(int argc, char** argv)
                 FileSize(theirs));
     const double ratio = bestTheirs / bestOurs;
     std::printf("speed ratio:      %.2f (target >= 0.8)\n", ratio);
-    if (!keep) {
+    if (!args.keep) {
         std::remove(in.c_str());
         std::remove(ours.c_str());
         std::remove(theirs.c_str());

@@ -15,19 +15,14 @@
 //   tool's time includes starting its process. Exits with status 1 when the
 //   target is missed, 2 when ffmpeg or its H.264 encoder is missing or a
 //   conversion fails.
+#include "BenchCommon.h"
 #include "ConvertVideoToDv.h"
 #include "Progress.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 bool WriteInput(const std::string& path, int seconds)
 {
@@ -41,32 +36,13 @@ bool WriteInput(const std::string& path, int seconds)
     return std::system(cmd.c_str()) == 0;
 }
 
-long long FileSize(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
-}
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int seconds = 12;
-    bool keep = false;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && tmp[0] ? tmp : "/tmp";
-    int positional = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--keep")
-            keep = true;
-        else if (positional++ == 0)
-            seconds = std::max(1, std::atoi(argv[i]));
-        else
-            folder = a;
-    }
+    const BenchArgs args = ParseBenchArgs(argc, argv, 12);
+    const int seconds = std::max(1, args.count);
+    const std::string& folder = args.folder;
     if (std::system("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libx264") != 0) {
         std::fprintf(stderr, "the ffmpeg command-line tool with its libx264 encoder is needed\n");
         return 2;
@@ -82,21 +58,15 @@ int main(int argc, char** argv)
                             "' -vf scale=720:432,pad=720:576:0:72,setsar=16/15,fps=25 -target pal-dv '" +
                             theirs + "'";
 
-    double bestOurs = 1e9;
-    double bestTheirs = 1e9;
     bool ok = true;
-    for (int round = 0; round < 3; ++round) {
-        CNullProgress progress;
-        auto t0 = Clock::now();
-        ok = ConvertVideoToDv(in, ours, kDvAspect4x3, progress) == 0 && ok;
-        auto t1 = Clock::now();
-        // The tool may end with a complaint about the last frame's audio;
-        // its output is compared by size below.
-        std::system(cmd.c_str());
-        auto t2 = Clock::now();
-        bestOurs = std::min(bestOurs, Seconds(t1 - t0));
-        bestTheirs = std::min(bestTheirs, Seconds(t2 - t1));
-    }
+    CNullProgress progress;
+    // The tool may end with a complaint about the last frame's audio; its
+    // output is compared by size below.
+    const BestTimes best = BestOfAlternating(
+        3, [&] { ok = ConvertVideoToDv(in, ours, kDvAspect4x3, progress) == 0 && ok; },
+        [&] { (void)std::system(cmd.c_str()); });
+    const double bestOurs = best.ours;
+    const double bestTheirs = best.theirs;
     const long long oursFrames = FileSize(ours) / 144000;
     const long long theirFrames = FileSize(theirs) / 144000;
     std::printf("input:             %s, %d s of 1080p30 H.264 + AAC 44.1 kHz, %.1f MB\n", in.c_str(), seconds,
@@ -107,7 +77,7 @@ int main(int argc, char** argv)
                 theirFrames / bestTheirs, theirFrames);
     const double ratio = bestTheirs / bestOurs;
     std::printf("speed ratio:       %.2f (target >= 0.9)\n", ratio);
-    if (!keep) {
+    if (!args.keep) {
         std::remove(in.c_str());
         std::remove(ours.c_str());
         std::remove(theirs.c_str());

@@ -9,6 +9,7 @@
 //   frame (DecodeDvFrame keeps nothing between calls either). The ratio
 //   against a decoder kept open across frames is printed for comparison.
 //   Exits with status 1 when the target is missed.
+#include "BenchCommon.h"
 #include "CPicture.h"
 #include "DecodeDvFrame.h"
 
@@ -29,7 +30,6 @@ extern "C" {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 using ff::Codec;
 
@@ -81,8 +81,6 @@ bool DecodeWithLibavcodec(AVCodecContext* dec, const AVCodec* codec, AVPacket* p
     av_frame_unref(out);
     return true;
 }
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 } // namespace
 

@@ -8,6 +8,7 @@
 //   Prints the mean time of a refill and of the bare reads and decodes.
 //   The target is well under a second per refill; exits with status 1 when
 //   a refill takes a second or more.
+#include "BenchCommon.h"
 #include "CDeviceEvents.h"
 #include "CDisk.h"
 #include "CMainWin.h"
@@ -32,7 +33,6 @@ extern "C" {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 class CSilentInteraction : public IInteraction {
 public:
@@ -106,8 +106,6 @@ bool MakeCard(const std::string& path)
     }
     return true;
 }
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // The bench's temporary folder with its card image and settings, removed on
 // every way out.
