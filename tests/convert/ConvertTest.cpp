@@ -14,11 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <functional>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -243,15 +241,11 @@ TEST_F(ConvertTest, WriteFailurePartWayGivesThreeAndKeepsWholeFrames)
 {
     ASSERT_TRUE(convfix::WriteAviWithTrack(source, frames, kFrameBytes, {48000, 2}));
     // A file size limit stands in for a full disk: writes past it fail.
-    struct rlimit old {};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 4 * kFrameBytes;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
-    const int rc = ConvertAviToDv(source, output);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    int rc = 0;
+    {
+        CFileSizeLimit full(4 * kFrameBytes);
+        rc = ConvertAviToDv(source, output);
+    }
 
     EXPECT_EQ(3, rc);
     const auto out = dvfix::ReadBytes(output);

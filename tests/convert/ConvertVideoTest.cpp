@@ -19,9 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace {
 
@@ -241,16 +239,12 @@ TEST_F(ConvertVideoTest, AbortAndAFullDiskRemoveThePartialOutput)
     EXPECT_FALSE(std::filesystem::exists(output));
 
     // A file size limit stands in for a full disk.
-    struct rlimit old {};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 5 * kFrameBytes;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
     CNullProgress quiet;
-    const int rc = ConvertVideoToDv(source, output, kDvAspect4x3, quiet);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    int rc = 0;
+    {
+        CFileSizeLimit full(5 * kFrameBytes);
+        rc = ConvertVideoToDv(source, output, kDvAspect4x3, quiet);
+    }
     EXPECT_EQ(kMediaWriteFailed, rc);
     EXPECT_FALSE(std::filesystem::exists(output));
 

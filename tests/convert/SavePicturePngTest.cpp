@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <filesystem>
 #include <memory>
@@ -86,15 +84,11 @@ TEST(SavePicturePngTest, FailuresLeaveNoFile)
 
     // A write that fails part-way (a file size limit standing in for a full
     // disk) leaves nothing behind.
-    struct rlimit old {};
-    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 10;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
-    const bool saved = SavePicturePng(picture, dir.File("full.png"));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved = false;
+    {
+        CFileSizeLimit full(10);
+        saved = SavePicturePng(picture, dir.File("full.png"));
+    }
     EXPECT_FALSE(saved);
     EXPECT_FALSE(std::filesystem::exists(dir.File("full.png")));
 }
