@@ -13,6 +13,7 @@
 #include "BenchCommon.h"
 #include "CClipFile.h"
 #include "DvFrame.h"
+#include "FfmpegPtr.h"
 
 #include <algorithm>
 #include <chrono>
@@ -57,9 +58,11 @@ bool WriteRaw(const std::string& path, int frames)
 // muxer lays it out.
 bool WriteAvi(const std::string& path, int frames)
 {
-    AVFormatContext* oc = nullptr;
-    if (avformat_alloc_output_context2(&oc, nullptr, "avi", path.c_str()) < 0)
+    AVFormatContext* made = nullptr;
+    if (avformat_alloc_output_context2(&made, nullptr, "avi", path.c_str()) < 0)
         return false;
+    const ff::Output output(made);
+    AVFormatContext* oc = output.get();
     AVStream* v = avformat_new_stream(oc, nullptr);
     AVStream* a = avformat_new_stream(oc, nullptr);
     bool ok = v && a;
@@ -82,7 +85,9 @@ bool WriteAvi(const std::string& path, int frames)
     }
     std::vector<std::uint8_t> f(kDvFrameSize);
     std::vector<std::uint8_t> pcm(1920 * 4, 0);
-    AVPacket* pkt = av_packet_alloc();
+    const ff::Packet packet(av_packet_alloc());
+    AVPacket* pkt = packet.get();
+    ok = ok && pkt != nullptr;
     for (int i = 0; i < frames && ok; ++i) {
         FillFrame(f, i);
         ok = av_new_packet(pkt, kDvFrameSize) >= 0;
@@ -100,13 +105,7 @@ bool WriteAvi(const std::string& path, int frames)
         pkt->pts = pkt->dts = av_rescale_q(i * 1920LL, AVRational{1, 48000}, a->time_base);
         ok = av_interleaved_write_frame(oc, pkt) >= 0;
     }
-    av_packet_free(&pkt);
-    if (ok)
-        ok = av_write_trailer(oc) >= 0;
-    if (oc->pb)
-        avio_closep(&oc->pb);
-    avformat_free_context(oc);
-    return ok;
+    return ok && av_write_trailer(oc) >= 0;
 }
 
 } // namespace

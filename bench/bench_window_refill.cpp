@@ -12,6 +12,7 @@
 #include "CDeviceEvents.h"
 #include "CDisk.h"
 #include "CMainWin.h"
+#include "FfmpegPtr.h"
 #include "FramePicture.h"
 #include "Settings.h"
 
@@ -49,14 +50,19 @@ std::vector<std::uint8_t> MakeFrame(int seed)
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
     if (!codec)
         return {};
-    AVCodecContext* enc = avcodec_alloc_context3(codec);
+    const ff::Codec encoder(avcodec_alloc_context3(codec));
+    const ff::Frame frame(av_frame_alloc());
+    const ff::Packet packet(av_packet_alloc());
+    if (!encoder || !frame || !packet)
+        return {};
+    AVCodecContext* enc = encoder.get();
+    AVFrame* f = frame.get();
+    AVPacket* pkt = packet.get();
     enc->width = 720;
     enc->height = 576;
     enc->pix_fmt = AV_PIX_FMT_YUV420P;
     enc->time_base = AVRational{1, 25};
     std::vector<std::uint8_t> out;
-    AVFrame* f = av_frame_alloc();
-    AVPacket* pkt = av_packet_alloc();
     if (avcodec_open2(enc, codec, nullptr) == 0) {
         f->format = enc->pix_fmt;
         f->width = 720;
@@ -74,9 +80,6 @@ std::vector<std::uint8_t> MakeFrame(int seed)
                 out.assign(pkt->data, pkt->data + pkt->size);
         }
     }
-    av_packet_free(&pkt);
-    av_frame_free(&f);
-    avcodec_free_context(&enc);
     return out;
 }
 
