@@ -471,9 +471,9 @@ TEST_F(CardCliTest, WriteConvertPutsAPhoneClipOnTheCardAndLeavesNoTemporaryFile)
 {
     // Three seconds at 30 frames a second: 75 DV frames, just long enough.
     const std::string clip = dir.File("holiday.mp4");
-    convfix::Clip spec;
-    spec.seconds = 3;
-    if (const std::string skip = convfix::MakeClip(clip, spec); !skip.empty())
+    convfix::Clip clipShape;
+    clipShape.seconds = 3;
+    if (const std::string skip = convfix::MakeClip(clip, clipShape); !skip.empty())
         GTEST_SKIP() << skip;
     MakeCard(100);
     // Temporary files go to a folder of the test's own, for the time of it.
