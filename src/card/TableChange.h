@@ -1,5 +1,5 @@
 // What an edit of the card's clip and playlist tables did: its result code
-// and the changedSlots and playlists it changed, so that the front ends redraw
+// and the slots and playlists it changed, so that the front ends redraw
 // exactly those. Every table operation of CDisk returns one.
 #pragma once
 #include "CardLayout.h"
