@@ -126,6 +126,9 @@ public:
     // has just converted the file and the path now names the converted one,
     // which the caller then loads with a second call.
     bool LoadClipFile();
+    // Makes `path` the current file path and loads it, and then the file a
+    // conversion made of it.
+    void LoadClipPath(const std::string& path);
     void OnPreview();
     void OnWriteClip();
     // Writes the current clip file into `slot` (-1: the lowest empty one)
@@ -257,13 +260,12 @@ private:
     // Tries the conversion offered for an AVI file with separate audio;
     // true when the current file path now names the converted file.
     bool ConvertClipFile();
-    // For a file the checks refused as not DV (or not openable) that holds
-    // video: asks whether to convert it and runs the conversion. Returns
-    // kNotOffered, kDeclined, kConverted (the current file path names the
-    // converted file) or kNotConverted (cancelled or failed, its message
-    // shown).
-    enum VideoOffer : int { kNotOffered, kDeclined, kConverted, kNotConverted };
-    VideoOffer OfferVideoConversion(const ClipCheck& check);
+    // For a file the checks refused as not DV (or not openable): when it
+    // holds video, asks whether to convert it and runs the conversion. The
+    // refusal is shown when no conversion is offered or the user declines
+    // it (a cancelled or failed conversion has shown its own message). True
+    // when the current file path names the converted file.
+    bool OfferVideoConversion(const ClipCheck& check);
     bool ConvertVideoClipFile();
     void SetUpLists();
     void ChooseLanguage();

@@ -32,8 +32,12 @@ void CMainWin::OnOpenClip()
     if (busy_)
         return;
     const std::string path = ChooseFile(true, currentFilePath_);
-    if (path.empty())
-        return;
+    if (!path.empty())
+        LoadClipPath(path);
+}
+
+void CMainWin::LoadClipPath(const std::string& path)
+{
     currentFilePath_ = path;
     if (LoadClipFile())
         LoadClipFile();
@@ -64,15 +68,10 @@ bool CMainWin::LoadClipFile()
             CWaitCursor wait;
             CheckFirstFrame(clipFile_, check, frame.get());
         }
-        if (check.verdict == kVerdictNotDv) {
-            const VideoOffer offer = OfferVideoConversion(check);
-            if (offer == kConverted)
-                return true;
-            if (offer == kDeclined || offer == kNotOffered)
-                ShowClipCheckMessage(*ui_, check);
-        } else {
+        if (check.verdict != kVerdictNotDv)
             ShowClipCheckMessage(*ui_, check);
-        }
+        else if (OfferVideoConversion(check))
+            return true;
         if (check.Passed()) {
             CPicture reduced;
             int code = 0;
@@ -85,12 +84,8 @@ bool CMainWin::LoadClipFile()
             else if (picture_ != nullptr)
                 picture_->Picture().Blit(reduced, 0, 0, kPictureWidth, kPictureHeight, 0, 0);
         }
-    } else {
-        const VideoOffer offer = OfferVideoConversion(check);
-        if (offer == kConverted)
-            return true;
-        if (offer == kDeclined || offer == kNotOffered)
-            ShowClipCheckMessage(*ui_, check);
+    } else if (OfferVideoConversion(check)) {
+        return true;
     }
     if (picture_ != nullptr)
         picture_->update();
@@ -142,7 +137,7 @@ bool CMainWin::ConversionDone(int result, const std::string& output)
     }
 }
 
-CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
+bool CMainWin::OfferVideoConversion(const ClipCheck& check)
 {
     VideoFacts facts;
     bool convertible = false;
@@ -150,17 +145,21 @@ CMainWin::VideoOffer CMainWin::OfferVideoConversion(const ClipCheck& check)
         CWaitCursor wait;
         convertible = IsConvertible(check, &facts);
     }
-    if (!convertible)
-        return kNotOffered;
+    if (!convertible) {
+        ShowClipCheckMessage(*ui_, check);
+        return false;
+    }
     std::string question = LoadText(kIdsAskConvertVideo);
     const std::size_t at = question.find("%2");
     if (at != std::string::npos)
         question.replace(at, 2, FormatFrameTime(facts.frames));
     question = InsertArgument(question, check.path);
-    if (ui_->Show(kIdsAskConvertVideo, kMsgYesNo, question) != kIdYes)
-        return kDeclined;
+    if (ui_->Show(kIdsAskConvertVideo, kMsgYesNo, question) != kIdYes) {
+        ShowClipCheckMessage(*ui_, check);
+        return false;
+    }
     clipFile_.Close();
-    return ConvertVideoClipFile() ? kConverted : kNotConverted;
+    return ConvertVideoClipFile();
 }
 
 bool CMainWin::ConvertVideoClipFile()

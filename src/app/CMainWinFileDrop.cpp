@@ -170,9 +170,7 @@ void CMainWin::DropFiles(const FileDropTarget& target)
         return;
 
     if (target.place == FileDropPlace::Picture) {
-        currentFilePath_ = target.files.front();
-        if (LoadClipFile())
-            LoadClipFile();
+        LoadClipPath(target.files.front());
         return;
     }
     if (target.place != FileDropPlace::ClipList || target.intoSlots.empty() || !disk_.IsOpen() || !disk_.IsLoaded())
@@ -192,9 +190,7 @@ void CMainWin::DropFiles(const FileDropTarget& target)
 
 int CMainWin::LoadAndWrite(const std::string& path, int slot)
 {
-    currentFilePath_ = path;
-    if (LoadClipFile())
-        LoadClipFile();
+    LoadClipPath(path);
     if (!clipFile_.IsOpen())
         return -1;
     return WriteClipInto(slot);
