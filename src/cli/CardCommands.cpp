@@ -188,9 +188,7 @@ int CmdInfo(CCliSession& session)
     if (args.size() != 1)
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, false))
-        return kExitFailed;
-    if (disk.ErrorShown())
+    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
         return kExitFailed;
     if (session.Options().json)
         PrintInfoJson(args[0], disk);

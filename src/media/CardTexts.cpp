@@ -59,7 +59,7 @@ std::string PlaylistItemLabel(const CDisk& disk, int playlist)
 
 const char* TransitionWord(unsigned transition)
 {
-    return (transition >> 24) == 0xA2u ? "AUTO" : "CUT";
+    return (transition & kTransitionCodeMask) == kTransitionAuto ? "AUTO" : "CUT";
 }
 
 std::string EntryItemLabel(const CDisk& disk, int playlist, int entry)

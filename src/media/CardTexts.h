@@ -23,7 +23,7 @@ std::string PlaylistItemLabel(const CDisk& disk, int playlist);
 // entry has a successor (or the playlist loops).
 std::string EntryItemLabel(const CDisk& disk, int playlist, int entry);
 
-// "CUT" or "AUTO" of a transition word (AUTO when its top byte is 0xA2).
+// "CUT" or "AUTO" of a transition word (AUTO when its code is the auto one).
 const char* TransitionWord(unsigned transition);
 
 // kIdsPlaylistInfo (number, entries, time), or kIdsPlaylistEmpty for an
