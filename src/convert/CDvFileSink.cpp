@@ -2,7 +2,6 @@
 
 #include "FileIo.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,19 +13,10 @@ CDvFileSink::~CDvFileSink()
 bool CDvFileSink::Open(const std::string& path)
 {
     Close();
-    // Non-blocking, so that a named pipe without a reader cannot hold the
-    // caller up; only a regular file is taken: a device node chosen as the
-    // output (a disk) is never written.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
+    // Only a regular file is taken: a device node chosen as the output (a
+    // disk) is never written, and a named pipe cannot hold the caller up.
+    fd_ = OpenRegularOutput(path, 0666);
+    return fd_ >= 0;
 }
 
 bool CDvFileSink::OpenConversionOutput(const std::string& source, const std::string& output)

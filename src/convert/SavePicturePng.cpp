@@ -3,8 +3,6 @@
 #include "FfmpegPtr.h"
 #include "FileIo.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" {
@@ -18,16 +16,12 @@ namespace {
 // neither written nor removed.
 bool WriteFile(const std::string& path, const std::uint8_t* data, int size)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd = OpenRegularOutput(path, 0666);
     if (fd < 0)
         return false;
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    bool ok = regular && WriteAll(fd, data, static_cast<std::size_t>(size));
+    bool ok = WriteAll(fd, data, static_cast<std::size_t>(size));
     ok = ::close(fd) == 0 && ok;
-    if (!ok && regular)
+    if (!ok)
         ::unlink(path.c_str());
     return ok;
 }

@@ -9,33 +9,10 @@
 #include "Interaction.h"
 #include "Progress.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-namespace {
-
-// Opens the output for writing. Never blocks on a pipe and never keeps a
-// descriptor of anything but a regular file, even one swapped in after
-// IsExportTarget looked.
-int OpenOutput(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0 ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        errno = EINVAL;
-        return -1;
-    }
-    return fd;
-}
-
-} // namespace
 
 bool IsExportTarget(const std::string& path)
 {
@@ -64,7 +41,7 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
             ShowMessagePath(*ui, kIdsExportNotAFile, kMsgError, path);
         return kExportCannotCreate;
     }
-    const int fd = OpenOutput(path);
+    const int fd = OpenRegularOutput(path, 0644);
     if (fd < 0) {
         if (ui != nullptr)
             ShowMessagePath(*ui, kIdsCannotOpenFile, kMsgError, path);

@@ -1,6 +1,8 @@
 #include "FileIo.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -49,4 +51,19 @@ bool WriteAll(int fd, const void* data, std::size_t len)
     const auto* p = static_cast<const char*>(data);
     return Repeat(len, [&](std::size_t done) { return ::write(fd, p + done, len - done); }) ==
            static_cast<long long>(len);
+}
+
+int OpenRegularOutput(const std::string& path, mode_t mode)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd, 0) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
 }
