@@ -7,13 +7,19 @@
 # with their transitions. With "drop", two files are dragged over the clip
 # list instead, from a small drag source (scripts/drag-files.cpp), and the
 # picture shows the slots they would go to.
-# Usage: scripts/screenshot.sh [OUTPUT.png] [LANGUAGE: 0 English, 1 Russian] [drop]
+# With a SCALE (1, 1.25, 1.5, 2...) the window is drawn at that scale
+# factor (QT_SCALE_FACTOR) on a screen as many times larger.
+# Usage: scripts/screenshot.sh [OUTPUT.png] [LANGUAGE: 0 English, 1 Russian] [drop|-] [SCALE]
 # The build folder is "build" unless TESSARO_BUILD_DIR names another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/window.png}
 language=${2:-0}
 mode=${3:-}
+[ "$mode" = - ] && mode=
+scale=${4:-1}
+screenW=$(awk -v s="$scale" 'BEGIN { printf "%d", 1280 * s }')
+screenH=$(awk -v s="$scale" 'BEGIN { printf "%d", 960 * s }')
 build=${TESSARO_BUILD_DIR:-build}
 
 bash scripts/install-deps.sh
@@ -40,11 +46,11 @@ printf '[Layout]\nLanguage=%s\nLeft=0\nTop=0\n[Cards]\nImage1=%s\n' "$language" 
 # A free display number.
 n=99
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x960x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$n" -screen 0 "${screenW}x${screenH}x24" -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 
-DISPLAY=":$n" XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=xcb "$tmp/tessaro" >/dev/null 2>&1 &
+DISPLAY=":$n" XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" "$tmp/tessaro" >/dev/null 2>&1 &
 apid=$!
 sleep 3
 
@@ -76,7 +82,7 @@ if [ "$mode" = drop ]; then
   pointer=1
 fi
 
-ffmpeg -hide_banner -loglevel error -y -f x11grab -draw_mouse "$pointer" -video_size 1280x960 -i ":$n" \
+ffmpeg -hide_banner -loglevel error -y -f x11grab -draw_mouse "$pointer" -video_size "${screenW}x${screenH}" -i ":$n" \
   -frames:v 1 "$tmp/screen.png"
 if [ "$mode" = drop ]; then
   DISPLAY=":$n" xdotool key Escape mouseup 1

@@ -4,11 +4,15 @@
 #include "CPictureWnd.h"
 #include "ResizeRules.h"
 
+#include <QKeySequence>
+#include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 CPlayerDlg::CPlayerDlg(IFrameSource& source, QWidget* parent, PlaybackDecoder decoder, PlaybackClock clock,
@@ -23,6 +27,7 @@ CPlayerDlg::CPlayerDlg(IFrameSource& source, QWidget* parent, PlaybackDecoder de
                                                    std::move(clock), sound);
     CreateFromTemplate(kTemplateId);
     slider_ = ControlAs<QSlider>(kIdTrackBar);
+    position_ = ControlAs<QLabel>(kIdPosition);
 
     timer_.setInterval(kPlayerFramePeriodMs);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -35,6 +40,15 @@ CPlayerDlg::CPlayerDlg(IFrameSource& source, QWidget* parent, PlaybackDecoder de
         connect(close, &QPushButton::clicked, this, [this] { reject(); });
     if (slider_ != nullptr)
         connect(slider_, &QSlider::valueChanged, this, [this] { OnHScroll(); });
+    // Frame stepping works wherever the focus is, also while playing.
+    const std::pair<int, std::function<void()>> keys[] = {
+        {Qt::Key_Left, [this] { playback_->StepFrame(-1); }},
+        {Qt::Key_Right, [this] { playback_->StepFrame(1); }},
+        {Qt::Key_Home, [this] { playback_->GoToFrame(0); }},
+        {Qt::Key_End, [this] { playback_->GoToFrame(playback_->LastFrame()); }},
+    };
+    for (const auto& [key, action] : keys)
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, action);
     OnInitDialog();
 }
 
@@ -131,6 +145,12 @@ void CPlayerDlg::PlayingChanged(bool playing)
     else
         timer_.stop();
     UpdateButtons(playing);
+}
+
+void CPlayerDlg::PositionChanged(int frame)
+{
+    if (position_ != nullptr)
+        position_->setText(QString::fromStdString(FormatPlayerPosition(frame, playback_->LastFrame() + 1)));
 }
 
 void CPlayerDlg::UpdateButtons(bool playing)

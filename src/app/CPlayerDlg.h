@@ -1,7 +1,8 @@
 // The preview player: a modal dialog from template 133 that shows the frames
 // of a clip (the current clip file, or a clip on the card) at 360x288, with
-// a track bar to pick a frame and Play, Stop and Close buttons captioned in
-// the interface language. What it does lives in CPreviewPlayback; this
+// a track bar to pick a frame, a readout of the frame's time and number,
+// and Play, Stop and Close buttons captioned in the interface language;
+// Left and Right step one frame, Home and End go to the first and last. What it does lives in CPreviewPlayback; this
 // class connects it to the widgets, to a 40 ms timer and to the desktop's
 // audio output for the frames' sound.
 #pragma once
@@ -15,6 +16,7 @@
 class CAudioOutput;
 class CPictureWnd;
 class IAudioSink;
+class QLabel;
 class QSlider;
 
 class CPlayerDlg : public CTemplateDialog, private IPlaybackView {
@@ -24,6 +26,7 @@ public:
     static constexpr int kTemplateId = 133;
     static constexpr int kIdPicture = 1014;
     static constexpr int kIdTrackBar = 1013;
+    static constexpr int kIdPosition = 1015;
     static constexpr int kIdPlay = 4001;
     static constexpr int kIdStop = 4002;
     static constexpr int kIdClose = 4003;
@@ -61,6 +64,7 @@ private:
     void ShowPicture(const CPicture& picture) override;
     void SetTrackPosition(int frame) override;
     void PlayingChanged(bool playing) override;
+    void PositionChanged(int frame) override;
 
     // Gives the picture control exactly 360x288 pixels, so it is drawn 1:1,
     // and moves the other controls by their resize rules to make room.
@@ -69,6 +73,7 @@ private:
 
     CPictureWnd* picture_ = nullptr;
     QSlider* slider_ = nullptr;
+    QLabel* position_ = nullptr;
     QTimer timer_;
     // Declared before the playback, which stops its sound when it goes.
     std::unique_ptr<CAudioOutput> output_;

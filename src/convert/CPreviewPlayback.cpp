@@ -2,16 +2,29 @@
 
 #include "CPreviewSound.h"
 #include "CardLayout.h"
+#include "DvFrame.h"
 #include "FramePicture.h"
 #include "MediaResult.h"
+#include "Texts.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <utility>
 
 int DecodePlayerPicture(const std::uint8_t* frame, CPicture& picture)
 {
     return DecodeFramePicture(frame, kPlayerWidth, picture);
+}
+
+std::string FormatPlayerPosition(int frame, int frameCount)
+{
+    char text[160] = {};
+    const std::string at = FormatFrameTime(frame);
+    const std::string length = FormatFrameTime(frameCount);
+    std::snprintf(text, sizeof text, LoadText(kIdsPlayerPosition).c_str(), at.c_str(), length.c_str(), frame + 1,
+                  frameCount);
+    return text;
 }
 
 std::int64_t SteadyMilliseconds()
@@ -49,6 +62,7 @@ void CPreviewPlayback::ShowFrame(int frame)
         ++failedReads_;
     }
     currentFrame_ = frame;
+    view_.PositionChanged(frame);
     showing_ = false;
 }
 
@@ -60,6 +74,24 @@ void CPreviewPlayback::OnTrackPosition(int position)
         sound_->Stop();
     if (position != currentFrame_)
         ShowFrame(position);
+}
+
+void CPreviewPlayback::StepFrame(int delta)
+{
+    GoToFrame(currentFrame_ + delta);
+}
+
+void CPreviewPlayback::GoToFrame(int frame)
+{
+    if (lastFrame_ < 0 || showing_)
+        return;
+    OnStop();
+    if (sound_)
+        sound_->Stop();
+    frame = std::clamp(frame, 0, lastFrame_);
+    if (frame != currentFrame_)
+        ShowFrame(frame);
+    view_.SetTrackPosition(frame);
 }
 
 void CPreviewPlayback::OnPlay()

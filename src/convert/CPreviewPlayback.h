@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CPreviewSound;
@@ -44,6 +45,9 @@ public:
     // OnTimer every kPlayerFramePeriodMs, and enable Play and the track bar
     // exactly when not playing, Stop exactly when playing.
     virtual void PlayingChanged(bool playing) = 0;
+    // The frame shown (or tried) is now `frame`: update the time and frame
+    // readout.
+    virtual void PositionChanged(int /*frame*/) {}
 };
 
 // Decodes the 144000-byte DV frame at `frame` into a picture of the
@@ -57,6 +61,10 @@ using PlaybackClock = std::function<std::int64_t()>;
 int DecodePlayerPicture(const std::uint8_t* frame, CPicture& picture);
 // The clock used when none is given: a monotonic clock.
 std::int64_t SteadyMilliseconds();
+// The player's readout of `frame` (from 0) of a clip of `frameCount`
+// frames: its time and the clip's length in the card's time format, and
+// the frame number counted from 1, in the interface language.
+std::string FormatPlayerPosition(int frame, int frameCount);
 
 class CPreviewPlayback {
 public:
@@ -94,6 +102,12 @@ public:
     // Stops playback where it is, the sound at once. Nothing while not
     // playing.
     void OnStop();
+    // Moves `delta` frames from the current one (Left and Right), kept
+    // within the clip; playback stops first.
+    void StepFrame(int delta);
+    // Goes to `frame` (Home and End), kept within the clip; playback stops
+    // first and the track bar follows.
+    void GoToFrame(int frame);
     // A timer tick: shows the frame the clock has reached, moves the track
     // bar to it, and stops on the last frame. Nothing while not playing, and
     // nothing for a tick that arrives while a frame is being shown (a card

@@ -31,11 +31,11 @@ QStringList ShownFilters(QFileDialog& d)
 
 TEST_F(FileDialogTest, FiltersOfBothLanguagesConvert)
 {
-    EXPECT_EQ((QStringList{"AVI files (*.avi) (*.avi)", "DV files (*.dv) (*.dv)", "All files (*.*) (*)"}),
+    EXPECT_EQ((QStringList{"Video files (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv) (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv)", "AVI files (*.avi) (*.avi)", "DV files (*.dv) (*.dv)", "All files (*.*) (*)"}),
               ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterOpenClip))));
     EXPECT_EQ(QStringList{"DV files(*.dv) (*.dv)"}, ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterDv))));
     SetLanguage(1);
-    EXPECT_EQ((QStringList{"Файлы AVI (*.avi) (*.avi)", "Файлы DV (*.dv) (*.dv)", "Все файлы (*.*) (*)"}),
+    EXPECT_EQ((QStringList{"Видеофайлы (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv) (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv)", "Файлы AVI (*.avi) (*.avi)", "Файлы DV (*.dv) (*.dv)", "Все файлы (*.*) (*)"}),
               ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterOpenClip))));
     EXPECT_EQ(QStringList{"Файлы DV (*.dv) (*.dv)"},
               ConvertFileFilter(QString::fromStdString(LoadText(kIdsFilterDv))));
@@ -60,12 +60,13 @@ TEST_F(FileDialogTest, OpenDialogWantsAnExistingFileAndShowsDescriptionsAsWritte
     EXPECT_EQ(QFileDialog::ExistingFile, d.fileMode());
     EXPECT_EQ("", d.defaultSuffix());
     EXPECT_EQ(QString::fromStdString(Dir().Path()), d.directory().absolutePath());
-    EXPECT_EQ((QStringList{"AVI files (*.avi)", "DV files (*.dv)", "All files (*.*)"}), ShownFilters(d));
-    EXPECT_EQ((QStringList{"AVI files (*.avi) (*.avi)", "DV files (*.dv) (*.dv)", "All files (*.*) (*)"}),
+    EXPECT_EQ((QStringList{"Video files (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv)", "AVI files (*.avi)", "DV files (*.dv)", "All files (*.*)"}), ShownFilters(d));
+    EXPECT_EQ((QStringList{"Video files (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv) (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv)", "AVI files (*.avi) (*.avi)", "DV files (*.dv) (*.dv)", "All files (*.*) (*)"}),
               d.nameFilters());
     auto* model = d.findChild<QFileSystemModel*>();
     ASSERT_NE(nullptr, model);
-    EXPECT_EQ(QStringList{"*.avi"}, model->nameFilters()) << "the first filter is in force";
+    EXPECT_EQ(QStringList({"*.dv", "*.avi", "*.mp4", "*.mov", "*.m4v", "*.mkv", "*.webm", "*.mts", "*.m2ts", "*.ts", "*.mpg", "*.vob", "*.3gp", "*.wmv", "*.flv"}), model->nameFilters())
+        << "the first filter, all video files, is in force";
 
     QTimer::singleShot(0, [&d] { static_cast<QDialog&>(d).accept(); });
     ASSERT_EQ(kIdOk, dlg.DoModal());

@@ -62,7 +62,7 @@ TEST_F(MainWinClipFileTest, AGoodFileLoadsWithItsPictureAndTheDialogStartsFromIt
     ASSERT_EQ(1u, dialogs.size());
     EXPECT_TRUE(dialogs[0].open);
     EXPECT_EQ("", dialogs[0].suffix);
-    EXPECT_EQ(3, dialogs[0].filters.size()) << "AVI, DV and all files";
+    EXPECT_EQ(4, dialogs[0].filters.size()) << "video, AVI, DV and all files";
 
     // A cancelled dialog changes nothing; it offered the current file.
     win->OnOpenClip();

@@ -10,6 +10,8 @@
 #include "IndexSource.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QTest>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -237,4 +239,37 @@ TEST_F(PlayerDlgTest, RunPlayerOpensOnlyWithFramesAndADecoder)
     });
     EXPECT_EQ(0, RunPlayer(nullptr, frames, true));
     EXPECT_EQ("Video Player", title);
+}
+
+TEST_F(PlayerDlgTest, KeysStepFramesWithinTheClipAndTheReadoutFollows)
+{
+    auto dlg = Make(10);
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    auto* readout = dlg->ControlAs<QLabel>(CPlayerDlg::kIdPosition);
+    ASSERT_NE(nullptr, readout);
+    EXPECT_EQ("0:00:00.00 / 0:00:00.10    Frame 1 of 10", readout->text());
+
+    QTest::keyClick(dlg.get(), Qt::Key_Left);
+    EXPECT_EQ(0, Shown(*dlg)) << "no step before the first frame";
+    QTest::keyClick(dlg.get(), Qt::Key_Right);
+    QTest::keyClick(dlg.get(), Qt::Key_Right);
+    EXPECT_EQ(2, Shown(*dlg));
+    EXPECT_EQ(2, dlg->TrackBar()->value());
+    EXPECT_EQ("0:00:00.02 / 0:00:00.10    Frame 3 of 10", readout->text());
+
+    QTest::keyClick(dlg.get(), Qt::Key_End);
+    EXPECT_EQ(9, Shown(*dlg));
+    QTest::keyClick(dlg.get(), Qt::Key_Right);
+    EXPECT_EQ(9, dlg->Playback().CurrentFrame()) << "no step past the last frame";
+
+    // A step while playing stops playback first, sound and timer with it.
+    QTest::keyClick(dlg.get(), Qt::Key_Home);
+    dlg->OnPlay();
+    now += 120;
+    dlg->OnTimer();
+    QTest::keyClick(dlg.get(), Qt::Key_Right);
+    EXPECT_FALSE(dlg->Playback().IsPlaying());
+    EXPECT_FALSE(dlg->TimerRunning());
+    EXPECT_EQ(4, Shown(*dlg));
 }

@@ -52,11 +52,11 @@ TEST_F(TextsTest, LanguageFlagPicksTheRussianIdPlusThousand)
 
 TEST_F(TextsTest, FiltersAndTitleAreKeptVerbatim)
 {
-    EXPECT_EQ("AVI files (*.avi)|*.avi|DV files (*.dv)|*.dv|All files (*.*)|*.*||",
+    EXPECT_EQ("Video files (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv)|*.dv;*.avi;*.mp4;*.mov;*.m4v;*.mkv;*.webm;*.mts;*.m2ts;*.ts;*.mpg;*.vob;*.3gp;*.wmv;*.flv|AVI files (*.avi)|*.avi|DV files (*.dv)|*.dv|All files (*.*)|*.*||",
               LoadText(kIdsFilterOpenClip));
     EXPECT_EQ("DV files(*.dv)|*.dv||", LoadText(kIdsFilterDv));
     SetLanguage(1);
-    EXPECT_EQ("Файлы AVI (*.avi)|*.avi|Файлы DV (*.dv)|*.dv|Все файлы (*.*)|*.*||",
+    EXPECT_EQ("Видеофайлы (*.dv *.avi *.mp4 *.mov *.m4v *.mkv *.webm *.mts *.m2ts *.ts *.mpg *.vob *.3gp *.wmv *.flv)|*.dv;*.avi;*.mp4;*.mov;*.m4v;*.mkv;*.webm;*.mts;*.m2ts;*.ts;*.mpg;*.vob;*.3gp;*.wmv;*.flv|Файлы AVI (*.avi)|*.avi|Файлы DV (*.dv)|*.dv|Все файлы (*.*)|*.*||",
               LoadText(kIdsFilterOpenClip));
     EXPECT_EQ("Файлы DV (*.dv)|*.dv||", LoadText(kIdsFilterDv));
     EXPECT_EQ("Pelko Tessaro M8", AppTitle()) << "the title is not localised";
