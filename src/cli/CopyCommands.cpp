@@ -74,6 +74,21 @@ std::string CardPath(const CCliSession& session, const std::string& card)
 
 bool Verify(const CCliSession& session) { return !session.Options().noVerify && VerifyAfterWriting(); }
 
+// The questions and messages of a copy: with --json on standard error, so
+// that standard output holds the JSON lines alone.
+class CCopyUi {
+public:
+    explicit CCopyUi(CCliSession& session)
+        : session_(session), toErr_(session.Options().yes, stdin, stderr, stderr)
+    {
+    }
+    IInteraction& Ui() { return session_.Options().json ? static_cast<IInteraction&>(toErr_) : session_.Ui(); }
+
+private:
+    CCliSession& session_;
+    CTerminalInteraction toErr_;
+};
+
 // Opens SOURCE and every TARGET, then runs the restore onto the one target
 // (`restore`) or the clone onto them all.
 int Copy(CCliSession& session, const std::string& sourceName, const std::vector<std::string>& targetNames,
@@ -94,11 +109,12 @@ int Copy(CCliSession& session, const std::string& sourceName, const std::vector<
     }
     CJsonCopyView json;
     ICardCopyView* view = session.Options().json ? &json : nullptr;
+    CCopyUi ui(session);
     const std::string sourcePath = CardPath(session, sourceName);
     const int result =
-        restore ? RestoreCard(source, sourcePath, *targets[0].disk, targets[0].name, targets[0].path, session.Ui(),
+        restore ? RestoreCard(source, sourcePath, *targets[0].disk, targets[0].name, targets[0].path, ui.Ui(),
                               session.Progress(), view, Verify(session))
-                : CloneCard(source, sourcePath, targets, session.Ui(), session.Progress(), view, Verify(session));
+                : CloneCard(source, sourcePath, targets, ui.Ui(), session.Progress(), view, Verify(session));
     return result == kCloneDone ? kExitDone : kExitFailed;
 }
 
@@ -115,8 +131,9 @@ int CmdBackup(CCliSession& session)
         return kExitFailed;
     CJsonCopyView json;
     ICardCopyView* view = session.Options().json ? &json : nullptr;
-    const int result = BackupCard(source, CardPath(session, args[0]), args[1], session.Ui(), session.Progress(),
-                                  view, Verify(session));
+    CCopyUi ui(session);
+    const int result = BackupCard(source, CardPath(session, args[0]), args[1], ui.Ui(), session.Progress(), view,
+                                  Verify(session));
     return result == kBackupDone ? kExitDone : kExitFailed;
 }
 
