@@ -20,6 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -262,9 +263,19 @@ bool CCopyRun::CopyClip(std::size_t index)
         TargetRun& r = *writing[w];
         bases.push_back(r.progress.Done());
         r.progress.SetBase(r.progress.Done());
-        threads.emplace_back([this, &r, w, &r_clip = r.target->plan.clips[index]] {
-            Writer(r, static_cast<int>(w), r_clip);
-        });
+        try {
+            threads.emplace_back([this, &r, w, &placed = r.target->plan.clips[index]] {
+                Writer(r, static_cast<int>(w), placed);
+            });
+        } catch (const std::system_error&) {
+            // No thread for this target (the system has none left): it
+            // fails like a target whose writes fail, and the others go on.
+            LogMessage("copy: no writer thread for %s", r.target->name.c_str());
+            r.progress.SetAbort();
+            ring_.Leave(static_cast<int>(w));
+            std::lock_guard<std::mutex> lock(doneMutex_);
+            --writersRunning_;
+        }
     }
 
     // The source, read once for every writer.
