@@ -81,6 +81,8 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     return kOpenOk;
 }
 
+std::uint64_t CDisk::SizeBytes() const { return device_ ? device_->SizeBytes() : 0; }
+
 void CDisk::Close()
 {
     device_.reset();

@@ -122,6 +122,15 @@ public:
     // no record holds (0 or above 65534), or a first sector inside the FAT
     // area. The change names the slot and the playlists that play it.
     TableChange RecordClip(int slot, std::string_view name, int frames, std::uint32_t firstSector);
+    // Records a clip as another card's table holds it (a card copied onto
+    // this one): its 8 name bytes, frame count and first sector, and its
+    // attribute. Refused as above.
+    TableChange RecordClip(int slot, const ClipRecord& clip);
+    // Replaces every playlist by `playlists` (a card copied onto this one)
+    // and writes the tables once. Refused, with nothing changed, when an
+    // entry names a slot that holds no clip here, a playlist has more than
+    // 12 entries or a logo mode is not 0, 1 or 2.
+    TableChange SetPlaylists(const std::array<Playlist, kPlaylistCount>& playlists);
 
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
@@ -134,6 +143,8 @@ public:
     // is one, else the card's being held by the system or another program.
     static void ShowInUseMessage(IInteraction& ui, const std::string& mountPoint);
     std::uint32_t SizeMB() const { return sizeMB_; }
+    // The card's length in bytes; 0 when none is open.
+    std::uint64_t SizeBytes() const;
     std::uint32_t TotalClusters() const { return totalClusters_; }
     std::int32_t FreeClusters() const { return freeClusters_; }
 

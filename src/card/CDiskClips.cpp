@@ -71,14 +71,21 @@ int CDisk::DeleteClip(int slot, ClipDeletion* result)
 
 TableChange CDisk::RecordClip(int slot, std::string_view name, int frames, std::uint32_t firstSector)
 {
-    if (!TablesReady() || slot < 0 || slot >= kSlotCount || frames <= 0 || frames > kMaxClipFrames ||
-        firstSector < kFirstClusterSector)
-        return {};
-    ClipRecord& clip = clips_[static_cast<std::size_t>(slot)];
-    clip.frames = static_cast<std::uint16_t>(frames);
-    clip.firstSector = firstSector;
-    std::memset(clip.name, 0, sizeof clip.name);
+    ClipRecord clip;
+    if (slot >= 0 && slot < kSlotCount && static_cast<std::size_t>(slot) < clips_.size())
+        clip.attribute = clips_[static_cast<std::size_t>(slot)].attribute;
     std::memcpy(clip.name, name.data(), name.size() < sizeof clip.name ? name.size() : sizeof clip.name);
+    clip.frames = frames > 0 && frames <= kMaxClipFrames ? static_cast<std::uint16_t>(frames) : 0;
+    clip.firstSector = firstSector;
+    return RecordClip(slot, clip);
+}
+
+TableChange CDisk::RecordClip(int slot, const ClipRecord& clip)
+{
+    if (!TablesReady() || slot < 0 || slot >= kSlotCount || clip.frames == 0 || clip.frames > kMaxClipFrames ||
+        clip.firstSector < kFirstClusterSector)
+        return {};
+    clips_[static_cast<std::size_t>(slot)] = clip;
     TableChange change;
     change.changedSlots.set(static_cast<std::size_t>(slot));
     for (int j = 0; j < kPlaylistCount; ++j) {

@@ -167,3 +167,22 @@ bool CDisk::TransitionMeaningful(int playlist, int position) const
         return false;
     return p.loop || position + 1 < static_cast<int>(p.entries.size());
 }
+
+TableChange CDisk::SetPlaylists(const std::array<Playlist, kPlaylistCount>& playlists)
+{
+    if (!TablesReady())
+        return {};
+    TableChange change;
+    for (int j = 0; j < kPlaylistCount; ++j) {
+        const Playlist& p = playlists[static_cast<std::size_t>(j)];
+        if (p.entries.size() > static_cast<std::size_t>(kMaxEntries) || p.logoMode < 0 || p.logoMode > 2)
+            return {};
+        for (const PlaylistEntry& e : p.entries) {
+            if (e.slot < 0 || e.slot >= kSlotCount || clips_[static_cast<std::size_t>(e.slot)].frames == 0)
+                return {};
+        }
+        change.changedPlaylists.set(static_cast<std::size_t>(j));
+    }
+    playlists_ = playlists;
+    return StoreEdit(change);
+}

@@ -37,6 +37,9 @@ const std::vector<Command>& Commands()
         {"check", CmdCheck, {"--json"}},
         {"convert", CmdConvert, {"--aspect"}},
         {"frame", CmdFrame, {"--size"}},
+        {"backup", CmdBackup, {"--json", "--no-verify"}},
+        {"restore", CmdRestore, {"--json", "--no-verify"}},
+        {"clone", CmdClone, {"--json", "--no-verify"}},
     };
     return commands;
 }

@@ -15,3 +15,6 @@ int CmdRead(CCliSession& session);
 int CmdCheck(CCliSession& session);
 int CmdConvert(CCliSession& session);
 int CmdFrame(CCliSession& session);
+int CmdBackup(CCliSession& session);
+int CmdRestore(CCliSession& session);
+int CmdClone(CCliSession& session);

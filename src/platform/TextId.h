@@ -87,6 +87,18 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
     X(kIdsAppUsage, 10067)                      \
+    X(kIdsAskCopyOnto, 10100)                   \
+    X(kIdsCopyNoRoom, 10101)                    \
+    X(kIdsCopyTargetFailed, 10102)              \
+    X(kIdsAskReplaceBackup, 10103)              \
+    X(kIdsBackupNotAFile, 10104)                \
+    X(kIdsBackupCannotCreate, 10105)            \
+    X(kIdsBackupComplete, 10106)                \
+    X(kIdsCopyComplete, 10107)                  \
+    X(kIdsCopyOntoItself, 10108)                \
+    X(kIdsCopyingCard, 10109)                   \
+    X(kIdsBackupFileError, 10110)               \
+    X(kIdsBackupFailed, 10111)                  \
     X(kIdsPlayerPosition, 10160)
 
 // The command line's own texts (usage, argument errors, hints); it shows

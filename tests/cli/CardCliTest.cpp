@@ -9,6 +9,7 @@
 #include "DvFrame.h"
 #include "MemoryDevice.h"
 #include "Settings.h"
+#include "TaggedCard.h"
 #include "TempDir.h"
 #include "TestEnvironment.h"
 #include "Texts.h"
@@ -25,6 +26,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -533,6 +535,57 @@ TEST_F(CardCliTest, WriteConvertPutsAPhoneClipOnTheCardAndLeavesNoTemporaryFile)
     ASSERT_EQ(ten.size(), kept.size());
     for (int i = 0; i < 10; ++i)
         EXPECT_TRUE(convfix::SameVideoBlocks(ten.data() + 144000 * i, kept.data() + 144000 * i)) << i;
+}
+
+TEST_F(CardCliTest, WholeCardsAreBackedUpClonedAndNeverCopiedOntoThemselves)
+{
+    TaggedCardLayout layout;
+    layout.clusters = 60;
+    layout.clips = {{0, 0, 20, 1}, {1, 30, 20, 2}};
+    layout.playlists = {{{1, 0}, true}};
+    ASSERT_TRUE(WriteTaggedImage(image, layout));
+    const std::string backup = dir.File("backup.img");
+    ASSERT_EQ(0, Run({"backup", image, backup}).status);
+    const std::vector<std::uint8_t> kept = dvfix::ReadBytes(backup);
+    EXPECT_EQ(CardBytes(60), kept.size());
+    // Without a terminal the question to replace it is answered No.
+    const CliRun again = Run({"backup", image, backup});
+    EXPECT_EQ(1, again.status);
+    EXPECT_NE(std::string::npos, again.err.find("already exists"));
+    EXPECT_TRUE(kept == dvfix::ReadBytes(backup));
+    EXPECT_EQ(1, Run({"--yes", "restore", backup, backup}).status);
+    EXPECT_EQ(1, Run({"--yes", "backup", image, image}).status);
+    EXPECT_EQ(CardBytes(60), dvfix::ReadBytes(image).size());
+
+    // Onto a smaller and a larger image; with --json standard output holds
+    // one JSON object a line, each target's last one saying it is whole.
+    const std::string small = dir.File("small.img");
+    const std::string large = dir.File("large.img");
+    ASSERT_EQ(0, Run({"mkimage", small, std::to_string(CardBytes(45))}).status);
+    ASSERT_EQ(0, Run({"mkimage", large, std::to_string(CardBytes(90))}).status);
+    const CliRun clone = Run({"--yes", "clone", backup, small, large, "--json"});
+    ASSERT_EQ(0, clone.status) << clone.err;
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::istringstream in(clone.out); std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_GE(lines.size(), 2u);
+    for (const std::string& l : lines)
+        EXPECT_EQ('{', l.front()) << l;
+    std::string ends = lines[lines.size() - 2] + lines.back();
+    EXPECT_NE(std::string::npos, ends.find("\"target\": \"" + small + "\", \"state\": \"whole\", \"clips\": 2"));
+    EXPECT_NE(std::string::npos, ends.find("\"target\": \"" + large + "\", \"state\": \"whole\", \"clips\": 2"));
+    const std::string info = Run({"info", small, "--json"}).out;
+    EXPECT_NE(std::string::npos, info.find("\"first_cluster\": 20")) << "packed after the first clip: " << info;
+
+    // A target without the room: refused, the others untouched too.
+    const std::string tiny = dir.File("tiny.img");
+    ASSERT_EQ(0, Run({"mkimage", tiny, std::to_string(CardBytes(39))}).status);
+    const std::vector<std::uint8_t> largeBefore = dvfix::ReadBytes(large);
+    const CliRun refused = Run({"--yes", "clone", backup, large, tiny});
+    EXPECT_EQ(1, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("Not enough room on " + tiny));
+    EXPECT_TRUE(largeBefore == dvfix::ReadBytes(large));
 }
 
 } // namespace
