@@ -241,6 +241,29 @@ TEST_F(ClipWriterTest, TheReadBackIsASecondPhaseThatAbortStopsAndThatCanBeTurned
     EXPECT_EQ(100, Reloaded(1).frames);
 }
 
+TEST_F(ClipWriterTest, TheReadBackComparesWithWhatWasWrittenWithoutReadingTheSourceAgain)
+{
+    MakeCard(300, {});
+    CTaggedSource source(100, 5);
+    ClipWriteReport report;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &report));
+    EXPECT_TRUE(report.verified);
+    EXPECT_EQ(100, source.reads) << "every frame read once, the read-back included";
+
+    // A card that changes a byte of a cluster's zero tail, in frame 63: the
+    // whole cluster is compared, as it was written.
+    const auto before = StoredFat();
+    state->corruptByte = kFrameSize + 100;
+    state->corruptWrite = state->writes + 63;
+    CTaggedSource second(100, 6);
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, second, progress, nullptr, &report));
+    EXPECT_EQ(62, report.mismatchFrame);
+    EXPECT_EQ(100, second.reads);
+    EXPECT_EQ(1, ui.Count(kIdsVerifyMismatch));
+    EXPECT_EQ(0, disk.Clips()[1].frames);
+    EXPECT_EQ(before, StoredFat());
+}
+
 TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)
 {
     MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 100, 2}, {2, 400, 500, 3}});

@@ -69,11 +69,11 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
         --n;
     if (s_->keepWrites < 0 || s_->writes <= s_->keepWrites)
         std::memcpy(s_->bytes.data() + offset, buf, n);
-    if (s_->corruptWrite == s_->writes && n > 1000) {
+    if (s_->corruptWrite == s_->writes && n > s_->corruptByte) {
         s_->corruptOffset = offset;
         s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                                  s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
-        s_->bytes[offset + 1000] ^= 0x5A;
+        s_->bytes[offset + s_->corruptByte] ^= 0x5A;
     }
     s_->pending.emplace_back(offset, n);
     s_->pendingBytes += n;

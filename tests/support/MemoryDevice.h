@@ -37,11 +37,12 @@ struct MemoryDeviceState {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> pending;
     std::uint64_t pendingBytes = 0;
     std::uint64_t maxPendingBytes = 0;
-    // A faulty card: the n-th write is stored with byte 1000 of it changed
-    // (0 never). Like a system cache, reads of that range still return the
+    // A faulty card: the n-th write is stored with byte `corruptByte` of it
+    // changed (0 never). Like a system cache, reads of that range still return the
     // bytes as written until the range, handed over, is dropped from the
     // cache.
     int corruptWrite = 0;
+    std::uint64_t corruptByte = 1000;
     std::uint64_t corruptOffset = 0;
     std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
 };
