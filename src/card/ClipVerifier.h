@@ -1,8 +1,9 @@
 // Reading a written clip back from the card and comparing it, frame by
 // frame, with the digests the frame loop kept of what it wrote, before the
-// clip is recorded; the source is not read again. The clusters are dropped
-// from the system's cache first, so what is compared is what the card
-// returns, not what the cache still holds. The progress display runs
+// clip is recorded; the source is not read again. The clusters are read in
+// runs of several per request, with direct I/O where the device allows it,
+// and dropped from the system's cache first, so what is compared is what
+// the card returns, not what the cache still holds. The progress display runs
 // through the clusters once more, with its own caption and the same Abort.
 #pragma once
 
