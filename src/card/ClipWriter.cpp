@@ -167,9 +167,9 @@ int DeleteFormerClip(CDisk& disk, int slot, IClipWriteView& redraw, ClipDeletion
 }
 
 // The frame loop: frame f into cluster position + f, its digest kept in
-// `written` for the read-back, then the flush that puts the frames on the
-// card. False when Abort or a failure stopped it.
-bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests& written)
+// `written` for the read-back (none without one), then the flush that puts
+// the frames on the card. False when Abort or a failure stopped it.
+bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests* written)
 {
     TransferFrames(
         source.FrameCount(), progress, ProgressStep::kSetThenPump,
@@ -180,7 +180,8 @@ bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& pro
         [&](int f, const std::uint8_t* buffer) {
             if (!disk.WriteCluster(position + f, buffer))
                 return false;
-            written.Record(f, buffer);
+            if (written != nullptr)
+                written->Record(f, buffer);
             return true;
         });
     if (progress.Aborted())
@@ -237,7 +238,7 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     progress.Begin(frames + 1);
     redraw.UpdateControls();
     CFrameDigests written;
-    if (WriteFrames(disk, position, source, progress, written) && verify)
+    if (WriteFrames(disk, position, source, progress, verify ? &written : nullptr) && verify)
         report.verified = VerifyClip(disk, position, written, progress, report.mismatchFrame) == kVerifyMatch;
 
     if (!progress.Aborted()) {
