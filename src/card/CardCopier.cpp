@@ -6,8 +6,8 @@
 
 #include "CDisk.h"
 #include "ClipVerifier.h"
+#include "FrameDigests.h"
 #include "FrameRing.h"
-#include "FrameSource.h"
 #include "FrameTransfer.h"
 #include "Interaction.h"
 #include "Log.h"
@@ -95,30 +95,6 @@ private:
     CDisk& disk_;
     std::mutex mutex_;
     std::atomic<bool> failed_{false};
-};
-
-// A clip of the source as the frames a read-back compares with.
-class CSourceClip : public IFrameSource {
-public:
-    CSourceClip(CSourceReader& reader, int firstCluster, int frames)
-        : reader_(reader), first_(firstCluster), frames_(frames), cluster_(new std::uint8_t[kClusterSize])
-    {
-    }
-    int FrameCount() const override { return frames_; }
-    int ReadFrame(int frame, std::uint8_t* buffer) override
-    {
-        if (frame < 0 || frame >= frames_ || !reader_.Read(first_ + frame, cluster_.get()))
-            return 0;
-        std::memcpy(buffer, cluster_.get(), kFrameSize);
-        return 1;
-    }
-    std::string SourcePath() const override { return {}; }
-
-private:
-    CSourceReader& reader_;
-    int first_;
-    int frames_;
-    std::unique_ptr<std::uint8_t[]> cluster_;
 };
 
 // One target while the copy runs.
@@ -223,19 +199,27 @@ void CCopyRun::Writer(TargetRun& r, int writer, const CopiedClip& clip)
 {
     CDisk& disk = *r.target->disk;
     const int first = clip.targetCluster;
+    // The read-back compares the card with what was handed to it, so the
+    // source is read once for every target.
+    CFrameDigests written;
     TransferFrames(
         clip.frames, r.progress, ProgressStep::kSetThenPump,
         [&](int f, std::uint8_t* buffer) { return ring_.Take(writer, f, buffer); },
-        [&](int f, const std::uint8_t* buffer) { return disk.WriteCluster(first + f, buffer) != 0; });
+        [&](int f, const std::uint8_t* buffer) {
+            if (disk.WriteCluster(first + f, buffer) == 0)
+                return false;
+            if (verify_)
+                written.Record(f, buffer);
+            return true;
+        });
     ring_.Leave(writer);
     // The frames are on the card before they are read back and recorded.
     if (!r.progress.Aborted() && !disk.Flush())
         r.progress.SetAbort();
     if (!r.progress.Aborted() && verify_) {
         r.progress.SetBase(r.progress.Done());
-        CSourceClip frames(reader_, clip.sourceCluster, clip.frames);
         int mismatch = -1;
-        VerifyClip(disk, first, clip.frames, frames, r.progress, mismatch);
+        VerifyClip(disk, first, written, r.progress, mismatch);
     }
     {
         std::lock_guard<std::mutex> lock(doneMutex_);

@@ -5,6 +5,7 @@
 #include "CardCompactor.h"
 #include "ClipVerifier.h"
 #include "CodePage.h"
+#include "FrameDigests.h"
 #include "FrameSource.h"
 #include "FrameTransfer.h"
 #include "Interaction.h"
@@ -165,9 +166,10 @@ int DeleteFormerClip(CDisk& disk, int slot, IClipWriteView& redraw, ClipDeletion
     return kWriteDone;
 }
 
-// The frame loop: frame f into cluster position + f, then the flush that
-// puts the frames on the card. False when Abort or a failure stopped it.
-bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress)
+// The frame loop: frame f into cluster position + f, its digest kept in
+// `written` for the read-back (none without one), then the flush that puts
+// the frames on the card. False when Abort or a failure stopped it.
+bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests* written)
 {
     TransferFrames(
         source.FrameCount(), progress, ProgressStep::kSetThenPump,
@@ -175,7 +177,13 @@ bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& pro
             LogMessage("trying to read frame %d", f);
             return source.ReadFrame(f, buffer) != 0;
         },
-        [&](int f, const std::uint8_t* buffer) { return disk.WriteCluster(position + f, buffer) != 0; });
+        [&](int f, const std::uint8_t* buffer) {
+            if (!disk.WriteCluster(position + f, buffer))
+                return false;
+            if (written != nullptr)
+                written->Record(f, buffer);
+            return true;
+        });
     if (progress.Aborted())
         return false;
     // The frames must be on the card before the slot records them.
@@ -229,8 +237,9 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
 
     progress.Begin(frames + 1);
     redraw.UpdateControls();
-    if (WriteFrames(disk, position, source, progress) && verify)
-        report.verified = VerifyClip(disk, position, frames, source, progress, report.mismatchFrame) == kVerifyMatch;
+    CFrameDigests written;
+    if (WriteFrames(disk, position, source, progress, verify ? &written : nullptr) && verify)
+        report.verified = VerifyClip(disk, position, written, progress, report.mismatchFrame) == kVerifyMatch;
 
     if (!progress.Aborted()) {
         const std::string name = Utf8ToCard(BaseName(source.SourcePath()));

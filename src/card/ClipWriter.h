@@ -77,7 +77,8 @@ bool VerifyAfterWriting();
 
 // Writes `source` into `selectedSlot` (or, when it is -1, the lowest empty
 // slot) of the open and loaded card. With `verify` the frames, once flushed,
-// are read back from the card and compared (ClipVerifier.h); a clip that
+// are read back from the card and compared with the digests kept while
+// writing them (ClipVerifier.h), the source read only once; a clip that
 // does not match is not recorded and the write ends as aborted. Returns the
 // outcome; `report` (optional) gets the details.
 int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,

@@ -161,7 +161,16 @@ int CmdWrite(CCliSession& session)
     const int outcome = WriteClip(disk, slot, source, session.Progress(), nullptr, &report, verify);
     if (outcome == kWriteNothing && report.slot < 0)
         session.Error(kIdsCliNoFreeSlot);
-    return outcome == kWriteDone ? kExitDone : kExitFailed;
+    if (outcome != kWriteDone)
+        return kExitFailed;
+    // The card keeps its clips dense: the next opening numbers the clip
+    // after the clips before it, whatever slot it was written into.
+    int dense = 0;
+    for (int s = 0; s < report.slot; ++s)
+        dense += disk.Clips()[static_cast<std::size_t>(s)].frames != 0 ? 1 : 0;
+    if (session.Options().slot >= 0 && dense != report.slot)
+        session.Say(kIdsCliSlotMoves, dense + 1, report.slot + 1);
+    return kExitDone;
 }
 
 int CmdRead(CCliSession& session)
