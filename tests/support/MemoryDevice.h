@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+struct WriteJournal;
+
 struct MemoryDeviceState {
     std::vector<std::uint8_t> bytes;
     int reads = 0;
@@ -44,6 +46,9 @@ struct MemoryDeviceState {
     int corruptWrite = 0;
     std::uint64_t corruptOffset = 0;
     std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
+    // When set, every stored write and every completed flush is recorded in
+    // it (PowerCut.h).
+    WriteJournal* journal = nullptr;
 };
 
 class CMemoryDevice : public IDevice {
