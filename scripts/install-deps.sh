@@ -11,6 +11,8 @@ packages=(
   qt6-multimedia-dev qt6-translations-l10n
   ffmpeg
 )
+# xxHash (header only here): the checksum of a compaction move's record.
+packages+=(libxxhash-dev)
 # A stand-in udisks2 service on a private D-Bus for the access tests.
 packages+=(python3-dbusmock dbus-daemon)
 # Checks of the installed tree and of the Debian package (dpkg-dev for

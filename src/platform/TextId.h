@@ -86,6 +86,8 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsDropSummary, 10063)                   \
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
+    X(kIdsMoveFinished, 10075)                  \
+    X(kIdsMoveUndone, 10076)                    \
     X(kIdsAppUsage, 10067)
 
 // The command line's own texts (usage, argument errors, hints); it shows
