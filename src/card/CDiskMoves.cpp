@@ -194,6 +194,8 @@ void CDisk::FinishInterruptedMove()
     }
     ClearMoveIntent();
     LogMessage(putBack ? "interrupted move undone" : "interrupted move finished");
+    // A warning: the terminal prints it on stderr, clear of what a command
+    // prints (info --json).
     if (ui_ != nullptr)
-        ShowMessage(*ui_, putBack ? kIdsMoveUndone : kIdsMoveFinished, kMsgInfo, slot + 1);
+        ShowMessage(*ui_, putBack ? kIdsMoveUndone : kIdsMoveFinished, kMsgWarning, slot + 1);
 }

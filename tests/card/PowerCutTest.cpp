@@ -133,10 +133,9 @@ public:
             ++f.finishing;
             ++f.recut;
             cutCard.Apply(cut, *after);
-            CPowerCutCard finishCard(*after, finishing);
             const PowerCut second = DrawPowerCut(finishing, random, false);
             SCOPED_TRACE("cut again while finishing the move: " + second.Describe(finishing));
-            finishCard.Apply(second, *cutAgain);
+            ApplyPowerCut(*after, finishing, second, *cutAgain);
             Open(cutAgain, f);
         }
         return f;
@@ -182,8 +181,8 @@ private:
 void PrintFigures(const char* operation, const CutFigures& f, unsigned seed)
 {
     std::printf("reliability: power cut, %s: %d cuts drawn (seed %u) after any of its %d events (%d writes and "
-                "their flushes), the writes since the last flush each whole, torn at a sector (cluster and spare "
-                "sector writes) or lost (%d, %d, %d); %d of %d openings loaded their tables",
+                "their flushes), the writes since the last flush each whole, torn at a sector or lost (%d, %d, %d; "
+                "a table write whole or lost); %d of %d openings loaded their tables",
                 operation, f.cuts, seed, f.events, f.writes, f.whole, f.torn, f.lost, f.loaded, f.openings);
     if (f.finishing > 0)
         std::printf(", %d finished an interrupted move (each of them cut again while finishing it, and finished "

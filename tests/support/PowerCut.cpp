@@ -95,6 +95,20 @@ unsigned PowerCutSeed(unsigned fallback)
     return text != nullptr && *text != '\0' ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : fallback;
 }
 
+void ApplyPowerCut(const MemoryDeviceState& before, const WriteJournal& journal, const PowerCut& cut,
+                   MemoryDeviceState& card)
+{
+    RestoreCard(card, before);
+    const int durable = DurableEvents(journal, cut.after);
+    for (int e = 0; e < durable; ++e) {
+        const JournalEvent& w = journal.events[static_cast<std::size_t>(e)];
+        if (!w.flush)
+            Land(card, w, SectorsOf(w));
+    }
+    for (const PowerCut::Landed& l : cut.landed)
+        Land(card, journal.events[static_cast<std::size_t>(l.event)], l.sectors);
+}
+
 CPowerCutCard::CPowerCutCard(const MemoryDeviceState& before, const WriteJournal& journal)
     : before_(before), journal_(journal), durable_(CopyCard(before))
 {

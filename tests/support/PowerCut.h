@@ -55,6 +55,11 @@ PowerCut DrawPowerCut(const WriteJournal& journal, std::mt19937& random, bool te
 // `fallback`, so that a run can be repeated exactly.
 unsigned PowerCutSeed(unsigned fallback);
 
+// Puts into `card` what a card that held `before` holds after `cut` of
+// `journal`, replaying the journal from its start.
+void ApplyPowerCut(const MemoryDeviceState& before, const WriteJournal& journal, const PowerCut& cut,
+                   MemoryDeviceState& card);
+
 // The card as cuts of one journal leave it, from the card as it was before
 // the journal's operation. Cuts applied in rising order of `after` replay
 // only what lies between them.
