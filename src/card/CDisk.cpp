@@ -89,6 +89,7 @@ void CDisk::Close()
     writeBack_.Reset();
     errorShown_ = false;
     inUse_ = false;
+    moveUnfinished_ = false;
     mountPoint_.clear();
 }
 
@@ -121,7 +122,9 @@ int CDisk::ReadCluster(int cluster, std::uint8_t* buffer)
 int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
 {
     int ok = 0;
-    if (SeekCluster(cluster)) {
+    // A move left half-done protects its frames: nothing is written before
+    // the next opening has finished it.
+    if (!moveUnfinished_ && SeekCluster(cluster)) {
         const std::uint64_t offset = ClusterOffset(static_cast<std::uint64_t>(cluster));
         ok = device_->WriteAt(offset, buffer, kClusterSize) == kClusterSize &&
                      writeBack_.Written(*device_, offset, kClusterSize)
@@ -151,6 +154,30 @@ bool CDisk::DropCachedClusters(int first, int count)
         return true;
     ReportError(false);
     return false;
+}
+
+bool CDisk::ReadSpareSector(std::uint8_t* sector)
+{
+    const std::uint64_t offset = SpareSectorOffset();
+    const bool ok = device_ && offset + kSectorSize <= device_->SizeBytes() &&
+                    device_->ReadAt(offset, sector, kSectorSize) == kSectorSize;
+    LogMessage("read spare sector: %d", ok ? 1 : 0);
+    if (!ok)
+        ReportError(false);
+    return ok;
+}
+
+bool CDisk::WriteSpareSector(const std::uint8_t* sector)
+{
+    const std::uint64_t offset = SpareSectorOffset();
+    const bool ok = !moveUnfinished_ && device_ && offset + kSectorSize <= device_->SizeBytes() &&
+                    device_->WriteAt(offset, sector, kSectorSize) == kSectorSize;
+    LogMessage("write spare sector: %d, error: %d", ok ? 1 : 0, device_ ? device_->LastError() : 0);
+    if (!ok) {
+        ReportError(true);
+        return false;
+    }
+    return Flush();
 }
 
 void CDisk::ReportError(bool write)

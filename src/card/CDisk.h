@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,14 @@ class CAlignedBuffer;
 class IInteraction;
 struct CEnvironment;
 struct DriveEntry;
+struct MoveIntent;
+
+// How a move of a clip over its own old run ended (MoveOverOwnRun).
+enum ClipMoveResult : int {
+    kMoveDone = 0,       // every frame lies at the new place; EndMove follows the table write
+    kMoveNotStarted = 1, // the clip lies whole at its old place
+    kMoveStopped = 2,    // a write failed half-way: the next opening finishes the move
+};
 
 class CDisk {
 public:
@@ -69,6 +78,12 @@ public:
     // Returns cluster `first` inside `buffer`, which it sizes, the others
     // following it; null when the read failed (the access message shown).
     const std::uint8_t* ReadClusterRun(int first, int count, CAlignedBuffer& buffer);
+    // The card's first spare sector, after the last cluster (every card has
+    // one; the player never reads it): 512 bytes. A written sector is
+    // flushed before success is reported. Failures are the card's access
+    // or write failure (message and false).
+    bool ReadSpareSector(std::uint8_t* sector);
+    bool WriteSpareSector(const std::uint8_t* sector);
     // Shows the card's access message, or with `write` its write message,
     // unless one was shown since the card was opened.
     void ReportError(bool write);
@@ -139,6 +154,26 @@ public:
     // 12 entries or a logo mode is not 0, 1 or 2.
     TableChange SetPlaylists(const std::array<Playlist, kPlaylistCount>& playlists);
 
+    // Moves (CDiskMoves.cpp). Moves the clip of `slot` down by `shift`
+    // clusters when the runs overlap (0 < shift < its frames), restartably:
+    // its record (MoveIntent.h) goes into the spare sector first, then the
+    // frames are copied in steps of at most `shift`, each step flushed and
+    // the record advanced before the next overwrites the frames it covers.
+    // `eachFrame` runs after every frame. `transferFailed` tells that a
+    // transfer failed on the way: a frame that cannot be read is left
+    // unwritten at the new place and the move goes on; a step that fails is
+    // tried once more from the record. After kMoveDone the caller records
+    // the new place (RecordClip) and calls EndMove with whether that was
+    // stored.
+    int MoveOverOwnRun(int slot, int shift, const std::function<void()>& eachFrame, bool& transferFailed);
+    // Clears the record of a move whose new place is stored; a move not
+    // stored leaves it for the next opening. False when the card is
+    // not left clean (message shown).
+    bool EndMove(bool recorded);
+    // A move is left half-done on the card (a write failed): nothing more
+    // is written to this card until it is opened again, which finishes it.
+    bool MoveUnfinished() const { return moveUnfinished_; }
+
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
     bool ErrorShown() const { return errorShown_; }
@@ -167,6 +202,19 @@ private:
     // a clip known only to the playlist adds to (SlotOfRun).
     void DecodePlaylist(const std::uint8_t* recordA, const std::uint8_t* recordB, Playlist& p, int& filled);
     int SlotOfRun(const ClipRun& run, int& filled);
+    // Finishes or undoes a move that a power cut or a lost card
+    // interrupted, from its record in the spare sector (ReadFAT, once the
+    // tables are loaded). A card without the record is not touched.
+    void FinishInterruptedMove();
+    // Copies the frames of `intent` until its progress is `target` (all
+    // its frames: forward; 0: back to the old run), advancing the record on
+    // the card after each step. False when a transfer failed.
+    bool CopyMoveSteps(MoveIntent& intent, int target, const std::function<void()>& eachFrame, bool& frameLost);
+    bool StoreMoveIntent(const MoveIntent& intent);
+    bool ClearMoveIntent();
+    // Another clip listed over `intent`'s new run.
+    bool NewRunTaken(const MoveIntent& intent, int slot) const;
+    std::uint64_t SpareSectorOffset() const { return ClusterOffset(totalClusters_); }
     // Open and loaded with a full clip table: the table operations may run.
     bool TablesReady() const;
     // WriteFAT after an edit of `change`'s slots and playlists: its result
@@ -182,6 +230,7 @@ private:
     bool loaded_ = false;
     bool errorShown_ = false;
     bool inUse_ = false;
+    bool moveUnfinished_ = false;
     std::string mountPoint_;
     std::uint32_t sizeMB_ = 0;
     std::uint32_t totalClusters_ = 0;

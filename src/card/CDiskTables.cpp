@@ -62,6 +62,8 @@ int CDisk::ReadFAT()
     DecodeTables();
     UpdateFreeSpace();
     loaded_ = true;
+    // Before anything else is done with the card.
+    FinishInterruptedMove();
     return 1;
 }
 
@@ -132,7 +134,11 @@ int CDisk::WriteFAT()
     fat_ = EncodeFatArea(clips_, playlists_);
     int ok = 0;
     int error = 0;
-    if (device_) {
+    if (moveUnfinished_) {
+        // The card's table keeps the place its record of the move names
+        // until the next opening finishes the move.
+        error = EROFS;
+    } else if (device_) {
         // The table write is durable before success is reported.
         ok = device_->SizeBytes() >= static_cast<std::uint64_t>(kFatSize) &&
              device_->WriteAt(0, fat_.data(), kFatSize) == kFatSize && device_->Flush();

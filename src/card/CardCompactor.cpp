@@ -10,38 +10,24 @@
 
 namespace {
 
-// Moves the clip of `run` down by `shift` clusters, frame by frame in
-// ascending order (safe although the runs overlap: the destination always
-// lies below the source). Returns true when the clip now lies at its new
-// place, false when it still lies, intact, at its old one.
+// Moves the clip of `run` down by `shift` clusters onto a run clear of its
+// old one, frame by frame in ascending order. Returns true when the clip now
+// lies at its new place, false when it still lies, intact, at its old one.
 bool MoveClip(CDisk& disk, const ClusterRun& run, int shift, int listPosition, std::uint8_t* buffer,
               IProgress& progress)
 {
-    // The old run is first overwritten by the write of frame `shift`. Until
-    // then a failure leaves the clip whole at its old place, so the move
-    // stops there; afterwards it goes on to the last frame, since the new
-    // place is then the only one left.
-    bool oldRunTouched = false;
+    // The old run is not written: a failure leaves the clip whole there.
     for (int h = 0; h < run.length; ++h) {
-        bool ok = disk.ReadCluster(run.start + h, buffer) != 0;
-        // A destination whose source could not be read is left unwritten.
-        if (ok) {
-            ok = disk.WriteCluster(run.start + h - shift, buffer) != 0;
-            if (ok && h >= shift)
-                oldRunTouched = true;
-        }
-        if (!ok) {
+        if (!disk.ReadCluster(run.start + h, buffer) || !disk.WriteCluster(run.start + h - shift, buffer)) {
             progress.SetAbort();
-            if (!oldRunTouched)
-                return false;
+            return false;
         }
         progress.Set(listPosition + 1);
         progress.Pump(); // an Abort takes effect after this clip
     }
     if (!disk.Flush()) {
         progress.SetAbort();
-        if (!oldRunTouched)
-            return false;
+        return false;
     }
     return true;
 }
@@ -67,7 +53,26 @@ bool CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& pr
             next = run.start + run.length;
             continue;
         }
-        if (MoveClip(disk, run, shift, static_cast<int>(i), buffer.get(), progress)) {
+        // A move over the clip's own old run is one the card can finish
+        // after a power cut (CDisk::MoveOverOwnRun).
+        const bool overOwnRun = shift < run.length;
+        bool moved = false;
+        if (overOwnRun) {
+            bool failed = false;
+            const int listPosition = static_cast<int>(i);
+            const int result = disk.MoveOverOwnRun(run.slot, shift,
+                                                   [&progress, listPosition] {
+                                                       progress.Set(listPosition + 1);
+                                                       progress.Pump(); // an Abort takes effect after this clip
+                                                   },
+                                                   failed);
+            if (failed || result != kMoveDone)
+                progress.SetAbort();
+            moved = result == kMoveDone;
+        } else {
+            moved = MoveClip(disk, run, shift, static_cast<int>(i), buffer.get(), progress);
+        }
+        if (moved) {
             // The first sector moves down by whole clusters: one that a
             // card's table put inside a cluster keeps its place in it.
             const ClipRecord clip = disk.Clips()[static_cast<std::size_t>(run.slot)];
@@ -75,6 +80,8 @@ bool CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& pr
                 disk.RecordClip(run.slot, std::string_view(clip.name, kNameLength), clip.frames,
                                 clip.firstSector - static_cast<std::uint32_t>(kSectorsPerCluster) * static_cast<std::uint32_t>(shift));
             if (!change.Stored())
+                progress.SetAbort();
+            if (overOwnRun && !disk.EndMove(change.Stored()))
                 progress.SetAbort();
             run.start -= shift;
             if (view != nullptr)

@@ -1,6 +1,8 @@
 // Compaction of the card: moves clips towards cluster 0, in the order of
 // their start clusters, until the free space is one run at the end. Each
-// moved clip is recorded on the card as soon as it has been moved.
+// moved clip is recorded on the card as soon as it has been moved; a move
+// over the clip's own old run is made one that an opening of the card
+// finishes after a power cut (CDisk::MoveOverOwnRun).
 #pragma once
 #include "ClipWriter.h"
 

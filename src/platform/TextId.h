@@ -87,6 +87,8 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
     X(kIdsAppUsage, 10067)                      \
+    X(kIdsMoveFinished, 10075)                  \
+    X(kIdsMoveUndone, 10076)                    \
     X(kIdsAskCopyOnto, 10100)                   \
     X(kIdsCopyNoRoom, 10101)                    \
     X(kIdsCopyTargetFailed, 10102)              \

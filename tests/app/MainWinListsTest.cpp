@@ -371,8 +371,9 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     g_card = MakeDeviceState(bytes.size());
     g_card->bytes = bytes;
     env.openDevice = OpenerOf(g_card);
-    // Read 1 is the card's tables, read 2 the first frame of clip 1.
-    g_card->failRead = 2;
+    // Read 1 is the card's tables, read 2 the spare sector after the last
+    // cluster (a move to finish?), read 3 the first frame of clip 1.
+    g_card->failRead = 3;
     CMainWin& w = Start();
     EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
     EXPECT_TRUE(IsBlack(w.Images().Image(0)));
@@ -382,7 +383,7 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     w.OnRefresh();
     ASSERT_FALSE(IsBlack(w.Images().Image(0)));
     const QImage before = w.Images().Image(0);
-    g_card->failRead = g_card->reads + 2;
+    g_card->failRead = g_card->reads + 3;
     w.OnRefresh();
     EXPECT_EQ(2, ui.Count(kIdsCardAccessError)) << "once per opening of the card";
     EXPECT_EQ(before, w.Images().Image(0)) << "the thumbnail it had";

@@ -182,15 +182,19 @@ TEST_F(WriteFaults, AFailedTableWriteOfTheDeletionStopsBeforeAnyFrameIsWritten)
 // ------------------------------------------------------------- compaction
 
 const FaultMatrixName kCompactionMatrix{
-    "compaction", "each stopped after the current clip with one card message; every clip whole except where the "
-                  "fault falls inside a move over the clip's own old run, stated precisely"};
+    "compaction", "each stopped after the current clip with one card message; every clip whole on the card once "
+                  "it is opened again, which finishes a move over a clip's own old run that the fault stopped, "
+                  "except the one frame a failed read takes from such a move"};
 
 class CompactionFaults : public FaultMatrixTest {
 protected:
     // c1 stays at 0; c2 (12 frames) moves from 14 down to 10, over its own
     // old run; c3 (8) from 30 to 22 and c4 (6) from 45 to 30, both clear of
-    // their old runs. Transfers in order: c2's 12 reads and writes, its
-    // flush, its table write and flush; the same for c3 and c4.
+    // their old runs. Transfers in order: c2's record of its move and its
+    // flush, three steps of 4 reads and writes, each flushed and followed by
+    // the record advanced and flushed, its table write and flush, its record
+    // cleared and flushed; c3's and c4's reads and writes, their flush,
+    // their table write and flush.
     void SetUp() override
     {
         Describe({60, {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}}, {{{1, 3}}, {{2, 1, 0}}}});
@@ -221,8 +225,8 @@ TEST_F(CompactionFaults, EveryStandardFaultStopsAfterTheCurrentClipWithEveryClip
     Run(clean, nullptr, &Compact);
     ASSERT_EQ(1, clean.result);
     ASSERT_EQ(26, clean.counts.reads);
-    ASSERT_EQ(29, clean.counts.writes);
-    ASSERT_EQ(6, clean.counts.flushes);
+    ASSERT_EQ(18 + 9 + 7, clean.counts.writes);
+    ASSERT_EQ(9 + 2 + 2, clean.counts.flushes);
     const std::vector<ListedClip> packed = CardListing(clean, lengths);
     ASSERT_TRUE(AllIntact(packed));
     ASSERT_EQ(10, StartOfClip(packed, 2));
@@ -239,9 +243,9 @@ TEST_F(CompactionFaults, EveryStandardFaultStopsAfterTheCurrentClipWithEveryClip
         ASSERT_EQ(1u, run.Messages().size());
         EXPECT_TRUE(IsCardError(run.Messages()[0]));
         EXPECT_FALSE(run.progress.running);
-        // None of these faults falls after c2's frames land on its old run
-        // and before its new place is recorded, so the card and memory list
-        // every clip whole, each at its old or its new place.
+        // A fault inside c2's move is tried once more from its last step
+        // on the card, so the card and memory list every clip whole, each
+        // at its old or its new place.
         const std::vector<ListedClip> memory = InspectClips(run.disk, *run.card, lengths);
         const std::vector<ListedClip> card = CardListing(run, lengths);
         EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), Tags(memory));
@@ -267,40 +271,66 @@ TEST_F(CompactionFaults, AReadFailingInsideAMoveOverItsOwnOldRunLeavesOnlyThatFr
     EXPECT_EQ(30, StartOfClip(card, 3)) << "the compaction stops after the clip it was moving";
 }
 
-// The table write that records c2's overlapping move failing: memory holds
-// c2 whole at its new place, while the card's table still lists it at its
-// old, partly overwritten place; the next table write that succeeds puts it
-// right.
-TEST_F(CompactionFaults, AFailedTableWriteAfterAMoveOverItsOwnOldRunIsPutRightByTheNext)
+// The table write that records c2's overlapping move failing (write 17):
+// it is written once more at once, and c2 is whole at its new place, in
+// memory and on the card.
+TEST_F(CompactionFaults, AFailedTableWriteAfterAMoveOverItsOwnOldRunIsWrittenOnceMore)
 {
     const CFaultScenario scenario(kCompactionMatrix);
     FaultRun run;
-    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::failWrite, 13, kIdsCardWriteError);
-    const std::vector<ListedClip> memory = InspectClips(run.disk, *run.card, lengths);
-    EXPECT_TRUE(AllIntact(memory));
-    EXPECT_EQ(10, StartOfClip(memory, 2));
-    ASSERT_NE(nullptr, FindClip(card, 2));
-    EXPECT_EQ(14, StartOfClip(card, 2));
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}), FindClip(card, 2)->badFrames);
-    EXPECT_TRUE(AllIntact(card, 2));
-    run.card->failWrite = 0;
-    EXPECT_TRUE(run.disk.WriteFAT());
-    EXPECT_TRUE(AllIntact(CardListing(run, lengths)));
+    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::failWrite, 17, kIdsCardWriteError);
+    EXPECT_EQ(10, StartOfClip(InspectClips(run.disk, *run.card, lengths), 2));
+    EXPECT_EQ(10, StartOfClip(card, 2));
+    EXPECT_TRUE(AllIntact(card));
+    EXPECT_EQ(30, StartOfClip(card, 3)) << "the compaction stops after the clip it was moving";
 }
 
-// The card vanishing inside c2's overlapping move (after its frame 6):
-// nothing more reaches the card, whose table lists c2 at its old place with
-// its first frames overwritten; the same damage a power cut does in that
-// window (PowerCutTest). Every other clip stays whole.
-TEST_F(CompactionFaults, TheCardVanishingInsideAMoveOverItsOwnOldRunDamagesOnlyThatClip)
+// Every write failing from c2's second step on (write 7; a card turned
+// write-protected): the move stops with its record on the card, nothing
+// more is written in this opening, and the next opening finishes the move
+// and says so.
+TEST_F(CompactionFaults, AMoveOverItsOwnOldRunStoppedByAWriteProtectedCardIsFinishedByTheNextOpening)
 {
     const CFaultScenario scenario(kCompactionMatrix);
     FaultRun run;
-    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::vanishAfter, 14, kIdsCardAccessError);
-    ASSERT_NE(nullptr, FindClip(card, 2));
-    EXPECT_EQ(14, StartOfClip(card, 2));
-    EXPECT_EQ((std::vector<int>{0, 1, 2}), FindClip(card, 2)->badFrames);
-    EXPECT_TRUE(AllIntact(card, 2));
+    Run(run, nullptr, [](FaultRun& r) {
+        r.card->failAllWritesFrom = r.card->writes + 7;
+        return Compact(r);
+    });
+    EXPECT_EQ(0, run.result);
+    EXPECT_EQ(std::vector<int>{kIdsCardWriteError}, run.Messages());
+    EXPECT_TRUE(run.disk.MoveUnfinished());
+    const int writes = run.card->writes;
+    const std::vector<std::uint8_t> cluster(kClusterSize, 0);
+    EXPECT_FALSE(run.disk.WriteFAT());
+    EXPECT_EQ(0, run.disk.WriteCluster(50, cluster.data()));
+    EXPECT_EQ(writes, run.card->writes) << "nothing reaches the device while the move is unfinished";
+    EXPECT_EQ(std::vector<int>{kIdsCardWriteError}, run.Messages());
+
+    run.card->failAllWritesFrom = 0;
+    CScriptedInteraction ui;
+    CDisk again;
+    again.SetInteraction(&ui);
+    ASSERT_TRUE(Reopen(run.card, again));
+    EXPECT_EQ(std::vector<int>{kIdsMoveFinished}, ui.Ids());
+    EXPECT_EQ(LoadText(kIdsMoveFinished).substr(0, 4), ui.Shown()[0].text.substr(0, 4));
+    const std::vector<ListedClip> card = InspectClips(again, *run.card, lengths);
+    EXPECT_EQ(10, StartOfClip(card, 2));
+    EXPECT_TRUE(AllIntact(card));
+    EXPECT_EQ(card.size(), CardListing(run, lengths).size()) << "the card's table records the finished move";
+}
+
+// The card vanishing inside c2's overlapping move (after 14 calls, at the
+// write of its frame 4): nothing more reaches the card, whose table lists
+// c2 at its old place with its first frames overwritten; once the card is
+// back, its opening finishes the move and every clip is whole.
+TEST_F(CompactionFaults, TheCardVanishingInsideAMoveOverItsOwnOldRunIsFinishedByTheNextOpening)
+{
+    const CFaultScenario scenario(kCompactionMatrix);
+    FaultRun run;
+    const std::vector<ListedClip> card = RunFault(run, &DeviceFault::vanishAfter, 14, kIdsCardWriteError);
+    EXPECT_EQ(10, StartOfClip(card, 2));
+    EXPECT_TRUE(AllIntact(card));
 }
 
 // Inside a write, a compaction that stops ends the write with no closing
@@ -320,7 +350,9 @@ TEST_F(CompactionFaults, ACompactionFaultInsideAClipWriteEndsItWithoutWritingAFr
     });
     EXPECT_EQ(kWriteCompactionStopped, run.result);
     EXPECT_EQ(std::vector<int>{kIdsCardAccessError}, run.Messages());
-    EXPECT_EQ(0, run.counts.writes);
+    // c2's record of its move and its clearing, both in the spare sector.
+    ASSERT_EQ(2, run.counts.writes);
+    EXPECT_EQ(run.card->writeOffsets.back(), ClusterOffset(run.disk.TotalClusters()));
     EXPECT_TRUE(AllIntact(CardListing(run, lengths)));
 }
 

@@ -1,19 +1,26 @@
-// Power cuts during card operations. The device keeps only the first k
-// writes of an operation and silently drops the rest: what the card holds
-// when the power goes after its k-th write. For every k from 0 to the
-// operation's write count the card is "inserted again": a fresh CDisk reads
-// the kept bytes, its FAT area must load, every clip it lists must hold
-// exactly its original frames, and the playlists must be as they were
-// before the operation or after one of its table writes. Each operation
-// prints one line: cuts tried, clips listed and intact.
+// Power cuts during card operations, as real cards take them (PowerCut.h):
+// each operation runs once with its writes and flushes recorded, then many
+// cuts are drawn from a seeded generator, each leaving the card with what
+// was flushed before it and any subset of the later writes, whole or torn.
+// For every cut the card is "inserted again": a fresh CDisk opens it, which
+// finishes a move the cut interrupted, and its FAT area must load, every
+// clip it lists must hold exactly its frames, no clip the operation keeps
+// may be missing, and the playlists must be as they were before the
+// operation or after one of its table changes. Every opening that had a
+// move to finish is cut once more while it finishes it, and the card opened
+// again must pass the same checks. Each operation prints one line: what was
+// tried and what held.
 #include "ClipWriter.h"
 #include "FormatFlow.h"
+#include "MoveIntent.h"
+#include "PowerCut.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedProgress.h"
 #include "TaggedCard.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -41,129 +48,153 @@ private:
     const std::function<void()>& checkpoint_;
 };
 
-struct Restart {
-    std::vector<ListedClip> clips;
-    PlaylistState playlists;
-};
-
-struct Simulation {
-    int writes = 0;                          // writes of the operation without a cut
-    std::vector<std::uint64_t> writeOffsets; // in order, without a cut
-    std::vector<PlaylistState> checkpoints;  // the tables after each change, without a cut
-    std::vector<ListedClip> finalClips;      // the tables after the operation, without a cut
-    std::vector<Restart> restarts;           // one per cut: restarts[k] kept k writes
-    int loaded = 0; // restarts whose FAT area loaded
-    int listed = 0;
-    int intact = 0;
-
-    // Cuts after which the clip `tag` was listed but not intact.
-    std::vector<int> DamagedAt(int tag) const
-    {
-        std::vector<int> cuts;
-        for (std::size_t k = 0; k < restarts.size(); ++k) {
-            const ListedClip* c = FindClip(restarts[k].clips, tag);
-            if (c != nullptr && !c->Intact())
-                cuts.push_back(static_cast<int>(k));
-        }
-        return cuts;
-    }
-    // Cuts after which the clip `tag` was listed.
-    std::vector<int> ListedAt(int tag) const
-    {
-        std::vector<int> cuts;
-        for (std::size_t k = 0; k < restarts.size(); ++k) {
-            if (FindClip(restarts[k].clips, tag) != nullptr)
-                cuts.push_back(static_cast<int>(k));
-        }
-        return cuts;
-    }
-};
-
-std::vector<int> Range(int from, int to)
+// Opens `card` with every question answered Yes and runs `op` on it;
+// `checkpoints` receives the tables after each change.
+void RunOperation(const std::shared_ptr<MemoryDeviceState>& card, const Operation& op,
+                  std::vector<PlaylistState>& checkpoints)
 {
-    std::vector<int> v;
-    for (int i = from; i <= to; ++i)
-        v.push_back(i);
-    return v;
-}
-
-// Runs `op` on `card`, first restored to `base`, keeping only `keep` writes
-// (-1: all). `checkpoints` (optional) receives the tables after each change,
-// `after` (optional) is the disk the operation ran on.
-void RunOnce(const std::shared_ptr<MemoryDeviceState>& card, const MemoryDeviceState& base, int keep,
-             const Operation& op, std::vector<PlaylistState>* checkpoints, CDisk* after = nullptr)
-{
-    RestoreCard(*card, base);
-    card->keepWrites = keep;
     CScriptedInteraction ui;
     for (int question : {kIdsAskFormat, kIdsAskDeleteClip, kIdsAskDeletePlaylist})
         ui.AlwaysAnswer(question, kIdYes);
-    CDisk local;
-    CDisk& disk = after != nullptr ? *after : local;
+    CDisk disk;
     disk.SetInteraction(&ui);
-    EXPECT_TRUE(Reopen(card, disk));
-    card->writes = 0;
-    card->writeOffsets.clear();
-    const std::function<void()> checkpoint = [&] {
-        if (checkpoints != nullptr)
-            checkpoints->push_back(PlaylistsByTag(disk));
-    };
+    ASSERT_TRUE(Reopen(card, disk));
+    const std::function<void()> checkpoint = [&] { checkpoints.push_back(PlaylistsByTag(disk)); };
     checkpoint();
     op(disk, ui, checkpoint);
     disk.SetInteraction(nullptr);
-    card->keepWrites = -1;
 }
 
-// The whole simulation: one run without a cut, then one per cut.
-Simulation Simulate(const TaggedCardLayout& layout, const std::map<int, int>& lengths, const Operation& op)
-{
-    Simulation sim;
-    const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(layout);
-    EXPECT_NE(nullptr, base);
-    if (base == nullptr)
-        return sim;
+// What the cuts of one operation showed.
+struct CutFigures {
+    int events = 0; // of the operation without a cut
+    int writes = 0;
+    int cuts = 0;
+    int whole = 0; // writes since the last flush that landed whole, torn or not at all
+    int torn = 0;
+    int lost = 0;
+    int openings = 0; // the first opening after each cut, and after each cut of its own
+    int loaded = 0;
+    int listed = 0;
+    int intact = 0;
+    int finishing = 0; // openings that found a move to finish
+    int recut = 0;     // of them, cut again while finishing it
+};
 
-    // One card for every run, restored before each.
-    const std::shared_ptr<MemoryDeviceState> card = CopyCard(*base);
+// The operation `op` on the card of `layout`, then `cuts` cuts drawn with
+// `seed`. `kept` are the tags of the clips that must be listed after every
+// cut; `lengths` the true lengths of every tag.
+class CCutRun {
+public:
+    CCutRun(const TaggedCardLayout& layout, std::map<int, int> lengths, std::set<int> kept)
+        : base_(MakeTaggedCard(layout)), lengths_(std::move(lengths)), kept_(std::move(kept))
     {
-        CDisk full;
-        RunOnce(card, *base, -1, op, &sim.checkpoints, &full);
-        sim.writes = card->writes;
-        sim.writeOffsets = card->writeOffsets;
-        sim.finalClips = InspectClips(full, *card, lengths);
     }
 
-    for (int k = 0; k <= sim.writes; ++k) {
-        RunOnce(card, *base, k, op, nullptr);
-        const std::shared_ptr<MemoryDeviceState>& kept = card;
-        CDisk again;
-        Restart r;
-        const bool loaded = Reopen(kept, again);
-        EXPECT_TRUE(loaded) << "the FAT area does not load after a cut after write " << k;
-        sim.loaded += loaded ? 1 : 0;
-        r.clips = InspectClips(again, *kept, lengths);
-        r.playlists = PlaylistsByTag(again);
-        for (const ListedClip& c : r.clips) {
-            ++sim.listed;
-            sim.intact += c.Intact() ? 1 : 0;
+    CutFigures Run(const Operation& op, int cuts, unsigned seed)
+    {
+        CutFigures f;
+        if (base_ == nullptr) {
+            ADD_FAILURE() << "the card cannot be made";
+            return f;
         }
-        bool known = false;
-        for (const PlaylistState& p : sim.checkpoints)
-            known = known || p == r.playlists;
-        EXPECT_TRUE(known) << "after a cut after write " << k << " the playlists are in no state the operation passed through";
-        sim.restarts.push_back(r);
-    }
-    return sim;
-}
+        const std::shared_ptr<MemoryDeviceState> card = CopyCard(*base_);
+        WriteJournal journal;
+        card->journal = &journal;
+        RunOperation(card, op, checkpoints_);
+        card->journal = nullptr;
+        f.events = static_cast<int>(journal.events.size());
+        f.writes = journal.Writes();
 
-void PrintSummary(const char* operation, const Simulation& sim, const std::string& note = {})
+        std::mt19937 random(seed);
+        std::vector<PowerCut> drawn;
+        for (int i = 0; i < cuts; ++i)
+            drawn.push_back(DrawPowerCut(journal, random, false));
+        std::stable_sort(drawn.begin(), drawn.end(), [](const PowerCut& a, const PowerCut& b) { return a.after < b.after; });
+
+        CPowerCutCard cutCard(*base_, journal);
+        const std::shared_ptr<MemoryDeviceState> after = MakeDeviceState(0);
+        const std::shared_ptr<MemoryDeviceState> cutAgain = MakeDeviceState(0);
+        for (const PowerCut& cut : drawn) {
+            SCOPED_TRACE("TESSARO_CUT_SEED=" + std::to_string(seed) + ", cut " + cut.Describe(journal));
+            ++f.cuts;
+            f.whole += static_cast<int>(cut.landed.size()) - cut.torn;
+            f.torn += cut.torn;
+            f.lost += cut.lost;
+            cutCard.Apply(cut, *after);
+            WriteJournal finishing;
+            after->journal = &finishing;
+            Open(after, f);
+            after->journal = nullptr;
+            if (finishing.Writes() == 0)
+                continue;
+            // The opening finished a move: cut it while it does, from the
+            // same card, and open once more.
+            ++f.finishing;
+            ++f.recut;
+            cutCard.Apply(cut, *after);
+            const PowerCut second = DrawPowerCut(finishing, random, false);
+            SCOPED_TRACE("cut again while finishing the move: " + second.Describe(finishing));
+            ApplyPowerCut(*after, finishing, second, *cutAgain);
+            Open(cutAgain, f);
+        }
+        return f;
+    }
+
+private:
+    // Inserts the card again and checks what it holds.
+    void Open(const std::shared_ptr<MemoryDeviceState>& card, CutFigures& f)
+    {
+        ++f.openings;
+        CScriptedInteraction ui;
+        CDisk again;
+        again.SetInteraction(&ui);
+        const bool loaded = Reopen(card, again);
+        again.SetInteraction(nullptr);
+        EXPECT_TRUE(loaded) << "the FAT area does not load";
+        f.loaded += loaded ? 1 : 0;
+        for (int id : ui.Ids())
+            EXPECT_TRUE(id == kIdsMoveFinished) << "message " << id;
+        const std::vector<ListedClip> clips = InspectClips(again, *card, lengths_);
+        for (const ListedClip& c : clips) {
+            ++f.listed;
+            f.intact += c.Intact() ? 1 : 0;
+            EXPECT_TRUE(c.Intact()) << "clip c" << c.tag << " at cluster " << c.start << ": "
+                                    << c.badFrames.size() << " frames wrong";
+        }
+        for (int tag : kept_)
+            EXPECT_NE(nullptr, FindClip(clips, tag)) << "clip c" << tag << " is lost";
+        const PlaylistState playlists = PlaylistsByTag(again);
+        EXPECT_NE(checkpoints_.end(), std::find(checkpoints_.begin(), checkpoints_.end(), playlists))
+            << "the playlists are in no state the operation passed through";
+        MoveIntent intent;
+        EXPECT_EQ(kIntentNone, DecodeMoveIntent(card->bytes.data() + ClusterOffset(again.TotalClusters()), intent))
+            << "the opening left a move unfinished";
+    }
+
+    std::shared_ptr<MemoryDeviceState> base_;
+    std::map<int, int> lengths_;
+    std::set<int> kept_;
+    std::vector<PlaylistState> checkpoints_;
+};
+
+void PrintFigures(const char* operation, const CutFigures& f, unsigned seed)
 {
-    std::printf("reliability: power cut, %s: %zu cuts tried (0 to %d of its %d writes kept), "
-                "%d restarts loaded their tables, %d of %d listed clips intact%s%s\n",
-                operation, sim.restarts.size(), sim.writes, sim.writes, sim.loaded, sim.intact, sim.listed, note.empty() ? "" : "; ",
-                note.c_str());
+    std::printf("reliability: power cut, %s: %d cuts drawn (seed %u) after any of its %d events (%d writes and "
+                "their flushes), the writes since the last flush each whole, torn at a sector or lost (%d, %d, %d; "
+                "a table write whole or lost); %d of %d openings loaded their tables",
+                operation, f.cuts, seed, f.events, f.writes, f.whole, f.torn, f.lost, f.loaded, f.openings);
+    if (f.finishing > 0)
+        std::printf(", %d finished an interrupted move (each of them cut again while finishing it, and finished "
+                    "on the next opening)",
+                    f.finishing);
+    std::printf("; %d of %d listed clips intact, no clip lost, every playlist in a state the operation passed "
+                "through\n",
+                f.intact, f.listed);
     std::fflush(stdout);
 }
+
+constexpr unsigned kSeed = 20261209;
 
 TEST(PowerCut, ClipWriteIntoAUsedSlot)
 {
@@ -175,156 +206,146 @@ TEST(PowerCut, ClipWriteIntoAUsedSlot)
     layout.playlists = {{{0, 1, 2}}, {{1, 1}}};
     std::map<int, int> lengths = TagLengths(layout.clips);
     lengths[9] = 78;
-    // The frame each run's read-back found missing (-1: none); the run
-    // without a cut comes first.
-    std::vector<int> missing;
-    const Simulation sim = Simulate(layout, lengths, [&missing](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
-        CTaggedSource source(78, 9);
-        CScriptedProgress progress;
-        CCheckpointView view(checkpoint);
-        ClipWriteReport report;
-        WriteClip(disk, 1, source, progress, &view, &report);
-        EXPECT_EQ(10, report.firstCluster);
-        missing.push_back(report.mismatchFrame);
-    });
-
-    // The deletion is stored first, then 78 frames, then the new record.
-    ASSERT_EQ(80, sim.writes);
-    EXPECT_EQ(sim.listed, sim.intact);
-    EXPECT_EQ(std::vector<int>{0}, sim.ListedAt(2)) << "the old clip is gone from the first table write on";
-    EXPECT_EQ(std::vector<int>{80}, sim.ListedAt(9)) << "the new clip appears only with the last write";
-    EXPECT_EQ(Range(0, 80), sim.ListedAt(1));
-    EXPECT_EQ(Range(0, 80), sim.ListedAt(3));
-    // Writes the card silently lost are found by the read-back: after a cut
-    // after write k (1 to 78) frame k - 1 is the first one missing.
-    std::vector<int> expected = {-1, 0};
-    for (int k = 1; k <= 78; ++k)
-        expected.push_back(k - 1);
-    expected.insert(expected.end(), {-1, -1});
-    EXPECT_EQ(expected, missing);
-    PrintSummary("clip write into a used slot", sim,
-                 "the read-back found the first lost frame after each of the 79 cuts that kept frames from the card");
+    const unsigned seed = PowerCutSeed(kSeed);
+    CCutRun run(layout, lengths, {1, 3});
+    const CutFigures f = run.Run(
+        [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+            CTaggedSource source(78, 9);
+            CScriptedProgress progress;
+            CCheckpointView view(checkpoint);
+            EXPECT_EQ(kWriteDone, WriteClip(disk, 1, source, progress, &view));
+        },
+        200, seed);
+    EXPECT_EQ(80, f.writes) << "the deletion, 78 frames, the new record";
+    EXPECT_EQ(f.listed, f.intact);
+    PrintFigures("clip write into a used slot", f, seed);
 }
 
-TEST(PowerCut, CompactionBeforeAClipWriteDamagesOnlyTheClipInAnOverlappingMove)
+TEST(PowerCut, CompactionBeforeAClipWrite)
 {
     // Free space 79 in gaps of 4, 4, 7 and 64 clusters: a clip of 75 frames
     // needs a compaction first. c2 moves down by 4 over its own old run
-    // (12 frames), c3 by 8 and c4 by 15, both clear of their old runs.
+    // (12 frames, in steps of 4), c3 by 8 and c4 by 15, both clear of their
+    // old runs.
     TaggedCardLayout layout;
     layout.clusters = 115;
     layout.clips = {{0, 0, 10, 1}, {1, 14, 12, 2}, {2, 30, 8, 3}, {3, 45, 6, 4}};
     layout.playlists = {{{1, 3}}, {{2, 1, 0}}};
     std::map<int, int> lengths = TagLengths(layout.clips);
     lengths[9] = 75;
-    const Simulation sim = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
-        CTaggedSource source(75, 9);
-        CScriptedProgress progress;
-        CCheckpointView view(checkpoint);
-        ClipWriteReport report;
-        // Frames that a cut kept from the card are found by the read-back,
-        // which then records nothing.
-        const int outcome = WriteClip(disk, -1, source, progress, &view, &report);
-        EXPECT_TRUE(outcome == kWriteDone || report.mismatchFrame >= 0) << outcome;
-        EXPECT_EQ(1, report.compactions);
-        EXPECT_EQ(36, report.firstCluster);
-    });
-    ASSERT_EQ(12 + 1 + 8 + 1 + 6 + 1 + 75 + 1, sim.writes);
-    ASSERT_EQ(10, StartOfClip(sim.finalClips, 2));
-    ASSERT_EQ(22, StartOfClip(sim.finalClips, 3));
-    ASSERT_EQ(30, StartOfClip(sim.finalClips, 4));
-
-    // The only damage a cut can do: a clip whose move overlaps its old run
-    // is listed at its old place, with that place partly overwritten, from
-    // the write that first lands in its old run until the table write that
-    // records its new place. The window follows from the writes themselves.
-    std::string windows;
-    for (const TaggedClip& c : layout.clips) {
-        const int now = StartOfClip(sim.finalClips, c.tag);
-        const int shift = c.start - now;
-        std::vector<int> expected;
-        if (shift > 0 && shift < c.length) {
-            int first = -1;
-            int recorded = -1;
-            for (std::size_t i = 0; i < sim.writeOffsets.size(); ++i) {
-                if (first < 0 && sim.writeOffsets[i] == ClusterOffset(c.start))
-                    first = static_cast<int>(i) + 1;
-                else if (first > 0 && recorded < 0 && sim.writeOffsets[i] == 0)
-                    recorded = static_cast<int>(i) + 1;
-            }
-            ASSERT_GT(first, 0);
-            ASSERT_GT(recorded, first);
-            expected = Range(first, recorded - 1);
-            char text[300];
-            std::snprintf(text, sizeof text,
-                          "c%d (%d frames moved down %d, over its own old run) damaged only by cuts %d..%d, "
-                          "from its first write onto its old run to the table write that records its new place",
-                          c.tag, c.length, shift, first, recorded - 1);
-            windows += text;
-        }
-        EXPECT_EQ(expected, sim.DamagedAt(c.tag)) << "clip c" << c.tag;
-        EXPECT_EQ(Range(0, sim.writes), sim.ListedAt(c.tag)) << "clip c" << c.tag;
-    }
-    // The window of c2: writes 5 to 12 are its frames 4 to 11 landing on its
-    // old clusters 14 to 21; write 13 records it at cluster 10.
-    EXPECT_EQ(Range(5, 12), sim.DamagedAt(2));
-    EXPECT_EQ(std::vector<int>{sim.writes}, sim.ListedAt(9));
-    EXPECT_TRUE(sim.DamagedAt(9).empty());
-    EXPECT_EQ(sim.listed - 8, sim.intact);
-    PrintSummary("compaction and clip write", sim, windows);
+    const unsigned seed = PowerCutSeed(kSeed + 1);
+    CCutRun run(layout, lengths, {1, 2, 3, 4});
+    const CutFigures f = run.Run(
+        [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+            CTaggedSource source(75, 9);
+            CScriptedProgress progress;
+            CCheckpointView view(checkpoint);
+            ClipWriteReport report;
+            EXPECT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, &view, &report));
+            EXPECT_EQ(1, report.compactions);
+            EXPECT_EQ(36, report.firstCluster);
+        },
+        400, seed);
+    // c2: its record, 3 steps of 4 frames each with the record advanced,
+    // its table, the record cleared; c3 and c4: frames and table; the clip.
+    EXPECT_EQ(1 + 3 * (4 + 1) + 1 + 1 + 8 + 1 + 6 + 1 + 75 + 1, f.writes);
+    EXPECT_GT(f.finishing, 0) << "no cut fell inside the move over its own old run";
+    EXPECT_EQ(f.listed, f.intact);
+    PrintFigures("compaction and clip write", f, seed);
 }
 
-TEST(PowerCut, FormatDeleteAndPlaylistEditsAreOneTableWriteEach)
+TEST(PowerCut, FormatDeleteAndPlaylistEdits)
 {
     TaggedCardLayout layout;
     layout.clusters = 30;
     layout.clips = {{0, 0, 5, 1}, {1, 10, 5, 2}, {2, 20, 4, 3}};
     layout.playlists = {{{0, 1, 1}}, {{1}}, {}, {{2, 0}}};
     const std::map<int, int> lengths = TagLengths(layout.clips);
+    const unsigned seed = PowerCutSeed(kSeed + 2);
 
-    const Simulation format = Simulate(layout, lengths, [](CDisk& disk, IInteraction& ui, const std::function<void()>& checkpoint) {
-        EXPECT_EQ(kFormatDone, FormatCard(disk, ui));
-        checkpoint();
-    });
-    ASSERT_EQ(1, format.writes);
-    EXPECT_EQ(3u, format.restarts[0].clips.size());
-    EXPECT_TRUE(format.restarts[1].clips.empty());
-    EXPECT_EQ(format.listed, format.intact);
-    PrintSummary("format", format);
-
-    const Simulation deletion = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
-        EXPECT_EQ(1, disk.DeleteClip(1));
-        checkpoint();
-    });
-    ASSERT_EQ(1, deletion.writes);
-    EXPECT_EQ(std::vector<int>{0}, deletion.ListedAt(2));
-    EXPECT_EQ(deletion.checkpoints.front(), deletion.restarts[0].playlists);
-    EXPECT_EQ(deletion.checkpoints.back(), deletion.restarts[1].playlists);
-    EXPECT_EQ(deletion.listed, deletion.intact);
-    PrintSummary("clip delete", deletion);
-
-    const Simulation edits = Simulate(layout, lengths, [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
-        for (const std::function<TableChange()>& edit : std::vector<std::function<TableChange()>>{
-                 [&] { return disk.InsertEntry(2, 2); },
-                 [&] { return disk.InsertEntry(1, 0, 0); },
-                 [&] { return disk.SwapEntries(0, 0, 2); },
-                 [&] { return disk.ToggleTransition(0, 0); },
-                 [&] { return disk.SetLoop(0, true); },
-                 [&] { return disk.SwapPlaylists(0, 5); },
-                 [&] { return disk.RemoveEntry(5, 1); },
-                 [&] { return disk.DeletePlaylist(3); },
-             }) {
-            EXPECT_EQ(kEditStored, edit().result);
+    CCutRun format(layout, lengths, {});
+    const CutFigures formatted = format.Run(
+        [](CDisk& disk, IInteraction& ui, const std::function<void()>& checkpoint) {
+            EXPECT_EQ(kFormatDone, FormatCard(disk, ui));
             checkpoint();
-        }
-    });
-    ASSERT_EQ(8, edits.writes);
-    ASSERT_EQ(9u, edits.checkpoints.size());
-    // A cut after k table writes leaves exactly the tables of the k-th edit.
-    for (int k = 0; k <= edits.writes; ++k)
-        EXPECT_EQ(edits.checkpoints[static_cast<std::size_t>(k)], edits.restarts[static_cast<std::size_t>(k)].playlists) << k;
-    EXPECT_EQ(edits.listed, edits.intact);
-    PrintSummary("playlist edits", edits);
+        },
+        50, seed);
+    EXPECT_EQ(1, formatted.writes);
+    PrintFigures("format", formatted, seed);
+
+    CCutRun deletion(layout, lengths, {1, 3});
+    const CutFigures deleted = deletion.Run(
+        [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+            EXPECT_EQ(1, disk.DeleteClip(1));
+            checkpoint();
+        },
+        50, seed);
+    EXPECT_EQ(1, deleted.writes);
+    PrintFigures("clip delete", deleted, seed);
+
+    CCutRun edit(layout, lengths, {1, 2, 3});
+    const CutFigures edits = edit.Run(
+        [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+            for (const std::function<TableChange()>& change : std::vector<std::function<TableChange()>>{
+                     [&] { return disk.InsertEntry(2, 2); },
+                     [&] { return disk.InsertEntry(1, 0, 0); },
+                     [&] { return disk.SwapEntries(0, 0, 2); },
+                     [&] { return disk.ToggleTransition(0, 0); },
+                     [&] { return disk.SetLoop(0, true); },
+                     [&] { return disk.SwapPlaylists(0, 5); },
+                     [&] { return disk.RemoveEntry(5, 1); },
+                     [&] { return disk.DeletePlaylist(3); },
+                 }) {
+                EXPECT_EQ(kEditStored, change().result);
+                checkpoint();
+            }
+        },
+        300, seed);
+    EXPECT_EQ(8, edits.writes);
+    PrintFigures("playlist edits", edits, seed);
+}
+
+// A card that loses writes silently and goes on answering (not a power
+// cut: the program runs on): the writer's read-back finds the first frame
+// missing and records nothing. The card keeps only the first k writes of
+// the write, for every k.
+TEST(LostWrites, TheReadBackFindsTheFirstFrameTheCardLost)
+{
+    TaggedCardLayout layout;
+    layout.clusters = 100;
+    layout.clips = {{0, 0, 10, 1}, {1, 10, 10, 2}, {2, 95, 5, 3}};
+    const std::shared_ptr<MemoryDeviceState> base = MakeTaggedCard(layout);
+    ASSERT_NE(nullptr, base);
+    std::map<int, int> lengths = TagLengths(layout.clips);
+    lengths[9] = 78;
+    const std::shared_ptr<MemoryDeviceState> card = CopyCard(*base);
+    for (int k = 0; k <= 80; ++k) {
+        SCOPED_TRACE(k);
+        RestoreCard(*card, *base);
+        CScriptedInteraction ui;
+        ui.AlwaysAnswer(kIdsAskDeleteClip, kIdYes);
+        CDisk disk;
+        disk.SetInteraction(&ui);
+        ASSERT_TRUE(Reopen(card, disk));
+        card->keepWrites = card->writes + k;
+        CTaggedSource source(78, 9);
+        CScriptedProgress progress;
+        ClipWriteReport report;
+        const int outcome = WriteClip(disk, 1, source, progress, nullptr, &report);
+        card->keepWrites = -1;
+        // Writes 2 to 79 are the frames: after k of them landed, frame k - 1
+        // is the first one missing. The deletion lost, or only the last
+        // table write lost, leaves nothing for the read-back to find.
+        const int expected = k <= 78 ? std::max(k - 1, 0) : -1;
+        EXPECT_EQ(expected, report.mismatchFrame);
+        EXPECT_EQ(expected < 0 ? kWriteDone : kWriteAborted, outcome);
+        CDisk again;
+        ASSERT_TRUE(Reopen(card, again));
+        const std::vector<ListedClip> clips = InspectClips(again, *card, lengths);
+        EXPECT_EQ(k == 80, FindClip(clips, 9) != nullptr) << "the new clip is recorded by the last write only";
+        for (const ListedClip& c : clips)
+            EXPECT_TRUE(c.Intact()) << "clip c" << c.tag;
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "MemoryDevice.h"
 
+#include "PowerCut.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -82,6 +84,8 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
         --n;
     if (s_->keepWrites < 0 || s_->writes <= s_->keepWrites)
         std::memcpy(s_->bytes.data() + offset, buf, n);
+    if (s_->journal != nullptr)
+        s_->journal->Write(offset, buf, n);
     if (s_->corruptWrite == s_->writes && n > s_->corruptByte) {
         s_->corruptOffset = offset;
         s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
@@ -151,5 +155,7 @@ bool CMemoryDevice::Flush()
     }
     s_->pending.clear();
     s_->pendingBytes = 0;
+    if (s_->journal != nullptr)
+        s_->journal->Flushed();
     return true;
 }

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+struct WriteJournal;
+
 struct MemoryDeviceState {
     std::vector<std::uint8_t> bytes;
     int reads = 0;
@@ -51,6 +53,9 @@ struct MemoryDeviceState {
     std::uint64_t corruptByte = 1000;
     std::uint64_t corruptOffset = 0;
     std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
+    // When set, every stored write and every completed flush is recorded in
+    // it (PowerCut.h).
+    WriteJournal* journal = nullptr;
 };
 
 class CMemoryDevice : public IDevice {
