@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libavfilter-dev libudev-dev libsystemd-dev libgtest-dev
-  qt6-multimedia-dev qt6-translations-l10n
+  qt6-multimedia-dev qt6-translations-l10n libxxhash-dev
   ffmpeg
 )
 # A stand-in udisks2 service on a private D-Bus for the access tests.

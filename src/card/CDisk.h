@@ -55,6 +55,14 @@ public:
     // (WriteBackWindow.h), so that no more than 16 MB of it wait in the
     // system's cache; a failed write-back fails the write.
     int WriteCluster(int cluster, const std::uint8_t* buffer);
+    // Runs of `count` clusters from `first` on in one request each (the card
+    // tests); the same checks and write-back as the single-cluster
+    // transfers. With `quiet` a failure shows no message: a test that finds
+    // an unreadable area reports it itself.
+    int ReadClusters(int first, int count, std::uint8_t* buffer, bool quiet = false);
+    int WriteClusters(int first, int count, const std::uint8_t* buffer, bool quiet = false);
+    // The system error code of the last failed transfer (0 when none).
+    int LastError() const { return device_ ? device_->LastError() : 0; }
     // Makes the clusters written so far durable; a failure is a write
     // failure (message and false).
     bool Flush();
@@ -134,6 +142,8 @@ public:
     // is one, else the card's being held by the system or another program.
     static void ShowInUseMessage(IInteraction& ui, const std::string& mountPoint);
     std::uint32_t SizeMB() const { return sizeMB_; }
+    // The size the card reports, in bytes (0 when none is open).
+    std::uint64_t SizeBytes() const { return device_ ? device_->SizeBytes() : 0; }
     std::uint32_t TotalClusters() const { return totalClusters_; }
     std::int32_t FreeClusters() const { return freeClusters_; }
 

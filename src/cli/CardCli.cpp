@@ -37,6 +37,8 @@ const std::vector<Command>& Commands()
         {"check", CmdCheck, {"--json"}},
         {"convert", CmdConvert, {"--aspect"}},
         {"frame", CmdFrame, {"--size"}},
+        {"probe", CmdProbe, {"--json"}},
+        {"scan", CmdScan, {"--json", "--all"}},
     };
     return commands;
 }

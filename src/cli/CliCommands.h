@@ -15,3 +15,5 @@ int CmdRead(CCliSession& session);
 int CmdCheck(CCliSession& session);
 int CmdConvert(CCliSession& session);
 int CmdFrame(CCliSession& session);
+int CmdProbe(CCliSession& session);
+int CmdScan(CCliSession& session);

@@ -86,6 +86,25 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsDropSummary, 10063)                   \
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
+    X(kIdsProbeGenuine, 10140)                  \
+    X(kIdsProbeFake, 10141)                     \
+    X(kIdsProbeWrapped, 10142)                  \
+    X(kIdsProbeBadArea, 10143)                  \
+    X(kIdsProbeClipPutBack, 10144)              \
+    X(kIdsProbeClipLost, 10145)                 \
+    X(kIdsAskScan, 10146)                       \
+    X(kIdsScanFit, 10147)                       \
+    X(kIdsScanUnfit, 10148)                     \
+    X(kIdsUnfitSlow, 10149)                     \
+    X(kIdsUnfitUnreadable, 10150)               \
+    X(kIdsUnfitChanged, 10151)                  \
+    X(kIdsUnfitFake, 10152)                     \
+    X(kIdsScanFreeOverwritten, 10153)           \
+    X(kIdsBeyondRealCapacity, 10154)            \
+    X(kIdsCaptionRealCapacity, 10155)           \
+    X(kIdsProbing, 10156)                       \
+    X(kIdsScanWriting, 10157)                   \
+    X(kIdsScanReading, 10158)                   \
     X(kIdsAppUsage, 10067)
 
 // The command line's own texts (usage, argument errors, hints); it shows
@@ -117,7 +136,17 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCliNotCardReader, 20024)              \
     X(kIdsCliNotVideo, 20027)                   \
     X(kIdsCliConvertHint, 20028)                \
-    X(kIdsCliConverting, 20029)
+    X(kIdsCliConverting, 20029)                 \
+    X(kIdsCliRealCapacity, 20100)               \
+    X(kIdsCliWriteSpeed, 20101)                 \
+    X(kIdsCliReadSpeed, 20102)                  \
+    X(kIdsCliUnreadable, 20103)                 \
+    X(kIdsCliChanged, 20104)                    \
+    X(kIdsCliNotFrames, 20105)                  \
+    X(kIdsCliUntested, 20106)                   \
+    X(kIdsCliTested, 20107)                     \
+    X(kIdsCliScanNotFormatted, 20108)           \
+    X(kIdsCliRealCapacityInfo, 20109)
 
 #define TESSARO_TEXT_ENUMERATOR(name, id) name = id,
 #define TESSARO_TEXT_LIST_ENTRY(name, id) name,
