@@ -7,6 +7,7 @@
 #include "MountInfo.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 CDisk::CDisk() : CDisk(HostEnvironment()) {}
 
@@ -40,7 +41,17 @@ int CDisk::OpenNamed(const std::string& path, int index)
     }
     if (result != kOpenOk)
         return result;
-    return OpenDevice(std::move(device), index);
+    result = OpenDevice(std::move(device), index);
+    if (result == kOpenOk)
+        IdentifyOpened(path);
+    return result;
+}
+
+void CDisk::IdentifyOpened(const std::string& path)
+{
+    struct stat st {};
+    const bool block = stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode);
+    identity_ = IdentifyCard(path, !block, device_->SizeBytes());
 }
 
 void CDisk::ReportInUse(const std::string& path)
@@ -75,6 +86,8 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     const std::uint64_t spare = kFirstClusterSector + 1u;
     totalClusters_ = sectors < spare ? 0u : static_cast<std::uint32_t>((sectors - spare) / kSectorsPerCluster);
     sizeMB_ = static_cast<std::uint32_t>(sectors * kSectorSize / 1048576u);
+    identity_ = CardIdentity{};
+    identity_.sizeBytes = device->SizeBytes();
     device_ = std::move(device);
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
     loaded_ = false;
@@ -88,6 +101,7 @@ void CDisk::Close()
     errorShown_ = false;
     inUse_ = false;
     mountPoint_.clear();
+    identity_ = CardIdentity{};
 }
 
 int CDisk::SeekCluster(int cluster)

@@ -3,6 +3,7 @@
 // playlists) decoded from its FAT area. The tables in memory are the master
 // copy; every change is followed by WriteFAT.
 #pragma once
+#include "CardIdentity.h"
 #include "CardLayout.h"
 #include "Device.h"
 #include "TableChange.h"
@@ -48,6 +49,11 @@ public:
     // injection).
     int OpenDevice(std::unique_ptr<IDevice> device, int index);
     void Close();
+
+    // Which card is open: filled by the openings by path or drive; a device
+    // opened directly has only its size, unless SetIdentity names it.
+    const CardIdentity& Identity() const { return identity_; }
+    void SetIdentity(const CardIdentity& identity) { identity_ = identity; }
 
     int SeekCluster(int cluster);
     int ReadCluster(int cluster, std::uint8_t* buffer);
@@ -154,6 +160,7 @@ public:
 private:
     int OpenNamed(const std::string& path, int index);
     void ReportInUse(const std::string& path);
+    void IdentifyOpened(const std::string& path);
     void DecodeTables();
     // Playlist j from its records; `filled` counts the slots in use, which
     // a clip known only to the playlist adds to (SlotOfRun).
@@ -175,6 +182,7 @@ private:
     bool errorShown_ = false;
     bool inUse_ = false;
     std::string mountPoint_;
+    CardIdentity identity_;
     std::uint32_t sizeMB_ = 0;
     std::uint32_t totalClusters_ = 0;
     std::int32_t freeClusters_ = 0;
