@@ -5,6 +5,7 @@
 #include "Interaction.h"
 #include "Log.h"
 #include "MountInfo.h"
+#include "RealCapacity.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -42,8 +43,10 @@ int CDisk::OpenNamed(const std::string& path, int index)
     if (result != kOpenOk)
         return result;
     result = OpenDevice(std::move(device), index);
-    if (result == kOpenOk)
+    if (result == kOpenOk) {
         IdentifyOpened(path);
+        SetRealCapacity(KeptRealCapacity(identity_));
+    }
     return result;
 }
 
@@ -102,6 +105,20 @@ void CDisk::Close()
     inUse_ = false;
     mountPoint_.clear();
     identity_ = CardIdentity{};
+    realBytes_ = 0;
+}
+
+void CDisk::SetRealCapacity(std::uint64_t realBytes)
+{
+    realBytes_ = device_ && realBytes < device_->SizeBytes() ? realBytes : 0;
+    if (realBytes_ != 0)
+        LogMessage("real capacity: %llu bytes, %d clusters", static_cast<unsigned long long>(realBytes_),
+                   static_cast<int>(UsableClusters()));
+}
+
+std::uint32_t CDisk::UsableClusters() const
+{
+    return realBytes_ == 0 ? totalClusters_ : ClustersWithin(realBytes_, totalClusters_);
 }
 
 int CDisk::SeekCluster(int cluster)

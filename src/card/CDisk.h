@@ -151,6 +151,12 @@ public:
     // The size the card reports, in bytes (0 when none is open).
     std::uint64_t SizeBytes() const { return device_ ? device_->SizeBytes() : 0; }
     std::uint32_t TotalClusters() const { return totalClusters_; }
+    // The real capacity a test of this card found (RealCapacity.h), read
+    // when it is opened by path or drive; 0 when none is known. The writer
+    // places clips only within UsableClusters().
+    std::uint64_t RealCapacity() const { return realBytes_; }
+    void SetRealCapacity(std::uint64_t realBytes);
+    std::uint32_t UsableClusters() const;
     std::int32_t FreeClusters() const { return freeClusters_; }
 
     // The tables, read-only: every change goes through the operations above.
@@ -183,6 +189,7 @@ private:
     bool inUse_ = false;
     std::string mountPoint_;
     CardIdentity identity_;
+    std::uint64_t realBytes_ = 0;
     std::uint32_t sizeMB_ = 0;
     std::uint32_t totalClusters_ = 0;
     std::int32_t freeClusters_ = 0;

@@ -218,9 +218,14 @@ int CScanRun::Run()
     if (probe == kProbeStopped || probe == kProbeFailed)
         return r_.outcome = probe == kProbeStopped ? kScanStopped : kScanFailed;
     limit_ = probe == kProbeFake ? r_.probe.realClusters : total;
+    r_.realBytes = r_.probe.realBytes;
+    // Nor past a real capacity an earlier test of this card found.
+    if (disk_.RealCapacity() != 0) {
+        limit_ = std::min(limit_, disk_.UsableClusters());
+        r_.realBytes = std::min(r_.realBytes, disk_.RealCapacity());
+    }
     if (limit_ < total)
         AddClusters(r_.untested, limit_, total - limit_);
-    r_.realBytes = r_.probe.realBytes;
     unwritten_.assign(total, false);
 
     std::uint32_t freeClusters = 0;

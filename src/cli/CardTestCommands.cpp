@@ -10,6 +10,7 @@
 #include "FormatFlow.h"
 #include "Interaction.h"
 #include "JsonWriter.h"
+#include "RealCapacity.h"
 #include "Texts.h"
 
 #include <cstdio>
@@ -185,6 +186,14 @@ void PrintScanJson(const std::string& card, const CardScanReport& r)
     std::printf("%s\n", j.Text().c_str());
 }
 
+// Keeps what a completed test found with the card's identity, so that the
+// writer honours it from now on.
+void KeepFinding(CDisk& disk, std::uint64_t realBytes)
+{
+    disk.SetRealCapacity(realBytes);
+    KeepRealCapacity(disk.Identity(), realBytes);
+}
+
 bool IsPalDvFrame(const std::uint8_t* frame) { return IsDvFrame(frame) && !IsNtscDvFrame(frame); }
 
 } // namespace
@@ -204,6 +213,8 @@ int CmdProbe(CCliSession& session)
     const int outcome = ProbeCard(disk, session.Progress(), report);
     if (outcome == kProbeStopped)
         ShowMessage(session.Ui(), kIdsOperationAborted, kMsgInfo);
+    if (outcome == kProbeGenuine || outcome == kProbeFake)
+        KeepFinding(disk, report.realBytes);
     if (session.Options().json) {
         CJsonWriter j;
         j.BeginObject().Key("path").String(args[0]).Key("total_clusters").Number(disk.TotalClusters());
@@ -240,6 +251,8 @@ int CmdScan(CCliSession& session)
     const int outcome = ScanCard(disk, IsPalDvFrame, session.Progress(), report);
     if (outcome == kScanStopped)
         ShowMessage(session.Ui(), kIdsOperationAborted, kMsgInfo);
+    if (outcome == kScanDone)
+        KeepFinding(disk, report.realBytes);
     if (session.Options().json)
         PrintScanJson(args[0], report);
     else
