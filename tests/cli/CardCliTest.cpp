@@ -209,6 +209,37 @@ TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFi
     EXPECT_EQ(std::string::npos, (read.out + read.err).find("Overwrite"));
 }
 
+TEST_F(CardCliTest, AProbedFakeCardKeepsItsRealCapacityForTheWriterAndInfo)
+{
+    const std::string state = dir.File("state");
+    ASSERT_EQ(0, setenv("XDG_STATE_HOME", state.c_str(), 1));
+    MakeCard(300);
+    const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
+    card->bytes = dvfix::ReadBytes(image);
+    // Keeps 100 clusters: room for 220 frames reported, 100 real.
+    const std::uint64_t real = ClusterOffset(100);
+    card->keepOnly = real;
+    env.openDevice = OpenerOf(card);
+    const std::string source = DvFile("clip.dv", 80);
+    ASSERT_EQ(0, Run({"write", image, source}).status);
+
+    const CliRun probe = Run({"probe", image});
+    EXPECT_EQ(1, probe.status);
+    EXPECT_NE(std::string::npos, (probe.out + probe.err).find("keeps data only in its first 13 MB (100 clusters, " +
+                                                              std::to_string(real) + " bytes)"))
+        << probe.out << probe.err;
+    // Kept with the card: a new opening honours it.
+    const CliRun info = Run({"info", image, "--json"});
+    EXPECT_NE(std::string::npos, info.out.find("\"real_capacity_bytes\": " + std::to_string(real))) << info.out;
+    EXPECT_NE(std::string::npos, info.out.find("\"usable_clusters\": 100")) << info.out;
+    const std::vector<std::uint8_t> before = card->bytes;
+    const CliRun write = Run({"write", image, source});
+    EXPECT_EQ(1, write.status);
+    EXPECT_NE(std::string::npos, write.err.find("keeps data only in its first 13 MB (100 clusters)")) << write.err;
+    EXPECT_TRUE(before == card->bytes);
+    unsetenv("XDG_STATE_HOME");
+}
+
 TEST_F(CardCliTest, PlaylistEditsReachTheCard)
 {
     MakeCard(400);
