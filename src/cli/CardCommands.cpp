@@ -87,13 +87,6 @@ void PrintInfoJson(const std::string& card, const CDisk& disk)
     j.Key("total_clusters").Number(disk.TotalClusters());
     j.Key("size_mb").Number(disk.SizeMB());
     j.Key("loaded").Bool(disk.IsLoaded());
-    // What a test of the card found it really stores (null: no such finding).
-    j.Key("real_capacity_bytes");
-    if (disk.RealCapacity() != 0)
-        j.Number(static_cast<long long>(disk.RealCapacity()));
-    else
-        j.Null();
-    j.Key("usable_clusters").Number(disk.UsableClusters());
     j.Key("free_clusters");
     if (disk.IsLoaded())
         j.Number(disk.FreeClusters());
@@ -135,6 +128,13 @@ void PrintInfoJson(const std::string& card, const CDisk& disk)
         j.EndObject();
     }
     j.EndArray();
+    // What a test of the card found it really stores (null: no such finding).
+    j.Key("real_capacity_bytes");
+    if (disk.RealCapacity() != 0)
+        j.Number(static_cast<long long>(disk.RealCapacity()));
+    else
+        j.Null();
+    j.Key("usable_clusters").Number(disk.UsableClusters());
     j.EndObject();
     std::printf("%s\n", j.Text().c_str());
 }
