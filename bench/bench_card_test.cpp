@@ -119,10 +119,15 @@ int main(int argc, char** argv)
     bool fit = true;
     for (int round = 0; round < args.count; ++round) {
         const auto runOurs = [&] {
-            DropFromCache(scanImage);
+            // dd wrote over the table: formatted again, outside the time.
             CDisk disk;
-            if (!Open(scanImage, disk, ui))
+            disk.SetInteraction(&ui);
+            if (disk.OpenPath(scanImage) != 0)
                 return 0.0;
+            disk.Format();
+            if (!disk.WriteFAT())
+                return 0.0;
+            DropFromCache(scanImage);
             CardScanReport report;
             const auto start = Clock::now();
             fit = ScanCard(disk, {}, progress, report) == kScanDone && report.Fit() && fit;

@@ -241,10 +241,14 @@ int CmdScan(CCliSession& session)
         session.Error(kIdsCliScanNotFormatted);
         return kExitFailed;
     }
-    if (ShowMessage(session.Ui(), kIdsAskScan, kMsgYesNoDefNo) != kIdYes)
+    // With --json standard output holds the report alone: the questions
+    // and their answers go to standard error.
+    CTerminalInteraction jsonUi(session.Options().yes, stdin, stderr, stderr);
+    IInteraction& ask = session.Options().json ? static_cast<IInteraction&>(jsonUi) : session.Ui();
+    if (ShowMessage(ask, kIdsAskScan, kMsgYesNoDefNo) != kIdYes)
         return kExitFailed;
     // The whole card: formatted first, so that every cluster is free.
-    if (all && FormatCard(disk, session.Ui()) != kFormatDone)
+    if (all && FormatCard(disk, ask) != kFormatDone)
         return kExitFailed;
     CInterruptScope interrupts;
     CardScanReport report;
