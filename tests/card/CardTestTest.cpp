@@ -151,4 +151,25 @@ TEST_F(CardTestTest, ScanOfAWrappingCardTestsOnlyUpToTheRealCapacityAndAbortLeav
     ExpectClipsAndTableAsBefore(table);
 }
 
+TEST_F(CardTestTest, ScanReadsTheCardNotTheCacheAndChecksEveryClipFrame)
+{
+    MakeCard();
+    // The card stores the free clusters from 80 on with a byte of cluster 81
+    // changed; until they are dropped from the cache, reads still return
+    // them as written.
+    state->corruptRunAt = ClusterOffset(81) + 5000;
+    // A clip frame the player would not show.
+    state->bytes[ClusterOffset(120)] = 0xEE;
+    const auto noMark = [](const std::uint8_t* frame) { return frame[0] != 0xEE; };
+    CardScanReport report;
+    ASSERT_EQ(kScanDone, ScanCard(disk, noMark, progress, report));
+    ASSERT_EQ(1u, report.changed.size()) << "the corrupted write is seen on the card";
+    EXPECT_EQ(81u, report.changed[0].first);
+    EXPECT_EQ(1u, report.changed[0].count);
+    ASSERT_EQ(1u, report.notFrames.size());
+    EXPECT_EQ(120u, report.notFrames[0].first);
+    EXPECT_EQ(235u, report.clipClusters);
+    EXPECT_NE(0u, report.unfit & kUnfitChanged);
+}
+
 } // namespace

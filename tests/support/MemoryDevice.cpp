@@ -1,5 +1,7 @@
 #include "MemoryDevice.h"
 
+#include "CardLayout.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -80,6 +82,14 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
         s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                                  s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
         s_->bytes[offset + 1000] ^= 0x5A;
+    }
+    if (s_->corruptRunAt != 0 && n > static_cast<std::size_t>(kClusterSize) && offset <= s_->corruptRunAt &&
+        s_->corruptRunAt < offset + n) {
+        s_->corruptOffset = offset;
+        s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        s_->bytes[s_->corruptRunAt] ^= 0x5A;
+        s_->corruptRunAt = 0;
     }
     s_->pending.emplace_back(offset, n);
     s_->pendingBytes += n;

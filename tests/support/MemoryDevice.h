@@ -55,6 +55,10 @@ struct MemoryDeviceState {
     int corruptWrite = 0;
     std::uint64_t corruptOffset = 0;
     std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
+    // The same for the first write of several clusters that covers this
+    // byte (0 never), which is stored with that byte changed: a run of
+    // clusters, not the single clusters a probe writes.
+    std::uint64_t corruptRunAt = 0;
 };
 
 class CMemoryDevice : public IDevice {
