@@ -78,6 +78,18 @@ TEST_F(CardTestTest, ProbeOfACardThatWrapsAroundOntoItsClipsFindsTheWrapAndPutsT
     ExpectClipsAndTableAsBefore(table);
 }
 
+TEST_F(CardTestTest, AnUnreadableClusterIsADamagedAreaNotAFakeCapacity)
+{
+    MakeCard();
+    // Cluster 256, a power-of-two position every probe takes.
+    state->unreadable = {{ClusterOffset(256) + 100 * kSectorSize, kSectorSize}};
+    CardProbeReport report;
+    EXPECT_EQ(kProbeBadArea, ProbeCard(disk, progress, report));
+    EXPECT_EQ(report.reportedBytes, report.realBytes) << "positions past it kept their data";
+    EXPECT_EQ(1, report.badPositions);
+    EXPECT_TRUE(state->bytes == before);
+}
+
 TEST_F(CardTestTest, PowerCutDuringTheProbeLeavesTableAndClipsAsTheyWere)
 {
     MakeCard();
