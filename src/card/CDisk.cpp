@@ -5,8 +5,10 @@
 #include "Interaction.h"
 #include "Log.h"
 #include "MountInfo.h"
+#include "RealCapacity.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 CDisk::CDisk() : CDisk(HostEnvironment()) {}
 
@@ -40,7 +42,19 @@ int CDisk::OpenNamed(const std::string& path, int index)
     }
     if (result != kOpenOk)
         return result;
-    return OpenDevice(std::move(device), index);
+    result = OpenDevice(std::move(device), index);
+    if (result == kOpenOk) {
+        IdentifyOpened(path);
+        SetRealCapacity(KeptRealCapacity(identity_));
+    }
+    return result;
+}
+
+void CDisk::IdentifyOpened(const std::string& path)
+{
+    struct stat st {};
+    const bool block = stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode);
+    identity_ = IdentifyCard(path, !block, device_->SizeBytes());
 }
 
 void CDisk::ReportInUse(const std::string& path)
@@ -75,6 +89,8 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     const std::uint64_t spare = kFirstClusterSector + 1u;
     totalClusters_ = sectors < spare ? 0u : static_cast<std::uint32_t>((sectors - spare) / kSectorsPerCluster);
     sizeMB_ = static_cast<std::uint32_t>(sectors * kSectorSize / 1048576u);
+    identity_ = CardIdentity{};
+    identity_.sizeBytes = device->SizeBytes();
     device_ = std::move(device);
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
     loaded_ = false;
@@ -91,6 +107,21 @@ void CDisk::Close()
     inUse_ = false;
     moveUnfinished_ = false;
     mountPoint_.clear();
+    identity_ = CardIdentity{};
+    realBytes_ = 0;
+}
+
+void CDisk::SetRealCapacity(std::uint64_t realBytes)
+{
+    realBytes_ = device_ && realBytes < device_->SizeBytes() ? realBytes : 0;
+    if (realBytes_ != 0)
+        LogMessage("real capacity: %llu bytes, %d clusters", static_cast<unsigned long long>(realBytes_),
+                   static_cast<int>(UsableClusters()));
+}
+
+std::uint32_t CDisk::UsableClusters() const
+{
+    return realBytes_ == 0 ? totalClusters_ : ClustersWithin(realBytes_, totalClusters_);
 }
 
 int CDisk::SeekCluster(int cluster)

@@ -3,6 +3,7 @@
 // playlists) decoded from its FAT area. The tables in memory are the master
 // copy; every change is followed by WriteFAT.
 #pragma once
+#include "CardIdentity.h"
 #include "CardLayout.h"
 #include "Device.h"
 #include "TableChange.h"
@@ -59,12 +60,25 @@ public:
     int OpenDevice(std::unique_ptr<IDevice> device, int index);
     void Close();
 
+    // Which card is open: filled by the openings by path or drive; a device
+    // opened directly has only its size, unless SetIdentity names it.
+    const CardIdentity& Identity() const { return identity_; }
+    void SetIdentity(const CardIdentity& identity) { identity_ = identity; }
+
     int SeekCluster(int cluster);
     int ReadCluster(int cluster, std::uint8_t* buffer);
     // Writes one cluster. A run of writes is handed to the card as it goes
     // (WriteBackWindow.h), so that no more than 16 MB of it wait in the
     // system's cache; a failed write-back fails the write.
     int WriteCluster(int cluster, const std::uint8_t* buffer);
+    // Runs of `count` clusters from `first` on in one request each (the card
+    // tests); the same checks and write-back as the single-cluster
+    // transfers. With `quiet` a failure shows no message: a test that finds
+    // an unreadable area reports it itself.
+    int ReadClusters(int first, int count, std::uint8_t* buffer, bool quiet = false);
+    int WriteClusters(int first, int count, const std::uint8_t* buffer, bool quiet = false);
+    // The system error code of the last failed transfer (0 when none).
+    int LastError() const { return device_ ? device_->LastError() : 0; }
     // Makes the clusters written so far durable; a failure is a write
     // failure (message and false).
     bool Flush();
@@ -188,6 +202,12 @@ public:
     // The card's length in bytes; 0 when none is open.
     std::uint64_t SizeBytes() const;
     std::uint32_t TotalClusters() const { return totalClusters_; }
+    // The real capacity a test of this card found (RealCapacity.h), read
+    // when it is opened by path or drive; 0 when none is known. The writer
+    // places clips only within UsableClusters().
+    std::uint64_t RealCapacity() const { return realBytes_; }
+    void SetRealCapacity(std::uint64_t realBytes);
+    std::uint32_t UsableClusters() const;
     std::int32_t FreeClusters() const { return freeClusters_; }
 
     // The tables, read-only: every change goes through the operations above.
@@ -197,6 +217,7 @@ public:
 private:
     int OpenNamed(const std::string& path, int index);
     void ReportInUse(const std::string& path);
+    void IdentifyOpened(const std::string& path);
     void DecodeTables();
     // Playlist j from its records; `filled` counts the slots in use, which
     // a clip known only to the playlist adds to (SlotOfRun).
@@ -232,6 +253,8 @@ private:
     bool inUse_ = false;
     bool moveUnfinished_ = false;
     std::string mountPoint_;
+    CardIdentity identity_;
+    std::uint64_t realBytes_ = 0;
     std::uint32_t sizeMB_ = 0;
     std::uint32_t totalClusters_ = 0;
     std::int32_t freeClusters_ = 0;

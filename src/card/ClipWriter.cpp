@@ -60,11 +60,11 @@ void AddEndMarker(std::vector<ClusterRun>& runs, int totalClusters)
     }
 }
 
-int FirstFit(const std::vector<ClusterRun>& runs, int frames)
+int FirstFit(const std::vector<ClusterRun>& runs, int frames, int limit)
 {
     long long position = 0;
     for (const ClusterRun& run : runs) {
-        if (run.start - position >= frames)
+        if (run.start - position >= frames && position + frames <= limit)
             return static_cast<int>(position);
         position = static_cast<long long>(run.start) + run.length;
     }
@@ -88,7 +88,8 @@ int TargetSlot(const CDisk& disk, int selectedSlot)
 int PlaceClip(CDisk& disk, int frames, IProgress& progress, IClipWriteView* view,
               ClipWriteReport& report)
 {
-    const int total = static_cast<int>(disk.TotalClusters());
+    // Past a real capacity that a test of the card found, nothing is kept.
+    const int total = static_cast<int>(disk.UsableClusters());
     for (;;) {
         std::vector<ClusterRun> runs = UsedRuns(disk);
         SortRuns(runs);
@@ -138,8 +139,17 @@ int CheckSource(const CDisk& disk, int slot, int frames)
     } else if (frames > room) {
         refusal = kWriteNoRoom;
         message = kIdsNoRoom;
+    } else if (frames > room - (static_cast<long long>(disk.TotalClusters()) - disk.UsableClusters())) {
+        // Every clip takes room below the real capacity, one lying past it
+        // too (a compaction moves it down).
+        refusal = kWriteBeyondCapacity;
+        message = kIdsBeyondRealCapacity;
     }
-    if (refusal != kWriteDone && disk.Interaction() != nullptr)
+    if (refusal == kWriteBeyondCapacity && disk.Interaction() != nullptr)
+        ShowMessage(*disk.Interaction(), message, kMsgError,
+                    static_cast<unsigned long long>(disk.RealCapacity() / 1048576u),
+                    static_cast<int>(disk.UsableClusters()));
+    else if (refusal != kWriteDone && disk.Interaction() != nullptr)
         ShowMessage(*disk.Interaction(), message, kMsgError);
     return refusal;
 }
@@ -203,7 +213,7 @@ int FindFreeRun(std::vector<ClusterRun> sortedRuns, int frames, int totalCluster
     if (sortedRuns.empty())
         return frames <= totalClusters ? 0 : -1;
     AddEndMarker(sortedRuns, totalClusters);
-    return FirstFit(sortedRuns, frames);
+    return FirstFit(sortedRuns, frames, totalClusters);
 }
 
 int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,

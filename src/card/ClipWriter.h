@@ -22,6 +22,7 @@ enum ClipWriteOutcome : int {
     kWriteDone = 4,         // "Write completed." shown
     kWriteAborted = 5,      // "Operation aborted." shown; nothing new recorded on the card
     kWriteCompactionStopped = 6, // compaction ended by Abort or a failure; no final message
+    kWriteBeyondCapacity = 7, // fits the card only past the real capacity a test found (message shown)
 };
 
 // What the window redraws while a write runs. Every method has an empty
@@ -57,8 +58,9 @@ std::vector<ClusterRun> UsedRuns(const CDisk& disk);
 // element replaces the minimum only when its start is strictly smaller).
 void SortRuns(std::vector<ClusterRun>& runs);
 // First fit of `frames` clusters over sorted runs, with the end marker
-// appended when the last clip ends before the end of the card. Returns the
-// first cluster, or -1 when no run is long enough.
+// appended when the last clip ends before the end of the card. No run ends
+// past `totalClusters` (the usable clusters of a card whose real capacity
+// is known). Returns the first cluster, or -1 when no run is long enough.
 int FindFreeRun(std::vector<ClusterRun> sortedRuns, int frames, int totalClusters);
 
 struct ClipWriteReport {

@@ -40,6 +40,8 @@ const std::vector<Command>& Commands()
         {"backup", CmdBackup, {"--json", "--no-verify"}},
         {"restore", CmdRestore, {"--json", "--no-verify"}},
         {"clone", CmdClone, {"--json", "--no-verify"}},
+        {"probe", CmdProbe, {"--json"}},
+        {"scan", CmdScan, {"--json", "--all"}},
     };
     return commands;
 }

@@ -48,6 +48,10 @@ void PrintInfoText(const std::string& card, const CDisk& disk)
     std::printf("%s  (%u MB)\n", card.c_str(), disk.SizeMB());
     std::printf("%-10s %s\n", Caption(kIdsCaptionCapacity).c_str(), CapacityText(disk).c_str());
     std::printf("%-10s %s\n", Caption(kIdsCaptionFree).c_str(), FreeText(disk).c_str());
+    if (disk.RealCapacity() != 0)
+        std::printf("%s %s\n", Caption(kIdsCaptionRealCapacity).c_str(),
+                    FormatText(kIdsCliRealCapacityInfo, static_cast<unsigned long long>(disk.RealCapacity() / 1048576u),
+                               static_cast<int>(disk.UsableClusters())).c_str());
     if (!disk.IsLoaded())
         return;
     std::printf("%s\n", Caption(kIdsCaptionClips).c_str());
@@ -124,6 +128,13 @@ void PrintInfoJson(const std::string& card, const CDisk& disk)
         j.EndObject();
     }
     j.EndArray();
+    // What a test of the card found it really stores (null: no such finding).
+    j.Key("real_capacity_bytes");
+    if (disk.RealCapacity() != 0)
+        j.Number(static_cast<long long>(disk.RealCapacity()));
+    else
+        j.Null();
+    j.Key("usable_clusters").Number(disk.UsableClusters());
     j.EndObject();
     std::printf("%s\n", j.Text().c_str());
 }

@@ -18,3 +18,5 @@ int CmdFrame(CCliSession& session);
 int CmdBackup(CCliSession& session);
 int CmdRestore(CCliSession& session);
 int CmdClone(CCliSession& session);
+int CmdProbe(CCliSession& session);
+int CmdScan(CCliSession& session);

@@ -71,6 +71,8 @@ CliOptions ParseCliOptions(int argc, char** argv)
             ++i;
         } else if (a == "--no-verify") {
             o.noVerify = true;
+        } else if (a == "--all") {
+            o.all = true;
         } else if (a == "--lang") {
             if (i + 1 >= argc || (std::string(argv[i + 1]) != "en" && std::string(argv[i + 1]) != "ru")) {
                 o.error = a;

@@ -85,6 +85,15 @@ CJsonWriter& CJsonWriter::Number(long long value)
     return *this;
 }
 
+CJsonWriter& CJsonWriter::Real(double value, int decimals)
+{
+    Separate();
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    text_ += text;
+    return *this;
+}
+
 CJsonWriter& CJsonWriter::Bool(bool value)
 {
     Separate();

@@ -13,6 +13,8 @@ public:
     CJsonWriter& Key(const std::string& name);
     CJsonWriter& String(const std::string& value);
     CJsonWriter& Number(long long value);
+    // A number with `decimals` digits after the point.
+    CJsonWriter& Real(double value, int decimals);
     CJsonWriter& Bool(bool value);
     CJsonWriter& Null();
     const std::string& Text() const { return text_; }

@@ -101,6 +101,25 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCopyingCard, 10109)                   \
     X(kIdsBackupFileError, 10110)               \
     X(kIdsBackupFailed, 10111)                  \
+    X(kIdsProbeGenuine, 10140)                  \
+    X(kIdsProbeFake, 10141)                     \
+    X(kIdsProbeWrapped, 10142)                  \
+    X(kIdsProbeBadArea, 10143)                  \
+    X(kIdsProbeClipPutBack, 10144)              \
+    X(kIdsProbeClipLost, 10145)                 \
+    X(kIdsAskScan, 10146)                       \
+    X(kIdsScanFit, 10147)                       \
+    X(kIdsScanUnfit, 10148)                     \
+    X(kIdsUnfitSlow, 10149)                     \
+    X(kIdsUnfitUnreadable, 10150)               \
+    X(kIdsUnfitChanged, 10151)                  \
+    X(kIdsUnfitFake, 10152)                     \
+    X(kIdsScanFreeOverwritten, 10153)           \
+    X(kIdsBeyondRealCapacity, 10154)            \
+    X(kIdsCaptionRealCapacity, 10155)           \
+    X(kIdsProbing, 10156)                       \
+    X(kIdsScanWriting, 10157)                   \
+    X(kIdsScanReading, 10158)                   \
     X(kIdsPlayerPosition, 10160)
 
 // The command line's own texts (usage, argument errors, hints); it shows
@@ -135,7 +154,17 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCliConverting, 20029)                 \
     X(kIdsCliSlotMoves, 20055)                  \
     X(kIdsCliNoClipNamed, 20056)                \
-    X(kIdsCliNameShared, 20057)
+    X(kIdsCliNameShared, 20057)                 \
+    X(kIdsCliRealCapacity, 20100)               \
+    X(kIdsCliWriteSpeed, 20101)                 \
+    X(kIdsCliReadSpeed, 20102)                  \
+    X(kIdsCliUnreadable, 20103)                 \
+    X(kIdsCliChanged, 20104)                    \
+    X(kIdsCliNotFrames, 20105)                  \
+    X(kIdsCliUntested, 20106)                   \
+    X(kIdsCliTested, 20107)                     \
+    X(kIdsCliScanNotFormatted, 20108)           \
+    X(kIdsCliRealCapacityInfo, 20109)
 
 #define TESSARO_TEXT_ENUMERATOR(name, id) name = id,
 #define TESSARO_TEXT_LIST_ENTRY(name, id) name,

@@ -236,6 +236,68 @@ TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFi
     EXPECT_EQ(std::string::npos, (read.out + read.err).find("Overwrite"));
 }
 
+TEST_F(CardCliTest, AProbedFakeCardKeepsItsRealCapacityForTheWriterAndInfo)
+{
+    const std::string state = dir.File("state");
+    ASSERT_EQ(0, setenv("XDG_STATE_HOME", state.c_str(), 1));
+    MakeCard(300);
+    const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
+    card->bytes = dvfix::ReadBytes(image);
+    // Keeps 100 clusters: room for 220 frames reported, 100 real.
+    const std::uint64_t real = ClusterOffset(100);
+    card->keepOnly = real;
+    env.openDevice = OpenerOf(card);
+    const std::string source = DvFile("clip.dv", 80);
+    ASSERT_EQ(0, Run({"write", image, source}).status);
+
+    const CliRun probe = Run({"probe", image});
+    EXPECT_EQ(1, probe.status);
+    EXPECT_NE(std::string::npos, (probe.out + probe.err).find("keeps data only in its first 13 MB (100 clusters, " +
+                                                              std::to_string(real) + " bytes)"))
+        << probe.out << probe.err;
+    // Kept with the card: a new opening honours it.
+    const CliRun info = Run({"info", image, "--json"});
+    EXPECT_NE(std::string::npos, info.out.find("\"real_capacity_bytes\": " + std::to_string(real))) << info.out;
+    EXPECT_NE(std::string::npos, info.out.find("\"usable_clusters\": 100")) << info.out;
+    const std::vector<std::uint8_t> before = card->bytes;
+    const CliRun write = Run({"write", image, source});
+    EXPECT_EQ(1, write.status);
+    EXPECT_NE(std::string::npos, write.err.find("keeps data only in its first 13 MB (100 clusters)")) << write.err;
+    EXPECT_TRUE(before == card->bytes);
+
+    // The card found whole by a later probe: the capacity is forgotten.
+    card->keepOnly = 0;
+    EXPECT_EQ(0, Run({"probe", image}).status);
+    EXPECT_NE(std::string::npos, Run({"info", image, "--json"}).out.find("\"real_capacity_bytes\": null"));
+    unsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(CardCliTest, ScanReportsInJsonAloneAndAllFormatsOnlyAfterTheQuestion)
+{
+    MakeCard(300);
+    ASSERT_EQ(0, Run({"write", image, DvFile("clip.dv", 80)}).status);
+    const std::vector<std::uint8_t> clip = dvfix::ReadBytes(image);
+
+    const CliRun scan = Run({"--yes", "scan", image, "--json"});
+    ASSERT_FALSE(scan.out.empty());
+    EXPECT_EQ('{', scan.out[0]) << "only the report on standard output";
+    EXPECT_NE(std::string::npos, scan.out.find("\"clip_clusters\": 80")) << scan.out;
+    EXPECT_NE(std::string::npos, scan.out.find("\"not_frames\": []")) << "the clip's frames are DV";
+    EXPECT_NE(std::string::npos, scan.out.find("\"read\": {\"min_mbps\": "));
+    EXPECT_NE(std::string::npos, scan.err.find("Test the memory card?"));
+    const std::vector<std::uint8_t> after = dvfix::ReadBytes(image);
+    EXPECT_TRUE(std::equal(clip.begin(), clip.begin() + static_cast<long>(ClusterOffset(80)), after.begin()))
+        << "the table and the clip stay as they were";
+
+    // No terminal answers No: neither the scan nor the format runs.
+    EXPECT_EQ(1, Run({"scan", image, "--all"}).status);
+    EXPECT_TRUE(after == dvfix::ReadBytes(image));
+    EXPECT_EQ(80, Reload().Clips()[0].frames);
+    const CliRun all = Run({"--yes", "scan", image, "--all"});
+    EXPECT_NE(std::string::npos, (all.out + all.err).find("Format memory card?")) << all.out;
+    EXPECT_EQ(0, Reload().Clips()[0].frames) << "formatted, then tested whole";
+}
+
 TEST_F(CardCliTest, PlaylistEditsReachTheCard)
 {
     MakeCard(400);

@@ -1,5 +1,6 @@
 #include "MemoryDevice.h"
 
+#include "CardLayout.h"
 #include "PowerCut.h"
 
 #include <algorithm>
@@ -46,12 +47,18 @@ long long CMemoryDevice::Read(std::uint64_t offset, void* buf, std::size_t len, 
         lastError_ = EIO;
         return -1;
     }
+    for (const auto& [from, size] : s_->unreadable) {
+        if (from < offset + len && offset < from + size) {
+            lastError_ = EIO;
+            return -1;
+        }
+    }
     if (offset >= s_->bytes.size())
         return 0;
     std::size_t n = std::min<std::size_t>(len, s_->bytes.size() - offset);
     if (s_->shortTransfers && n > 0)
         --n;
-    std::memcpy(buf, s_->bytes.data() + offset, n);
+    Load(offset, static_cast<std::uint8_t*>(buf), n);
     // What the cache still holds of a corrupted write.
     const std::uint64_t cached = s_->corruptCached.size();
     if (throughCache && cached > 0 && offset < s_->corruptOffset + cached && s_->corruptOffset < offset + n) {
@@ -83,7 +90,7 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
     if (s_->shortTransfers && n > 0)
         --n;
     if (s_->keepWrites < 0 || s_->writes <= s_->keepWrites)
-        std::memcpy(s_->bytes.data() + offset, buf, n);
+        Store(offset, static_cast<const std::uint8_t*>(buf), n);
     if (s_->journal != nullptr)
         s_->journal->Write(offset, buf, n);
     if (s_->corruptWrite == s_->writes && n > s_->corruptByte) {
@@ -92,10 +99,50 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
                                  s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
         s_->bytes[offset + s_->corruptByte] ^= 0x5A;
     }
+    if (s_->corruptRunAt != 0 && n > static_cast<std::size_t>(kClusterSize) && offset <= s_->corruptRunAt &&
+        s_->corruptRunAt < offset + n) {
+        s_->corruptOffset = offset;
+        s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
+        s_->bytes[s_->corruptRunAt] ^= 0x5A;
+        s_->corruptRunAt = 0;
+    }
     s_->pending.emplace_back(offset, n);
     s_->pendingBytes += n;
     s_->maxPendingBytes = std::max(s_->maxPendingBytes, s_->pendingBytes);
     return static_cast<long long>(n);
+}
+
+void CMemoryDevice::Store(std::uint64_t offset, const std::uint8_t* buf, std::size_t n)
+{
+    for (std::size_t done = 0; done < n;) {
+        std::uint64_t at = offset + done;
+        std::size_t piece = n - done;
+        if (s_->wrapAt != 0) {
+            at %= s_->wrapAt;
+            piece = static_cast<std::size_t>(std::min<std::uint64_t>(piece, s_->wrapAt - at));
+        } else if (s_->keepOnly != 0) {
+            if (at >= s_->keepOnly)
+                return;
+            piece = static_cast<std::size_t>(std::min<std::uint64_t>(piece, s_->keepOnly - at));
+        }
+        std::memcpy(s_->bytes.data() + at, buf + done, piece);
+        done += piece;
+    }
+}
+
+void CMemoryDevice::Load(std::uint64_t offset, std::uint8_t* buf, std::size_t n) const
+{
+    for (std::size_t done = 0; done < n;) {
+        std::uint64_t at = offset + done;
+        std::size_t piece = n - done;
+        if (s_->wrapAt != 0) {
+            at %= s_->wrapAt;
+            piece = static_cast<std::size_t>(std::min<std::uint64_t>(piece, s_->wrapAt - at));
+        }
+        std::memcpy(buf + done, s_->bytes.data() + at, piece);
+        done += piece;
+    }
 }
 
 void CMemoryDevice::HandOver(std::uint64_t offset, std::uint64_t len)

@@ -1,6 +1,8 @@
 // A card device held in memory that can be told to fail: the n-th read,
 // write, flush or write-back, a short transfer, or vanishing (every call
-// fails from a chosen moment), or to store one write with a byte changed.
+// fails from a chosen moment), or to store one write with a byte changed;
+// or to be a fake card that keeps only its first bytes or wraps its
+// transfers around, or one with unreadable areas.
 // Counts every call so tests can check what was done, and records how many
 // written bytes waited at most to be handed to the card: a write is handed
 // over by a waited write-back of its range or by a flush.
@@ -49,6 +51,15 @@ struct MemoryDeviceState {
     // changed (0 never). Like a system cache, reads of that range still return the
     // bytes as written until the range, handed over, is dropped from the
     // cache.
+    // Fake capacities: a card that keeps only its first `keepOnly` bytes
+    // (writes past them are dropped silently, reads there return what was
+    // there before), and one whose every transfer at offset o goes to
+    // o modulo `wrapAt` (0: neither).
+    std::uint64_t keepOnly = 0;
+    std::uint64_t wrapAt = 0;
+    // Byte ranges (offset, length) whose reads fail with EIO: unreadable
+    // clusters.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> unreadable;
     int corruptWrite = 0;
     std::uint64_t corruptByte = 1000;
     std::uint64_t corruptOffset = 0;
@@ -56,6 +67,10 @@ struct MemoryDeviceState {
     // When set, every stored write and every completed flush is recorded in
     // it (PowerCut.h).
     WriteJournal* journal = nullptr;
+    // The same for the first write of several clusters that covers this
+    // byte (0 never), which is stored with that byte changed: a run of
+    // clusters, not the single clusters a probe writes.
+    std::uint64_t corruptRunAt = 0;
 };
 
 class CMemoryDevice : public IDevice {
@@ -78,6 +93,9 @@ private:
     long long Read(std::uint64_t offset, void* buf, std::size_t len, bool throughCache);
     bool Vanished();
     void HandOver(std::uint64_t offset, std::uint64_t len);
+    // Copies between the card and `buf` through the fake capacity, if any.
+    void Store(std::uint64_t offset, const std::uint8_t* buf, std::size_t n);
+    void Load(std::uint64_t offset, std::uint8_t* buf, std::size_t n) const;
     std::shared_ptr<MemoryDeviceState> s_;
     int lastError_ = 0;
     int calls_ = 0;

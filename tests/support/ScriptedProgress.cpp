@@ -18,7 +18,8 @@ void CScriptedProgress::SetCaption(int textId)
 void CScriptedProgress::Set(int position)
 {
     lastPosition = position;
-    if (abortAt >= 0 && position == abortAt)
+    if (abortAt >= 0 && position == abortAt &&
+        (abortAtBegin < 0 || static_cast<int>(ranges.size()) == abortAtBegin))
         aborted_ = true;
 }
 

@@ -16,6 +16,9 @@ public:
     void End() override { ++ends; running = false; }
 
     int abortAt = -1;
+    // When set, abortAt applies only within the n-th Begin (from 1): an
+    // operation that runs another one with its own progress first.
+    int abortAtBegin = -1;
     int abortAfterPumps = -1;
     std::vector<int> ranges;    // every Begin
     std::vector<int> captions;  // every caption set

@@ -1,0 +1,290 @@
+#include "CardScan.h"
+
+#include "CDisk.h"
+#include "Log.h"
+#include "TextId.h"
+#include "ProbePattern.h"
+#include "Progress.h"
+#include "WriteBackWindow.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Clusters per request: a chunk of the bounded write-back.
+constexpr int kRequestClusters = static_cast<int>(CWriteBackWindow::kChunkBytes / kClusterSize);
+
+double Seconds(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+class CSpeedMeter {
+public:
+    void Add(std::uint32_t first, int clusters, double seconds)
+    {
+        const double mb = static_cast<double>(clusters) * kClusterSize / 1e6;
+        bytesMB_ += mb;
+        seconds_ += seconds;
+        figures_.series.push_back(SpeedSample{first, seconds > 0 ? mb / seconds : 0});
+    }
+    // Time that belongs to the whole pass (its final flush).
+    void AddTime(double seconds) { seconds_ += seconds; }
+    SpeedFigures Figures() const
+    {
+        SpeedFigures f = figures_;
+        f.average = seconds_ > 0 ? bytesMB_ / seconds_ : 0;
+        for (std::size_t i = 0; i < f.series.size(); ++i)
+            f.minimum = i == 0 ? f.series[i].mbPerSecond : std::min(f.minimum, f.series[i].mbPerSecond);
+        return f;
+    }
+
+private:
+    SpeedFigures figures_;
+    double bytesMB_ = 0;
+    double seconds_ = 0;
+};
+
+class CScanRun {
+public:
+    CScanRun(CDisk& disk, const FrameCheck& isFrame, IProgress& progress, CardScanReport& report)
+        : disk_(disk), isFrame_(isFrame), progress_(progress), r_(report), pattern_(NewRunValue()),
+          used_(UsedClusters(disk)), buffer_(static_cast<std::size_t>(kRequestClusters) * kClusterSize)
+    {
+    }
+    int Run();
+
+private:
+    bool Vanished() const
+    {
+        const int e = disk_.LastError();
+        return e == ENOMEDIUM || e == ENODEV || e == ENXIO;
+    }
+    int Failed(bool write)
+    {
+        disk_.ReportError(write);
+        return kScanFailed;
+    }
+    // The next run from `c` on of clusters alike (free or used), at most
+    // one request long and not past `limit`.
+    int RunLength(std::uint32_t c, std::uint32_t limit, bool sameKind) const;
+    int WritePass();
+    int ReadPass();
+    void Check(std::uint32_t cluster, const std::uint8_t* data);
+    bool Advance(int clusters)
+    {
+        done_ += clusters;
+        progress_.Set(done_);
+        return !progress_.Pump();
+    }
+
+    CDisk& disk_;
+    const FrameCheck& isFrame_;
+    IProgress& progress_;
+    CardScanReport& r_;
+    CProbePattern pattern_;
+    std::vector<bool> used_;
+    std::vector<bool> unwritten_; // free clusters whose write failed
+    std::vector<std::uint8_t> buffer_;
+    std::uint32_t limit_ = 0;
+    int done_ = 0;
+    CSpeedMeter writeSpeed_;
+    CSpeedMeter readSpeed_;
+    std::uint64_t wrapDistance_ = 0;
+    int tailFirstBadSector_ = 0;
+};
+
+int CScanRun::RunLength(std::uint32_t c, std::uint32_t limit, bool sameKind) const
+{
+    int n = 0;
+    while (c + static_cast<std::uint32_t>(n) < limit && n < kRequestClusters &&
+           (!sameKind || used_[c + static_cast<std::uint32_t>(n)] == used_[c]))
+        ++n;
+    return n;
+}
+
+int CScanRun::WritePass()
+{
+    for (std::uint32_t c = 0; c < limit_;) {
+        const int n = RunLength(c, limit_, true);
+        if (used_[c]) {
+            c += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        for (int i = 0; i < n; ++i)
+            pattern_.Fill(c + static_cast<std::uint32_t>(i), buffer_.data() + static_cast<std::size_t>(i) * kClusterSize);
+        const Clock::time_point start = Clock::now();
+        const bool ok = disk_.WriteClusters(static_cast<int>(c), n, buffer_.data(), true) != 0;
+        writeSpeed_.Add(c, n, Seconds(start, Clock::now()));
+        if (!ok) {
+            if (Vanished())
+                return Failed(true);
+            // One cluster at a time, to find the ones that fail.
+            for (int i = 0; i < n; ++i) {
+                const std::uint32_t one = c + static_cast<std::uint32_t>(i);
+                if (!disk_.WriteClusters(static_cast<int>(one), 1, buffer_.data() + static_cast<std::size_t>(i) * kClusterSize, true)) {
+                    if (Vanished())
+                        return Failed(true);
+                    unwritten_[one] = true;
+                }
+            }
+        }
+        r_.writtenClusters += static_cast<std::uint32_t>(n);
+        c += static_cast<std::uint32_t>(n);
+        if (!Advance(n))
+            return kScanStopped;
+    }
+    const Clock::time_point start = Clock::now();
+    if (!disk_.Flush())
+        return kScanFailed;
+    writeSpeed_.AddTime(Seconds(start, Clock::now()));
+    return kScanDone;
+}
+
+void CScanRun::Check(std::uint32_t c, const std::uint8_t* data)
+{
+    ++r_.testedClusters;
+    if (used_[c]) {
+        ++r_.clipClusters;
+        if (!isFrame_ || !isFrame_(data))
+            AddClusters(r_.notFrames, c);
+        return;
+    }
+    if (unwritten_[c]) {
+        AddClusters(r_.unreadable, c);
+        return;
+    }
+    const int bad = pattern_.FirstBadSector(c, data);
+    if (bad < 0)
+        return;
+    if (r_.changed.empty() || r_.changed.back().End() != c)
+        tailFirstBadSector_ = bad;
+    AddClusters(r_.changed, c);
+    // Content of this run at the wrong place: the card wraps its writes
+    // around by the distance (or a multiple of it).
+    for (int s = bad; s < kSectorsPerProbe; ++s) {
+        CProbePattern::Origin origin;
+        if (!pattern_.OriginOf(data + static_cast<std::size_t>(s) * kSectorSize, origin))
+            continue;
+        const std::uint64_t written = ClusterOffset(origin.cluster) + static_cast<std::uint64_t>(origin.sector) * kSectorSize;
+        const std::uint64_t found = ClusterOffset(c) + static_cast<std::uint64_t>(s) * kSectorSize;
+        if (written > found && (wrapDistance_ == 0 || written - found < wrapDistance_))
+            wrapDistance_ = written - found;
+    }
+}
+
+int CScanRun::ReadPass()
+{
+    if (!disk_.DropCachedClusters(0, static_cast<int>(limit_)))
+        return kScanFailed;
+    for (std::uint32_t c = 0; c < limit_;) {
+        const int n = RunLength(c, limit_, false);
+        const Clock::time_point start = Clock::now();
+        const bool ok = disk_.ReadClusters(static_cast<int>(c), n, buffer_.data(), true) != 0;
+        readSpeed_.Add(c, n, Seconds(start, Clock::now()));
+        for (int i = 0; i < n; ++i) {
+            const std::uint32_t one = c + static_cast<std::uint32_t>(i);
+            std::uint8_t* data = buffer_.data() + static_cast<std::size_t>(i) * kClusterSize;
+            if (!ok && !disk_.ReadClusters(static_cast<int>(one), 1, data, true)) {
+                if (Vanished())
+                    return Failed(false);
+                ++r_.testedClusters;
+                AddClusters(r_.unreadable, one);
+                continue;
+            }
+            Check(one, data);
+        }
+        c += static_cast<std::uint32_t>(n);
+        if (!Advance(n))
+            return kScanStopped;
+    }
+    return kScanDone;
+}
+
+int CScanRun::Run()
+{
+    r_ = CardScanReport();
+    const std::uint32_t total = disk_.TotalClusters();
+    r_.reportedBytes = r_.realBytes = disk_.SizeBytes();
+    if (!disk_.IsOpen() || total == 0)
+        return r_.outcome = kScanNoRoom;
+    // The probe first: nothing is written past a fake capacity.
+    const int probe = ProbeCard(disk_, progress_, r_.probe);
+    if (probe == kProbeStopped || probe == kProbeFailed)
+        return r_.outcome = probe == kProbeStopped ? kScanStopped : kScanFailed;
+    limit_ = probe == kProbeFake ? r_.probe.realClusters : total;
+    r_.realBytes = r_.probe.realBytes;
+    // Nor past a real capacity an earlier test of this card found.
+    if (disk_.RealCapacity() != 0) {
+        limit_ = std::min(limit_, disk_.UsableClusters());
+        r_.realBytes = std::min(r_.realBytes, disk_.RealCapacity());
+    }
+    if (limit_ < total)
+        AddClusters(r_.untested, limit_, total - limit_);
+    unwritten_.assign(total, false);
+
+    std::uint32_t freeClusters = 0;
+    for (std::uint32_t c = 0; c < limit_; ++c)
+        freeClusters += used_[c] ? 0 : 1;
+    progress_.Begin(static_cast<int>(freeClusters + limit_));
+    LogMessage("scan: %d clusters, %d free", static_cast<int>(limit_), static_cast<int>(freeClusters));
+    progress_.SetCaption(kIdsScanWriting);
+    int result = WritePass();
+    if (result == kScanDone) {
+        progress_.SetCaption(kIdsScanReading);
+        result = ReadPass();
+    }
+    progress_.End();
+    r_.write = writeSpeed_.Figures();
+    r_.read = readSpeed_.Figures();
+
+    if (wrapDistance_ != 0)
+        r_.realBytes = std::min(r_.realBytes, wrapDistance_);
+    // A run of changed clusters up to the end of what was tested: the card
+    // lost everything from there on.
+    if (result == kScanDone && !r_.changed.empty() && r_.changed.back().End() == limit_ && r_.changed.back().count > 1)
+        r_.realBytes = std::min(r_.realBytes, ClusterOffset(r_.changed.back().first) +
+                                                  static_cast<std::uint64_t>(tailFirstBadSector_) * kSectorSize);
+    const std::uint64_t real = std::min(r_.realBytes, r_.reportedBytes);
+    r_.realClusters = real < kFatSize ? 0 : static_cast<std::uint32_t>(std::min<std::uint64_t>(total, (real - kFatSize) / kClusterSize));
+
+    if (r_.realBytes < r_.reportedBytes)
+        r_.unfit |= kUnfitFake;
+    if (!r_.unreadable.empty())
+        r_.unfit |= kUnfitUnreadable;
+    if (!r_.changed.empty())
+        r_.unfit |= kUnfitChanged;
+    if (r_.read.series.empty() || r_.read.minimum < kPlayerMBps)
+        r_.unfit |= kUnfitSlow;
+    LogMessage("scan: outcome %d, unfit %u", result, r_.unfit);
+    return r_.outcome = result;
+}
+
+} // namespace
+
+int ScanCard(CDisk& disk, const FrameCheck& isFrame, IProgress& progress, CardScanReport& report)
+{
+    CScanRun run(disk, isFrame, progress, report);
+    return run.Run();
+}
+
+std::vector<SpeedSample> ThinSeries(const std::vector<SpeedSample>& series, std::size_t points)
+{
+    if (points == 0 || series.size() <= points)
+        return series;
+    std::vector<SpeedSample> thin;
+    for (std::size_t p = 0; p < points; ++p) {
+        const std::size_t from = p * series.size() / points;
+        const std::size_t to = (p + 1) * series.size() / points;
+        double sum = 0;
+        for (std::size_t i = from; i < to; ++i)
+            sum += series[i].mbPerSecond;
+        thin.push_back(SpeedSample{series[from].firstCluster, to > from ? sum / static_cast<double>(to - from) : 0});
+    }
+    return thin;
+}

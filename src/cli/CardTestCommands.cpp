@@ -1,0 +1,267 @@
+// The card tests: probe (a quick check for a fake capacity) and scan (every
+// free cluster written and the whole card read back, speed and verdict).
+#include "CDisk.h"
+#include "CardProbe.h"
+#include "CardScan.h"
+#include "CliCommands.h"
+#include "CliExitStatus.h"
+#include "CliSession.h"
+#include "DvFrame.h"
+#include "FormatFlow.h"
+#include "Interaction.h"
+#include "JsonWriter.h"
+#include "RealCapacity.h"
+#include "Texts.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// The series of --json: enough points for a plot across the card.
+constexpr std::size_t kSeriesPoints = 200;
+
+unsigned long long Megabytes(std::uint64_t bytes) { return static_cast<unsigned long long>(bytes / 1048576u); }
+
+const char* ProbeOutcomeName(int outcome)
+{
+    switch (outcome) {
+    case kProbeGenuine: return "genuine";
+    case kProbeFake: return "fake";
+    case kProbeBadArea: return "bad_area";
+    case kProbeStopped: return "stopped";
+    case kProbeNoRoom: return "no_room";
+    default: return "failed";
+    }
+}
+
+const char* ScanOutcomeName(int outcome)
+{
+    switch (outcome) {
+    case kScanDone: return "done";
+    case kScanStopped: return "stopped";
+    case kScanNoRoom: return "no_room";
+    default: return "failed";
+    }
+}
+
+// "0-9, 12, 40-41": cluster numbers from 0, as info --json gives them.
+std::string RangesText(const std::vector<ClusterRange>& ranges)
+{
+    std::string text;
+    for (const ClusterRange& r : ranges) {
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(r.first);
+        if (r.count > 1) {
+            text += '-';
+            text += std::to_string(r.End() - 1);
+        }
+    }
+    return text;
+}
+
+void JsonRanges(CJsonWriter& j, const char* key, const std::vector<ClusterRange>& ranges)
+{
+    j.Key(key).BeginArray();
+    for (const ClusterRange& r : ranges)
+        j.BeginObject().Key("first").Number(r.first).Key("count").Number(r.count).EndObject();
+    j.EndArray();
+}
+
+void JsonProbe(CJsonWriter& j, const CardProbeReport& r)
+{
+    j.BeginObject();
+    j.Key("outcome").String(ProbeOutcomeName(r.outcome));
+    j.Key("reported_bytes").Number(static_cast<long long>(r.reportedBytes));
+    j.Key("real_bytes").Number(static_cast<long long>(r.realBytes));
+    j.Key("real_clusters").Number(r.realClusters);
+    j.Key("wrapped").Bool(r.wrapped);
+    j.Key("positions").Number(r.positions);
+    j.Key("bad_positions").Number(r.badPositions);
+    j.Key("bytes_written").Number(static_cast<long long>(r.bytesWritten));
+    j.Key("clips_changed").Bool(r.clipsChanged);
+    j.Key("clips_intact").Bool(r.clipsIntact);
+    j.EndObject();
+}
+
+void JsonSpeed(CJsonWriter& j, const char* key, const SpeedFigures& f)
+{
+    j.Key(key).BeginObject();
+    j.Key("min_mbps").Real(f.minimum, 1);
+    j.Key("avg_mbps").Real(f.average, 1);
+    j.Key("series").BeginArray();
+    for (const SpeedSample& s : ThinSeries(f.series, kSeriesPoints))
+        j.BeginObject().Key("cluster").Number(s.firstCluster).Key("mbps").Real(s.mbPerSecond, 1).EndObject();
+    j.EndArray();
+    j.EndObject();
+}
+
+// What the probe found, as the window would show it.
+void ShowProbeFindings(IInteraction& ui, const CardProbeReport& r)
+{
+    if (r.outcome == kProbeGenuine)
+        ShowMessage(ui, kIdsProbeGenuine, kMsgInfo, r.positions, Megabytes(r.reportedBytes));
+    if (r.outcome == kProbeFake)
+        ShowMessage(ui, kIdsProbeFake, kMsgWarning, Megabytes(r.reportedBytes), Megabytes(r.realBytes),
+                    static_cast<int>(r.realClusters), static_cast<unsigned long long>(r.realBytes));
+    if (r.wrapped)
+        ShowMessage(ui, kIdsProbeWrapped, kMsgWarning);
+    if (r.outcome == kProbeBadArea)
+        ShowMessage(ui, kIdsProbeBadArea, kMsgWarning, r.badPositions, r.positions);
+    if (r.clipsChanged && r.clipsIntact)
+        ShowMessage(ui, kIdsProbeClipPutBack, kMsgWarning);
+    if (!r.clipsIntact)
+        ShowMessage(ui, kIdsProbeClipLost, kMsgError);
+}
+
+void PrintScanText(CCliSession& session, const CardScanReport& r)
+{
+    ShowProbeFindings(session.Ui(), r.probe);
+    session.Say(kIdsCliRealCapacity, Megabytes(r.realBytes), Megabytes(r.reportedBytes),
+                static_cast<int>(r.realClusters));
+    session.Say(kIdsCliTested, static_cast<int>(r.testedClusters), static_cast<int>(r.writtenClusters),
+                static_cast<int>(r.clipClusters));
+    session.Say(kIdsCliWriteSpeed, r.write.minimum, r.write.average);
+    session.Say(kIdsCliReadSpeed, r.read.minimum, r.read.average);
+    if (!r.unreadable.empty())
+        session.Say(kIdsCliUnreadable, RangesText(r.unreadable).c_str());
+    if (!r.changed.empty())
+        session.Say(kIdsCliChanged, RangesText(r.changed).c_str());
+    if (!r.notFrames.empty())
+        session.Say(kIdsCliNotFrames, RangesText(r.notFrames).c_str());
+    if (!r.untested.empty())
+        session.Say(kIdsCliUntested, RangesText(r.untested).c_str());
+    if (r.outcome != kScanDone)
+        return;
+    if (r.Fit()) {
+        session.Say(kIdsScanFit, r.read.minimum, kPlayerMBps);
+        return;
+    }
+    session.Say(kIdsScanUnfit);
+    if (r.unfit & kUnfitFake)
+        std::printf("  - %s\n", LoadText(kIdsUnfitFake).c_str());
+    if (r.unfit & kUnfitUnreadable)
+        std::printf("  - %s\n", FormatText(kIdsUnfitUnreadable, static_cast<unsigned long long>(ClustersIn(r.unreadable))).c_str());
+    if (r.unfit & kUnfitChanged)
+        std::printf("  - %s\n", FormatText(kIdsUnfitChanged, static_cast<unsigned long long>(ClustersIn(r.changed))).c_str());
+    if (r.unfit & kUnfitSlow)
+        std::printf("  - %s\n", FormatText(kIdsUnfitSlow, r.read.minimum, kPlayerMBps).c_str());
+}
+
+void PrintScanJson(const std::string& card, const CardScanReport& r)
+{
+    CJsonWriter j;
+    j.BeginObject();
+    j.Key("path").String(card);
+    j.Key("outcome").String(ScanOutcomeName(r.outcome));
+    j.Key("fit").Bool(r.outcome == kScanDone && r.Fit());
+    j.Key("unfit").BeginArray();
+    if (r.unfit & kUnfitFake)
+        j.String("fake");
+    if (r.unfit & kUnfitUnreadable)
+        j.String("unreadable");
+    if (r.unfit & kUnfitChanged)
+        j.String("changed");
+    if (r.unfit & kUnfitSlow)
+        j.String("slow");
+    j.EndArray();
+    j.Key("player_mbps").Real(kPlayerMBps, 1);
+    j.Key("reported_bytes").Number(static_cast<long long>(r.reportedBytes));
+    j.Key("real_bytes").Number(static_cast<long long>(r.realBytes));
+    j.Key("real_clusters").Number(r.realClusters);
+    j.Key("tested_clusters").Number(r.testedClusters);
+    j.Key("written_clusters").Number(r.writtenClusters);
+    j.Key("clip_clusters").Number(r.clipClusters);
+    j.Key("free_clusters_overwritten").Bool(r.writtenClusters > 0);
+    JsonRanges(j, "unreadable", r.unreadable);
+    JsonRanges(j, "changed", r.changed);
+    JsonRanges(j, "not_frames", r.notFrames);
+    JsonRanges(j, "untested", r.untested);
+    JsonSpeed(j, "write", r.write);
+    JsonSpeed(j, "read", r.read);
+    j.Key("probe");
+    JsonProbe(j, r.probe);
+    j.EndObject();
+    std::printf("%s\n", j.Text().c_str());
+}
+
+// Keeps what a completed test found with the card's identity, so that the
+// writer honours it from now on.
+void KeepFinding(CDisk& disk, std::uint64_t realBytes)
+{
+    disk.SetRealCapacity(realBytes);
+    KeepRealCapacity(disk.Identity(), realBytes);
+}
+
+bool IsPalDvFrame(const std::uint8_t* frame) { return IsDvFrame(frame) && !IsNtscDvFrame(frame); }
+
+} // namespace
+
+int CmdProbe(CCliSession& session)
+{
+    const auto& args = session.Options().args;
+    if (args.size() != 1)
+        return kExitUsage;
+    CDisk disk(session.Env());
+    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
+        return kExitFailed;
+    // Ctrl-C outside the progress too becomes Abort: the probed clusters are
+    // always put back.
+    CInterruptScope interrupts;
+    CardProbeReport report;
+    const int outcome = ProbeCard(disk, session.Progress(), report);
+    if (outcome == kProbeStopped)
+        ShowMessage(session.Ui(), kIdsOperationAborted, kMsgInfo);
+    if (outcome == kProbeGenuine || outcome == kProbeFake)
+        KeepFinding(disk, report.realBytes);
+    if (session.Options().json) {
+        CJsonWriter j;
+        j.BeginObject().Key("path").String(args[0]).Key("total_clusters").Number(disk.TotalClusters());
+        j.Key("probe");
+        JsonProbe(j, report);
+        j.EndObject();
+        std::printf("%s\n", j.Text().c_str());
+    } else {
+        ShowProbeFindings(session.Ui(), report);
+    }
+    return outcome == kProbeGenuine ? kExitDone : kExitFailed;
+}
+
+int CmdScan(CCliSession& session)
+{
+    const auto& args = session.Options().args;
+    if (args.size() != 1)
+        return kExitUsage;
+    CDisk disk(session.Env());
+    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
+        return kExitFailed;
+    const bool all = session.Options().all;
+    if (!disk.IsLoaded() && !all) {
+        session.Error(kIdsCliScanNotFormatted);
+        return kExitFailed;
+    }
+    // With --json standard output holds the report alone: the questions
+    // and their answers go to standard error.
+    CTerminalInteraction jsonUi(session.Options().yes, stdin, stderr, stderr);
+    IInteraction& ask = session.Options().json ? static_cast<IInteraction&>(jsonUi) : session.Ui();
+    if (ShowMessage(ask, kIdsAskScan, kMsgYesNoDefNo) != kIdYes)
+        return kExitFailed;
+    // The whole card: formatted first, so that every cluster is free.
+    if (all && FormatCard(disk, ask) != kFormatDone)
+        return kExitFailed;
+    CInterruptScope interrupts;
+    CardScanReport report;
+    const int outcome = ScanCard(disk, IsPalDvFrame, session.Progress(), report);
+    if (outcome == kScanStopped)
+        ShowMessage(session.Ui(), kIdsOperationAborted, kMsgInfo);
+    if (outcome == kScanDone)
+        KeepFinding(disk, report.realBytes);
+    if (session.Options().json)
+        PrintScanJson(args[0], report);
+    else
+        PrintScanText(session, report);
+    if (report.writtenClusters > 0 && !session.Options().json)
+        ShowMessage(session.Ui(), kIdsScanFreeOverwritten, kMsgInfo);
+    return outcome == kScanDone && report.Fit() ? kExitDone : kExitFailed;
+}
