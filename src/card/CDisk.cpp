@@ -33,7 +33,7 @@ int CDisk::OpenNamed(const std::string& path, int index)
     std::unique_ptr<IDevice> device;
     // Block devices named anywhere, in the settings too, must be card
     // readers' disks.
-    int result = OpenCardDevice(env_.openDevice, path, true, device);
+    int result = OpenCardDevice(env_.openDevice, path, true, device, env_.sysRoot, env_.awaitAuthorisation);
     if (result == kOpenInUse) {
         ReportInUse(path);
         return kOpenNotCard;
@@ -46,7 +46,7 @@ int CDisk::OpenNamed(const std::string& path, int index)
 void CDisk::ReportInUse(const std::string& path)
 {
     inUse_ = true;
-    mountPoint_ = MountPointOfDisk(DeviceNodeName(path));
+    mountPoint_ = MountPointOfDisk(DeviceNodeName(path, env_.sysRoot), env_.sysRoot);
     LogMessage("disk in use: %s %s", path.c_str(), mountPoint_.c_str());
     // The refusal is this opening's error message: a following ReadFAT
     // adds no access message of its own.
@@ -86,6 +86,7 @@ void CDisk::Close()
     device_.reset();
     writeBack_.Reset();
     errorShown_ = false;
+    lastFailure_ = 0;
     inUse_ = false;
     mountPoint_.clear();
 }
@@ -153,6 +154,7 @@ bool CDisk::DropCachedClusters(int first, int count)
 
 void CDisk::ReportError(bool write)
 {
+    lastFailure_ = write ? kIdsCardWriteError : kIdsCardAccessError;
     if (errorShown_)
         return;
     errorShown_ = true;
