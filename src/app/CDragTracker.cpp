@@ -1,6 +1,6 @@
 #include "CDragTracker.h"
 
-#include "CMainWin.h"
+#include "IDragHost.h"
 #include "PlaylistDrag.h"
 #include "Resources.h"
 
@@ -37,8 +37,8 @@ QPoint GlobalPoint(const QEvent* event)
 
 } // namespace
 
-CDragTracker::CDragTracker(CMainWin& win)
-    : QObject(&win), win_(win), sameList_(LoadCursor(kCursorSameList, Qt::DragMoveCursor)),
+CDragTracker::CDragTracker(QObject* window, IDragHost& host)
+    : QObject(window), host_(host), sameList_(LoadCursor(kCursorSameList, Qt::DragMoveCursor)),
       otherList_(LoadCursor(kCursorOtherList, Qt::DragCopyCursor))
 {
 }
@@ -167,11 +167,11 @@ bool CDragTracker::FilterDrag(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseMove:
-        win_.OnMouseMove(GlobalPoint(event));
+        host_.DragMoved(GlobalPoint(event));
         return true;
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            win_.OnLButtonUp(GlobalPoint(event));
+            host_.DragReleased(GlobalPoint(event));
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -209,7 +209,7 @@ bool CDragTracker::FilterViewport(const Watched& watched, QEvent* event)
             (mouse->position().toPoint() - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
             const int item = pressItem_;
             pressItem_ = -1;
-            win_.BeginDrag(watched.list, item, mouse->globalPosition().toPoint());
+            host_.BeginDrag(watched.list, item, mouse->globalPosition().toPoint());
         }
         return true;
     }

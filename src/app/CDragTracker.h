@@ -3,9 +3,9 @@
 // distance and asks the window to begin a drag; while a drag runs it holds
 // the drag state, shows the dragged item's image beside the pointer and
 // the drag cursor, and hands every mouse move and the button release,
-// wherever they happen, to the window. The drop highlight of list items
-// lives here too. The rules of what may be dragged and dropped are the
-// window's (PlaylistDrag.h).
+// wherever they happen, to the window (IDragHost). The drop highlight of
+// list items lives here too. The rules of what may be dragged and dropped
+// are the window's (PlaylistDrag.h).
 #pragma once
 #include <QCursor>
 #include <QObject>
@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-class CMainWin;
+class IDragHost;
 class QLabel;
 class QListWidget;
 class QPixmap;
@@ -23,8 +23,8 @@ class CDragTracker : public QObject {
     Q_OBJECT
 
 public:
-    // A child of `win`; it reports to the window's drag operations.
-    explicit CDragTracker(CMainWin& win);
+    // A child of `window`; it reports to `host`, which must outlive it.
+    CDragTracker(QObject* window, IDragHost& host);
     ~CDragTracker() override;
 
     // Watches list `list` (its number in the drag rules) for drag starts.
@@ -78,7 +78,7 @@ private:
     bool FilterDrag(QEvent* event);
     QCursor CursorOf(int id) const;
 
-    CMainWin& win_;
+    IDragHost& host_;
     std::vector<Watched> lists_;
 
     // A press on an item that may turn into a drag.

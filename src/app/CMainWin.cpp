@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "CPictureWnd.h"
+#include "CWaitCursor.h"
 #include "CUdevDeviceEvents.h"
 #include "ClipWriter.h"
 #include "Log.h"
@@ -13,12 +14,15 @@
 #include "WindowLayout.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <thread>
 
 namespace {
 
@@ -38,9 +42,11 @@ const TextId kCaptionIds[] = {
 CMainWin::CMainWin(const CAppEnvironment& env, IInteraction* ui, std::unique_ptr<CDeviceEvents> events,
                    QWidget* parent)
     : CTemplateDialog(parent), env_(env), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
-      deviceEvents_(std::move(events)), disk_(env)
+      deviceEvents_(std::move(events)), session_(env, *ui_, env.decoderPresent)
 {
-    disk_.SetInteraction(ui_);
+    // The password prompt of udisks2 may stay up for minutes: the window
+    // keeps drawing meanwhile.
+    session_.SetAuthorisationWait([this](const std::function<int()>& request) { return AwaitAuthorisation(request); });
     // Files dragged from a file manager land on the window itself (none of
     // its controls takes drops), which decides by the place.
     setAcceptDrops(true);
@@ -55,7 +61,11 @@ CMainWin::CMainWin(const CAppEnvironment& env, IInteraction* ui, std::unique_ptr
     OnInitDialog();
 }
 
-CMainWin::~CMainWin() { OnDestroy(); }
+CMainWin::~CMainWin()
+{
+    OnDestroy();
+    session_.RemoveView(this);
+}
 
 QWidget* CMainWin::CreateControl(const CDialogControl& control, const QString& caption)
 {
@@ -72,7 +82,9 @@ void CMainWin::BindControls()
     entryList_ = ControlAs<QListWidget>(kIdEntryList);
     cardList_ = ControlAs<QComboBox>(kIdCardList);
     progress_ = std::make_unique<CWindowProgress>(ControlAs<QProgressBar>(kIdProgress),
-                                                  ControlAs<QLabel>(kIdPercent), Control(kIdAbort), busy_);
+                                                  ControlAs<QLabel>(kIdPercent), Control(kIdAbort));
+    sessionProgress_ = std::make_unique<CSessionProgress>(*progress_, session_.Busy());
+    session_.AddView(this);
 
     if (auto* languages = ControlAs<QComboBox>(kIdLanguageList))
         connect(languages, &QComboBox::activated, this, [this] { OnLanguageSelChange(); });
@@ -113,7 +125,7 @@ bool CMainWin::OnInitDialog()
     // moves the controls through OnSize. The file path seeds the next Open
     // clip dialog.
     ApplyWindowLayout(*this, ReadWindowLayout());
-    currentFilePath_ = GetProfileString("General", "File", "");
+    session_.SetFilePath(GetProfileString("General", "File", ""));
 
     // Discovery runs on the first tick, once the window is up.
     timerId_ = startTimer(1);
@@ -123,7 +135,7 @@ bool CMainWin::OnInitDialog()
 void CMainWin::OnDestroy()
 {
     WriteWindowLayout(CaptureWindowLayout(*this));
-    WriteProfileString("General", "File", currentFilePath_);
+    WriteProfileString("General", "File", session_.FilePath());
     // Kept in the file so that it can be found and turned off there.
     WriteProfileInt("Options", "Verify", VerifyAfterWriting() ? 1 : 0);
     LogMessage("CMainWin::OnDestroy()");
@@ -157,15 +169,29 @@ void CMainWin::OnLanguageSelChange()
     WriteProfileInt("Layout", "Language", language);
     // The card list's "Empty" and the texts of the fields are in the
     // language too.
-    EnumerateCards(true);
+    ListCards(true);
 }
 
-void CMainWin::ShowDirectXWarning(int code)
+int CMainWin::AwaitAuthorisation(const std::function<int()>& request)
 {
-    if (code != 1 || directXWarningShown_)
-        return;
-    ShowMessage(*ui_, kIdsNoDecoder, kMsgWarning);
-    directXWarningShown_ = true;
+    // Nothing else may start while the request runs; the bar runs without
+    // an end and the cursor is the normal one over the password prompt.
+    CBusyGuard busy(session_.Busy());
+    progress_->ShowWaiting(true);
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    QEventLoop loop;
+    int result = 0;
+    // The request touches nothing of the window; its end is posted to the
+    // loop, which takes it once it runs even when it comes first.
+    std::thread worker([&] {
+        result = request();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    QGuiApplication::restoreOverrideCursor();
+    progress_->ShowWaiting(false);
+    return result;
 }
 
 void CMainWin::timerEvent(QTimerEvent* event)
@@ -202,13 +228,14 @@ void CMainWin::OnSize(int width, int height)
 
 bool CMainWin::ConfirmClose()
 {
-    if (!disk_.IsOpen() || !disk_.IsLoaded())
+    const CDisk& disk = session_.Disk();
+    if (!session_.CardReady())
         return true;
     bool anyClip = false;
-    for (const ClipRecord& clip : disk_.Clips())
+    for (const ClipRecord& clip : disk.Clips())
         anyClip = anyClip || clip.frames != 0;
     bool anyPlaylist = false;
-    for (const Playlist& p : disk_.Playlists())
+    for (const Playlist& p : disk.Playlists())
         anyPlaylist = anyPlaylist || !p.entries.empty();
     if (!anyClip || anyPlaylist)
         return true;
@@ -218,7 +245,7 @@ bool CMainWin::ConfirmClose()
 
 bool CMainWin::OnSysCommand()
 {
-    if (busy_)
+    if (Busy())
         return false;
     return ConfirmClose();
 }

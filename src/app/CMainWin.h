@@ -1,19 +1,23 @@
-// The main window: a resizable dialog built from template 102. It owns the
-// selected card and the current clip file for its whole life, keeps its
-// memory-card list in step with the card readers (discovery at start-up,
-// Refresh, language switch, device arrival and removal), shows the card's
-// capacity, free space, clip slots with thumbnails, playlists and current
-// playlist, enables its controls by the window's state, follows resizing,
-// and runs the progress display of long operations. The card commands and
-// playlist editing act through the operations declared here.
+// The main window: a resizable dialog built from template 102, a view of one
+// card session (src/session: the chosen card, the current clip file, the
+// current playlist, the busy state and the flows that change them). It
+// binds its controls to the session's flows and redraws from the session's
+// notifications: the card list, the card's capacity, free space, clip
+// slots with thumbnails, playlists and current playlist, the clip file and
+// its picture, the enabled state of its controls, and the progress display
+// of long operations. It follows resizing and takes drags from its lists
+// and files from a file manager.
 #pragma once
 #include "AppEnvironment.h"
-#include "CClipFile.h"
-#include "CDisk.h"
+#include "CCardSession.h"
 #include "CDeviceEvents.h"
 #include "CImageSet.h"
+#include "CSessionProgress.h"
 #include "CWindowProgress.h"
 #include "FileDrop.h"
+#include "IDragHost.h"
+#include "IFlowHost.h"
+#include "ISessionView.h"
 #include "MessageBoxInteraction.h"
 #include "PlaylistDrag.h"
 #include "TemplateDialog.h"
@@ -24,13 +28,13 @@
 #include <vector>
 
 class CDragTracker;
-struct ClipCheck;
 class CPictureWnd;
+class CWaitCursor;
 class QComboBox;
 class QListWidget;
 class QMimeData;
 
-class CMainWin : public CTemplateDialog {
+class CMainWin : public CTemplateDialog, private ISessionView, private IFlowHost, private IDragHost {
     Q_OBJECT
 
 public:
@@ -81,147 +85,59 @@ public:
     // the clip file.
     ~CMainWin() override;
 
-    // Captions and language.
-    void LoadCaptions();
-    void OnLanguageSelChange();
-
-    // Clip and playlist views.
-    void UpdateClipItem(int slot);
-    // Replaces image `slot` of the shared set with a 90x72 thumbnail from
-    // 32-bit pixels, or a blank one for null, in all three lists.
-    void SetThumbnail(int slot, const std::uint8_t* pixels);
-    void RefillLists();
-    void UpdatePlaylistItem(int playlist);
-    void ShowCurrentPlaylist();
-    void UpdateEntryItem(int entry);
-    // Redraws what an edit of the card's tables changed: the items of its
-    // slots and playlists (the entry list with the current playlist), the
-    // entry whose transition changed, and the controls.
-    void ShowChange(const TableChange& change);
-    void OnPlaylistSelChange();
-    // The info tip of item `item` of list 1010 or 1011 ("%s\r%s": the clip's
-    // name, then its time and size); empty when the item shows no clip, and
-    // for list 1012. A label cut short shows whole in the tip as well
-    // (CListItemDelegate).
-    std::string OnInfoTip(int listId, int item) const;
-
-    // Enabling rules.
-    void UpdateControls();
-    void UpdateSelectionButtons();
-
-    // Closing: whether the close command may close the window now.
-    bool ConfirmClose();
-    // The close command (the window's close button, Alt+F4, the system
-    // menu); false when it is refused: while busy, or held back by
-    // ConfirmClose.
-    bool OnSysCommand();
-
-    // Shows the decoding warning for code 1, once per run of the window.
-    void ShowDirectXWarning(int code);
-
-    // Card commands (CMainWinCommands.cpp) and the current clip file
-    // (CMainWinClipFile.cpp).
-    void OnOpenClip();
-    // Makes the current file path the current clip file; true only when it
-    // has just converted the file and the path now names the converted one,
-    // which the caller then loads with a second call.
-    bool LoadClipFile();
-    // Makes `path` the current file path and loads it, and then the file a
-    // conversion made of it.
-    void LoadClipPath(const std::string& path);
-    void OnPreview();
-    void OnWriteClip();
-    // Writes the current clip file into `slot` (-1: the lowest empty one)
-    // as Write clip does; the outcome of WriteClip (ClipWriter.h).
-    int WriteClipInto(int slot);
-    void OnReadClip();
-    void SaveClipAsDv();
-    void OnDeleteClip();
-    // Asks and deletes the clip of `slot`; non-zero when the slot is empty
-    // afterwards, 0 when the user declined.
-    int DeleteClip(int slot);
-    void OnPreviewClip();
-    void OnFormat();
-
-    // Playlist editing (CMainWinPlaylists.cpp): each edit goes through the
-    // card's table operations, which write the tables at once, and redraws
-    // what it changed.
-    // Adds an entry for `slot` to `playlist` (before `position`, -1 at the
-    // end) and makes that playlist current.
-    void InsertEntry(int playlist, int slot, int position);
-    void RemoveEntry(int playlist, int entry);
-    // Asks "Delete playlist %02d?" and empties the playlist.
-    void DeletePlaylist(int playlist);
-    void OnRemoveClip();
-    void OnDeletePlaylist();
-    void OnLoop();
-    void OnToggleTransition();
-    // Drag and drop between and within the three lists (numbers of
-    // PlaylistDrag.h); points are global screen points.
-    // Starts a drag of `item` of `list`; false when the item cannot be
-    // dragged.
-    bool BeginDrag(int list, int item, const QPoint& point);
-    DropTarget HitTestDrop(const QPoint& point) const;
-    void SetDropHighlight(int list, int item, bool on);
-    // Cursor and highlight for the pointer at `point`; with `drop`, the
-    // drop there.
-    void TrackDrag(const QPoint& point, int drop);
-    void OnMouseMove(const QPoint& point);
-    void OnLButtonUp(const QPoint& point);
-    const CDragTracker& DragTracker() const { return *drag_; }
-    // List widget number `list` of the drag rules, or null.
-    QListWidget* DragListWidget(int list) const;
-
-    // Files dragged from a file manager (CMainWinFileDrop.cpp). What a drop
-    // at `pos` (window coordinates) would do with the files of `mime`:
-    // nothing while busy, while another drop runs or under a modal window.
-    FileDropTarget FileDropAt(const QPoint& pos, const QMimeData* mime) const;
-    // Carries a drop out: the file loaded as Open clip does, or the files
-    // loaded and written into their slots one after another.
-    void DropFiles(const FileDropTarget& target);
-    // A drop has been taken and is not finished yet.
-    bool DropRunning() const { return dropping_; }
-
-    // Card discovery and device events.
-    void OnStartupTimer();
-    void EnumerateCards(bool keep);
-    void OpenSelectedCard();
-    void OnRefresh();
-    void OnCardSelChange();
-    void OnDeviceChange(int event, int data);
+    // What the tests of the window look at and press; the flows behind
+    // them are the session's.
+    CCardSession& Session() { return session_; }
+    const CCardSession& Session() const { return session_; }
+    CDisk& Disk() { return session_.Disk(); }
+    CClipFile& ClipFile() { return session_.ClipFile(); }
+    const std::string& CurrentFilePath() const { return session_.FilePath(); }
+    int CurrentPlaylist() const { return session_.CurrentPlaylist(); }
+    bool NoCard() const { return session_.NoCard(); }
+    bool NoRights() const { return session_.Cards().NoRights(); }
+    // An operation runs, or the lists are being refilled.
+    bool Busy() const { return session_.IsBusy() || refilling_; }
     // True until the start-up timer has run discovery.
     bool StartupPending() const { return timerId_ != 0; }
-
-    // Progress of long operations; Progress() is the interface that the card
-    // writer and the export run with.
-    void BeginProgress(int range) { progress_->Begin(range); }
-    void SetProgress(int position) { progress_->Set(position); }
-    void EndProgress() { progress_->End(); }
-    bool PumpMessages() { return progress_->Pump(); }
-    void OnAbort()
-    {
-        abortPressed_ = true;
-        progress_->SetAbort();
-    }
-    CWindowProgress& Progress() { return *progress_; }
-
-    IInteraction& Interaction() { return *ui_; }
-    CDisk& Disk() { return disk_; }
-    CClipFile& ClipFile() { return clipFile_; }
-    const std::string& CurrentFilePath() const { return currentFilePath_; }
+    // A drop of files has been taken and is not finished yet.
+    bool DropRunning() const { return dropping_; }
+    const CDragTracker& DragTracker() const { return *drag_; }
     const CImageSet& Images() const { return images_; }
     QListWidget* ClipList() const { return clipList_; }
     QListWidget* PlaylistList() const { return playlistList_; }
     QListWidget* EntryList() const { return entryList_; }
-
-    bool Busy() const { return busy_; }
-    bool NoCard() const { return noCard_; }
-    bool NoRights() const { return noRights_; }
-    int CurrentPlaylist() const { return currentPlaylist_; }
     // Selected items, -1 when none.
     int SelectedClip() const;
     int SelectedPlaylist() const;
     int SelectedEntry() const;
+    // The info tip of item `item` of list 1010 or 1011 ("%s\r%s": the clip's
+    // name, then its time and size); empty when the item shows no clip, and
+    // for list 1012.
+    std::string OnInfoTip(int listId, int item) const;
+
+    // The progress display of long operations (CWindowProgress), held by
+    // the session's busy state from Begin to End.
+    void BeginProgress(int range) { sessionProgress_->Begin(range); }
+    void SetProgress(int position) { sessionProgress_->Set(position); }
+    void EndProgress() { sessionProgress_->End(); }
+    bool PumpMessages() { return sessionProgress_->Pump(); }
+    CWindowProgress& Progress() { return *progress_; }
+
+    // Redraws: the enabled state of the controls, one thumbnail (32-bit
+    // 90x72 pixels, null for a blank one) and all three lists.
+    void UpdateControls();
+    void SetThumbnail(int slot, const std::uint8_t* pixels);
+    void RefillLists();
+
+    // The commands, as their buttons run them.
+    void OnOpenClip();
+    void OnWriteClip();
+    void OnReadClip();
+    void OnPreviewClip();
+    void OnFormat();
+    void OnRefresh();
+    void OnStartupTimer();
+    void OnLanguageSelChange();
 
 protected:
     bool OnInitDialog();
@@ -241,6 +157,22 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // ISessionView: the session's notifications, each drawn in one place.
+    void BusyChanged(bool busy) override;
+    void TablesChanged(const TableChange& change) override;
+    void ClipWritten(int slot) override;
+    void CardChanged() override;
+    void CardListChanged() override;
+    void ClipFileChanged() override;
+    void CurrentPlaylistChanged() override;
+    // IFlowHost: the save dialog of a converted file, the wait cursor.
+    std::string ChooseConvertedFile() override;
+    void Waiting(bool on) override;
+    // IDragHost: the drag tracker's drags.
+    bool BeginDrag(int list, int item, const QPoint& point) override;
+    void DragMoved(const QPoint& point) override;
+    void DragReleased(const QPoint& point) override;
+
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and
     // the drag tracker.
@@ -248,49 +180,70 @@ private:
     // Connects the command buttons, the clip list's double click and its
     // Delete key.
     void BindCommands();
+    // Runs `request` (udisks2 asking for the password) on a worker thread
+    // while the window keeps drawing and shows that it waits.
+    int AwaitAuthorisation(const std::function<int()>& request);
+
+    void LoadCaptions();
+    void ChooseLanguage();
+    void SetFieldText(int id, const std::string& utf8);
+    void EnableControl(int id, bool enabled);
+    void UpdateSelectionButtons();
+    // Closing: whether the close command may close the window now; the
+    // close command itself, refused while busy.
+    bool ConfirmClose();
+    bool OnSysCommand();
+
     // The file dialog: an open dialog for clip files, or a save dialog for
     // a raw DV file, proposing `fileName`. The chosen path, empty when
     // cancelled.
     std::string ChooseFile(bool open, const std::string& fileName);
-    // Asks for the converted file's name with the save dialog.
-    std::string ChooseConvertedName();
-    // Shows what conversion result `result` (MediaResult) means; on success
-    // `output` becomes the current file path and the result is true.
-    bool ConversionDone(int result, const std::string& output);
-    // Tries the conversion offered for an AVI file with separate audio;
-    // true when the current file path now names the converted file.
-    bool ConvertClipFile();
-    // For a file the checks refused as not DV (or not openable): when it
-    // holds video, asks whether to convert it and runs the conversion. The
-    // refusal is shown when no conversion is offered or the user declines
-    // it (a cancelled or failed conversion has shown its own message). True
-    // when the current file path names the converted file.
-    bool OfferVideoConversion(const ClipCheck& check);
-    bool ConvertVideoClipFile();
+    void LoadClipPath(const std::string& path);
+    void OnPreview();
+    void OnDeleteClip();
+    void OnAbort();
+    void OnCardSelChange();
+    void OnDeviceChange(int event, int data);
+    void ListCards(bool keep);
+
+    // The lists.
     void SetUpLists();
-    void ChooseLanguage();
-    void SetFieldText(int id, const std::string& utf8);
-    void EnableControl(int id, bool enabled);
+    void UpdateClipItem(int slot);
+    void UpdatePlaylistItem(int playlist);
+    void ShowCurrentPlaylist();
+    void UpdateEntryItem(int entry);
+    void OnPlaylistSelChange();
     // A press on empty space of the playlist list clears its selection.
     bool ClearPlaylistOnEmptyClick(QEvent* event);
-    // File drops: whether the window takes files now (local files, not
-    // busy, nothing modal over it); the drop highlight on the slots files
-    // would go to; one
-    // file loaded and written into `slot` (the outcome of the write, -1
-    // when the file did not load); several files written one after another
-    // with a summary at the end.
+
+    // Playlist editing and the drags of the lists.
+    void OnRemoveClip();
+    void OnDeletePlaylist();
+    void OnLoop();
+    void OnToggleTransition();
+    DropTarget HitTestDrop(const QPoint& point) const;
+    void SetDropHighlight(int list, int item, bool on);
+    // Cursor and highlight for the pointer at `point`; with `drop`, the
+    // drop there.
+    void TrackDrag(const QPoint& point, int drop);
+    // List widget number `list` of the drag rules, or null.
+    QListWidget* DragListWidget(int list) const;
+
+    // Files dragged from a file manager: what a drop at `pos` (window
+    // coordinates) would do with the files of `mime` (nothing while busy,
+    // while another drop runs or under a modal window); whether the window
+    // takes files now; the drop highlight on the slots files would go to;
+    // carrying a drop out.
+    FileDropTarget FileDropAt(const QPoint& pos, const QMimeData* mime) const;
     bool FilesWanted(const QMimeData* mime) const;
     void ShowDropHighlight(const std::vector<int>& intoSlots);
-    int LoadAndWrite(const std::string& path, int slot);
-    void WriteDroppedFiles(const std::vector<std::string>& files, int first);
+    void DropFiles(const FileDropTarget& target);
 
     const CAppEnvironment& env_;
     CMessageBoxInteraction messageBoxes_;
     IInteraction* ui_;
     std::unique_ptr<CDeviceEvents> deviceEvents_;
-    CDisk disk_;
-    CClipFile clipFile_;
-    std::string currentFilePath_;
+    CCardSession session_;
 
     CPictureWnd* picture_ = nullptr;
     QListWidget* clipList_ = nullptr;
@@ -299,17 +252,15 @@ private:
     QComboBox* cardList_ = nullptr;
     CImageSet images_;
     std::unique_ptr<CWindowProgress> progress_;
+    std::unique_ptr<CSessionProgress> sessionProgress_;
+    std::unique_ptr<CWaitCursor> waitCursor_;
+    int waiting_ = 0;
 
-    bool busy_ = false;
-    bool noCard_ = true;
-    bool noRights_ = false;
-    bool directXWarningShown_ = false;
-    int currentPlaylist_ = -1;
+    bool refilling_ = false;
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;
     int timerId_ = 0;
     CDragTracker* drag_ = nullptr; // a child of the window
     std::vector<int> dropHighlight_;
     bool dropping_ = false;
-    bool abortPressed_ = false;
 };

@@ -1,43 +1,18 @@
 // The main window's card commands: Write clip, Delete clip (button and the
 // Delete key of the clip list), Preview clip (button and double click) and
-// Format, each followed by the redraws of the lists it changed. The work
-// itself is done by the card's write, delete and format procedures.
+// Format. The work and the redraws it asks for are the session's.
 #include "CMainWin.h"
 
 #include "CCardClipSource.h"
 #include "CKeyAction.h"
 #include "CPlayerDlg.h"
-#include "ClipWriter.h"
-#include "FormatFlow.h"
+#include "CardEditFlow.h"
+#include "ClipWriteFlow.h"
 
 #include <QListWidget>
 #include <QPushButton>
 
 #include <utility>
-
-namespace {
-
-// What the window redraws while a clip is written: the former clip's
-// deletion and the new clip, not a clip that compaction moved (it looks the
-// same).
-class CWindowWriteView : public IClipWriteView {
-public:
-    explicit CWindowWriteView(CMainWin& win) : win_(win) {}
-
-    void UpdateControls() override { win_.UpdateControls(); }
-    void ClipDeleted(const TableChange& change) override { win_.ShowChange(change); }
-    void ClipRecorded(int slot, const TableChange& change) override
-    {
-        win_.ShowChange(change);
-        if (QListWidget* list = win_.ClipList(); list != nullptr && list->item(slot) != nullptr)
-            list->scrollToItem(list->item(slot));
-    }
-
-private:
-    CMainWin& win_;
-};
-
-} // namespace
 
 void CMainWin::BindCommands()
 {
@@ -57,55 +32,43 @@ void CMainWin::BindCommands()
     }
 }
 
-void CMainWin::OnWriteClip() { WriteClipInto(SelectedClip()); }
-
-int CMainWin::WriteClipInto(int slot)
+void CMainWin::OnWriteClip()
 {
-    if (busy_ || !clipFile_.IsOpen())
-        return kWriteNothing;
-    CWindowWriteView view(*this);
-    // The clip is read back from the card and compared unless the settings
-    // turn that off.
-    return WriteClip(disk_, slot, clipFile_, *progress_, &view, nullptr, VerifyAfterWriting());
+    if (!Busy())
+        WriteClipFile(session_, SelectedClip(), *ui_, *progress_);
 }
 
 void CMainWin::OnDeleteClip()
 {
     const int slot = SelectedClip();
-    if (busy_ || slot < 0)
+    if (Busy() || slot < 0)
         return;
-    DeleteClip(slot);
-}
-
-int CMainWin::DeleteClip(int slot)
-{
-    if (slot < 0 || slot >= kSlotCount || !disk_.IsOpen() || !disk_.IsLoaded())
-        return 0;
-    ClipDeletion deletion;
-    const int result = disk_.DeleteClip(slot, &deletion);
-    ShowChange(deletion);
-    return result;
+    DeleteSessionClip(session_, slot, *ui_);
 }
 
 void CMainWin::OnPreviewClip()
 {
     const int slot = SelectedClip();
-    if (busy_ || slot < 0 || !env_.decoderPresent || !disk_.IsOpen() || !disk_.IsLoaded())
+    if (Busy() || slot < 0 || !env_.decoderPresent || !session_.CardReady())
         return;
-    CCardClipSource source(disk_, slot);
+    CCardClipSource source(session_.Disk(), slot);
     RunPlayer(this, source, env_.decoderPresent);
 }
 
 void CMainWin::OnFormat()
 {
-    if (busy_)
-        return;
-    const int result = FormatCard(disk_, *ui_, [this] { RefillLists(); });
-    if (result == kFormatNotDone)
-        return;
-    // The card still holds its old tables: read them again.
-    if (result == kFormatWriteFailed)
-        EnumerateCards(true);
-    currentPlaylist_ = -1;
-    ShowCurrentPlaylist();
+    if (!Busy())
+        FormatChosenCard(session_, *ui_);
+}
+
+void CMainWin::ClipWritten(int slot)
+{
+    if (clipList_ != nullptr && clipList_->item(slot) != nullptr)
+        clipList_->scrollToItem(clipList_->item(slot));
+}
+
+void CMainWin::OnAbort()
+{
+    session_.PressAbort();
+    progress_->SetAbort();
 }

@@ -1,5 +1,6 @@
 // The main window's info fields and the rules that enable its controls,
-// from the busy flag, the card's state, the clip file and the selections.
+// from the session's busy state, card, clip file and current playlist, and
+// the selections.
 #include "CMainWin.h"
 
 #include "CardTexts.h"
@@ -17,51 +18,52 @@ void CMainWin::EnableControl(int id, bool enabled)
         w->setEnabled(enabled);
 }
 
+void CMainWin::BusyChanged(bool) { UpdateControls(); }
+
 void CMainWin::UpdateControls()
 {
-    const bool idle = !busy_;
-    const bool fileLoaded = clipFile_.IsOpen();
-    const bool cardOpen = disk_.IsOpen();
-    const bool ready = idle && cardOpen && disk_.IsLoaded();
+    const bool idle = !Busy();
+    const bool fileLoaded = session_.ClipFile().IsOpen();
+    const bool cardOpen = session_.Disk().IsOpen();
+    const bool ready = idle && session_.CardReady();
+    const int currentPlaylist = session_.CurrentPlaylist();
 
-    SetFieldText(kIdFileName, fileLoaded ? BaseName(currentFilePath_) : std::string());
-    SetFieldText(kIdFileLength, fileLoaded ? FormatFrameTimeSize(clipFile_.FrameCount(), false) : std::string());
-    SetFieldText(kIdCapacity, CapacityText(disk_));
-    SetFieldText(kIdFree, FreeText(disk_));
+    SetFieldText(kIdFileName, fileLoaded ? BaseName(session_.FilePath()) : std::string());
+    SetFieldText(kIdFileLength, fileLoaded ? FormatFrameTimeSize(session_.ClipFile().FrameCount(), false) : std::string());
+    SetFieldText(kIdCapacity, CapacityText(session_.Disk()));
+    SetFieldText(kIdFree, FreeText(session_.Disk()));
 
-    EnableControl(kIdCardList, idle && !noCard_);
+    EnableControl(kIdCardList, idle && !session_.NoCard());
     EnableControl(kIdFormat, idle && cardOpen);
     EnableControl(kIdWriteClip, ready && fileLoaded);
     EnableControl(kIdOpenClip, idle);
     EnableControl(kIdPreview, env_.decoderPresent && idle && fileLoaded);
-    EnableControl(kIdRefresh, idle && !noRights_);
+    EnableControl(kIdRefresh, idle && !session_.Cards().NoRights());
     EnableControl(kIdClipList, ready);
     EnableControl(kIdPlaylistList, ready);
-    EnableControl(kIdEntryList, ready && currentPlaylist_ >= 0);
+    EnableControl(kIdEntryList, ready && currentPlaylist >= 0);
     // Loop changes the card's tables: it follows the busy state as well as
     // the current playlist.
     bool loop = false;
-    if (idle && currentPlaylist_ >= 0 && currentPlaylist_ < kPlaylistCount)
-        loop = !disk_.Playlists()[static_cast<std::size_t>(currentPlaylist_)].entries.empty();
+    if (idle && currentPlaylist >= 0 && currentPlaylist < kPlaylistCount)
+        loop = !session_.Disk().Playlists()[static_cast<std::size_t>(currentPlaylist)].entries.empty();
     EnableControl(kIdLoop, loop);
     UpdateSelectionButtons();
 }
 
 void CMainWin::UpdateSelectionButtons()
 {
-    const bool idle = !busy_;
-    const bool loaded = disk_.IsOpen() && disk_.IsLoaded();
+    const bool idle = !Busy();
+    const bool loaded = session_.CardReady();
 
-    const int clip = SelectedClip();
-    const bool clipSelected = idle && loaded && clip >= 0 && clip < kSlotCount &&
-                              disk_.Clips()[static_cast<std::size_t>(clip)].frames != 0;
+    const bool clipSelected = idle && session_.SlotHoldsClip(SelectedClip());
     EnableControl(kIdDeleteClip, clipSelected);
     EnableControl(kIdPreviewClip, clipSelected);
     EnableControl(kIdReadClip, clipSelected);
 
     const int playlist = SelectedPlaylist();
     EnableControl(kIdDeletePlaylist, idle && loaded && playlist >= 0 && playlist < kPlaylistCount &&
-                                         !disk_.Playlists()[static_cast<std::size_t>(playlist)].entries.empty());
+                                         !session_.Disk().Playlists()[static_cast<std::size_t>(playlist)].entries.empty());
     EnableControl(kIdRemoveClip, idle && SelectedEntry() >= 0);
     EnableControl(kIdLanguageList, idle);
 }

@@ -1,10 +1,11 @@
 // Drag and drop in the main window: clips dragged into playlists, playlists
 // exchanged, entries of the current playlist exchanged. The mouse side is
-// the drag tracker's; the rules are PlaylistDrag's; the drops are carried
-// out here through the card's table operations.
+// the drag tracker's; the rules are PlaylistDrag's; the drops are the
+// session's playlist edits.
 #include "CMainWin.h"
 
 #include "CDragTracker.h"
+#include "CardEditFlow.h"
 
 #include <QListWidget>
 #include <QPixmap>
@@ -25,7 +26,8 @@ QListWidget* CMainWin::DragListWidget(int list) const
 
 bool CMainWin::BeginDrag(int list, int item, const QPoint& point)
 {
-    if (busy_ || drag_ == nullptr || drag_->Dragging() || !CanBeginDrag(disk_, currentPlaylist_, list, item))
+    if (Busy() || drag_ == nullptr || drag_->Dragging() ||
+        !CanBeginDrag(session_.Disk(), session_.CurrentPlaylist(), list, item))
         return false;
     QListWidget* widget = DragListWidget(list);
     QListWidgetItem* dragged = widget != nullptr ? widget->item(item) : nullptr;
@@ -51,8 +53,8 @@ DropTarget CMainWin::HitTestDrop(const QPoint& point) const
         break;
     }
     if (drag_ != nullptr)
-        target.allowed = DropAllowed(disk_, currentPlaylist_, drag_->SourceList(), drag_->SourceItem(), target.list,
-                                     target.item);
+        target.allowed = DropAllowed(session_.Disk(), session_.CurrentPlaylist(), drag_->SourceList(),
+                                     drag_->SourceItem(), target.list, target.item);
     return target;
 }
 
@@ -84,25 +86,24 @@ void CMainWin::TrackDrag(const QPoint& point, int drop)
     const int source = drag_->SourceItem();
     switch (KindOfDrop(drag_->SourceList(), target.list)) {
     case DropKind::AppendToPlaylist:
-        InsertEntry(target.item, source, kAppendEntry);
+        InsertSessionEntry(session_, target.item, source, kAppendEntry);
         break;
     case DropKind::InsertIntoCurrent:
         // Before the entry under the pointer, or at the end over empty space.
-        InsertEntry(currentPlaylist_, source, target.item);
+        InsertSessionEntry(session_, session_.CurrentPlaylist(), source, target.item);
         break;
     case DropKind::SwapPlaylists:
-        // The current playlist keeps its number and shows what it now holds.
-        ShowChange(disk_.SwapPlaylists(source, target.item));
+        SwapSessionPlaylists(session_, source, target.item);
         break;
     case DropKind::SwapEntries:
-        ShowChange(disk_.SwapEntries(currentPlaylist_, source, target.item));
+        SwapSessionEntries(session_, session_.CurrentPlaylist(), source, target.item);
         break;
     case DropKind::None:
         break;
     }
 }
 
-void CMainWin::OnMouseMove(const QPoint& point)
+void CMainWin::DragMoved(const QPoint& point)
 {
     if (drag_ == nullptr || !drag_->Dragging())
         return;
@@ -110,7 +111,7 @@ void CMainWin::OnMouseMove(const QPoint& point)
     TrackDrag(point, 0);
 }
 
-void CMainWin::OnLButtonUp(const QPoint& point)
+void CMainWin::DragReleased(const QPoint& point)
 {
     if (drag_ == nullptr || !drag_->Dragging())
         return;

@@ -10,9 +10,7 @@
 #include "CMainWin.h"
 
 #include "CDragTracker.h"
-#include "CDropBatchInteraction.h"
-#include "ClipWriter.h"
-#include "Texts.h"
+#include "DropBatchFlow.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -22,37 +20,10 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include <filesystem>
 
 namespace {
 
 constexpr int kIdClipGroup = 2009;
-
-// The window's and the card's messages go through another interaction
-// while the object lives.
-class CMessagesVia {
-public:
-    CMessagesVia(IInteraction*& windowUi, CDisk& disk, IInteraction& via)
-        : windowUi_(windowUi), disk_(disk), before_(windowUi)
-    {
-        windowUi_ = &via;
-        disk_.SetInteraction(&via);
-    }
-    ~CMessagesVia()
-    {
-        windowUi_ = before_;
-        disk_.SetInteraction(before_);
-    }
-    CMessagesVia(const CMessagesVia&) = delete;
-    CMessagesVia& operator=(const CMessagesVia&) = delete;
-
-private:
-    IInteraction*& windowUi_;
-    CDisk& disk_;
-    IInteraction* before_;
-};
-
-std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 } // namespace
 
@@ -60,7 +31,7 @@ bool CMainWin::FilesWanted(const QMimeData* mime) const
 {
     // A message box, a file dialog or the player over the window: not now.
     const QWidget* modal = QApplication::activeModalWidget();
-    return !busy_ && !dropping_ && (modal == nullptr || modal == this) && !DroppedFiles(mime).empty();
+    return !Busy() && !dropping_ && (modal == nullptr || modal == this) && !DroppedFiles(mime).empty();
 }
 
 FileDropTarget CMainWin::FileDropAt(const QPoint& pos, const QMimeData* mime) const
@@ -75,11 +46,11 @@ FileDropTarget CMainWin::FileDropAt(const QPoint& pos, const QMimeData* mime) co
         const QPoint local = view->mapFrom(this, pos);
         if (view->rect().contains(local)) {
             // Writing needs a card with its tables, as the list itself does.
-            if (!disk_.IsOpen() || !disk_.IsLoaded())
+            if (!session_.CardReady())
                 return target;
             const QListWidgetItem* item = clipList_->itemAt(local);
             const int slot = item != nullptr ? clipList_->row(item) : -1;
-            target.intoSlots = DropSlots(disk_, slot, static_cast<int>(files.size()));
+            target.intoSlots = DropSlots(session_.Disk(), slot, static_cast<int>(files.size()));
             if (!target.intoSlots.empty()) {
                 target.place = FileDropPlace::ClipList;
                 target.files = std::move(files);
@@ -166,77 +137,11 @@ void CMainWin::DropFiles(const FileDropTarget& target)
         ~Done() { dropping = false; }
     } done{dropping_};
     dropping_ = true;
-    if (busy_ || target.files.empty())
+    if (Busy() || target.files.empty())
         return;
-
-    if (target.place == FileDropPlace::Picture) {
+    if (target.place == FileDropPlace::Picture)
         LoadClipPath(target.files.front());
-        return;
-    }
-    if (target.place != FileDropPlace::ClipList || target.intoSlots.empty() || !disk_.IsOpen() || !disk_.IsLoaded())
-        return;
-    const int slot = target.intoSlots.front();
-    if (slot < 0 || slot >= kSlotCount)
-        return;
-    // A clip already there is not replaced by a slip of the mouse.
-    if (disk_.Clips()[static_cast<std::size_t>(slot)].frames != 0 &&
-        ShowMessage(*ui_, kIdsAskWriteAtSlot, kMsgYesNoDefNo, slot + 1) != kIdYes)
-        return;
-    if (target.files.size() == 1)
-        LoadAndWrite(target.files.front(), slot);
-    else
-        WriteDroppedFiles(target.files, slot);
-}
-
-int CMainWin::LoadAndWrite(const std::string& path, int slot)
-{
-    LoadClipPath(path);
-    if (!clipFile_.IsOpen())
-        return -1;
-    return WriteClipInto(slot);
-}
-
-void CMainWin::WriteDroppedFiles(const std::vector<std::string>& files, int first)
-{
-    CDropBatchInteraction batch(*ui_);
-    int written = 0;
-    std::string refused;
-    {
-        CMessagesVia via(ui_, disk_, batch);
-        bool stopped = false;
-        int slot = first;
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            const std::string& path = files[i];
-            // The first file goes into the slot dropped on, each next one
-            // into the empty slot at or after the one before.
-            if (i > 0 && !stopped)
-                slot = NextEmptySlot(disk_, slot);
-            std::string reason;
-            if (stopped) {
-                reason = LoadText(kIdsOperationAborted);
-            } else if (slot < 0) {
-                reason = LoadText(kIdsNoEmptySlot);
-            } else {
-                batch.BeginFile();
-                abortPressed_ = false;
-                const int outcome = LoadAndWrite(path, slot);
-                if (outcome == kWriteDone) {
-                    ++written;
-                    continue;
-                }
-                // Abort, or a transfer to the card that failed, ends the
-                // drop; a file its checks refused does not.
-                stopped = abortPressed_ || outcome == kWriteAborted || outcome == kWriteCompactionStopped;
-                reason = batch.Reason(path);
-                if (reason.empty())
-                    reason = LoadText(stopped ? kIdsOperationAborted : kIdsCancelled);
-            }
-            refused += FileNameOf(path) + ": " + reason + "\n";
-        }
-    }
-    std::string summary = FormatText(kIdsDropSummary, written, static_cast<int>(files.size()), refused.c_str());
-    while (!summary.empty() && (summary.back() == '\n' || summary.back() == ' '))
-        summary.pop_back();
-    ui_->Show(kIdsDropSummary, refused.empty() ? kMsgInfo : kMsgWarning, summary);
+    else if (target.place == FileDropPlace::ClipList && !target.intoSlots.empty())
+        DropFilesIntoSlots(session_, target.files, target.intoSlots.front(), *ui_, *progress_, *this);
     UpdateControls();
 }

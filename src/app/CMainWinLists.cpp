@@ -1,6 +1,7 @@
 // The main window's three icon-view lists: the 144 clip slots with their
 // thumbnails, the 12 playlists and the entries of the current playlist, all
-// drawing their images from one shared set, and their tool tips.
+// drawing their images from one shared set, and their tool tips; they
+// redraw from the session's notifications.
 #include "CMainWin.h"
 
 #include "CListItemDelegate.h"
@@ -117,20 +118,19 @@ void CMainWin::UpdateClipItem(int slot)
 {
     if (clipList_ == nullptr || slot < 0 || slot >= kSlotCount)
         return;
-    const std::string label = ClipItemLabel(disk_, slot);
-    const bool holdsClip = disk_.IsOpen() && disk_.IsLoaded() &&
-                           disk_.Clips()[static_cast<std::size_t>(slot)].frames != 0;
-    if (holdsClip) {
+    CDisk& disk = session_.Disk();
+    const std::string label = ClipItemLabel(disk, slot);
+    if (session_.SlotHoldsClip(slot)) {
         // A clip whose first frame cannot be read or decoded keeps the
         // thumbnail it had.
         std::vector<std::uint8_t> cluster(kClusterSize);
-        if (disk_.ReadClipFirstFrame(slot, cluster.data())) {
+        if (disk.ReadClipFirstFrame(slot, cluster.data())) {
             std::vector<std::uint8_t> pixels;
             const int code = DecodeThumbnailPixels(cluster.data(), pixels, env_.decoderPresent);
             if (code == 0)
                 SetThumbnail(slot, pixels.data());
             else
-                ShowDirectXWarning(code);
+                session_.WarnNoDecoder(*ui_, code);
         }
     } else {
         SetThumbnail(slot, nullptr);
@@ -157,7 +157,7 @@ void CMainWin::SetThumbnail(int slot, const std::uint8_t* pixels)
 void CMainWin::RefillLists()
 {
     CWaitCursor wait;
-    busy_ = true;
+    refilling_ = true;
     UpdateControls();
     {
         // Clearing the selections is part of the refill, not a choice of
@@ -179,30 +179,30 @@ void CMainWin::RefillLists()
         if (list != nullptr && list->count() > 0)
             list->scrollToItem(list->item(0));
     }
-    currentPlaylist_ = -1;
+    session_.SetCurrentPlaylist(-1);
     ShowCurrentPlaylist();
-    busy_ = false;
+    refilling_ = false;
     UpdateControls();
 }
+
+void CMainWin::CardChanged() { RefillLists(); }
 
 void CMainWin::UpdatePlaylistItem(int playlist)
 {
     if (playlistList_ == nullptr || playlist < 0 || playlist >= kPlaylistCount)
         return;
-    const Playlist& p = disk_.Playlists()[static_cast<std::size_t>(playlist)];
+    const Playlist& p = session_.Disk().Playlists()[static_cast<std::size_t>(playlist)];
     const int image = p.entries.empty() ? kBlankImage : p.entries.front().slot;
     if (QListWidgetItem* item = playlistList_->item(playlist)) {
         images_.Assign(item, image);
-        item->setText(ListText(PlaylistItemLabel(disk_, playlist)));
+        item->setText(ListText(PlaylistItemLabel(session_.Disk(), playlist)));
     }
-    if (playlist == currentPlaylist_)
+    if (playlist == session_.CurrentPlaylist())
         ShowCurrentPlaylist();
 }
 
-void CMainWin::ShowChange(const TableChange& change)
+void CMainWin::TablesChanged(const TableChange& change)
 {
-    if (!change.Done())
-        return;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (change.SlotChanged(slot))
             UpdateClipItem(slot);
@@ -211,7 +211,7 @@ void CMainWin::ShowChange(const TableChange& change)
         if (change.PlaylistChanged(p))
             UpdatePlaylistItem(p);
     }
-    if (change.transitionPlaylist >= 0 && change.transitionPlaylist == currentPlaylist_)
+    if (change.transitionPlaylist >= 0 && change.transitionPlaylist == session_.CurrentPlaylist())
         UpdateEntryItem(change.transitionEntry);
     UpdateControls();
 }
@@ -224,10 +224,11 @@ void CMainWin::ShowCurrentPlaylist()
         const QSignalBlocker block(entryList_);
         entryList_->clear();
     }
-    if (currentPlaylist_ < 0 || currentPlaylist_ >= kPlaylistCount) {
+    const int current = session_.CurrentPlaylist();
+    if (current < 0 || current >= kPlaylistCount) {
         SetFieldText(kIdPlaylistInfo, {});
     } else {
-        const Playlist& p = disk_.Playlists()[static_cast<std::size_t>(currentPlaylist_)];
+        const Playlist& p = session_.Disk().Playlists()[static_cast<std::size_t>(current)];
         if (entryList_ != nullptr) {
             for (std::size_t i = 0; i < p.entries.size(); ++i) {
                 auto* item = new QListWidgetItem(QString(), entryList_);
@@ -239,14 +240,14 @@ void CMainWin::ShowCurrentPlaylist()
             const QSignalBlocker block(loop);
             loop->setChecked(p.loop);
         }
-        SetFieldText(kIdPlaylistInfo, PlaylistInfoText(disk_, currentPlaylist_));
+        SetFieldText(kIdPlaylistInfo, PlaylistInfoText(session_.Disk(), current));
         loopEnabled = !p.entries.empty();
     }
     if (entryList_ != nullptr)
-        entryList_->setEnabled(!busy_ && currentPlaylist_ >= 0);
+        entryList_->setEnabled(!Busy() && current >= 0);
     // Loop edits the card's tables: not while an operation runs.
     if (loop != nullptr)
-        loop->setEnabled(loopEnabled && !busy_);
+        loop->setEnabled(loopEnabled && !Busy());
     UpdateSelectionButtons();
 }
 
@@ -255,26 +256,34 @@ void CMainWin::UpdateEntryItem(int entry)
     if (entryList_ == nullptr)
         return;
     if (QListWidgetItem* item = entryList_->item(entry))
-        item->setText(ListText(EntryItemLabel(disk_, currentPlaylist_, entry)));
+        item->setText(ListText(EntryItemLabel(session_.Disk(), session_.CurrentPlaylist(), entry)));
 }
 
-void CMainWin::OnPlaylistSelChange()
+void CMainWin::OnPlaylistSelChange() { session_.SetCurrentPlaylist(SelectedPlaylist()); }
+
+void CMainWin::CurrentPlaylistChanged()
 {
-    const int selected = SelectedPlaylist();
-    if (selected != currentPlaylist_) {
-        currentPlaylist_ = selected;
-        ShowCurrentPlaylist();
+    // A playlist made current by an edit is selected in the list as well,
+    // without going through the selection handler.
+    const int current = session_.CurrentPlaylist();
+    if (playlistList_ != nullptr && current >= 0 && SelectedPlaylist() != current) {
+        const QSignalBlocker block(playlistList_);
+        playlistList_->clearSelection();
+        playlistList_->setCurrentRow(current, QItemSelectionModel::ClearAndSelect);
     }
+    ShowCurrentPlaylist();
 }
 
 std::string CMainWin::OnInfoTip(int listId, int item) const
 {
+    const CDisk& disk = session_.Disk();
+    const int current = session_.CurrentPlaylist();
     if (listId == kIdClipList)
-        return ClipTipText(disk_, item);
-    if (listId == kIdEntryList && currentPlaylist_ >= 0 && currentPlaylist_ < kPlaylistCount) {
-        const Playlist& p = disk_.Playlists()[static_cast<std::size_t>(currentPlaylist_)];
+        return ClipTipText(disk, item);
+    if (listId == kIdEntryList && current >= 0 && current < kPlaylistCount) {
+        const Playlist& p = disk.Playlists()[static_cast<std::size_t>(current)];
         if (item >= 0 && item < static_cast<int>(p.entries.size()))
-            return ClipTipText(disk_, p.entries[static_cast<std::size_t>(item)].slot);
+            return ClipTipText(disk, p.entries[static_cast<std::size_t>(item)].slot);
     }
     return {};
 }

@@ -1,16 +1,16 @@
-// Playlist editing in the main window: adding and removing entries,
-// emptying a playlist, the loop flag and the transition of an entry. Each
-// edit runs through the card's table operation, which checks it and writes
-// the tables to the card at once; the window then shows what it changed.
+// Playlist editing in the main window: removing entries, emptying a
+// playlist, the loop flag and the transition of an entry, bound to their
+// controls. The edits are the session's (CardEditFlow.h); the window shows
+// what they changed when the session tells it.
 #include "CMainWin.h"
 
 #include "CDragTracker.h"
 #include "CKeyAction.h"
+#include "CardEditFlow.h"
 
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSignalBlocker>
 
 void CMainWin::BindPlaylistEditing()
 {
@@ -29,49 +29,17 @@ void CMainWin::BindPlaylistEditing()
     if (playlistList_ != nullptr)
         new CKeyAction(playlistList_, Qt::Key_Delete, [this] { OnDeletePlaylist(); });
 
-    drag_ = new CDragTracker(*this);
+    drag_ = new CDragTracker(this, *this);
     for (int list : {kDragClipList, kDragPlaylistList, kDragEntryList})
         drag_->Watch(DragListWidget(list), list);
-}
-
-void CMainWin::InsertEntry(int playlist, int slot, int position)
-{
-    if (busy_)
-        return;
-    const TableChange change = disk_.InsertEntry(playlist, slot, position < 0 ? kAppendEntry : position);
-    if (!change.Done())
-        return;
-    if (playlist != currentPlaylist_ && playlistList_ != nullptr) {
-        // The new current playlist is shown below; its selection in the
-        // list follows without going through the selection handler.
-        const QSignalBlocker block(playlistList_);
-        if (QListWidgetItem* old = playlistList_->item(currentPlaylist_))
-            old->setSelected(false);
-        currentPlaylist_ = playlist;
-        playlistList_->setCurrentRow(playlist, QItemSelectionModel::ClearAndSelect);
-    }
-    currentPlaylist_ = playlist;
-    ShowChange(change);
-}
-
-void CMainWin::RemoveEntry(int playlist, int entry)
-{
-    if (!busy_)
-        ShowChange(disk_.RemoveEntry(playlist, entry));
-}
-
-void CMainWin::DeletePlaylist(int playlist)
-{
-    if (!busy_)
-        ShowChange(disk_.DeletePlaylist(playlist));
 }
 
 void CMainWin::OnRemoveClip()
 {
     const int entry = SelectedEntry();
-    if (entry < 0 || currentPlaylist_ < 0)
+    if (entry < 0 || session_.CurrentPlaylist() < 0)
         return;
-    RemoveEntry(currentPlaylist_, entry);
+    RemoveSessionEntry(session_, session_.CurrentPlaylist(), entry);
 }
 
 void CMainWin::OnDeletePlaylist()
@@ -79,31 +47,19 @@ void CMainWin::OnDeletePlaylist()
     const int playlist = SelectedPlaylist();
     if (playlist < 0)
         return;
-    DeletePlaylist(playlist);
+    DeleteSessionPlaylist(session_, playlist, *ui_);
 }
 
 void CMainWin::OnLoop()
 {
-    if (currentPlaylist_ < 0 || busy_)
+    if (session_.CurrentPlaylist() < 0 || Busy())
         return;
-    auto* loop = ControlAs<QCheckBox>(kIdLoop);
-    if (loop == nullptr)
-        return;
-    const TableChange change = disk_.SetLoop(currentPlaylist_, loop->isChecked());
-    // Also when refused: the box shows the flag again.
-    if (change.Done())
-        ShowChange(change);
-    else
-        UpdatePlaylistItem(currentPlaylist_);
+    if (auto* loop = ControlAs<QCheckBox>(kIdLoop))
+        SetSessionLoop(session_, loop->isChecked());
 }
 
 void CMainWin::OnToggleTransition()
 {
-    const int entry = SelectedEntry();
-    if (entry < 0 || currentPlaylist_ < 0 || busy_)
-        return;
-    // The last entry of a playlist that does not loop has no transition.
-    if (!disk_.TransitionMeaningful(currentPlaylist_, entry))
-        return;
-    ShowChange(disk_.ToggleTransition(currentPlaylist_, entry));
+    if (!Busy())
+        ToggleSessionTransition(session_, SelectedEntry());
 }

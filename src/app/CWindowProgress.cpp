@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-CWindowProgress::CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, bool& busy)
-    : bar_(bar), percent_(percent), abortButton_(abort), busy_(busy)
+CWindowProgress::CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort)
+    : bar_(bar), percent_(percent), abortButton_(abort)
 {
 }
 
@@ -17,7 +17,6 @@ void CWindowProgress::Begin(int range)
 {
     range_ = range;
     lastPercent_ = -1;
-    busy_ = true;
     abort_ = false;
     if (bar_ != nullptr) {
         bar_->setRange(0, range > 0 ? range : 0);
@@ -67,5 +66,18 @@ void CWindowProgress::End()
         if (w != nullptr)
             w->hide();
     }
-    busy_ = false;
+}
+
+void CWindowProgress::ShowWaiting(bool on)
+{
+    if (bar_ == nullptr)
+        return;
+    if (on) {
+        bar_->setRange(0, 0);
+        bar_->setTextVisible(false);
+        bar_->show();
+    } else {
+        bar_->hide();
+        bar_->setRange(0, 1);
+    }
 }

@@ -2,8 +2,9 @@
 // percent text and the Abort button, shown only while a long operation
 // runs, the abort flag, and the message pump that keeps the window alive
 // (repainting, moving, Abort) while the operation loops on the one
-// interface thread. The busy flag it sets is the window's. A phase's
-// caption (the read-back after a write) is written in the bar.
+// interface thread. The busy state is the session's (CSessionProgress
+// holds it from Begin to End). A phase's caption (the read-back after a
+// write) is written in the bar.
 #pragma once
 #include "Progress.h"
 
@@ -13,10 +14,9 @@ class QWidget;
 
 class CWindowProgress : public IProgress {
 public:
-    // `busy` is the window's busy flag, set from Begin to End.
-    CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort, bool& busy);
+    CWindowProgress(QProgressBar* bar, QLabel* percent, QWidget* abort);
 
-    // Enters the busy state with the range 0..range, clears the abort flag,
+    // Begins with the range 0..range, clears the abort flag,
     // shows 0 and the three controls. The caller updates the enabled
     // state of the window's controls afterwards.
     void Begin(int range) override;
@@ -31,15 +31,17 @@ public:
     // Abort: the running loop stops at its next check.
     void SetAbort() override { abort_ = true; }
     bool Aborted() const override { return abort_; }
-    // Hides the three controls and leaves the busy state; the abort flag
-    // keeps its value until the next Begin.
+    // Hides the three controls; the abort flag keeps its value until the
+    // next Begin.
     void End() override;
+    // The bar alone, running without an end, while the window waits for
+    // something it cannot measure (the password prompt of udisks2).
+    void ShowWaiting(bool on);
 
 private:
     QProgressBar* bar_;
     QLabel* percent_;
     QWidget* abortButton_;
-    bool& busy_;
     bool abort_ = false;
     int range_ = 0;
     int lastPercent_ = 0;

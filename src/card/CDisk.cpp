@@ -35,7 +35,7 @@ int CDisk::OpenNamed(const std::string& path, int index)
     std::unique_ptr<IDevice> device;
     // Block devices named anywhere, in the settings too, must be card
     // readers' disks.
-    int result = OpenCardDevice(env_.openDevice, path, true, device);
+    int result = OpenCardDevice(env_.openDevice, path, true, device, env_.sysRoot, env_.awaitAuthorisation);
     if (result == kOpenInUse) {
         ReportInUse(path);
         return kOpenNotCard;
@@ -60,7 +60,7 @@ void CDisk::IdentifyOpened(const std::string& path)
 void CDisk::ReportInUse(const std::string& path)
 {
     inUse_ = true;
-    mountPoint_ = MountPointOfDisk(DeviceNodeName(path));
+    mountPoint_ = MountPointOfDisk(DeviceNodeName(path, env_.sysRoot), env_.sysRoot);
     LogMessage("disk in use: %s %s", path.c_str(), mountPoint_.c_str());
     // The refusal is this opening's error message: a following ReadFAT
     // adds no access message of its own.
@@ -104,6 +104,7 @@ void CDisk::Close()
     device_.reset();
     writeBack_.Reset();
     errorShown_ = false;
+    lastFailure_ = 0;
     inUse_ = false;
     moveUnfinished_ = false;
     mountPoint_.clear();
@@ -213,6 +214,7 @@ bool CDisk::WriteSpareSector(const std::uint8_t* sector)
 
 void CDisk::ReportError(bool write)
 {
+    lastFailure_ = write ? kIdsCardWriteError : kIdsCardAccessError;
     if (errorShown_)
         return;
     errorShown_ = true;

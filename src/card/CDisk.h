@@ -191,6 +191,13 @@ public:
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
     bool ErrorShown() const { return errorShown_; }
+    // The card message the last transfer failure called for
+    // (kIdsCardWriteError or kIdsCardAccessError), shown or not; 0 when none
+    // failed since the card was opened or since ForgetFailure.
+    int LastFailure() const { return lastFailure_; }
+    void ForgetFailure() { lastFailure_ = 0; }
+    // The open device's size in bytes, 0 when no card is open.
+    std::uint64_t SizeBytes() const { return device_ ? device_->SizeBytes() : 0; }
     // The last Open found the card in use; where a partition of it is
     // mounted ("" when not mounted, or held by another program).
     bool InUse() const { return inUse_; }
@@ -250,6 +257,7 @@ private:
     CWriteBackWindow writeBack_;
     bool loaded_ = false;
     bool errorShown_ = false;
+    int lastFailure_ = 0;
     bool inUse_ = false;
     bool moveUnfinished_ = false;
     std::string mountPoint_;

@@ -23,6 +23,7 @@ CardDiscovery DiscoverCards(const CEnvironment& env)
         entry.index = index;
         // A card in use was not opened: its size is the one sysfs gives.
         entry.sizeMB = probe.InUse() ? static_cast<unsigned>(drive.sizeBytes / 1048576u) : probe.SizeMB();
+        entry.sizeBytes = probe.InUse() ? drive.sizeBytes : probe.SizeBytes();
         entry.path = drive.path;
         entry.inUse = probe.InUse();
         entry.mountPoint = probe.InUseMountPoint();

@@ -4,12 +4,14 @@
 // is listed too, marked in use, so that choosing it says why it cannot be
 // used. The window's card list and the command line's `devices` both use it.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 struct CardListEntry {
     int index = 0;          // drive index for CDisk::Open
     unsigned sizeMB = 0;
+    std::uint64_t sizeBytes = 0; // the opened device's size (sysfs's for a card in use)
     std::string path;       // the device or image behind it
     std::string text;       // "CARD%d  (%d MB)"
     bool inUse = false;     // held by the system; not opened

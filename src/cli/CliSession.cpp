@@ -5,8 +5,8 @@
 #include "CDisk.h"
 #include "CardTexts.h"
 #include "CliExitStatus.h"
+#include "Environment.h"
 #include "Interaction.h"
-#include "MediaResult.h"
 #include "Texts.h"
 
 #include <cstdarg>
@@ -74,7 +74,7 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
         return false;
     }
     if (result != kOpenOk) {
-        if (IsNonCardBlockDevice(card))
+        if (IsNonCardBlockDevice(card, env_.sysRoot))
             Error(kIdsCliNotCardReader, card.c_str());
         else
             Error(kIdsCliCannotOpenCard, card.c_str());
@@ -144,30 +144,4 @@ int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotTe
 DvAspect CCliSession::Aspect() const
 {
     return options_.aspect < 0 ? AspectSetting() : options_.aspect == 1 ? kDvAspect16x9 : kDvAspect4x3;
-}
-
-bool CCliSession::ReportConversion(int result, const std::string& source, const std::string& output)
-{
-    switch (result) {
-    case kMediaDone:
-        return true;
-    case kMediaNoDecoder:
-        ShowMessage(ui_, kIdsNoDecoder, kMsgWarning);
-        return false;
-    case kMediaFileNotCreatable:
-        ShowMessagePath(ui_, kIdsCannotOpenFile, kMsgError, output);
-        return false;
-    case kMediaAborted:
-        ShowMessage(ui_, kIdsOperationAborted, kMsgInfo);
-        return false;
-    case kMediaNotVideo:
-        Error(kIdsCliNotVideo, source.c_str());
-        return false;
-    case kMediaWriteFailed:
-        ShowMessagePath(ui_, kIdsCannotWriteFile, kMsgError, output);
-        return false;
-    default:
-        ShowMessage(ui_, kIdsConversionFailed, kMsgError);
-        return false;
-    }
 }

@@ -47,9 +47,6 @@ public:
 
     // The frame shape for conversions: --aspect, else the settings.
     DvAspect Aspect() const;
-    // Shows what a conversion's result (MediaResult) means; true when it
-    // converted.
-    bool ReportConversion(int result, const std::string& source, const std::string& output);
 
     // Prints text `id` filled printf-style, on stdout or stderr.
     void Say(int id, ...);

@@ -13,6 +13,7 @@
 #include "CTempFile.h"
 #include "DvFrame.h"
 #include "JsonWriter.h"
+#include "ResultMessages.h"
 #include "Texts.h"
 #include "VideoProbe.h"
 
@@ -108,8 +109,11 @@ bool ConvertForWriting(CCliSession& session, const std::string& path, const Vide
                 FormatFrameTime(separateAudio ? check.frames : facts.frames).c_str());
     const int result = separateAudio ? ConvertAviToDv(path, temp.Path())
                                      : ConvertVideoToDv(path, temp.Path(), session.Aspect(), session.Progress());
-    if (!session.ReportConversion(result, path, temp.Path()))
+    // Success goes on without a word: the write says what it did.
+    if (result != kMediaDone) {
+        ShowResult(session.Ui(), ConversionMessage(result), temp.Path(), path);
         return false;
+    }
     check = CheckClipFile(file, temp.Path(), frame);
     ShowClipCheckMessage(session.Ui(), check);
     return check.Usable() && file.IsOpen();

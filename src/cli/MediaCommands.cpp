@@ -10,6 +10,7 @@
 #include "FramePicture.h"
 #include "Interaction.h"
 #include "MediaGraph.h"
+#include "ResultMessages.h"
 #include "SavePicturePng.h"
 
 #include <memory>
@@ -78,10 +79,8 @@ int CmdConvert(CCliSession& session)
         CInterruptScope interrupts;
         result = ConvertVideoToDv(args[0], args[1], session.Aspect(), session.Progress());
     }
-    if (!session.ReportConversion(result, args[0], args[1]))
-        return kExitFailed;
-    ShowMessage(session.Ui(), kIdsConversionComplete, kMsgInfo);
-    return kExitDone;
+    ShowResult(session.Ui(), ConversionMessage(result), args[1], args[0]);
+    return result == kMediaDone ? kExitDone : kExitFailed;
 }
 
 int CmdFrame(CCliSession& session)

@@ -86,11 +86,11 @@ std::string BlockDeviceName(dev_t device, const std::string& sysRoot)
     return BaseName(std::string(target, static_cast<std::size_t>(n)));
 }
 
-std::string DeviceNodeName(const std::string& path)
+std::string DeviceNodeName(const std::string& path, const std::string& sysRoot)
 {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
-        const std::string name = BlockDeviceName(st.st_rdev);
+        const std::string name = BlockDeviceName(st.st_rdev, sysRoot);
         if (!name.empty())
             return name;
     }
@@ -102,11 +102,35 @@ std::string DeviceNodeName(const std::string& path)
     return BaseName(path);
 }
 
-bool IsNonCardBlockDevice(const std::string& path)
+bool IsNonCardBlockDevice(const std::string& path, const std::string& sysRoot)
 {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISBLK(st.st_mode))
         return false;
     // A partition's name is not a whole disk of /sys/block.
-    return !IsCardReaderDisk(BlockDeviceName(st.st_rdev));
+    return !IsCardReaderDisk(BlockDeviceName(st.st_rdev, sysRoot), sysRoot);
+}
+
+namespace {
+
+// A number of whole disk `name`'s sysfs folder; 0 when unknown.
+std::uint64_t DiskNumber(const std::string& name, const std::string& sysRoot, const char* attribute)
+{
+    if (name.empty() || name.find('/') != std::string::npos || name[0] == '.')
+        return 0;
+    const std::string text = ReadAttribute(sysRoot + "/block/" + name + "/" + attribute);
+    return text.empty() ? 0 : std::strtoull(text.c_str(), nullptr, 10);
+}
+
+} // namespace
+
+std::uint64_t DiskSequence(const std::string& name, const std::string& sysRoot)
+{
+    return DiskNumber(name, sysRoot, "diskseq");
+}
+
+std::uint64_t DiskSizeBytes(const std::string& name, const std::string& sysRoot)
+{
+    // sysfs counts the size in 512-byte sectors.
+    return DiskNumber(name, sysRoot, "size") * 512u;
 }

@@ -32,8 +32,16 @@ std::string BlockDeviceName(dev_t device, const std::string& sysRoot = kSysRoot)
 
 // The kernel name behind a device node path: the sysfs name of a block
 // device node, else the file name of the path with links resolved.
-std::string DeviceNodeName(const std::string& path);
+std::string DeviceNodeName(const std::string& path, const std::string& sysRoot = kSysRoot);
 
 // True when `path` is a block device that is not a card reader's disk (a
 // fixed disk, a partition, an eMMC...): such a device is never opened.
-bool IsNonCardBlockDevice(const std::string& path);
+bool IsNonCardBlockDevice(const std::string& path, const std::string& sysRoot = kSysRoot);
+
+// The kernel's disk sequence number of whole disk `name` (sysRoot/block/
+// NAME/diskseq): a new number whenever a medium is inserted or a disk
+// appears, so that a number stays with one card in one reader. 0 when the
+// kernel does not give one.
+std::uint64_t DiskSequence(const std::string& name, const std::string& sysRoot = kSysRoot);
+// The size in bytes of whole disk `name` as sysfs gives it; 0 when unknown.
+std::uint64_t DiskSizeBytes(const std::string& name, const std::string& sysRoot = kSysRoot);

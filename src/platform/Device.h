@@ -2,6 +2,8 @@
 // by positioned synchronous transfers. Tests put a fault-injecting device in
 // its place.
 #pragma once
+#include "BlockDeviceInfo.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -60,6 +62,9 @@ inline constexpr int kOpenInUse = 3;
 // device that is not a card reader's disk (BlockDeviceInfo.h) is kOpenNotCard
 // without being opened. `device` is set on kOpenOk only.
 int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device);
+// The same with the card test made on the sysfs tree at `sysRoot`.
+int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool requireCard,
+                    std::unique_ptr<IDevice>& device);
 
 // A direct opening of a device by path, with the results of OpenDevicePath:
 // OpenDevicePath itself, or what a test puts in its place (refused access,
@@ -70,5 +75,12 @@ using DeviceOpener = std::function<int(const std::string& path, bool requireCard
 // a device node (not an image file), the udisks2 service is asked for it
 // (UdisksDevice.h), which lets a user without rights in after the
 // desktop's password prompt.
+//
+// The request to udisks2 may wait minutes for the password. `wait` runs
+// it and returns its result: empty, on the caller's thread (the command
+// line); the window runs it on a worker thread and keeps drawing. sysfs is
+// read below `sysRoot`.
+using AuthorisationWait = std::function<int(const std::function<int()>& request)>;
 int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
-                   std::unique_ptr<IDevice>& device);
+                   std::unique_ptr<IDevice>& device, const std::string& sysRoot = kSysRoot,
+                   const AuthorisationWait& wait = {});

@@ -17,6 +17,12 @@ struct CEnvironment {
     // The card readers' disks that hold a card, in name order: the drive
     // table's block devices, after the settings' card images.
     std::function<std::vector<CardCandidate>()> cardReaders = [] { return CardCandidates(); };
+    // The folder laid out like /sys that the card tests read (tests build
+    // their own, and point `cardReaders` at it too).
+    std::string sysRoot = kSysRoot;
+    // How a request to udisks2, which may wait for the password, is waited
+    // for (Device.h); empty: on the caller's thread.
+    AuthorisationWait awaitAuthorisation;
 };
 
 // The machine's own environment, never changed: what a CDisk made without

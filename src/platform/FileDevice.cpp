@@ -125,12 +125,18 @@ int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)
 
 int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
 {
+    return OpenDeviceUnder(kSysRoot, path, requireCard, device);
+}
+
+int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool requireCard,
+                    std::unique_ptr<IDevice>& device)
+{
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
         return (errno == EACCES || errno == EPERM) ? kOpenDenied : kOpenNotCard;
     const bool block = S_ISBLK(st.st_mode);
     // Fixed disks, eMMC, optical drives... are never opened at all.
-    if (block && requireCard && !IsCardReaderDisk(BlockDeviceName(st.st_rdev)))
+    if (block && requireCard && !IsCardReaderDisk(BlockDeviceName(st.st_rdev, sysRoot), sysRoot))
         return kOpenNotCard;
     // O_EXCL on a block device fails with EBUSY while a partition of it is
     // mounted or another program holds it exclusively, and keeps others
@@ -160,11 +166,16 @@ bool IsRegularFile(const std::string& path)
 } // namespace
 
 int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
-                   std::unique_ptr<IDevice>& device)
+                   std::unique_ptr<IDevice>& device, const std::string& sysRoot, const AuthorisationWait& wait)
 {
     int result = open(path, requireCard, device);
     // udisks2 serves block devices only; a refused image file stays refused.
-    if (result == kOpenDenied && requireCard && !IsRegularFile(path))
-        result = OpenThroughUdisks(DeviceNodeName(path), device);
+    if (result == kOpenDenied && requireCard && !IsRegularFile(path)) {
+        const std::string name = DeviceNodeName(path, sysRoot);
+        // `device` is set by the request alone, which has ended when `wait`
+        // returns.
+        const auto request = [&name, &device, &sysRoot] { return OpenThroughUdisks(name, device, sysRoot); };
+        result = wait ? wait(request) : request();
+    }
     return result;
 }

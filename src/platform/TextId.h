@@ -87,6 +87,7 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
     X(kIdsAppUsage, 10067)                      \
+    X(kIdsCardChanged, 10070)                   \
     X(kIdsMoveFinished, 10075)                  \
     X(kIdsMoveUndone, 10076)                    \
     X(kIdsAskCopyOnto, 10100)                   \

@@ -94,22 +94,22 @@ Answer AskOpen(sd_bus* bus, const std::string& object, const char* mode, int& fd
     return fd >= 0 ? Answer::Granted : Answer::Refused;
 }
 
-bool WriteProtected(const std::string& name)
+bool WriteProtected(const std::string& name, const std::string& sysRoot)
 {
-    std::ifstream in(std::string(kSysRoot) + "/block/" + name + "/ro");
+    std::ifstream in(sysRoot + "/block/" + name + "/ro");
     int ro = 0;
     return (in >> ro) && ro == 1;
 }
 
 } // namespace
 
-int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device)
+int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device, const std::string& sysRoot)
 {
     if (name.empty())
         return kOpenDenied;
     // A mounted card cannot be opened exclusively: say so without asking
     // for a password first.
-    if (!MountPointOfDisk(name).empty())
+    if (!MountPointOfDisk(name, sysRoot).empty())
         return kOpenInUse;
     sd_bus* raw = nullptr;
     if (sd_bus_open_system(&raw) < 0)
@@ -117,7 +117,7 @@ int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device)
     BusPtr bus(raw);
     const std::string object = ObjectPath(name);
     std::string failure;
-    const bool readOnly = WriteProtected(name);
+    const bool readOnly = WriteProtected(name, sysRoot);
     for (const std::string mode : {"rw", "r"}) {
         if (readOnly && mode == "rw")
             continue;
@@ -130,7 +130,7 @@ int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device)
         // The daemon could not open it for writing: perhaps a write-protected
         // card that sysfs does not show as such; try reading alone.
     }
-    if (failure.find("busy") != std::string::npos || !MountPointOfDisk(name).empty())
+    if (failure.find("busy") != std::string::npos || !MountPointOfDisk(name, sysRoot).empty())
         return kOpenInUse;
     return kOpenNotCard;
 }

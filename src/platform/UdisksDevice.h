@@ -4,6 +4,7 @@
 // has asked the desktop's agent for the password; udisks2 keeps that
 // authorisation for a few minutes, so one password covers a session.
 #pragma once
+#include "BlockDeviceInfo.h"
 #include "Device.h"
 
 #include <memory>
@@ -16,4 +17,6 @@
 // busy; kOpenDenied when there is no system bus or no udisks2, the
 // authorisation is refused or the password prompt is cancelled;
 // kOpenNotCard when the daemon cannot open the device for another reason.
-int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device);
+// sysfs (mounts, write protection) is read below `sysRoot`.
+int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device,
+                      const std::string& sysRoot = kSysRoot);

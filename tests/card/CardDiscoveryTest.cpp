@@ -1,6 +1,7 @@
 // Card discovery on folders laid out like /sys: only card readers' disks
 // that hold a card are opened and listed; fixed disks, eMMC, optical drives
 // and virtual disks are never opened, so they never count as refused.
+#include "CDisk.h"
 #include "CardDiscovery.h"
 #include "Environment.h"
 #include "Settings.h"
@@ -11,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -128,4 +131,72 @@ TEST_F(CardDiscoveryTest, OnlyARefusedCardReaderCountsAsNoRights)
     found = Discover(kLaptop, kOpenDenied);
     EXPECT_TRUE(found.cards.empty());
     EXPECT_TRUE(found.accessDenied) << "the SD card in the slot was refused";
+}
+
+namespace {
+
+// A block device node of this machine, "" when there is none. It is only
+// looked at (stat), never opened.
+std::string SomeBlockNode(dev_t& number)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+        struct stat st {};
+        if (stat(entry.path().c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+            number = st.st_rdev;
+            return entry.path().string();
+        }
+    }
+    return "";
+}
+
+// Makes the tree's dev/block/MAJOR:MINOR name disk `name`, as sysfs does.
+void LinkNumber(const CTempDir& sys, dev_t number, const std::string& name)
+{
+    const std::string dir = sys.Path() + "/dev/block";
+    std::filesystem::create_directories(dir);
+    std::filesystem::create_symlink("../../block/" + name,
+                                    dir + "/" + std::to_string(major(number)) + ":" + std::to_string(minor(number)));
+}
+
+} // namespace
+
+// The device node is the machine's; what it is comes from the tree alone.
+TEST_F(CardDiscoveryTest, ABlockDeviceIsJudgedByTheSysfsTreeItIsGiven)
+{
+    dev_t number = 0;
+    const std::string node = SomeBlockNode(number);
+    if (node.empty())
+        GTEST_SKIP() << "no block device node in /dev";
+
+    CTempDir fixedTree;
+    Build(fixedTree, {{"sda", Scsi("976773168", "0", "0")}});
+    LinkNumber(fixedTree, number, "sda");
+    CTempDir readerTree;
+    Build(readerTree, {{"sdb", Scsi("7744512", "1", "0")}});
+    LinkNumber(readerTree, number, "sdb");
+
+    EXPECT_TRUE(IsNonCardBlockDevice(node, fixedTree.Path()));
+    EXPECT_FALSE(IsNonCardBlockDevice(node, readerTree.Path())) << "the tree's card reader";
+    EXPECT_EQ("sdb", DeviceNodeName(node, readerTree.Path()));
+
+    // A fixed disk is refused before it is opened: no descriptor, and no
+    // udisks2 request after the refusal.
+    std::unique_ptr<IDevice> device;
+    EXPECT_EQ(kOpenNotCard, OpenDeviceUnder(fixedTree.Path(), node, true, device));
+    EXPECT_EQ(nullptr, device);
+    CEnvironment env;
+    env.sysRoot = fixedTree.Path();
+    env.openDevice = [&env](const std::string& path, bool requireCard, std::unique_ptr<IDevice>& opened) {
+        return OpenDeviceUnder(env.sysRoot, path, requireCard, opened);
+    };
+    int waits = 0;
+    env.awaitAuthorisation = [&waits](const std::function<int()>& request) {
+        ++waits;
+        return request();
+    };
+    CDisk disk(env);
+    EXPECT_EQ(kOpenNotCard, disk.OpenPath(node));
+    EXPECT_FALSE(disk.IsOpen());
+    EXPECT_EQ(0, waits);
 }

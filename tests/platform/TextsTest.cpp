@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
 namespace {
 
 class TextsTest : public ::testing::Test {
@@ -93,4 +99,58 @@ TEST_F(TextsTest, ShowMessageFormatsAndReturnsTheAnswer)
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ(kIdsAskDeleteClip, ui.Shown()[0].id);
     EXPECT_EQ("Clip 07 is used in 3 playlists.\n\nDelete clip?", ui.Shown()[0].text);
+}
+
+namespace {
+
+// The printf conversion specifications of `text`, in order ("%02d", "%s",
+// "%%"); "%1" and "%2" are positional insertions, not conversions.
+std::vector<std::string> Conversions(const std::string& text)
+{
+    std::vector<std::string> found;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        std::size_t j = i + 1;
+        while (j < text.size() && std::strchr("-+ #0", text[j]) != nullptr)
+            ++j;
+        while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
+            ++j;
+        if (j < text.size() && text[j] == '.') {
+            ++j;
+            while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
+                ++j;
+        }
+        while (j < text.size() && std::strchr("hljztL", text[j]) != nullptr)
+            ++j;
+        if (j < text.size() && std::strchr("diouxXeEfFgGaAcspn%", text[j]) != nullptr) {
+            found.push_back(text.substr(i, j - i + 1));
+            i = j;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+// Both texts of a message go to the same vsnprintf call with the same
+// arguments: a translation whose conversions differ in number, order or
+// type reads the arguments wrongly.
+TEST_F(TextsTest, EveryRussianTextHasTheConversionsOfItsEnglishText)
+{
+    EXPECT_EQ((std::vector<std::string>{"%02d", "%d", "%s", "%%"}), Conversions("%02d %1 %d%s 100 %%"));
+    std::set<int> compared;
+    // Every English id of the table, named or not: ids whose thousands are
+    // even (2xxx, 10xxx, 20xxx); the Russian ones are odd.
+    for (int id = 1; id < kIdsAppTitle; ++id) {
+        if ((id / kRussianTextOffset) % 2 != 0)
+            continue;
+        const std::string en = LoadTextIn(id, 0);
+        if (en.empty())
+            continue;
+        compared.insert(id);
+        EXPECT_EQ(Conversions(en), Conversions(LoadTextIn(id, 1))) << "text " << id << ": " << en;
+    }
+    for (TextId id : kTranslatedTextIds)
+        EXPECT_EQ(1u, compared.count(id)) << id << " was not compared";
 }

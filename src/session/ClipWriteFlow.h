@@ -1,0 +1,26 @@
+// Writing the session's current clip file into a slot of the chosen card,
+// as the writer does it (ClipWriter.h), after checking that the open card
+// is still the card the user chose. The views are told of the former
+// clip's deletion and of the new clip.
+#pragma once
+#include "ClipWriter.h"
+#include "FlowReason.h"
+
+class CCardSession;
+class IInteraction;
+class IProgress;
+
+// A further outcome of the flow (never of WriteClip): the open card is not
+// the chosen one any more; nothing was written, the card-changed message
+// was shown and the card list read again.
+inline constexpr int kWriteCardChanged = 100;
+
+struct WriteResult {
+    int outcome = kWriteNothing; // ClipWriteOutcome, or kWriteCardChanged
+    ClipWriteReport report;
+    FlowReason reason; // why it was not written
+};
+
+// Writes the current clip file into `slot` (-1: the lowest empty one). The
+// clip is read back and compared unless the settings turn that off.
+WriteResult WriteClipFile(CCardSession& session, int slot, IInteraction& ui, IProgress& progress);

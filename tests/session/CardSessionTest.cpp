@@ -1,0 +1,213 @@
+// The card session without any window: the card chosen by what it is, not
+// by its place in the list; the check before Format and Write that the
+// open device is still that card; the busy state that nests; and the drop
+// of several files summed up from the flows' results.
+#include "CBusyState.h"
+#include "CCardSession.h"
+#include "CSessionProgress.h"
+#include "CardEditFlow.h"
+#include "CardListFlow.h"
+#include "ClipLoadFlow.h"
+#include "ClipWriteFlow.h"
+#include "DropBatchFlow.h"
+#include "DvFixtures.h"
+#include "HasDirectX8.h"
+#include "IFlowHost.h"
+#include "ISessionView.h"
+#include "ScriptedInteraction.h"
+#include "ScriptedProgress.h"
+#include "Settings.h"
+#include "TaggedCard.h"
+#include "TempDir.h"
+#include "TestEnvironment.h"
+#include "Texts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+class CNoDialogs : public IFlowHost {
+public:
+    std::string ChooseConvertedFile() override { return {}; }
+};
+
+class CBusyLog : public ISessionView {
+public:
+    void BusyChanged(bool busy) override { told.push_back(busy); }
+    std::vector<bool> told;
+};
+
+class CardSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetSettingsPath(dir.File("t.ini"));
+        SetLanguage(0);
+        WriteProfileInt("Options", "Verify", 0);
+        env.cardReaders = NoCardReaders;
+    }
+    void TearDown() override { SetSettingsPath(""); }
+
+    // Writes a card image of `clusters` clusters holding clip `tag` (80
+    // frames) in slot 0 and names it as card image `n` of the settings.
+    std::string Image(int n, const std::string& name, int clusters, int tag)
+    {
+        const std::string path = dir.File(name);
+        EXPECT_TRUE(WriteTaggedImage(path, {clusters, {{0, 0, 80, tag}}}));
+        WriteProfileString("Cards", "Image" + std::to_string(n), path);
+        return path;
+    }
+    std::string DvFile(const std::string& name, int frames)
+    {
+        const std::string path = dir.File(name);
+        EXPECT_TRUE(dvfix::WriteBytes(path, dvfix::MakeDvFrames(frames)));
+        return path;
+    }
+    static int FramesOfSlot0(const std::string& image)
+    {
+        CDisk disk;
+        if (disk.OpenPath(image) != kOpenOk || !disk.ReadFAT())
+            return -1;
+        return disk.Clips()[0].frames;
+    }
+
+    CTempDir dir;
+    CEnvironment env;
+    CScriptedInteraction ui;
+    CScriptedProgress progress;
+    CNoDialogs host;
+};
+
+} // namespace
+
+TEST_F(CardSessionTest, ANewListingKeepsTheChosenCardWhereverItIsListedNow)
+{
+    Image(1, "a.img", 400, 1);
+    const std::string b = Image(2, "b.img", 300, 2);
+    CCardSession session(env, ui, false);
+    ListCards(session, ui, false);
+    ASSERT_EQ(2u, session.Cards().Cards().size());
+    ChooseCard(session, ui, 1);
+    ASSERT_EQ(b, session.Disk().IsOpen() ? session.Cards().Chosen()->entry.path : "");
+
+    // Another card comes first in the list now: place 1 names another card.
+    Image(1, "c.img", 350, 3);
+    Image(2, "a.img", 400, 1);
+    WriteProfileString("Cards", "Image3", b);
+    ListCards(session, ui, true);
+    ASSERT_EQ(3u, session.Cards().Cards().size());
+    EXPECT_EQ(2, session.Cards().ChosenIndex());
+    ASSERT_TRUE(session.CardReady());
+    EXPECT_EQ(300u, session.Disk().TotalClusters()) << "the card chosen is open, not the one at its old place";
+    EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(CardSessionTest, AnotherCardUnderTheChosenPathIsNeitherFormattedNorWritten)
+{
+    const std::string a = Image(1, "a.img", 400, 1);
+    const std::string clip = DvFile("clip.dv", 80);
+    CCardSession session(env, ui, false);
+    ListCards(session, ui, false);
+    ASSERT_TRUE(session.CardReady());
+    ASSERT_TRUE(LoadClip(session, clip, ui, progress, host).loaded);
+
+    // Between listing and Format the card behind the path is another one.
+    ASSERT_TRUE(WriteTaggedImage(a, {300, {{0, 0, 90, 7}}}));
+    ui.AlwaysAnswer(kIdsAskFormat, kIdYes);
+    EXPECT_EQ(kFormatFlowCardChanged, FormatChosenCard(session, ui));
+    EXPECT_EQ(0, ui.Count(kIdsAskFormat)) << "not even asked";
+    EXPECT_EQ(1, ui.Count(kIdsCardChanged));
+    EXPECT_EQ(90, FramesOfSlot0(a));
+    ASSERT_TRUE(session.CardReady()) << "the list was read again and the card opened anew";
+    EXPECT_EQ(300u, session.Disk().TotalClusters());
+
+    // Read again, the same card is the chosen one: it may be written now,
+    // until it changes once more.
+    ASSERT_TRUE(LoadClip(session, clip, ui, progress, host).loaded);
+    ASSERT_TRUE(WriteTaggedImage(a, {350, {{0, 0, 95, 8}}}));
+    const WriteResult refused = WriteClipFile(session, 1, ui, progress);
+    EXPECT_EQ(kWriteCardChanged, refused.outcome);
+    EXPECT_EQ(kIdsCardChanged, refused.reason.textId);
+    EXPECT_EQ(2, ui.Count(kIdsCardChanged));
+    CDisk reread;
+    ASSERT_EQ(kOpenOk, reread.OpenPath(a));
+    ASSERT_TRUE(reread.ReadFAT());
+    EXPECT_EQ(0, reread.Clips()[1].frames) << "nothing written";
+
+    ASSERT_TRUE(LoadClip(session, clip, ui, progress, host).loaded);
+    EXPECT_EQ(kWriteDone, WriteClipFile(session, 1, ui, progress).outcome);
+    EXPECT_EQ(kFormatFlowDone, FormatChosenCard(session, ui));
+}
+
+// A reader unplugged and plugged in again gets the same node and size, and
+// a new disk sequence number.
+TEST_F(CardSessionTest, AReaderPluggedInAgainUnderTheSameNodeIsAnotherCard)
+{
+    const std::shared_ptr<MemoryDeviceState> card = MakeTaggedCard({400, {{0, 0, 80, 1}}});
+    ASSERT_NE(nullptr, card);
+    CTempDir sys;
+    const std::string disk = sys.Path() + "/block/sdq";
+    std::filesystem::create_directories(disk + "/device");
+    std::ofstream(disk + "/size") << card->bytes.size() / 512 << "\n";
+    std::ofstream(disk + "/removable") << "1\n";
+    std::ofstream(disk + "/device/type") << "0\n";
+    std::ofstream(disk + "/diskseq") << "41\n";
+    env.sysRoot = sys.Path();
+    env.cardReaders = [&sys] { return CardCandidates(sys.Path()); };
+    env.openDevice = OpenerOf(card);
+
+    CCardSession session(env, ui, false);
+    ListCards(session, ui, false);
+    ASSERT_TRUE(session.CardReady());
+    EXPECT_EQ(41u, session.Cards().Chosen()->identity.diskSequence);
+    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, progress, host).loaded);
+
+    std::ofstream(disk + "/diskseq") << "42\n";
+    const int writes = card->writes;
+    EXPECT_EQ(kWriteCardChanged, WriteClipFile(session, 1, ui, progress).outcome);
+    EXPECT_EQ(writes, card->writes);
+    EXPECT_EQ(42u, session.Cards().Chosen()->identity.diskSequence) << "listed again";
+}
+
+TEST_F(CardSessionTest, TheBusyStateNestsAndIsAnnouncedOnceEachWay)
+{
+    CCardSession session(env, ui, false);
+    CBusyLog log;
+    session.AddView(&log);
+    {
+        CBusyGuard outer(session.Busy());
+        CSessionProgress inner(progress, session.Busy());
+        inner.Begin(10);
+        inner.End();
+        EXPECT_TRUE(session.IsBusy()) << "the outer operation still runs";
+        CSessionProgress unended(progress, session.Busy());
+        unended.Begin(5);
+    }
+    EXPECT_FALSE(session.IsBusy()) << "a progress left without End releases the state";
+    EXPECT_EQ((std::vector<bool>{true, false}), log.told);
+    session.RemoveView(&log);
+}
+
+// The drop's summary says why each file was not written from what the
+// flows returned; the refusals are not shown one by one.
+TEST_F(CardSessionTest, ADropOfSeveralFilesSumsUpWhyEachWasNotWritten)
+{
+    Image(1, "a.img", 400, 1);
+    CCardSession session(env, ui, HasDirectX8());
+    ListCards(session, ui, false);
+    ASSERT_TRUE(session.CardReady());
+    const std::vector<std::string> files = {DvFile("good.dv", 80), DvFile("short.dv", 10), dir.File("gone.dv"),
+                                            DvFile("also.dv", 80)};
+    const DropResult result = DropFilesIntoSlots(session, files, 2, ui, progress, host);
+    EXPECT_EQ(2, result.written);
+    ASSERT_EQ(2u, result.refused.size());
+    EXPECT_EQ("short.dv: " + LoadText(kIdsFileTooShort), result.refused[0]);
+    EXPECT_EQ(0u, result.refused[1].find("gone.dv: ")) << result.refused[1];
+    EXPECT_EQ(std::string::npos, result.refused[1].find(files[2])) << "without the path";
+    EXPECT_EQ(std::vector<int>{kIdsDropSummary}, ui.Ids());
+    EXPECT_EQ(80, session.Disk().Clips()[2].frames);
+    EXPECT_EQ(80, session.Disk().Clips()[3].frames);
+}
