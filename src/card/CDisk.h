@@ -196,8 +196,6 @@ public:
     // failed since the card was opened or since ForgetFailure.
     int LastFailure() const { return lastFailure_; }
     void ForgetFailure() { lastFailure_ = 0; }
-    // The open device's size in bytes, 0 when no card is open.
-    std::uint64_t SizeBytes() const { return device_ ? device_->SizeBytes() : 0; }
     // The last Open found the card in use; where a partition of it is
     // mounted ("" when not mounted, or held by another program).
     bool InUse() const { return inUse_; }
