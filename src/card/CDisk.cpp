@@ -88,6 +88,8 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     sizeMB_ = static_cast<std::uint32_t>(sectors * kSectorSize / 1048576u);
     identity_ = CardIdentity{};
     identity_.sizeBytes = device->SizeBytes();
+    fat_.clear();
+    keeper_.Reset();
     device_ = std::move(device);
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
     loaded_ = false;
@@ -102,6 +104,7 @@ void CDisk::Close()
     inUse_ = false;
     mountPoint_.clear();
     identity_ = CardIdentity{};
+    keeper_.Reset();
 }
 
 int CDisk::SeekCluster(int cluster)
@@ -135,6 +138,7 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
     int ok = 0;
     if (SeekCluster(cluster)) {
         const std::uint64_t offset = ClusterOffset(static_cast<std::uint64_t>(cluster));
+        keeper_.BeforeClusterWrite(*device_, identity_, clips_, static_cast<std::uint32_t>(cluster));
         ok = device_->WriteAt(offset, buffer, kClusterSize) == kClusterSize &&
                      writeBack_.Written(*device_, offset, kClusterSize)
                  ? 1

@@ -29,6 +29,14 @@ public:
     // come from the medium. Only bytes already handed to the medium are
     // dropped (flush first). False on failure.
     virtual bool DropCache(std::uint64_t offset, std::uint64_t len) = 0;
+    // Starts reading [offset, offset + len) into the system's cache, so that
+    // reads of many small scattered ranges are under way together; only a
+    // hint (a device without a cache ignores it).
+    virtual void Prefetch(std::uint64_t offset, std::uint64_t len)
+    {
+        (void)offset;
+        (void)len;
+    }
     // The system error code of the last failed call (errno), 0 when none.
     virtual int LastError() const = 0;
 };

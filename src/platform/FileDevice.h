@@ -15,6 +15,7 @@ public:
     bool Flush() override;
     bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
     bool DropCache(std::uint64_t offset, std::uint64_t len) override;
+    void Prefetch(std::uint64_t offset, std::uint64_t len) override;
     int LastError() const override { return lastError_; }
 
 private:

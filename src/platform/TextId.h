@@ -86,7 +86,19 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsDropSummary, 10063)                   \
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
-    X(kIdsAppUsage, 10067)
+    X(kIdsAppUsage, 10067)                      \
+    X(kIdsOpFormat, 10120)                      \
+    X(kIdsOpDeleteClip, 10121)                  \
+    X(kIdsOpWriteClip, 10122)                   \
+    X(kIdsOpPlaylistEdit, 10123)                \
+    X(kIdsOpRecover, 10124)                     \
+    X(kIdsOpTableEdit, 10125)                   \
+    X(kIdsRecoverTableLine, 10126)              \
+    X(kIdsRecoverAskTable, 10127)               \
+    X(kIdsRecoverNotWhole, 10128)               \
+    X(kIdsRecoverAskRuns, 10129)                \
+    X(kIdsRecoverDone, 10130)                   \
+    X(kIdsRecoverNoSlots, 10131)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.
@@ -117,7 +129,17 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCliNotCardReader, 20024)              \
     X(kIdsCliNotVideo, 20027)                   \
     X(kIdsCliConvertHint, 20028)                \
-    X(kIdsCliConverting, 20029)
+    X(kIdsCliConverting, 20029)                 \
+    X(kIdsCliRecoverTables, 20080)              \
+    X(kIdsCliRecoverNoTables, 20081)            \
+    X(kIdsCliRecoverRuns, 20082)                \
+    X(kIdsCliRecoverRunLine, 20083)             \
+    X(kIdsCliRecoverNoRuns, 20084)              \
+    X(kIdsCliRecoverTooShort, 20085)            \
+    X(kIdsCliRecoverNoNumber, 20086)            \
+    X(kIdsCliRecoverPartialHint, 20087)         \
+    X(kIdsCliRecoverNoDate, 20088)              \
+    X(kIdsCliRecoverSearching, 20089)
 
 #define TESSARO_TEXT_ENUMERATOR(name, id) name = id,
 #define TESSARO_TEXT_LIST_ENTRY(name, id) name,
