@@ -37,6 +37,7 @@ const std::vector<Command>& Commands()
         {"check", CmdCheck, {"--json"}},
         {"convert", CmdConvert, {"--aspect"}},
         {"frame", CmdFrame, {"--size"}},
+        {"recover", CmdRecover, {"--json", "--table", "--partial", "--runs"}},
     };
     return commands;
 }

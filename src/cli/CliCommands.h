@@ -15,3 +15,4 @@ int CmdRead(CCliSession& session);
 int CmdCheck(CCliSession& session);
 int CmdConvert(CCliSession& session);
 int CmdFrame(CCliSession& session);
+int CmdRecover(CCliSession& session);

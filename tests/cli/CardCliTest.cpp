@@ -252,6 +252,45 @@ TEST_F(CardCliTest, PlaylistEditsReachTheCard)
     EXPECT_TRUE(Reload().Playlists()[8].entries.empty());
 }
 
+TEST_F(CardCliTest, RecoverListsAndBringsBackWhatAFormatLost)
+{
+    const CScopedEnv stateHome("XDG_STATE_HOME", dir.File("state"));
+    MakeCard(400);
+    ASSERT_EQ(0, Run({"write", image, DvFile("a.dv", 80)}).status);
+    ASSERT_EQ(0, Run({"write", image, DvFile("b.dv", 75)}).status);
+    ASSERT_EQ(0, Run({"playlist", image, "add", "1", "2"}).status);
+    const auto table = Fat();
+    ASSERT_EQ(0, Run({"--yes", "format", image}).status);
+    const auto formatted = Fat();
+
+    const CliRun listed = Run({"recover", image});
+    EXPECT_EQ(0, listed.status);
+    EXPECT_NE(std::string::npos, listed.out.find("  1  before Format, 20")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find(": 2 clips, 1 playlists")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find("  1  cluster 0, 80 frames (0:00:03.05)")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find("  2  cluster 80, 75 frames (0:00:03.00)")) << listed.out;
+    const CliRun json = Run({"recover", image, "--json"});
+    EXPECT_NE(std::string::npos, json.out.find("\"first_cluster\": 80, \"frames\": 75")) << json.out;
+
+    EXPECT_EQ(2, Run({"recover", image, "--partial"}).status) << "--partial goes with --table";
+    EXPECT_EQ(2, Run({"recover", image, "--table", "1", "--runs"}).status);
+    EXPECT_EQ(1, Run({"recover", image, "--table", "1"}).status) << "declined without --yes";
+    EXPECT_EQ(1, Run({"--yes", "recover", image, "--table", "7"}).status);
+    EXPECT_EQ(1, Run({"--yes", "recover", image, "--runs", "3"}).status) << "there is no run 3";
+    EXPECT_EQ(formatted, Fat()) << "nothing written before a Yes";
+
+    ASSERT_EQ(0, Run({"--yes", "recover", image, "--table", "1"}).status);
+    EXPECT_EQ(table, Fat());
+
+    ASSERT_EQ(0, Run({"--yes", "format", image}).status);
+    ASSERT_EQ(0, Run({"--yes", "recover", image, "--runs", "2"}).status);
+    const CDisk& back = Reload();
+    EXPECT_EQ(std::string("REC01"), std::string(back.Clips()[0].name, 5));
+    EXPECT_EQ(75, back.Clips()[0].frames);
+    EXPECT_EQ(CDisk::SectorOfCluster(80), back.Clips()[0].firstSector);
+    EXPECT_EQ(0, back.Clips()[1].frames);
+}
+
 TEST_F(CardCliTest, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
     MakeCard(100);
