@@ -81,7 +81,7 @@ void CTableKeeper::BeforeClusterWrite(IDevice& device, const CardIdentity& id, c
         const std::uint32_t first = FirstCluster(it->first.first);
         const std::uint32_t last = first + it->first.second - 1u;
         const bool hit = cluster == first || cluster == last;
-        const bool inTable = std::any_of(current.begin(), current.end(), [&](const ClipRecord& c) {
+        const bool inTable = hit && std::any_of(current.begin(), current.end(), [&](const ClipRecord& c) {
             return c.frames == it->first.second && c.firstSector == it->first.first;
         });
         it = hit && !inTable ? digests_.erase(it) : std::next(it);

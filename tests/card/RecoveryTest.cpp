@@ -145,6 +145,25 @@ TEST_F(Recovery, AClipWrittenOverADeletedOneMakesItsTableNotWhole)
     EXPECT_EQ((9 * 3600 + 4) * 25, runs[0].head.timecode) << "the timecode of frame 100";
 }
 
+TEST_F(Recovery, AClipWrittenInPlaceOfADeletedOneOfTheSameLengthKeepsItsOwnDigests)
+{
+    const auto old = Recording(80, {"09:00:00:00", "2026-12-01T09:00:00Z"});
+    LoadRecordings({{0, 0, 80, 1, "old", {}, 0, old}});
+    ui.Answer(kIdsAskDeleteClip, kIdYes);
+    ASSERT_EQ(1, disk.DeleteClip(0));
+    CTaggedSource same(80, 2);
+    CScriptedProgress progress;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, 0, same, progress));
+    ASSERT_EQ(CDisk::SectorOfCluster(0), disk.Clips()[0].firstSector) << "the old clip's run exactly";
+    ASSERT_TRUE(disk.InsertEntry(0, 0).Stored());
+
+    const std::vector<EarlierTable> tables = EarlierTables(disk);
+    ASSERT_EQ(2u, tables.size());
+    EXPECT_EQ(kTablePlaylistEdit, tables[0].kept.operation);
+    EXPECT_TRUE(tables[0].Whole()) << "the new clip's frames, not the deleted one's";
+    EXPECT_FALSE(tables[1].Whole());
+}
+
 TEST_F(Recovery, RunsEndWhereTheRecordingDateOrTheShapeChangesAndCardsWithGarbageTables)
 {
     // One continuous timecode over three recordings: the second an hour
