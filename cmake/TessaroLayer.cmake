@@ -29,6 +29,9 @@ function(tessaro_test name)
   endif()
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE ${T_DEPS} tessaro_test_support GTest::gtest GTest::gtest_main)
+  # Tests keep what the program keeps about cards (the table history) in the
+  # build tree, never in the user's own state folder.
+  set(_state "XDG_STATE_HOME=set:${CMAKE_BINARY_DIR}/test-state")
   set(_filter)
   if(T_GROUPED)
     list(TRANSFORM T_GROUPED APPEND ".*" OUTPUT_VARIABLE _suites)
@@ -36,9 +39,10 @@ function(tessaro_test name)
     set(_filter TEST_FILTER "-${_joined}")
     foreach(_suite IN LISTS T_GROUPED)
       add_test(NAME ${_suite} COMMAND ${name} --gtest_filter=${_suite}.*)
-      set_tests_properties(${_suite} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      set_tests_properties(${_suite} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                           ENVIRONMENT_MODIFICATION "${_state}")
     endforeach()
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 ${_filter}
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ENVIRONMENT_MODIFICATION "${_state}")
 endfunction()

@@ -91,6 +91,8 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     sizeMB_ = static_cast<std::uint32_t>(sectors * kSectorSize / 1048576u);
     identity_ = CardIdentity{};
     identity_.sizeBytes = device->SizeBytes();
+    fat_.clear();
+    keeper_.Reset();
     device_ = std::move(device);
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
     loaded_ = false;
@@ -110,6 +112,7 @@ void CDisk::Close()
     mountPoint_.clear();
     identity_ = CardIdentity{};
     realBytes_ = 0;
+    keeper_.Reset();
 }
 
 void CDisk::SetRealCapacity(std::uint64_t realBytes)
@@ -158,6 +161,7 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
     // the next opening has finished it.
     if (!moveUnfinished_ && SeekCluster(cluster)) {
         const std::uint64_t offset = ClusterOffset(static_cast<std::uint64_t>(cluster));
+        keeper_.BeforeClusterWrite(*device_, identity_, clips_, static_cast<std::uint32_t>(cluster));
         ok = device_->WriteAt(offset, buffer, kClusterSize) == kClusterSize &&
                      writeBack_.Written(*device_, offset, kClusterSize)
                  ? 1

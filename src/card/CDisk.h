@@ -7,6 +7,8 @@
 #include "CardLayout.h"
 #include "Device.h"
 #include "TableChange.h"
+#include "TableKeeper.h"
+#include "TableOperation.h"
 #include "WriteBackWindow.h"
 
 #include <array>
@@ -63,7 +65,11 @@ public:
     // Which card is open: filled by the openings by path or drive; a device
     // opened directly has only its size, unless SetIdentity names it.
     const CardIdentity& Identity() const { return identity_; }
-    void SetIdentity(const CardIdentity& identity) { identity_ = identity; }
+    void SetIdentity(const CardIdentity& identity)
+    {
+        identity_ = identity;
+        keeper_.Reset();
+    }
 
     int SeekCluster(int cluster);
     int ReadCluster(int cluster, std::uint8_t* buffer);
@@ -112,7 +118,9 @@ public:
     }
 
     int ReadFAT();
-    int WriteFAT();
+    // Writes the tables; the FAT area it replaces is kept first in the
+    // card's table history (TableKeeper.h), named by `operation`.
+    int WriteFAT(int operation = kTableEdit);
     void Clear();
     void UpdateFreeSpace();
 
@@ -188,6 +196,20 @@ public:
     // is written to this card until it is opened again, which finishes it.
     bool MoveUnfinished() const { return moveUnfinished_; }
 
+    // Recovery (CDiskRecovery.cpp). Puts `clips` and `playlists` in place of
+    // the tables, on a card loaded or not, and writes them: a table brought
+    // back from the history or found runs recorded.
+    TableChange PutBackTables(const std::vector<ClipRecord>& clips,
+                              const std::array<Playlist, kPlaylistCount>& playlists);
+    // Sector `sector` (the first unless told) of each of `count` clusters
+    // from `first` on into `heads` (kSectorSize bytes each), the reads
+    // started together. A read failure shows the access message once and
+    // returns 0.
+    int ReadClusterHeads(std::uint32_t first, std::uint32_t count, std::uint8_t* heads, int sector = 0);
+    // The digests of the first and last frame of a run as the card holds
+    // them now (`known` false when they cannot be read).
+    KeptClip ReadRunDigests(std::uint32_t firstSector, std::uint16_t frames);
+
     bool IsOpen() const { return device_ != nullptr; }
     bool IsLoaded() const { return loaded_; }
     bool ErrorShown() const { return errorShown_; }
@@ -223,11 +245,6 @@ private:
     int OpenNamed(const std::string& path, int index);
     void ReportInUse(const std::string& path);
     void IdentifyOpened(const std::string& path);
-    void DecodeTables();
-    // Playlist j from its records; `filled` counts the slots in use, which
-    // a clip known only to the playlist adds to (SlotOfRun).
-    void DecodePlaylist(const std::uint8_t* recordA, const std::uint8_t* recordB, Playlist& p, int& filled);
-    int SlotOfRun(const ClipRun& run, int& filled);
     // Finishes or undoes a move that a power cut or a lost card
     // interrupted, from its record in the spare sector (ReadFAT, once the
     // tables are loaded). A card without the record is not touched.
@@ -245,7 +262,9 @@ private:
     bool TablesReady() const;
     // WriteFAT after an edit of `change`'s slots and playlists: its result
     // kEditStored or kEditNotStored.
-    TableChange StoreEdit(TableChange change);
+    TableChange StoreEdit(TableChange change, int operation = kTablePlaylistEdit);
+    // Keeps the FAT area that `next` replaces in the table history.
+    void KeepReplacedTable(const std::vector<std::uint8_t>& next, int operation);
     // The change of one playlist's entries or flags.
     TableChange StorePlaylistEdit(int playlist);
 
@@ -261,6 +280,7 @@ private:
     std::string mountPoint_;
     CardIdentity identity_;
     std::uint64_t realBytes_ = 0;
+    CTableKeeper keeper_;
     std::uint32_t sizeMB_ = 0;
     std::uint32_t totalClusters_ = 0;
     std::int32_t freeClusters_ = 0;

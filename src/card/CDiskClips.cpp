@@ -65,7 +65,7 @@ int CDisk::DeleteClip(int slot, ClipDeletion* result)
     clip.frames = 0;
     clip.firstSector = 0;
     done.changedSlots.set(static_cast<std::size_t>(slot));
-    done.result = StoreEdit(done).result;
+    done.result = StoreEdit(done, kTableDeleteClip).result;
     return 1;
 }
 
@@ -94,5 +94,5 @@ TableChange CDisk::RecordClip(int slot, const ClipRecord& clip)
                 change.changedPlaylists.set(static_cast<std::size_t>(j));
         }
     }
-    return StoreEdit(change);
+    return StoreEdit(change, kTableWriteClip);
 }

@@ -23,9 +23,9 @@ bool CDisk::TablesReady() const
     return IsOpen() && loaded_ && clips_.size() == static_cast<std::size_t>(kSlotCount);
 }
 
-TableChange CDisk::StoreEdit(TableChange change)
+TableChange CDisk::StoreEdit(TableChange change, int operation)
 {
-    change.result = WriteFAT() ? kEditStored : kEditNotStored;
+    change.result = WriteFAT(operation) ? kEditStored : kEditNotStored;
     return change;
 }
 

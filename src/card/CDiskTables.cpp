@@ -2,20 +2,14 @@
 // storing it (WriteFAT), and the free-space count.
 #include "CDisk.h"
 
+#include "FatDecoding.h"
 #include "Log.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <utility>
 
-void CDisk::Clear()
-{
-    clips_.assign(kSlotCount, ClipRecord{});
-    for (Playlist& p : playlists_) {
-        p.entries.clear();
-        p.logoMode = 0;
-        p.loop = false;
-    }
-}
+void CDisk::Clear() { ClearTables(clips_, playlists_); }
 
 void CDisk::UpdateFreeSpace()
 {
@@ -50,16 +44,12 @@ int CDisk::ReadFAT()
     }
     fat_ = image;
 
-    const std::uint8_t* f = fat_.data();
-    if (f[kFatPlaylistCount] > kPlaylistCount || f[kFatClipCount] > kSlotCount)
+    std::vector<ClipRecord> clips;
+    std::array<Playlist, kPlaylistCount> playlists;
+    if (!DecodeFatArea(fat_, clips, playlists))
         return 0;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const ClipRun run = ClipRun::DecodeFrom(f + ClipRecordAt(i));
-        if (run.frames != kNoClipFrames && run.firstSector < kFirstClusterSector)
-            return 0;
-    }
-
-    DecodeTables();
+    clips_ = std::move(clips);
+    playlists_ = std::move(playlists);
     UpdateFreeSpace();
     loaded_ = true;
     // Before anything else is done with the card.
@@ -67,71 +57,26 @@ int CDisk::ReadFAT()
     return 1;
 }
 
-void CDisk::DecodeTables()
+void CDisk::KeepReplacedTable(const std::vector<std::uint8_t>& next, int operation)
 {
-    Clear();
-    const std::uint8_t* f = fat_.data();
-
-    // Clip slots are packed: the n-th used record becomes slot n - 1.
-    int filled = 0;
-    for (int i = 0; i < kSlotCount; ++i) {
-        const ClipRecord clip = ClipRecord::DecodeFrom(f + ClipRecordAt(i), f + ClipNameAt(i));
-        // A record of no frames holds no clip: in memory it would be an
-        // empty slot that still took a slot number (and could be named by a
-        // playlist), and WriteFAT would drop it, renumbering the slots.
-        if (clip.frames == kNoClipFrames || clip.frames == 0)
-            continue;
-        clips_[static_cast<std::size_t>(filled++)] = clip;
-    }
-    for (int j = 0; j < f[kFatPlaylistCount] && j < kPlaylistCount; ++j)
-        DecodePlaylist(f + PlaylistAAt(j), f + PlaylistBAt(j), playlists_[static_cast<std::size_t>(j)], filled);
-}
-
-void CDisk::DecodePlaylist(const std::uint8_t* recordA, const std::uint8_t* recordB, Playlist& p, int& filled)
-{
-    const int count = recordA[kPlaylistCountA];
-    if (count == kEmptyPlaylistCount || count != recordB[kPlaylistCountB])
+    if (!device_)
         return;
-    p.DecodeFlags(recordA[kPlaylistFlags]);
-    for (int k = 0; k < count && k < kMaxEntries; ++k) {
-        const ClipRun run = ClipRun::DecodeFrom(recordB + EntryBAt(k));
-        if (run.frames == 0 || run.firstSector < kFirstClusterSector)
-            break;
-        PlaylistEntry e = PlaylistEntry::DecodeFrom(recordA + EntryAAt(k));
-        e.slot = SlotOfRun(run, filled);
-        if (e.slot >= 0)
-            p.entries.push_back(e);
+    // What the card holds: the area last read or written in this opening,
+    // else the card's own (a card formatted without its table read).
+    std::vector<std::uint8_t> replaced = fat_;
+    if (replaced.size() != static_cast<std::size_t>(kFatSize)) {
+        replaced.assign(kFatSize, 0);
+        if (device_->ReadAt(0, replaced.data(), kFatSize) != kFatSize)
+            return;
     }
-    // A playlist left without entries is stored as all 0xFF, which keeps
-    // neither its logo mode nor its loop flag: it is empty here too.
-    if (p.entries.empty()) {
-        p.logoMode = 0;
-        p.loop = false;
-    }
+    keeper_.Keep(*device_, identity_, replaced, next, operation);
 }
 
-int CDisk::SlotOfRun(const ClipRun& run, int& filled)
+int CDisk::WriteFAT(int operation)
 {
-    // Playlists name their clips by first sector; they are re-linked to the
-    // packed slots, and a clip known only to a playlist gets a slot of its own.
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (clips_[static_cast<std::size_t>(s)].firstSector == run.firstSector)
-            return s;
-    }
-    // A count of 0xFFFF would be stored as the empty-record marker, so such
-    // an entry cannot bring its clip back: it is dropped like an entry that
-    // finds no free slot.
-    if (filled >= kSlotCount || run.frames == kNoClipFrames)
-        return -1;
-    ClipRecord& c = clips_[static_cast<std::size_t>(filled)];
-    c.frames = run.frames;
-    c.firstSector = run.firstSector;
-    return filled++;
-}
-
-int CDisk::WriteFAT()
-{
-    fat_ = EncodeFatArea(clips_, playlists_);
+    std::vector<std::uint8_t> next = EncodeFatArea(clips_, playlists_);
+    KeepReplacedTable(next, operation);
+    fat_ = std::move(next);
     int ok = 0;
     int error = 0;
     if (moveUnfinished_) {

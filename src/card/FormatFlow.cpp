@@ -10,7 +10,7 @@ int FormatCard(CDisk& disk, IInteraction& ui, const std::function<void()>& forma
     if (ShowMessage(ui, kIdsAskFormat, kMsgYesNoDefNo) != kIdYes)
         return kFormatNotDone;
     disk.Format();
-    if (!disk.WriteFAT())
+    if (!disk.WriteFAT(kTableFormat))
         return kFormatWriteFailed;
     if (formatted)
         formatted();

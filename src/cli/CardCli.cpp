@@ -42,6 +42,7 @@ const std::vector<Command>& Commands()
         {"clone", CmdClone, {"--json", "--no-verify"}},
         {"probe", CmdProbe, {"--json"}},
         {"scan", CmdScan, {"--json", "--all"}},
+        {"recover", CmdRecover, {"--json", "--table", "--partial", "--runs"}},
     };
     return commands;
 }

@@ -20,3 +20,4 @@ int CmdRestore(CCliSession& session);
 int CmdClone(CCliSession& session);
 int CmdProbe(CCliSession& session);
 int CmdScan(CCliSession& session);
+int CmdRecover(CCliSession& session);

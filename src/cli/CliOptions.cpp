@@ -85,6 +85,19 @@ CliOptions ParseCliOptions(int argc, char** argv)
         } else if (a == "--at") {
             if (!TakeNumber(argc, argv, i, o.at, o))
                 return o;
+        } else if (a == "--table") {
+            if (!TakeNumber(argc, argv, i, o.table, o))
+                return o;
+        } else if (a == "--partial") {
+            o.partial = true;
+        } else if (a == "--runs") {
+            o.runs = true;
+            // The list is optional: the next word is taken when it is one.
+            const std::string v = i + 1 < argc ? argv[i + 1] : "";
+            if (!v.empty() && v.find_first_not_of("0123456789,-") == std::string::npos) {
+                o.runList = v;
+                ++i;
+            }
         } else if (a == "--size") {
             if (!TakeNumber(argc, argv, i, o.size, o))
                 return o;

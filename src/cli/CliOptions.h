@@ -17,6 +17,10 @@ struct CliOptions {
     bool convert = false;  // --convert
     bool noVerify = false; // --no-verify: a written clip is not read back
     bool all = false;      // --all: scan the whole card (formatting it first)
+    int table = -1;        // --table N as given (from 1)
+    bool partial = false;  // --partial: a table's clips that are whole
+    bool runs = false;     // --runs [LIST]
+    std::string runList;   // LIST of --runs ("1,3-5"); empty: all
     std::string command;
     std::vector<std::string> args; // positional arguments after the command
     std::vector<std::string> given; // names of the options given ("--json", ...)

@@ -40,6 +40,14 @@ public:
     // DirectReadAlignment says. A device that cannot read so (or finds it
     // cannot after all) reads through the cache instead.
     virtual long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) { return ReadAt(offset, buf, len); }
+    // Starts reading [offset, offset + len) into the system's cache, so that
+    // reads of many small scattered ranges are under way together; only a
+    // hint (a device without a cache ignores it).
+    virtual void Prefetch(std::uint64_t offset, std::uint64_t len)
+    {
+        (void)offset;
+        (void)len;
+    }
     // The system error code of the last failed call (errno), 0 when none.
     virtual int LastError() const = 0;
 };

@@ -104,6 +104,12 @@ bool CFileDevice::DropCache(std::uint64_t offset, std::uint64_t len)
     return true;
 }
 
+void CFileDevice::Prefetch(std::uint64_t offset, std::uint64_t len)
+{
+    // The kernel reads just the pages of the range, without waiting.
+    posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(len), POSIX_FADV_WILLNEED);
+}
+
 int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)
 {
     struct stat st {};

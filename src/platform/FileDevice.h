@@ -20,6 +20,7 @@ public:
     // exclusive opening and udisks2's), and off again; a file system or
     // device that refuses it is read through the cache from then on.
     long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) override;
+    void Prefetch(std::uint64_t offset, std::uint64_t len) override;
     int LastError() const override { return lastError_; }
 
 private:

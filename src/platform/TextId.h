@@ -102,6 +102,18 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCopyingCard, 10109)                   \
     X(kIdsBackupFileError, 10110)               \
     X(kIdsBackupFailed, 10111)                  \
+    X(kIdsOpFormat, 10120)                      \
+    X(kIdsOpDeleteClip, 10121)                  \
+    X(kIdsOpWriteClip, 10122)                   \
+    X(kIdsOpPlaylistEdit, 10123)                \
+    X(kIdsOpRecover, 10124)                     \
+    X(kIdsOpTableEdit, 10125)                   \
+    X(kIdsRecoverTableLine, 10126)              \
+    X(kIdsRecoverAskTable, 10127)               \
+    X(kIdsRecoverNotWhole, 10128)               \
+    X(kIdsRecoverAskRuns, 10129)                \
+    X(kIdsRecoverDone, 10130)                   \
+    X(kIdsRecoverNoSlots, 10131)                \
     X(kIdsProbeGenuine, 10140)                  \
     X(kIdsProbeFake, 10141)                     \
     X(kIdsProbeWrapped, 10142)                  \
@@ -156,6 +168,16 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCliSlotMoves, 20055)                  \
     X(kIdsCliNoClipNamed, 20056)                \
     X(kIdsCliNameShared, 20057)                 \
+    X(kIdsCliRecoverTables, 20080)              \
+    X(kIdsCliRecoverNoTables, 20081)            \
+    X(kIdsCliRecoverRuns, 20082)                \
+    X(kIdsCliRecoverRunLine, 20083)             \
+    X(kIdsCliRecoverNoRuns, 20084)              \
+    X(kIdsCliRecoverTooShort, 20085)            \
+    X(kIdsCliRecoverNoNumber, 20086)            \
+    X(kIdsCliRecoverPartialHint, 20087)         \
+    X(kIdsCliRecoverNoDate, 20088)              \
+    X(kIdsCliRecoverSearching, 20089)           \
     X(kIdsCliRealCapacity, 20100)               \
     X(kIdsCliWriteSpeed, 20101)                 \
     X(kIdsCliReadSpeed, 20102)                  \

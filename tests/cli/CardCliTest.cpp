@@ -204,6 +204,9 @@ TEST_F(CardCliTest, AnInterruptedMoveIsFinishedOnOpeningAndSaidSoOnStderr)
 
 TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFilesOnly)
 {
+    // Without a table history, which reads the first and last frame of the
+    // clips on the card: only the read-back reads clusters here.
+    const CScopedEnv noHistory("XDG_STATE_HOME", "/dev/null/state");
     MakeCard(300);
     const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
     card->bytes = dvfix::ReadBytes(image);
@@ -363,6 +366,45 @@ TEST_F(CardCliTest, ClipsAreNamedByTheirNamesButNotByANameTwoShare)
     EXPECT_EQ(1, Run({"frame", image + ":@sea", "0", dir.File("f.png")}).status);
     EXPECT_NE(std::string::npos, Run({"--yes", "delete", image, "@waves"}).err.find("No clip on the card is named waves."));
     EXPECT_EQ(before, Fat());
+}
+
+TEST_F(CardCliTest, RecoverListsAndBringsBackWhatAFormatLost)
+{
+    const CScopedEnv stateHome("XDG_STATE_HOME", dir.File("state"));
+    MakeCard(400);
+    ASSERT_EQ(0, Run({"write", image, DvFile("a.dv", 80)}).status);
+    ASSERT_EQ(0, Run({"write", image, DvFile("b.dv", 75)}).status);
+    ASSERT_EQ(0, Run({"playlist", image, "add", "1", "2"}).status);
+    const auto table = Fat();
+    ASSERT_EQ(0, Run({"--yes", "format", image}).status);
+    const auto formatted = Fat();
+
+    const CliRun listed = Run({"recover", image});
+    EXPECT_EQ(0, listed.status);
+    EXPECT_NE(std::string::npos, listed.out.find("  1  before Format, 20")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find(": 2 clips, 1 playlists")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find("  1  cluster 0, 80 frames (0:00:03.05)")) << listed.out;
+    EXPECT_NE(std::string::npos, listed.out.find("  2  cluster 80, 75 frames (0:00:03.00)")) << listed.out;
+    const CliRun json = Run({"recover", image, "--json"});
+    EXPECT_NE(std::string::npos, json.out.find("\"first_cluster\": 80, \"frames\": 75")) << json.out;
+
+    EXPECT_EQ(2, Run({"recover", image, "--partial"}).status) << "--partial goes with --table";
+    EXPECT_EQ(2, Run({"recover", image, "--table", "1", "--runs"}).status);
+    EXPECT_EQ(1, Run({"recover", image, "--table", "1"}).status) << "declined without --yes";
+    EXPECT_EQ(1, Run({"--yes", "recover", image, "--table", "7"}).status);
+    EXPECT_EQ(1, Run({"--yes", "recover", image, "--runs", "3"}).status) << "there is no run 3";
+    EXPECT_EQ(formatted, Fat()) << "nothing written before a Yes";
+
+    ASSERT_EQ(0, Run({"--yes", "recover", image, "--table", "1"}).status);
+    EXPECT_EQ(table, Fat());
+
+    ASSERT_EQ(0, Run({"--yes", "format", image}).status);
+    ASSERT_EQ(0, Run({"--yes", "recover", image, "--runs", "2"}).status);
+    const CDisk& back = Reload();
+    EXPECT_EQ(std::string("REC01"), std::string(back.Clips()[0].name, 5));
+    EXPECT_EQ(75, back.Clips()[0].frames);
+    EXPECT_EQ(CDisk::SectorOfCluster(80), back.Clips()[0].firstSector);
+    EXPECT_EQ(0, back.Clips()[1].frames);
 }
 
 TEST_F(CardCliTest, BadInputIsRefusedWithAMessageAndChangesNothing)

@@ -35,7 +35,7 @@ void Paint(AVFrame* f, int index)
 
 // Encoded DV frames, as the encoder makes them (no audio pack).
 bool EncodeFrames(int count, std::vector<std::vector<std::uint8_t>>& out,
-                  AVCodecParameters* params)
+                  AVCodecParameters* params, bool wide = false, int firstPicture = 0)
 {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
     if (!codec)
@@ -46,6 +46,9 @@ bool EncodeFrames(int count, std::vector<std::vector<std::uint8_t>>& out,
     enc->pix_fmt = AV_PIX_FMT_YUV420P;
     enc->time_base = AVRational{1, 25};
     enc->framerate = AVRational{25, 1};
+    // The encoder marks a frame 16:9 by its pixel shape.
+    if (wide)
+        enc->sample_aspect_ratio = AVRational{64, 45};
     if (avcodec_open2(enc.get(), codec, nullptr) < 0)
         return false;
     if (params && avcodec_parameters_from_context(params, enc.get()) < 0)
@@ -61,7 +64,7 @@ bool EncodeFrames(int count, std::vector<std::vector<std::uint8_t>>& out,
     for (int i = 0; i < count; ++i) {
         if (av_frame_make_writable(frame.get()) < 0)
             return false;
-        Paint(frame.get(), i);
+        Paint(frame.get(), firstPicture + i);
         frame->pts = i;
         if (avcodec_send_frame(enc.get(), frame.get()) < 0)
             return false;
@@ -125,7 +128,8 @@ bool WritePacket(AVFormatContext* oc, int stream, const std::vector<std::uint8_t
 
 // The encoder's frames put through the dv muxer with PCM audio at `rate`.
 bool MuxWithAudio(const std::vector<std::vector<std::uint8_t>>& video,
-                  const AVCodecParameters* videoParams, int rate, std::vector<std::uint8_t>& out)
+                  const AVCodecParameters* videoParams, int rate, std::vector<std::uint8_t>& out,
+                  const DvStamp* stamp = nullptr)
 {
     AVFormatContext* raw = nullptr;
     if (avformat_alloc_output_context2(&raw, nullptr, "dv", nullptr) < 0)
@@ -143,6 +147,12 @@ bool MuxWithAudio(const std::vector<std::vector<std::uint8_t>>& video,
         return false;
     oc->pb = io.get();
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // The muxer writes the timecode into the subcode and the creation time
+    // as the recording date and time.
+    if (stamp != nullptr) {
+        av_dict_set(&oc->metadata, "timecode", stamp->timecode.c_str(), 0);
+        av_dict_set(&oc->metadata, "creation_time", stamp->recorded.c_str(), 0);
+    }
 
     if (avformat_write_header(oc.get(), nullptr) < 0)
         return false;
@@ -204,6 +214,17 @@ std::vector<std::uint8_t> MakeDvFrames(int count, int audioRate)
         return {};
     made[key] = out;
     return out;
+}
+
+std::vector<std::uint8_t> MakeStampedDvFrames(int count, const DvStamp& stamp)
+{
+    std::vector<std::vector<std::uint8_t>> video;
+    AVCodecParameters* params = avcodec_parameters_alloc();
+    std::vector<std::uint8_t> out;
+    const bool ok = EncodeFrames(count, video, params, stamp.wide, stamp.firstPicture) &&
+                    MuxWithAudio(video, params, stamp.audioRate, out, &stamp);
+    avcodec_parameters_free(&params);
+    return ok ? out : std::vector<std::uint8_t>{};
 }
 
 std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& frames, int index)

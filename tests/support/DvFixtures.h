@@ -18,6 +18,20 @@ inline constexpr int kFrameBytes = 144000;
 // index, so the frames differ. Empty on failure.
 std::vector<std::uint8_t> MakeDvFrames(int count, int audioRate = 48000);
 
+// What a camera writes into every frame besides the picture: the timecode
+// of the first frame (counting on by one a frame), the recording date and
+// time (the same in every frame), the frame shape and the audio rate.
+struct DvStamp {
+    std::string timecode = "00:00:00:00";
+    std::string recorded = "2026-12-09T14:02:03Z";
+    bool wide = false;
+    int audioRate = 48000;
+    int firstPicture = 0; // the picture of the first frame, as MakeDvFrames numbers them
+};
+
+// `count` PAL DV frames with audio carrying `stamp`.
+std::vector<std::uint8_t> MakeStampedDvFrames(int count, const DvStamp& stamp);
+
 // Frame `index` of a block made by MakeDvFrames.
 std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& frames, int index);
 

@@ -60,6 +60,14 @@ bool ForEachClipFrame(const TaggedCardLayout& layout, Put put)
                 return false;
             continue;
         }
+        if (c.dv) {
+            for (int h = 0; h < c.length && c.start + h < layout.clusters; ++h) {
+                const std::size_t at = static_cast<std::size_t>(c.dvFirst + h) * kFrameSize;
+                if (at + kFrameSize > c.dv->size() || !put(c.start + h, c.dv->data() + at))
+                    return false;
+            }
+            continue;
+        }
         for (int h = 0; h < c.length && c.start + h < layout.clusters; ++h) {
             if (!put(c.start + h, PatternFrame(c.tag, h)))
                 return false;

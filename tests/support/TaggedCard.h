@@ -32,6 +32,11 @@ struct TaggedClip {
     // other clusters left zero; none: every cluster holds its pattern frame.
     std::optional<convfix::Rgb> picture{};
     std::uint8_t attribute = 0;
+    // DV frames back to back (dvfix::MakeStampedDvFrames) for its clusters
+    // in place of the pattern frames: a camera's recording, for finding
+    // runs of frames. Shared, as several clips may cut one recording.
+    std::shared_ptr<const std::vector<std::uint8_t>> dv{};
+    int dvFirst = 0; // the frame of `dv` in its first cluster
 };
 
 struct TaggedPlaylist {

@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include <cstdlib>
+
 std::vector<CardCandidate> NoCardReaders() { return {}; }
 
 DeviceOpener OpenerOf(std::shared_ptr<MemoryDeviceState> state)
@@ -8,4 +10,19 @@ DeviceOpener OpenerOf(std::shared_ptr<MemoryDeviceState> state)
         device = std::make_unique<CMemoryDevice>(state);
         return static_cast<int>(kOpenOk);
     };
+}
+
+CScopedEnv::CScopedEnv(const char* name, const std::string& value) : name_(name)
+{
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    setenv(name, value.c_str(), 1);
+}
+
+CScopedEnv::~CScopedEnv()
+{
+    if (old_)
+        setenv(name_.c_str(), old_->c_str(), 1);
+    else
+        unsetenv(name_.c_str());
 }

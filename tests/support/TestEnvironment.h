@@ -6,6 +6,8 @@
 #include "MemoryDevice.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 // The card readers of a machine without any.
@@ -13,3 +15,17 @@ std::vector<CardCandidate> NoCardReaders();
 
 // Opens every card, whatever its path, on `state` (shared, not copied).
 DeviceOpener OpenerOf(std::shared_ptr<MemoryDeviceState> state);
+
+// While it lives, environment variable `name` holds `value` (the program's
+// state folder, for one); the old value comes back at the end.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* name, const std::string& value);
+    ~CScopedEnv();
+    CScopedEnv(const CScopedEnv&) = delete;
+    CScopedEnv& operator=(const CScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
