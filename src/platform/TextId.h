@@ -86,7 +86,9 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsDropSummary, 10063)                   \
     X(kIdsNoEmptySlot, 10064)                   \
     X(kIdsCancelled, 10065)                     \
-    X(kIdsAppUsage, 10067)
+    X(kIdsAppUsage, 10067)                      \
+    X(kIdsConversionShort, 10085)               \
+    X(kIdsConvertThroughFile, 10086)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.
