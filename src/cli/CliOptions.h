@@ -16,6 +16,7 @@ struct CliOptions {
     int aspect = -1;       // --aspect: 0 4:3, 1 16:9, -1 as the settings say
     bool convert = false;  // --convert
     bool noVerify = false; // --no-verify: a written clip is not read back
+    std::string keep;      // --keep FILE: with --convert, also keep a DV copy
     std::string command;
     std::vector<std::string> args; // positional arguments after the command
     std::vector<std::string> given; // names of the options given ("--json", ...)
