@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  libavfilter-dev libudev-dev libsystemd-dev libgtest-dev
+  libavfilter-dev libudev-dev libsystemd-dev libgtest-dev libxxhash-dev
   qt6-multimedia-dev qt6-translations-l10n
   ffmpeg
 )

@@ -1,6 +1,7 @@
 #include "CMainApp.h"
 
 #include "CMainWin.h"
+#include "MediaLog.h"
 #include "Paths.h"
 #include "Settings.h"
 
@@ -22,7 +23,9 @@ int CMainApp::InitInstance()
         return 0;
 
     // The FFmpeg libraries need no per-thread start-up, unlike the media
-    // services this program once used.
+    // services this program once used; their diagnostics go into the
+    // program's log, not onto the terminal the window was started from.
+    RouteMediaLog();
 
     if (settingsPath_.empty())
         settingsPath_ = AppDataPath(".ini");

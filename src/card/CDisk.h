@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+class CAlignedBuffer;
 class IInteraction;
 struct CEnvironment;
 struct DriveEntry;
@@ -62,6 +63,12 @@ public:
     // that reading them reads the card (after Flush). A failure is an
     // access failure (message and false).
     bool DropCachedClusters(int first, int count);
+    // Reads the `count` clusters from `first` on in one request, from the
+    // card itself where the device reads directly (direct I/O, the request
+    // widened to its logical blocks), else through the system's cache.
+    // Returns cluster `first` inside `buffer`, which it sizes, the others
+    // following it; null when the read failed (the access message shown).
+    const std::uint8_t* ReadClusterRun(int first, int count, CAlignedBuffer& buffer);
     // Shows the card's access message, or with `write` its write message,
     // unless one was shown since the card was opened.
     void ReportError(bool write);

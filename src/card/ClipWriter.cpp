@@ -5,6 +5,7 @@
 #include "CardCompactor.h"
 #include "ClipVerifier.h"
 #include "CodePage.h"
+#include "FrameDigests.h"
 #include "FrameSource.h"
 #include "FrameTransfer.h"
 #include "Interaction.h"
@@ -178,12 +179,13 @@ int StreamRoom(const CDisk& disk, int position)
     return static_cast<int>(std::min<long long>(end - position, kMaxClipFrames));
 }
 
-// The frame loop: frame f into cluster position + f, then the flush that
-// puts the frames on the card. `frames` gets the frames written: the
-// source's count, or what a streamed source gave up to its end. False when
-// Abort or a failure stopped it (a streamed source that outgrows its room
-// shows why).
-bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, int& frames)
+// The frame loop: frame f into cluster position + f, its digest kept in
+// `written` for the read-back, then the flush that puts the frames on the
+// card. `frames` gets the frames written: the source's count, or what a
+// streamed source gave up to its end. False when Abort or a failure stopped
+// it (a streamed source that outgrows its room shows why).
+bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests& written,
+                 int& frames)
 {
     const bool streamed = source.Streamed();
     const int room = streamed ? StreamRoom(disk, position) : source.FrameCount();
@@ -202,7 +204,10 @@ bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& pro
                 overran = true;
                 return false;
             }
-            return disk.WriteCluster(position + f, buffer) != 0;
+            if (!disk.WriteCluster(position + f, buffer))
+                return false;
+            written.Record(f, buffer);
+            return true;
         });
     if (overran) {
         LogMessage("source longer than its room: %d clusters", room);
@@ -266,25 +271,25 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
 
     progress.Begin(frames + 1);
     redraw.UpdateControls();
-    int written = 0;
+    CFrameDigests written;
+    int given = 0;
     bool tooShort = false;
-    if (WriteFrames(disk, position, source, progress, written)) {
+    if (WriteFrames(disk, position, source, progress, written, given)) {
         // A streamed source may end before a clip's worth of frames.
-        tooShort = written < kMinClipFrames;
+        tooShort = given < kMinClipFrames;
         if (tooShort) {
             progress.SetAbort();
             if (IInteraction* ui = disk.Interaction())
                 ShowMessage(*ui, kIdsFileTooShort, kMsgError);
         } else if (verify) {
-            report.verified =
-                VerifyClip(disk, position, written, source, progress, report.mismatchFrame) == kVerifyMatch;
+            report.verified = VerifyClip(disk, position, written, progress, report.mismatchFrame) == kVerifyMatch;
         }
     }
-    report.frames = written;
+    report.frames = given;
 
     if (!progress.Aborted()) {
         const std::string name = Utf8ToCard(BaseName(source.SourcePath()));
-        const TableChange change = disk.RecordClip(slot, name, written, CDisk::SectorOfCluster(static_cast<std::uint32_t>(position)));
+        const TableChange change = disk.RecordClip(slot, name, given, CDisk::SectorOfCluster(static_cast<std::uint32_t>(position)));
         if (!change.Stored())
             progress.SetAbort();
         progress.Set(frames + 1);

@@ -82,7 +82,8 @@ bool VerifyAfterWriting();
 
 // Writes `source` into `selectedSlot` (or, when it is -1, the lowest empty
 // slot) of the open and loaded card. With `verify` the frames, once flushed,
-// are read back from the card and compared (ClipVerifier.h); a clip that
+// are read back from the card and compared with the digests kept while
+// writing them (ClipVerifier.h), the source read only once; a clip that
 // does not match is not recorded and the write ends as aborted. A streamed
 // source is checked and placed by the frames its duration foretells and
 // recorded with the frames it gave; one that ends under 75 frames gives

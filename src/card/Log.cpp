@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <mutex>
 #include <string>
 #include <sys/file.h>
 #include <unistd.h>
@@ -18,16 +19,31 @@ namespace {
 long long g_readUnder = -1;
 bool g_enabled = false;
 std::string g_path;
+std::mutex g_mutex;
 
-} // namespace
-
-void LogMessage(const char* format, ...)
+// Reads the switch again when the settings were pointed anew; g_mutex held.
+void ReadSwitch()
 {
     if (g_readUnder != SettingsPointings()) {
         g_enabled = GetProfileInt("Debug", "Log", 0) != 0;
         g_path = g_enabled ? ReplaceExtension(SettingsPath(), ".log") : std::string();
         g_readUnder = SettingsPointings();
     }
+}
+
+} // namespace
+
+bool LogEnabled()
+{
+    const std::lock_guard<std::mutex> lock(g_mutex);
+    ReadSwitch();
+    return g_enabled;
+}
+
+void LogMessage(const char* format, ...)
+{
+    const std::lock_guard<std::mutex> lock(g_mutex);
+    ReadSwitch();
     if (!g_enabled)
         return;
 

@@ -74,7 +74,7 @@ bool OptionsAllowed(const CliOptions& o, const Command& c)
 int RunCardCli(int argc, char** argv, const CEnvironment& env)
 {
     const CliOptions options = ParseCliOptions(argc, argv);
-    QuietMediaLog();
+    RouteMediaLog();
     SetLanguage(options.language >= 0 ? options.language : DefaultLanguage());
     if (SettingsPath().empty())
         SetSettingsPath(AppDataPath(".ini"));

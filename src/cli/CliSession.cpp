@@ -3,6 +3,7 @@
 
 #include "BlockDeviceInfo.h"
 #include "CDisk.h"
+#include "CardTexts.h"
 #include "CliExitStatus.h"
 #include "Interaction.h"
 #include "MediaResult.h"
@@ -88,12 +89,51 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
     return true;
 }
 
+bool CCliSession::IsClipName(const std::string& slotText)
+{
+    return slotText.size() > 1 && slotText[0] == '@';
+}
+
+int CCliSession::ClipSlot(const std::string& slotText, const CDisk& disk, int& slot)
+{
+    if (!IsClipName(slotText))
+        return Index(slotText, "SLOT", kSlotCount, slot) ? kExitDone : kExitUsage;
+    const std::string name = slotText.substr(1);
+    std::string slots;
+    int found = -1;
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (disk.Clips()[static_cast<std::size_t>(s)].frames == 0 || ClipName(disk, s) != name)
+            continue;
+        char number[8];
+        std::snprintf(number, sizeof number, "%s%02d", slots.empty() ? "" : ", ", s + 1);
+        slots += number;
+        // A name that two clips share names neither: the wrong clip would
+        // be read, deleted or played.
+        found = found < 0 ? s : kSlotCount;
+    }
+    if (found < 0) {
+        Error(kIdsCliNoClipNamed, name.c_str());
+        return kExitFailed;
+    }
+    if (found == kSlotCount) {
+        Error(kIdsCliNameShared, name.c_str(), slots.c_str());
+        return kExitFailed;
+    }
+    slot = found;
+    return kExitDone;
+}
+
 int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot)
 {
-    if (!Index(slotText, "SLOT", kSlotCount, slot))
+    // A number is checked before the card is opened, a name on the card.
+    if (!IsClipName(slotText) && !Index(slotText, "SLOT", kSlotCount, slot))
         return kExitUsage;
     if (!OpenCard(card, disk, true))
         return kExitFailed;
+    if (IsClipName(slotText)) {
+        if (const int status = ClipSlot(slotText, disk, slot); status != kExitDone)
+            return status;
+    }
     if (disk.Clips()[static_cast<std::size_t>(slot)].frames == 0) {
         Error(kIdsCliSlotEmpty, slot + 1);
         return kExitFailed;

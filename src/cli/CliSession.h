@@ -30,9 +30,16 @@ public:
     bool OpenCard(const std::string& card, CDisk& disk, bool needLoaded);
 
     // Parses SLOT, opens CARD (formatted) and checks that the slot holds a
-    // clip. kExitDone when it does, else the exit status to end with (the
-    // reason printed).
+    // clip. SLOT is a number from 1 or a clip's name after "@" (ClipSlot).
+    // kExitDone when it does, else the exit status to end with (the reason
+    // printed).
     int OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot);
+    // SLOT of the loaded card as a 0-based slot: a number from 1 (kExitUsage
+    // when out of range), or "@NAME", the one clip of that name (kExitFailed
+    // when no clip or more than one has it). The reason is printed.
+    int ClipSlot(const std::string& slotText, const CDisk& disk, int& slot);
+    // True for "@NAME" as ClipSlot takes it.
+    static bool IsClipName(const std::string& slotText);
 
     // Parses a number the user counts from 1 (slot, playlist, entry) into a
     // 0-based index; prints "... must be a number from 1 to max" otherwise.

@@ -136,7 +136,16 @@ int CmdWrite(CCliSession& session)
     }
     if (outcome == kWriteNothing && writtenSlot < 0)
         session.Error(kIdsCliNoFreeSlot);
-    return outcome == kWriteDone ? kExitDone : kExitFailed;
+    if (outcome != kWriteDone)
+        return kExitFailed;
+    // The card keeps its clips dense: the next opening numbers the clip
+    // after the clips before it, whatever slot it was written into.
+    int dense = 0;
+    for (int s = 0; s < writtenSlot; ++s)
+        dense += disk.Clips()[static_cast<std::size_t>(s)].frames != 0 ? 1 : 0;
+    if (session.Options().slot >= 0 && dense != writtenSlot)
+        session.Say(kIdsCliSlotMoves, dense + 1, writtenSlot + 1);
+    return kExitDone;
 }
 
 int CmdRead(CCliSession& session)

@@ -21,17 +21,21 @@ namespace {
 // Shows the warning that frame decoding needs the DV decoder.
 void DecoderMissing(CCliSession& session) { ShowMessage(session.Ui(), kIdsNoDecoder, kMsgWarning); }
 
-// Reads frame `index` of SOURCE: a file, or CARD:SLOT.
+// Reads frame `index` of SOURCE: a file, or CARD:SLOT (SLOT a number or
+// @NAME without a slash, so that a file's path is not taken for one).
 bool ReadSourceFrame(CCliSession& session, const std::string& source, int index, std::uint8_t* frame,
                      bool& usage)
 {
     usage = false;
     const std::size_t colon = source.rfind(':');
     long long slotNumber = 0;
-    if (colon != std::string::npos && ParseNumber(source.substr(colon + 1), slotNumber)) {
+    const std::string slotText = colon == std::string::npos ? std::string() : source.substr(colon + 1);
+    if (colon != std::string::npos &&
+        (ParseNumber(slotText, slotNumber) ||
+         (CCliSession::IsClipName(slotText) && slotText.find('/') == std::string::npos))) {
         int slot = 0;
         CDisk disk(session.Env());
-        const int status = session.OpenClipSlot(source.substr(0, colon), source.substr(colon + 1), disk, slot);
+        const int status = session.OpenClipSlot(source.substr(0, colon), slotText, disk, slot);
         if (status != kExitDone) {
             usage = status == kExitUsage;
             return false;

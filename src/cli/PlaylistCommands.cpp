@@ -25,7 +25,8 @@ int ArgumentCount(const std::string& sub)
 }
 
 // Runs one edit on the loaded card; returns its result (TableEditResult),
-// or -1 for wrong usage (the reason printed).
+// -1 for wrong usage or -2 for a clip name that names no single clip (the
+// reason printed).
 int RunEdit(CCliSession& session, CDisk& disk, const std::string& sub, const std::vector<std::string>& a,
             int& playlist)
 {
@@ -33,8 +34,8 @@ int RunEdit(CCliSession& session, CDisk& disk, const std::string& sub, const std
         return -1;
     if (sub == "add") {
         int slot = 0;
-        if (!session.Index(a[1], "SLOT", kSlotCount, slot))
-            return -1;
+        if (const int status = session.ClipSlot(a[1], disk, slot); status != kExitDone)
+            return status == kExitUsage ? -1 : -2;
         int position = kAppendEntry;
         if (session.Options().at >= 0 && !session.Index(std::to_string(session.Options().at), "--at",
                                                         kMaxEntries, position))
@@ -92,7 +93,7 @@ int CmdPlaylist(CCliSession& session)
     const std::vector<std::string> rest(args.begin() + 2, args.end());
     const int result = RunEdit(session, disk, sub, rest, playlist);
     if (result < 0)
-        return kExitUsage;
+        return result == -1 ? kExitUsage : kExitFailed;
     if (result == kEditRefused) {
         // DeletePlaylist's declined question needs no further word.
         if (sub != "delete" || disk.Playlists()[static_cast<std::size_t>(playlist)].entries.empty())

@@ -1,6 +1,7 @@
 #include "CPalPictures.h"
 
 #include "MediaLog.h"
+#include "RealVideo.h"
 
 #include <climits>
 #include <cmath>
@@ -30,6 +31,9 @@ bool CPalPictures::Open(const std::string& path)
     CQuietMediaLog quiet;
     decoded_.reset(av_frame_alloc());
     if (!decoded_ || !stream_.Open(path, AVMEDIA_TYPE_VIDEO))
+        return false;
+    // Text and still pictures would "convert" into a clip of one picture.
+    if (!IsRealVideo(*stream_.Input(), *stream_.Stream()))
         return false;
     pending_ = stream_.Read(decoded_.get()) == CDecodedStream::kFrame && decoded_->width > 0 &&
                decoded_->height > 0;

@@ -13,7 +13,8 @@ class CPalPictures {
 public:
     // Opens the video stream of `path` and decodes its first frame (FFmpeg's
     // complaints about a file that is not media kept quiet meanwhile).
-    // False when there is no video stream or not one frame of it decodes.
+    // False when there is no video stream, when it is text or a still
+    // picture (RealVideo.h), or when not one frame of it decodes.
     bool Open(const std::string& path);
     // The PAL frames the file gives by its duration (one per 40 ms from the
     // start of the file to the end of the picture); 0 when unknown.

@@ -10,7 +10,8 @@ struct VideoFacts {
     int frames = 0; // PAL DV frames the conversion gives by the file's duration; 0 unknown
 };
 
-// True when `path` holds a video stream libavformat reads and whose first
+// True when `path` holds a video stream libavformat reads, moving pictures
+// (not text read as a picture nor a still picture, RealVideo.h), whose first
 // frame decodes.
 bool ProbeVideo(const std::string& path, VideoFacts* facts = nullptr);
 

@@ -29,6 +29,15 @@ public:
     // come from the medium. Only bytes already handed to the medium are
     // dropped (flush first). False on failure.
     virtual bool DropCache(std::uint64_t offset, std::uint64_t len) = 0;
+    // The alignment, in bytes, that ReadDirectAt needs of its offset, its
+    // length and its buffer (the device's logical block size); 0 when the
+    // device reads only through the system's cache.
+    virtual std::size_t DirectReadAlignment() const { return 0; }
+    // Reads like ReadAt, but from the medium itself, past the system's cache
+    // (direct I/O), with offset, length and buffer aligned as
+    // DirectReadAlignment says. A device that cannot read so (or finds it
+    // cannot after all) reads through the cache instead.
+    virtual long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) { return ReadAt(offset, buf, len); }
     // The system error code of the last failed call (errno), 0 when none.
     virtual int LastError() const = 0;
 };

@@ -11,7 +11,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-CFileDevice::CFileDevice(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+CFileDevice::CFileDevice(int fd, std::uint64_t size) : fd_(fd), size_(size)
+{
+    struct stat st {};
+    int logicalBlock = 0;
+    if (fstat(fd_, &st) == 0 && S_ISBLK(st.st_mode)) {
+        if (ioctl(fd_, BLKSSZGET, &logicalBlock) == 0 && logicalBlock >= 512)
+            directAlignment_ = static_cast<std::size_t>(logicalBlock);
+    } else if (S_ISREG(st.st_mode)) {
+        directAlignment_ = 4096;
+    }
+}
 
 CFileDevice::~CFileDevice()
 {
@@ -24,6 +34,26 @@ long long CFileDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len)
     // A transfer that ends early at the end of the device returns what was
     // read.
     return Noted(ReadFully(fd_, offset, buf, len));
+}
+
+long long CFileDevice::ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len)
+{
+    const int flags = directAlignment_ != 0 ? fcntl(fd_, F_GETFL) : -1;
+    if (flags < 0 || fcntl(fd_, F_SETFL, flags | O_DIRECT) != 0) {
+        directAlignment_ = 0;
+        return ReadAt(offset, buf, len);
+    }
+    const long long got = ReadFully(fd_, offset, buf, len);
+    const int error = errno;
+    fcntl(fd_, F_SETFL, flags);
+    if (got < 0 && error == EINVAL) {
+        // The alignment was not what the file system wants after all.
+        directAlignment_ = 0;
+        return ReadAt(offset, buf, len);
+    }
+    if (got < 0)
+        lastError_ = error;
+    return got;
 }
 
 long long CFileDevice::WriteAt(std::uint64_t offset, const void* buf, std::size_t len)

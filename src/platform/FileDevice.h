@@ -15,6 +15,11 @@ public:
     bool Flush() override;
     bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
     bool DropCache(std::uint64_t offset, std::uint64_t len) override;
+    std::size_t DirectReadAlignment() const override { return directAlignment_; }
+    // Turns O_DIRECT on for the one read (the same descriptor serves the
+    // exclusive opening and udisks2's), and off again; a file system or
+    // device that refuses it is read through the cache from then on.
+    long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) override;
     int LastError() const override { return lastError_; }
 
 private:
@@ -23,6 +28,9 @@ private:
 
     int fd_;
     std::uint64_t size_;
+    // A block device's logical block size; a page for an image file, which
+    // covers what its file system asks; 0 when direct reads failed once.
+    std::size_t directAlignment_ = 0;
     int lastError_ = 0;
 };
 

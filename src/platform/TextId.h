@@ -119,7 +119,10 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCliNotCardReader, 20024)              \
     X(kIdsCliNotVideo, 20027)                   \
     X(kIdsCliConvertHint, 20028)                \
-    X(kIdsCliConverting, 20029)
+    X(kIdsCliConverting, 20029)                 \
+    X(kIdsCliSlotMoves, 20055)                  \
+    X(kIdsCliNoClipNamed, 20056)                \
+    X(kIdsCliNameShared, 20057)
 
 #define TESSARO_TEXT_ENUMERATOR(name, id) name = id,
 #define TESSARO_TEXT_LIST_ENTRY(name, id) name,

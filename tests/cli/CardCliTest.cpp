@@ -268,6 +268,33 @@ TEST_F(CardCliTest, PlaylistEditsReachTheCard)
     EXPECT_TRUE(Reload().Playlists()[8].entries.empty());
 }
 
+TEST_F(CardCliTest, ClipsAreNamedByTheirNamesButNotByANameTwoShare)
+{
+    MakeCard(400);
+    const std::string beach = DvFile("beach.dv", 80), sea = DvFile("sea.dv", 75);
+    ASSERT_EQ(0, Run({"write", image, beach}).status);
+    const CliRun tenth = Run({"write", image, sea, "--slot", "10"});
+    ASSERT_EQ(0, tenth.status);
+    EXPECT_NE(std::string::npos, tenth.out.find("The clip will be slot 02 on the card, not 10")) << tenth.out;
+    ASSERT_EQ(0, Run({"write", image, sea}).status);
+    ASSERT_EQ(75, Reload().Clips()[2].frames);
+
+    const std::string back = dir.File("back.dv");
+    ASSERT_EQ(0, Run({"read", image, "@beach", back}).status);
+    EXPECT_EQ(dvfix::ReadBytes(beach), dvfix::ReadBytes(back));
+    EXPECT_EQ(0, Run({"playlist", image, "add", "1", "@beach"}).status);
+    EXPECT_EQ(0, Reload().Playlists()[0].entries.at(0).slot);
+
+    const auto before = Fat();
+    const CliRun shared = Run({"--yes", "delete", image, "@sea"});
+    EXPECT_EQ(1, shared.status);
+    EXPECT_NE(std::string::npos, shared.err.find("More than one clip is named sea (slots 02, 03)")) << shared.err;
+    EXPECT_EQ(1, Run({"playlist", image, "add", "1", "@sea"}).status);
+    EXPECT_EQ(1, Run({"frame", image + ":@sea", "0", dir.File("f.png")}).status);
+    EXPECT_NE(std::string::npos, Run({"--yes", "delete", image, "@waves"}).err.find("No clip on the card is named waves."));
+    EXPECT_EQ(before, Fat());
+}
+
 TEST_F(CardCliTest, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
     MakeCard(100);

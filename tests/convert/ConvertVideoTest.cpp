@@ -10,6 +10,7 @@
 #include "ConvertFixtures.h"
 #include "ConvertVideoToDv.h"
 #include "DvFixtures.h"
+#include "SavePicturePng.h"
 #include "DvFrame.h"
 #include "ScriptedProgress.h"
 #include "TempDir.h"
@@ -219,7 +220,16 @@ TEST_F(ConvertVideoTest, FilesThatAreNotVideoMakeNoOutput)
     // Sound alone: an AVI whose video stream holds no frame.
     const std::string sound = dir.File("sound.avi");
     ASSERT_TRUE(convfix::WriteAviWithTrack(sound, {}, kFrameBytes, {48000, 2, false, 48000}));
-    for (const std::string& path : {text, empty, sound, dir.File("missing.mp4"), dir.Path()}) {
+    // Plain text, which libavformat reads as a picture of the text, and a
+    // still picture.
+    const std::string readme = dir.File("readme.txt");
+    const std::string words = "A card utility.\n\nWrite clips onto the card, read them back.\n";
+    ASSERT_TRUE(dvfix::WriteBytes(readme, std::vector<std::uint8_t>(words.begin(), words.end())));
+    const std::string still = dir.File("still.png");
+    CPicture picture;
+    ASSERT_TRUE(picture.Create(320, 240));
+    ASSERT_TRUE(SavePicturePng(picture, still));
+    for (const std::string& path : {text, empty, sound, readme, still, dir.File("missing.mp4"), dir.Path()}) {
         CNullProgress progress;
         EXPECT_FALSE(ProbeVideo(path)) << path;
         EXPECT_EQ(kMediaNotVideo, ConvertVideoToDv(path, output, kDvAspect4x3, progress)) << path;

@@ -21,7 +21,20 @@ bool CMemoryDevice::Vanished()
     return s_->vanished;
 }
 
-long long CMemoryDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len)
+long long CMemoryDevice::ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len)
+{
+    const std::size_t align = s_->directAlignment;
+    ++s_->directReads;
+    if (align == 0 || offset % align != 0 || len % align != 0 || reinterpret_cast<std::uintptr_t>(buf) % align != 0) {
+        ++s_->reads;
+        s_->readOffsets.push_back(offset);
+        lastError_ = EINVAL;
+        return -1;
+    }
+    return Read(offset, buf, len, false);
+}
+
+long long CMemoryDevice::Read(std::uint64_t offset, void* buf, std::size_t len, bool throughCache)
 {
     ++s_->reads;
     s_->readOffsets.push_back(offset);
@@ -39,7 +52,7 @@ long long CMemoryDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len
     std::memcpy(buf, s_->bytes.data() + offset, n);
     // What the cache still holds of a corrupted write.
     const std::uint64_t cached = s_->corruptCached.size();
-    if (cached > 0 && offset < s_->corruptOffset + cached && s_->corruptOffset < offset + n) {
+    if (throughCache && cached > 0 && offset < s_->corruptOffset + cached && s_->corruptOffset < offset + n) {
         const std::uint64_t from = std::max(offset, s_->corruptOffset);
         const std::uint64_t to = std::min<std::uint64_t>(offset + n, s_->corruptOffset + cached);
         std::memcpy(static_cast<std::uint8_t*>(buf) + (from - offset),
@@ -69,11 +82,11 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
         --n;
     if (s_->keepWrites < 0 || s_->writes <= s_->keepWrites)
         std::memcpy(s_->bytes.data() + offset, buf, n);
-    if (s_->corruptWrite == s_->writes && n > 1000) {
+    if (s_->corruptWrite == s_->writes && n > s_->corruptByte) {
         s_->corruptOffset = offset;
         s_->corruptCached.assign(s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                                  s_->bytes.begin() + static_cast<std::ptrdiff_t>(offset + n));
-        s_->bytes[offset + 1000] ^= 0x5A;
+        s_->bytes[offset + s_->corruptByte] ^= 0x5A;
     }
     s_->pending.emplace_back(offset, n);
     s_->pendingBytes += n;

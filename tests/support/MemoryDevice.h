@@ -32,16 +32,23 @@ struct MemoryDeviceState {
     int writeBacks = 0;     // write-back calls, started or waited for
     int failWriteBack = 0;  // fail the n-th write-back
     int cacheDrops = 0;     // DropCache calls
+    // Direct reads: the alignment the device reports (0: none, every read
+    // goes through the cache) and the direct reads made, counted in `reads`
+    // too. A direct read that is not aligned fails (EINVAL); one that is
+    // sees what the card holds, never what a cache holds.
+    std::size_t directAlignment = 0;
+    int directReads = 0;
     // Written ranges (offset, length) not yet handed to the card, their
     // bytes, and the most that ever waited at once.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> pending;
     std::uint64_t pendingBytes = 0;
     std::uint64_t maxPendingBytes = 0;
-    // A faulty card: the n-th write is stored with byte 1000 of it changed
-    // (0 never). Like a system cache, reads of that range still return the
+    // A faulty card: the n-th write is stored with byte `corruptByte` of it
+    // changed (0 never). Like a system cache, reads of that range still return the
     // bytes as written until the range, handed over, is dropped from the
     // cache.
     int corruptWrite = 0;
+    std::uint64_t corruptByte = 1000;
     std::uint64_t corruptOffset = 0;
     std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
 };
@@ -53,7 +60,9 @@ public:
     {
         return s_->reportedSize != 0 ? s_->reportedSize : s_->bytes.size();
     }
-    long long ReadAt(std::uint64_t offset, void* buf, std::size_t len) override;
+    long long ReadAt(std::uint64_t offset, void* buf, std::size_t len) override { return Read(offset, buf, len, true); }
+    std::size_t DirectReadAlignment() const override { return s_->directAlignment; }
+    long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) override;
     long long WriteAt(std::uint64_t offset, const void* buf, std::size_t len) override;
     bool Flush() override;
     bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
@@ -61,6 +70,7 @@ public:
     int LastError() const override { return lastError_; }
 
 private:
+    long long Read(std::uint64_t offset, void* buf, std::size_t len, bool throughCache);
     bool Vanished();
     void HandOver(std::uint64_t offset, std::uint64_t len);
     std::shared_ptr<MemoryDeviceState> s_;
