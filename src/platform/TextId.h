@@ -88,7 +88,9 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCancelled, 10065)                     \
     X(kIdsAppUsage, 10067)                      \
     X(kIdsConversionShort, 10085)               \
-    X(kIdsConvertThroughFile, 10086)
+    X(kIdsConvertThroughFile, 10086)            \
+    X(kIdsAskConvertWhileWriting, 10087)        \
+    X(kIdsKeepDvCopy, 10088)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.
