@@ -118,8 +118,8 @@ int CmdWrite(CCliSession& session)
     if (convert) {
         // Converted on the way: the frames go onto the card as they are made.
         file.Close();
-        session.Say(kIdsCliConverting, args[1].c_str(),
-                    FormatFrameTime(check.separateAudio ? check.frames : facts.frames).c_str());
+        const int frames = check.separateAudio ? check.frames : facts.frames;
+        session.Say(kIdsCliConverting, args[1].c_str(), frames > 0 ? FormatFrameTime(frames).c_str() : "?");
         ConvertingWriteOptions options;
         options.aspect = session.Aspect();
         options.keepPath = session.Options().keep;
