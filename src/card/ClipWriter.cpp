@@ -180,11 +180,11 @@ int StreamRoom(const CDisk& disk, int position)
 }
 
 // The frame loop: frame f into cluster position + f, its digest kept in
-// `written` for the read-back, then the flush that puts the frames on the
-// card. `frames` gets the frames written: the source's count, or what a
-// streamed source gave up to its end. False when Abort or a failure stopped
-// it (a streamed source that outgrows its room shows why).
-bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests& written,
+// `written` for the read-back (none without one), then the flush that puts
+// the frames on the card. `frames` gets the frames written: the source's
+// count, or what a streamed source gave up to its end. False when Abort or a
+// failure stopped it (a streamed source that outgrows its room shows why).
+bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests* written,
                  int& frames)
 {
     const bool streamed = source.Streamed();
@@ -206,7 +206,8 @@ bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& pro
             }
             if (!disk.WriteCluster(position + f, buffer))
                 return false;
-            written.Record(f, buffer);
+            if (written != nullptr)
+                written->Record(f, buffer);
             return true;
         });
     if (overran) {
@@ -274,7 +275,7 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     CFrameDigests written;
     int given = 0;
     bool tooShort = false;
-    if (WriteFrames(disk, position, source, progress, written, given)) {
+    if (WriteFrames(disk, position, source, progress, verify ? &written : nullptr, given)) {
         // A streamed source may end before a clip's worth of frames.
         tooShort = given < kMinClipFrames;
         if (tooShort) {
