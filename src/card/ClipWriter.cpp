@@ -14,6 +14,7 @@
 #include "Progress.h"
 #include "Settings.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -176,24 +177,54 @@ int DeleteFormerClip(CDisk& disk, int slot, IClipWriteView& redraw, ClipDeletion
     return kWriteDone;
 }
 
+// The clusters a streamed source may fill from `position` on: the free run
+// there, at most a slot's worth.
+int StreamRoom(const CDisk& disk, int position)
+{
+    long long end = disk.TotalClusters();
+    for (const ClusterRun& run : UsedRuns(disk)) {
+        if (run.start >= position && run.start < end)
+            end = run.start;
+    }
+    return static_cast<int>(std::min<long long>(end - position, kMaxClipFrames));
+}
+
 // The frame loop: frame f into cluster position + f, its digest kept in
 // `written` for the read-back (none without one), then the flush that puts
-// the frames on the card. False when Abort or a failure stopped it.
-bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests* written)
+// the frames on the card. `frames` gets the frames written: the source's
+// count, or what a streamed source gave up to its end. False when Abort or a
+// failure stopped it (a streamed source that outgrows its room shows why).
+bool WriteFrames(CDisk& disk, int position, IFrameSource& source, IProgress& progress, CFrameDigests* written,
+                 int& frames)
 {
-    TransferFrames(
-        source.FrameCount(), progress, ProgressStep::kSetThenPump,
+    const bool streamed = source.Streamed();
+    const int room = streamed ? StreamRoom(disk, position) : source.FrameCount();
+    bool overran = false;
+    frames = TransferFrames(
+        streamed ? room + 1 : room, progress, ProgressStep::kSetThenPump,
         [&](int f, std::uint8_t* buffer) {
             LogMessage("trying to read frame %d", f);
-            return source.ReadFrame(f, buffer) != 0;
+            if (source.ReadFrame(f, buffer) != 0)
+                return 1;
+            return streamed && source.Ended() ? -1 : 0;
         },
         [&](int f, const std::uint8_t* buffer) {
+            // One frame more than the room: the clip would not fit.
+            if (f == room) {
+                overran = true;
+                return false;
+            }
             if (!disk.WriteCluster(position + f, buffer))
                 return false;
             if (written != nullptr)
                 written->Record(f, buffer);
             return true;
         });
+    if (overran) {
+        LogMessage("source longer than its room: %d clusters", room);
+        if (IInteraction* ui = disk.Interaction())
+            ShowMessage(*ui, room == kMaxClipFrames ? kIdsFileTooLong : kIdsNoRoom, kMsgError);
+    }
     if (progress.Aborted())
         return false;
     // The frames must be on the card before the slot records them.
@@ -238,7 +269,11 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
         return report.outcome = refusal;
 
     LogMessage("writing file %d, : %d clusters", slot, frames);
-    const int position = PlaceClip(disk, frames, progress, view, report);
+    // A streamed source's exact count is known only at its end: its run is
+    // reserved with the few frames its timeline may round to, as far as the
+    // card has room for them.
+    const int reserve = source.Streamed() ? std::min(frames + kStreamSlackFrames, disk.FreeClusters()) : frames;
+    const int position = PlaceClip(disk, reserve, progress, view, report);
     if (position < 0) {
         redraw.UpdateControls();
         return report.outcome = kWriteCompactionStopped;
@@ -248,12 +283,24 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     progress.Begin(frames + 1);
     redraw.UpdateControls();
     CFrameDigests written;
-    if (WriteFrames(disk, position, source, progress, verify ? &written : nullptr) && verify)
-        report.verified = VerifyClip(disk, position, written, progress, report.mismatchFrame) == kVerifyMatch;
+    int given = 0;
+    bool tooShort = false;
+    if (WriteFrames(disk, position, source, progress, verify ? &written : nullptr, given)) {
+        // A streamed source may end before a clip's worth of frames.
+        tooShort = given < kMinClipFrames;
+        if (tooShort) {
+            progress.SetAbort();
+            if (IInteraction* ui = disk.Interaction())
+                ShowMessage(*ui, kIdsFileTooShort, kMsgError);
+        } else if (verify) {
+            report.verified = VerifyClip(disk, position, written, progress, report.mismatchFrame) == kVerifyMatch;
+        }
+    }
+    report.frames = given;
 
     if (!progress.Aborted()) {
         const std::string name = Utf8ToCard(BaseName(source.SourcePath()));
-        const TableChange change = disk.RecordClip(slot, name, frames, CDisk::SectorOfCluster(static_cast<std::uint32_t>(position)));
+        const TableChange change = disk.RecordClip(slot, name, given, CDisk::SectorOfCluster(static_cast<std::uint32_t>(position)));
         if (!change.Stored())
             progress.SetAbort();
         progress.Set(frames + 1);
@@ -261,9 +308,11 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     }
     progress.Set(frames + 1);
     const bool aborted = progress.Aborted();
-    if (IInteraction* ui = disk.Interaction())
+    if (IInteraction* ui = disk.Interaction(); ui && !tooShort)
         ShowMessage(*ui, aborted ? kIdsOperationAborted : kIdsWriteCompleted, kMsgInfo);
     progress.End();
     redraw.UpdateControls();
+    if (tooShort)
+        return report.outcome = kWriteTooShort;
     return report.outcome = aborted ? kWriteAborted : kWriteDone;
 }

@@ -68,10 +68,15 @@ struct ClipWriteReport {
     int slot = -1;          // the target slot (-1 when none)
     int firstCluster = -1;  // where the clip was placed
     int compactions = 0;    // compaction passes run
+    int frames = 0;         // frames written (a streamed source's, as it gave them)
     ClipDeletion deletion;  // what deleting the slot's former clip changed
     bool verified = false;  // the clip was read back from the card and matched
     int mismatchFrame = -1; // the frame the card returned different data for
 };
+
+// Clusters reserved for a streamed source beyond the frames its duration
+// foretells: a timeline may round to a frame or two more.
+inline constexpr int kStreamSlackFrames = 4;
 
 // The "Verify" setting of section "Options" (default 1): whether a written
 // clip is read back and compared before it is recorded.
@@ -81,7 +86,11 @@ bool VerifyAfterWriting();
 // slot) of the open and loaded card. With `verify` the frames, once flushed,
 // are read back from the card and compared with the digests kept while
 // writing them (ClipVerifier.h), the source read only once; a clip that
-// does not match is not recorded and the write ends as aborted. Returns the
-// outcome; `report` (optional) gets the details.
+// does not match is not recorded and the write ends as aborted. A streamed
+// source is checked and placed by the frames its duration foretells and
+// recorded with the frames it gave; one that ends under 75 frames gives
+// kWriteTooShort, one that outgrows the free run it was placed in
+// kWriteAborted (the room or length message shown), nothing recorded.
+// Returns the outcome; `report` (optional) gets the details.
 int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,
               IClipWriteView* view = nullptr, ClipWriteReport* report = nullptr, bool verify = true);

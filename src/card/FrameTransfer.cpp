@@ -7,7 +7,7 @@
 #include <memory>
 
 int TransferFrames(int frames, IProgress& progress, ProgressStep step,
-                   const std::function<bool(int frame, std::uint8_t* buffer)>& take,
+                   const std::function<int(int frame, std::uint8_t* buffer)>& take,
                    const std::function<bool(int frame, const std::uint8_t* buffer)>& put)
 {
     // One buffer for the whole loop; the bytes after the frame stay zero.
@@ -15,7 +15,10 @@ int TransferFrames(int frames, IProgress& progress, ProgressStep step,
     std::memset(buffer.get() + kFrameSize, 0, kClusterTail);
     int done = 0;
     for (int f = 0; f < frames; ++f) {
-        if (!take(f, buffer.get())) {
+        const int taken = take(f, buffer.get());
+        if (taken < 0)
+            break;
+        if (taken == 0) {
             progress.SetAbort();
             break;
         }

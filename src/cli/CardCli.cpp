@@ -30,7 +30,7 @@ const std::vector<Command>& Commands()
         {"mkimage", CmdMkImage, {}},
         {"info", CmdInfo, {"--json"}},
         {"format", CmdFormat, {}},
-        {"write", CmdWrite, {"--slot", "--convert", "--aspect", "--no-verify"}},
+        {"write", CmdWrite, {"--slot", "--convert", "--aspect", "--keep", "--no-verify"}},
         {"read", CmdRead, {}},
         {"delete", CmdDelete, {}},
         {"playlist", CmdPlaylist, {"--at"}},

@@ -69,6 +69,12 @@ CliOptions ParseCliOptions(int argc, char** argv)
             }
             o.aspect = v == "16:9" ? 1 : 0;
             ++i;
+        } else if (a == "--keep") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                o.error = a;
+                return o;
+            }
+            o.keep = argv[++i];
         } else if (a == "--no-verify") {
             o.noVerify = true;
         } else if (a == "--all") {

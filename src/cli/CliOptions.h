@@ -21,6 +21,7 @@ struct CliOptions {
     bool partial = false;  // --partial: a table's clips that are whole
     bool runs = false;     // --runs [LIST]
     std::string runList;   // LIST of --runs ("1,3-5"); empty: all
+    std::string keep;      // --keep FILE: with --convert, also keep a DV copy
     std::string command;
     std::vector<std::string> args; // positional arguments after the command
     std::vector<std::string> given; // names of the options given ("--json", ...)

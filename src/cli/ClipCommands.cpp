@@ -8,9 +8,8 @@
 #include "CliCommands.h"
 #include "CliExitStatus.h"
 #include "CliSession.h"
-#include "ConvertAviToDv.h"
-#include "ConvertVideoToDv.h"
-#include "CTempFile.h"
+#include "ConvertingWrite.h"
+#include "MediaResult.h"
 #include "DvFrame.h"
 #include "JsonWriter.h"
 #include "ResultMessages.h"
@@ -19,7 +18,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -78,61 +76,20 @@ void PrintCheck(const ClipCheck& check, bool convertible, bool json)
     std::printf("%s\n", j.Text().c_str());
 }
 
-// The converted file goes onto the card under the name of the file it was
-// made from, not under the temporary file's.
-class CNamedSource : public IFrameSource {
-public:
-    CNamedSource(IFrameSource& frames, std::string path) : frames_(frames), path_(std::move(path)) {}
-    int FrameCount() const override { return frames_.FrameCount(); }
-    int ReadFrame(int frame, std::uint8_t* buffer) override { return frames_.ReadFrame(frame, buffer); }
-    std::string SourcePath() const override { return path_; }
-
-private:
-    IFrameSource& frames_;
-    std::string path_;
-};
-
-// Converts `path` into a new temporary file ("Vor" prefix) and checks the
-// result into `file` and `check`: an AVI file with a separate audio track
-// by putting its audio into its frames, anything else as any video. False
-// (the reason shown) when no usable DV file came of it.
-bool ConvertForWriting(CCliSession& session, const std::string& path, const VideoFacts& facts, CTempFile& temp,
-                       CClipFile& file, ClipCheck& check, std::uint8_t* frame)
-{
-    const bool separateAudio = check.separateAudio;
-    file.Close();
-    if (!temp.Create("Vor") || !temp.CloseFd()) {
-        session.Error(kIdsCliCannotCreate, CTempFile::Folder().c_str(), std::strerror(errno));
-        return false;
-    }
-    session.Say(kIdsCliConverting, path.c_str(),
-                FormatFrameTime(separateAudio ? check.frames : facts.frames).c_str());
-    const int result = separateAudio ? ConvertAviToDv(path, temp.Path())
-                                     : ConvertVideoToDv(path, temp.Path(), session.Aspect(), session.Progress());
-    // Success goes on without a word: the write says what it did.
-    if (result != kMediaDone) {
-        ShowResult(session.Ui(), ConversionMessage(result), temp.Path(), path);
-        return false;
-    }
-    check = CheckClipFile(file, temp.Path(), frame);
-    ShowClipCheckMessage(session.Ui(), check);
-    return check.Usable() && file.IsOpen();
-}
-
 } // namespace
 
 int CmdWrite(CCliSession& session)
 {
     const auto& args = session.Options().args;
-    if (args.size() != 2)
+    if (args.size() != 2 || (!session.Options().keep.empty() && !session.Options().convert))
         return kExitUsage;
     int slot = -1;
     if (session.Options().slot >= 0 &&
         !session.Index(std::to_string(session.Options().slot), "--slot", kSlotCount, slot))
         return kExitUsage;
 
-    // With --convert, Ctrl-C is Abort from here on, so that the temporary
-    // file is removed on every way out.
+    // With --convert, Ctrl-C is Abort from here on, so that what the
+    // conversion made is removed on every way out.
     std::unique_ptr<CInterruptScope> interrupts;
     if (session.Options().convert)
         interrupts = std::make_unique<CInterruptScope>();
@@ -155,25 +112,40 @@ int CmdWrite(CCliSession& session)
     CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, true))
         return kExitFailed;
-    CTempFile temp;
-    if (convert && !ConvertForWriting(session, args[1], facts, temp, file, check, frame.get()))
-        return kExitFailed;
-    CNamedSource source(file, args[1]);
-    ClipWriteReport report;
     // Read back and compared unless --no-verify, or Verify=0 in the settings.
     const bool verify = !session.Options().noVerify && VerifyAfterWriting();
-    const int outcome = WriteClip(disk, slot, source, session.Progress(), nullptr, &report, verify);
-    if (outcome == kWriteNothing && report.slot < 0)
+    int outcome = kWriteNothing;
+    int writtenSlot = slot;
+    if (convert) {
+        // Converted on the way: the frames go onto the card as they are made.
+        file.Close();
+        const int frames = check.separateAudio ? check.frames : facts.frames;
+        session.Say(kIdsCliConverting, args[1].c_str(), frames > 0 ? FormatFrameTime(frames).c_str() : "?");
+        ConvertingWriteOptions options;
+        options.aspect = session.Aspect();
+        options.keepPath = session.Options().keep;
+        options.verify = verify;
+        ConvertingWriteReport report;
+        outcome = WriteConvertedClip(disk, slot, args[1], options, session.Progress(), nullptr, &report);
+        if (report.conversionResult == kMediaNotVideo)
+            session.Error(kIdsCliNotVideo, args[1].c_str());
+        writtenSlot = report.write.slot;
+    } else {
+        ClipWriteReport report;
+        outcome = WriteClip(disk, slot, file, session.Progress(), nullptr, &report, verify);
+        writtenSlot = report.slot;
+    }
+    if (outcome == kWriteNothing && writtenSlot < 0)
         session.Error(kIdsCliNoFreeSlot);
     if (outcome != kWriteDone)
         return kExitFailed;
     // The card keeps its clips dense: the next opening numbers the clip
     // after the clips before it, whatever slot it was written into.
     int dense = 0;
-    for (int s = 0; s < report.slot; ++s)
+    for (int s = 0; s < writtenSlot; ++s)
         dense += disk.Clips()[static_cast<std::size_t>(s)].frames != 0 ? 1 : 0;
-    if (session.Options().slot >= 0 && dense != report.slot)
-        session.Say(kIdsCliSlotMoves, dense + 1, report.slot + 1);
+    if (session.Options().slot >= 0 && dense != writtenSlot)
+        session.Say(kIdsCliSlotMoves, dense + 1, writtenSlot + 1);
     return kExitDone;
 }
 

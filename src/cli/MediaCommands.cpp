@@ -7,6 +7,7 @@
 #include "CliSession.h"
 #include "ConvertAviToDv.h"
 #include "ConvertVideoToDv.h"
+#include "DvFrame.h"
 #include "FramePicture.h"
 #include "Interaction.h"
 #include "MediaGraph.h"
@@ -73,14 +74,25 @@ int CmdConvert(CCliSession& session)
     // as any video, with Ctrl-C as Abort from the start, so that its output
     // is removed on every way out.
     int result = kMediaGraphFailed;
+    ConversionReport report;
     if (IsPalDvAvi(args[0])) {
         result = ConvertAviToDv(args[0], args[1]);
     } else {
         CInterruptScope interrupts;
-        result = ConvertVideoToDv(args[0], args[1], session.Aspect(), session.Progress());
+        result = ConvertVideoToDv(args[0], args[1], session.Aspect(), session.Progress(), {}, &report);
     }
-    ShowResult(session.Ui(), ConversionMessage(result), args[1], args[0]);
-    return result == kMediaDone ? kExitDone : kExitFailed;
+    // A source that could not be converted to its end says how much was;
+    // the output is kept (exit 0) when that makes a clip.
+    if (report.stoppedShort)
+        ShowMessage(session.Ui(), kIdsConversionShort, kMsgWarning, FormatFrameTime(report.converted).c_str(),
+                    FormatFrameTime(report.expected).c_str());
+    if (result != kMediaDone) {
+        ShowResult(session.Ui(), ConversionMessage(result), args[1], args[0]);
+        return kExitFailed;
+    }
+    if (!report.stoppedShort)
+        ShowResult(session.Ui(), ConversionMessage(result), args[1], args[0]);
+    return kExitDone;
 }
 
 int CmdFrame(CCliSession& session)

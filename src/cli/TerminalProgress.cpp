@@ -83,8 +83,10 @@ void CTerminalProgress::SetCaption(int textId)
 
 void CTerminalProgress::Set(int position)
 {
+    // A conversion written as it is made may give a frame or two more than
+    // its duration foretold: the bar stops at its end.
     if (range_ > 0)
-        Draw(position);
+        Draw(position < range_ ? position : range_);
 }
 
 bool CTerminalProgress::Pump()

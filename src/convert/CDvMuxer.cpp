@@ -11,7 +11,7 @@ extern "C" {
 
 static_assert(CDvMuxer::kSamplesPerFrame == CAudioTrack48k::kRate / kDvFramesPerSecond);
 
-bool CDvMuxer::Start(const AVDVProfile& video)
+bool CDvMuxer::Start(const AVDVProfile& video, const std::string& recorded)
 {
     AVFormatContext* oc = nullptr;
     if (avformat_alloc_output_context2(&oc, nullptr, "dv", nullptr) < 0)
@@ -43,6 +43,10 @@ bool CDvMuxer::Start(const AVDVProfile& video)
         return false;
     oc->pb = io_.get();
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // The muxer writes the recording date and time packs from the
+    // creation time of its output.
+    if (!recorded.empty() && av_dict_set(&oc->metadata, "creation_time", recorded.c_str(), 0) < 0)
+        return false;
     return avformat_write_header(oc, nullptr) >= 0;
 }
 

@@ -7,6 +7,7 @@
 #include "IDvFrameSink.h"
 
 #include <cstdint>
+#include <string>
 
 extern "C" {
 #include <libavutil/rational.h>
@@ -24,8 +25,10 @@ public:
     CDvMuxer& operator=(const CDvMuxer&) = delete;
 
     // Video of the profile `video` (PAL, 144000-byte frames) and 48 kHz
-    // stereo 16-bit PCM.
-    bool Start(const AVDVProfile& video);
+    // stereo 16-bit PCM. `recorded` is the recording date and time the
+    // frames carry from the first on (ISO 8601 as libavformat's
+    // creation_time, or "now"); empty leaves the muxer's own (1970-01-01).
+    bool Start(const AVDVProfile& video, const std::string& recorded = {});
 
     // Frame `index`: the video frame and kSamplesPerFrame stereo samples.
     // False when the muxer or the sink refused it.

@@ -87,7 +87,9 @@ void CFileSound48k::Read(std::uint8_t* out)
             av_frame_unref(frame_.get());
             break;
         }
-        if (pull == CFilterChain::kDrained || closed_) {
+        // A chain that failed part-way leaves silence for the rest, as a
+        // sound that ended does: the picture goes on.
+        if (pull == CFilterChain::kDrained || pull == CFilterChain::kFailed || closed_) {
             ended_ = true;
             break;
         }

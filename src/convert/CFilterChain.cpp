@@ -51,17 +51,21 @@ CFilterChain::Pull CFilterChain::Result(int rc) const
 {
     if (rc >= 0)
         return kFrame;
-    return rc == AVERROR(EAGAIN) ? kHungry : kDrained;
+    if (rc == AVERROR(EAGAIN))
+        return kHungry;
+    // Only the end of the input drains the chain; any other error is a
+    // filter that failed, never to be taken for the end of the source.
+    return rc == AVERROR_EOF ? kDrained : kFailed;
 }
 
 CFilterChain::Pull CFilterChain::Take(AVFrame* frame)
 {
-    return sink_ ? Result(av_buffersink_get_frame(sink_, frame)) : kDrained;
+    return sink_ ? Result(av_buffersink_get_frame(sink_, frame)) : kFailed;
 }
 
 CFilterChain::Pull CFilterChain::TakeSamples(AVFrame* frame, int samples)
 {
-    return sink_ ? Result(av_buffersink_get_samples(sink_, frame, samples)) : kDrained;
+    return sink_ ? Result(av_buffersink_get_samples(sink_, frame, samples)) : kFailed;
 }
 
 AVRational CFilterChain::OutputTimeBase() const

@@ -19,7 +19,8 @@ public:
     enum Pull : int {
         kFrame = 1,    // a frame came out
         kHungry = 0,   // the chain needs more input first
-        kDrained = -1, // the chain has ended (or failed)
+        kDrained = -1, // the chain has ended: everything put in came out
+        kFailed = -2,  // a filter failed; what is still inside is lost
     };
 
     // Builds the graph: the source set up with `sourceArgs`, then `chain`

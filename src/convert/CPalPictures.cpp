@@ -61,6 +61,16 @@ int CPalPictures::ExpectedFrames() const
     return frames > INT_MAX ? INT_MAX : static_cast<int>(frames);
 }
 
+std::string CPalPictures::CreationTime() const
+{
+    const AVFormatContext* ic = stream_.Input();
+    const AVStream* st = stream_.Stream();
+    const AVDictionaryEntry* e = ic ? av_dict_get(ic->metadata, "creation_time", nullptr, 0) : nullptr;
+    if ((!e || !e->value[0]) && st)
+        e = av_dict_get(st->metadata, "creation_time", nullptr, 0);
+    return e && e->value ? e->value : "";
+}
+
 bool CPalPictures::Start(DvAspect aspect)
 {
     if (!pending_)
@@ -113,6 +123,8 @@ CDecodedStream::Next CPalPictures::Read(AVFrame* picture)
         const CFilterChain::Pull pull = chain_.Take(picture);
         if (pull == CFilterChain::kFrame)
             return CDecodedStream::kFrame;
+        if (pull == CFilterChain::kFailed)
+            return CDecodedStream::kFailed;
         if (pull == CFilterChain::kDrained || closed_)
             return failed_ ? CDecodedStream::kFailed : CDecodedStream::kEnd;
         if (!PushDecoded() && !closed_)

@@ -19,6 +19,9 @@ public:
     // The PAL frames the file gives by its duration (one per 40 ms from the
     // start of the file to the end of the picture); 0 when unknown.
     int ExpectedFrames() const;
+    // When the file says it was recorded (libavformat's creation_time of
+    // the file, else of its video stream); empty when it does not.
+    std::string CreationTime() const;
     // Builds the chain that fits the picture into frames of `aspect`.
     bool Start(DvAspect aspect);
     // The next PAL picture into `picture`.

@@ -17,9 +17,11 @@ std::string CTempFile::Folder()
     return dir && dir[0] ? dir : "/tmp";
 }
 
-bool CTempFile::Create(const char* prefix)
+bool CTempFile::Create(const char* prefix) { return Create(prefix, Folder()); }
+
+bool CTempFile::Create(const char* prefix, const std::string& folder)
 {
-    std::string name = Folder() + "/" + prefix + "XXXXXX";
+    std::string name = folder + "/" + prefix + "XXXXXX";
     const int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
         return false;

@@ -1,5 +1,5 @@
-// A unique temporary file in $TMPDIR (or /tmp), created empty and removed
-// again when the object goes, on every path.
+// A unique temporary file in $TMPDIR (or /tmp), or in a folder given,
+// created empty and removed again when the object goes, on every path.
 #pragma once
 #include <string>
 
@@ -13,6 +13,8 @@ public:
     // Creates a new empty file named `prefix` followed by six unique
     // characters and keeps it open for writing. False when it cannot be made.
     bool Create(const char* prefix);
+    // The same in `folder`.
+    bool Create(const char* prefix, const std::string& folder);
     int Fd() const { return fd_; }
     const std::string& Path() const { return path_; }
     // Closes the descriptor; false when the close reports a failed write.

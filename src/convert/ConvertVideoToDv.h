@@ -5,6 +5,7 @@
 // every frame. UI-free: the window and the command line run it with their
 // own progress, whose Abort stops it.
 #pragma once
+#include "CVideoConversion.h"
 #include "DvPicture.h"
 #include "MediaResult.h"
 
@@ -22,8 +23,11 @@ class IProgress;
 // decodes (checked first: no output is made); kMediaNoDecoder when the DV
 // encoder is missing; kMediaFileNotCreatable when the output cannot be
 // created or names the source; kMediaGraphFailed when reading or decoding
-// fails part-way; kMediaWriteFailed when writing the output fails (a full
-// disk); kMediaAborted on Abort. A conversion that does not
-// succeed removes its output.
+// fails before a clip's worth of frames (or the source ends that early,
+// well short of its duration); kMediaWriteFailed when writing the output
+// fails (a full disk); kMediaAborted on Abort. A conversion that does not
+// succeed removes its output. One that stopped short of the source's
+// duration after a clip's worth gives kMediaDone and says so in `report`
+// (optional), with the frames converted and expected.
 int ConvertVideoToDv(const std::string& source, const std::string& output, DvAspect aspect, IProgress& progress,
-                     const std::function<void()>& controlsChanged = {});
+                     const std::function<void()>& controlsChanged = {}, ConversionReport* report = nullptr);

@@ -78,3 +78,17 @@ std::string AppDataPath(const std::string& ext)
     MakeDirs(folder);
     return folder + "/" + BaseName(exe) + ext;
 }
+
+std::string CacheFolder()
+{
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && xdg[0] == '/')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+        base = std::string(home) + "/.cache";
+    else
+        return std::string();
+    const std::string folder = base + "/tessaro";
+    MakeDirs(folder);
+    return folder;
+}

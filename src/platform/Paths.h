@@ -1,6 +1,6 @@
-// Where the program's own files live: the executable's path, and the
-// settings and log files beside it (or in the user's configuration folder
-// when the executable's folder is not writable).
+// Where the program's own files live: the executable's path, the settings
+// and log files beside it (or in the user's configuration folder when the
+// executable's folder is not writable), and the user's cache folder.
 #pragma once
 #include <string>
 
@@ -23,3 +23,8 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 
 // File name without folder and extension.
 std::string BaseName(const std::string& path);
+
+// $XDG_CACHE_HOME/tessaro (~/.cache/tessaro when unset), created when
+// missing: where large working files go, never a RAM-backed /tmp. Empty
+// when there is neither variable nor a home folder.
+std::string CacheFolder();

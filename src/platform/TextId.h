@@ -90,6 +90,10 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCardChanged, 10070)                   \
     X(kIdsMoveFinished, 10075)                  \
     X(kIdsMoveUndone, 10076)                    \
+    X(kIdsConversionShort, 10085)               \
+    X(kIdsConvertThroughFile, 10086)            \
+    X(kIdsAskConvertWhileWriting, 10087)        \
+    X(kIdsKeepDvCopy, 10088)                    \
     X(kIdsAskCopyOnto, 10100)                   \
     X(kIdsCopyNoRoom, 10101)                    \
     X(kIdsCopyTargetFailed, 10102)              \

@@ -167,6 +167,47 @@ TEST_F(ClipWriterTest, AbortOrFailedTransferRecordsNothing)
     EXPECT_EQ(0, disk.Clips()[1].frames);
 }
 
+TEST_F(ClipWriterTest, StreamedSourceIsPlacedByItsDurationAndRecordedWithTheFramesItGave)
+{
+    // A gap of 90 clusters between two clips, and 100 at the end.
+    const std::vector<TaggedClip> clips = {{0, 0, 100, 1}, {1, 190, 110, 2}};
+    const std::map<int, int> lengths = {{1, 100}, {2, 110}};
+    MakeCard(400, clips);
+
+    // Foretold 80, gave 78: placed in the gap, recorded with 78 frames.
+    CTaggedSource shorter(80, 5);
+    shorter.streamed = 78;
+    ClipWriteReport report;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, shorter, progress, nullptr, &report, false));
+    EXPECT_EQ(100, report.firstCluster);
+    EXPECT_EQ(78, Reloaded(2).frames);
+    EXPECT_TRUE(HoldsPattern(*state, 177, 5, 77));
+
+    // Gave more than the gap holds: refused as no room once it outgrows the
+    // free run, nothing recorded, the next clip untouched.
+    MakeCard(400, clips);
+    const auto empty = StoredFat();
+    CTaggedSource longer(80, 6);
+    longer.streamed = 95;
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, longer, progress, nullptr, nullptr, false));
+    EXPECT_EQ(1, ui.Count(kIdsNoRoom));
+    EXPECT_EQ(empty, StoredFat());
+    for (const ListedClip& clip : InspectClips(Reread(), *state, lengths))
+        EXPECT_TRUE(clip.Intact()) << clip.slot;
+
+    // Ended under a clip's worth, or failed part-way: nothing recorded.
+    CTaggedSource cut(80, 7);
+    cut.streamed = 60;
+    EXPECT_EQ(kWriteTooShort, WriteClip(disk, -1, cut, progress, nullptr, nullptr, false));
+    EXPECT_EQ(kIdsFileTooShort, ui.Shown().back().id);
+    CTaggedSource failing(80, 8);
+    failing.streamed = 80;
+    failing.failAt = 50;
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, failing, progress, nullptr, nullptr, false));
+    EXPECT_EQ(empty, StoredFat());
+    EXPECT_EQ(0, Reloaded(2).frames);
+}
+
 TEST_F(ClipWriterTest, FramesAreFlushedBeforeTheSlotRecordsThem)
 {
     MakeCard(300, {});

@@ -39,6 +39,25 @@ struct CliRun {
     std::string err;
 };
 
+// An environment variable set for the life of the object, then restored.
+class CEnvFor {
+public:
+    CEnvFor(const char* name, const std::string& value) : name_(name), had_(std::getenv(name) != nullptr)
+    {
+        if (had_)
+            old_ = std::getenv(name);
+        setenv(name, value.c_str(), 1);
+    }
+    ~CEnvFor() { had_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
+    CEnvFor(const CEnvFor&) = delete;
+    CEnvFor& operator=(const CEnvFor&) = delete;
+
+private:
+    const char* name_;
+    bool had_;
+    std::string old_;
+};
+
 // 80 frames with 48 kHz audio, made once for the whole suite.
 const std::vector<std::uint8_t>& Frames()
 {
@@ -625,29 +644,23 @@ TEST_F(CardCliTest, ConvertAndFramePictures)
     EXPECT_EQ(2, Run({"frame", dv, "0", dir.File("x.png"), "--size", "100"}).status);
 }
 
-TEST_F(CardCliTest, WriteConvertPutsAPhoneClipOnTheCardAndLeavesNoTemporaryFile)
+TEST_F(CardCliTest, WriteConvertPutsAPhoneClipOnTheCardAsConvertMakesItWithoutATemporaryFile)
 {
     // Three seconds at 30 frames a second: 75 DV frames, just long enough.
     const std::string clip = dir.File("holiday.mp4");
     convfix::Clip clipShape;
     clipShape.seconds = 3;
+    clipShape.creationTime = "2024-05-17T10:20:30.000000Z";
     if (const std::string skip = convfix::MakeClip(clip, clipShape); !skip.empty())
         GTEST_SKIP() << skip;
     MakeCard(100);
-    // Temporary files go to a folder of the test's own, for the time of it.
+    // Temporary files would go to a read-only folder of the test's own
+    // (which root could still write: it must stay empty).
     const std::string tmp = dir.File("tmp");
     std::filesystem::create_directory(tmp);
-    struct TmpDirFor {
-        explicit TmpDirFor(const std::string& path) : had(std::getenv("TMPDIR") != nullptr)
-        {
-            if (had)
-                old = std::getenv("TMPDIR");
-            setenv("TMPDIR", path.c_str(), 1);
-        }
-        ~TmpDirFor() { had ? setenv("TMPDIR", old.c_str(), 1) : unsetenv("TMPDIR"); }
-        bool had;
-        std::string old;
-    } tmpFor(tmp);
+    std::filesystem::permissions(tmp, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const CEnvFor tmpFor("TMPDIR", tmp);
+    const CEnvFor cacheFor("XDG_CACHE_HOME", tmp);
 
     // Without --convert the file is refused as before, with a hint.
     CliRun run = Run({"write", image, clip});
@@ -656,18 +669,29 @@ TEST_F(CardCliTest, WriteConvertPutsAPhoneClipOnTheCardAndLeavesNoTemporaryFile)
     EXPECT_NE(std::string::npos, run.err.find("--convert"));
     EXPECT_NE(std::string::npos, Run({"check", clip, "--json"}).out.find("\"verdict\": \"not-dv\", \"convertible\": true"));
     EXPECT_EQ(2, Run({"write", image, clip, "--convert", "--aspect", "5:4"}).status);
+    EXPECT_EQ(2, Run({"write", image, clip, "--keep", dir.File("k.dv")}).status) << "--keep goes with --convert";
 
-    run = Run({"write", image, clip, "--convert", "--aspect", "16:9"});
+    const std::string keep = dir.File("copy.dv");
+    run = Run({"write", image, clip, "--convert", "--aspect", "16:9", "--keep", keep});
     ASSERT_EQ(0, run.status) << run.err;
     CDisk& card = Reload();
     EXPECT_EQ(75, card.Clips()[0].frames);
-    EXPECT_EQ("holiday", ClipName(card, 0)) << "named after the file, not the temporary one";
-    std::vector<std::uint8_t> frame(kClusterSize);
-    for (int i : {0, 74}) {
-        ASSERT_TRUE(card.ReadClipFrame(0, i, frame.data()));
-        EXPECT_TRUE(IsDvFrame(frame.data()) && ClassifyDvAudio(frame.data()) == kDvAudio48k) << i;
-    }
+    EXPECT_EQ("holiday", ClipName(card, 0)) << "named after the file";
     EXPECT_TRUE(std::filesystem::is_empty(tmp));
+
+    // Frame for frame what convert makes of it, recorded on the day the
+    // file says; the kept copy is the same file.
+    const std::string converted = dir.File("converted.dv");
+    ASSERT_EQ(0, Run({"convert", clip, converted, "--aspect", "16:9"}).status);
+    const std::vector<std::uint8_t> expected = dvfix::ReadBytes(converted);
+    ASSERT_EQ(75u * 144000, expected.size());
+    EXPECT_TRUE(dvfix::ReadBytes(keep) == expected);
+    std::vector<std::uint8_t> frame(kClusterSize);
+    for (int i = 0; i < 75; ++i) {
+        ASSERT_TRUE(card.ReadClipFrame(0, i, frame.data()));
+        ASSERT_EQ(0, std::memcmp(frame.data(), expected.data() + 144000ll * i, 144000)) << "frame " << i;
+    }
+    EXPECT_EQ("2024-05-17", convfix::DvRecordingDate(expected.data()));
 
     // Not video: refused with its reason, nothing left anywhere.
     const std::string text = dir.File("notes.mp4");
@@ -742,6 +766,51 @@ TEST_F(CardCliTest, WholeCardsAreBackedUpClonedAndNeverCopiedOntoThemselves)
     EXPECT_EQ(1, refused.status);
     EXPECT_NE(std::string::npos, refused.err.find("Not enough room on " + tiny));
     EXPECT_TRUE(largeBefore == dvfix::ReadBytes(large));
+}
+
+TEST_F(CardCliTest, ACutShortSourceIsSaidSoAndALengthlessOneGoesThroughTheCacheFolder)
+{
+    // Eight seconds (200 DV frames) with the index first, cut to half.
+    const std::string cut = dir.File("cut.mp4");
+    convfix::Clip shape;
+    shape.seconds = 8;
+    shape.faststart = true;
+    if (const std::string skip = convfix::MakeClip(cut, shape); !skip.empty())
+        GTEST_SKIP() << skip;
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    MakeCard(400);
+    const std::string cache = dir.File("cache");
+    const CEnvFor cacheFor("XDG_CACHE_HOME", cache);
+
+    CliRun run = Run({"write", image, cut, "--convert", "--no-verify"});
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("could not be converted to its end")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(" of 0:00:08.00")) << run.err;
+    const int frames = Reload().Clips()[0].frames;
+    EXPECT_GE(frames, 75);
+    EXPECT_LT(frames, 190);
+    // convert says the same and keeps the same frames.
+    const std::string dv = dir.File("cut.dv");
+    run = Run({"convert", cut, dv});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("could not be converted to its end"));
+    EXPECT_EQ(std::string::npos, run.out.find("Conversion complete!"));
+    EXPECT_EQ(static_cast<std::uintmax_t>(frames) * 144000, std::filesystem::file_size(dv));
+
+    // A raw H.264 stream has no duration: converted into a file in the
+    // cache folder first, as the user is told, and that file is gone after.
+    const std::string raw = dir.File("raw.h264");
+    shape = convfix::Clip();
+    shape.seconds = 4;
+    shape.audioRate = 0;
+    ASSERT_EQ("", convfix::MakeClip(raw, shape));
+    run = Run({"write", image, raw, "--convert"});
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, (run.out + run.err).find("length of this video is not known")) << run.out;
+    EXPECT_NE(std::string::npos, (run.out + run.err).find(cache + "/tessaro/Vor"));
+    EXPECT_TRUE(std::filesystem::is_empty(cache + "/tessaro"));
+    EXPECT_GE(Reload().Clips()[1].frames, 95);
+    EXPECT_EQ("raw", ClipName(disk, 1));
 }
 
 } // namespace

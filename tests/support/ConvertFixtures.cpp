@@ -315,6 +315,10 @@ std::string MakeClip(const std::string& path, const Clip& clip)
     std::snprintf(length, sizeof length, "-t %.3f ", clip.seconds);
     cmd += length;
     cmd += "-c:v libx264 -preset ultrafast -pix_fmt yuv420p ";
+    if (clip.faststart)
+        cmd += "-movflags +faststart ";
+    if (!clip.creationTime.empty())
+        cmd += "-metadata creation_time=" + clip.creationTime + " ";
     // The rotation survives only a copy into the container, not an encode.
     const std::string encoded = clip.rotate != 0 ? path + ".plain.mp4" : path;
     if (!Run(cmd + Quoted(encoded)))
@@ -325,6 +329,27 @@ std::string MakeClip(const std::string& path, const Clip& clip)
         std::remove(encoded.c_str());
         if (!ok)
             return "the ffmpeg tool could not write " + path;
+    }
+    return std::string();
+}
+
+std::string DvRecordingDate(const std::uint8_t* frame)
+{
+    // Blocks 3 to 5 of every DIF sequence are VAUX: 15 packs of 5 bytes
+    // after a 3-byte block header; pack 0x62 is the recording date (BCD
+    // day, month and year in its last three bytes).
+    for (int block = 3; block <= 5; ++block) {
+        const std::uint8_t* b = frame + block * 80 + 3;
+        for (int pack = 0; pack < 15; ++pack) {
+            const std::uint8_t* p = b + pack * 5;
+            if (p[0] != 0x62)
+                continue;
+            const auto bcd = [](std::uint8_t v, std::uint8_t mask) { return ((v & mask) >> 4) * 10 + (v & 0x0F); };
+            const int day = bcd(p[2], 0x30), month = bcd(p[3], 0x10), year = bcd(p[4], 0xF0);
+            char text[16];
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d", year < 75 ? 2000 + year : 1900 + year, month, day);
+            return text;
+        }
     }
     return std::string();
 }

@@ -69,12 +69,18 @@ struct Clip {
     int audioRate = 44100; // 0: no sound
     int channels = 2;
     bool ntscDv = false;   // instead: 30 frames of 720x480 NTSC DV with 48 kHz sound, raw
+    bool faststart = false; // MP4/MOV: the index before the data, as a file cut short still has it
+    std::string creationTime{}; // the container's creation_time (ISO 8601); empty: none
 };
 
 // Writes `clip` to `path`, the container chosen by the extension (H.264
 // video, AAC sound). Returns an empty text, or why it could not be made (the
 // ffmpeg tool or its H.264 encoder is missing), for the test to skip.
 std::string MakeClip(const std::string& path, const Clip& clip);
+
+// The recording date a DV frame carries in its VAUX packs, as "YYYY-MM-DD"
+// (empty when it carries none).
+std::string DvRecordingDate(const std::uint8_t* frame);
 
 // Frame `index` of the raw DV file `path` decoded into 720x576 BGRX pixels
 // (empty when it cannot be), and the frame's display aspect as the DV

@@ -169,8 +169,18 @@ CTaggedSource::CTaggedSource(int frames, int tag, std::string path)
 int CTaggedSource::ReadFrame(int frame, std::uint8_t* buffer)
 {
     ++reads;
-    if (frame == failAt || frame < 0 || frame >= frames_)
+    if (streamed >= 0) {
+        // Each frame once, in order; past the last one the end.
+        if (frame != next_ || frame == failAt || ended_)
+            return 0;
+        if (frame >= streamed) {
+            ended_ = true;
+            return 0;
+        }
+        ++next_;
+    } else if (frame == failAt || frame < 0 || frame >= frames_) {
         return 0;
+    }
     std::memcpy(buffer, PatternFrame(tag_, frame), kFrameSize);
     return 1;
 }

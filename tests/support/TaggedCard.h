@@ -81,20 +81,27 @@ bool ClusterTailIsZero(const MemoryDeviceState& card, int cluster);
 
 // A source of `frames` frames of pattern `tag` from the file `path` (by
 // default "c<tag>.dv", so that the clip written from it is named "c<tag>");
-// reading frame `failAt` fails. Counts its reads.
+// reading frame `failAt` fails. Counts its reads. With `streamed` 0 or
+// more it is a streamed source (a conversion) whose duration foretells
+// `frames` frames but which gives `streamed` frames, in order only.
 class CTaggedSource : public IFrameSource {
 public:
     CTaggedSource(int frames, int tag, std::string path = {});
     int FrameCount() const override { return frames_; }
     int ReadFrame(int frame, std::uint8_t* buffer) override;
     std::string SourcePath() const override { return path_; }
+    bool Streamed() const override { return streamed >= 0; }
+    bool Ended() const override { return ended_; }
     int failAt = -1;
     int reads = 0;
+    int streamed = -1;
 
 private:
     int frames_;
     int tag_;
     std::string path_;
+    int next_ = 0;
+    bool ended_ = false;
 };
 
 // One clip as a table lists it, checked against the card's bytes.
