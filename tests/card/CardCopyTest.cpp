@@ -203,7 +203,7 @@ TEST_F(CardCopy, CloneGoesOnWhenOneTargetVanishesAndReportsItByName)
     const auto first = BlankCard(90);
     const auto second = BlankCard(90);
     // The second card is pulled out during the second clip.
-    second->vanishAfterCalls = 60;
+    second->vanishAfterCalls = 40;
     CDisk a;
     CDisk b;
     ASSERT_EQ(kOpenOk, a.OpenDevice(std::make_unique<CMemoryDevice>(first), 0));
