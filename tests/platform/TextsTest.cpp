@@ -103,7 +103,7 @@ TEST_F(TextsTest, ShowMessageFormatsAndReturnsTheAnswer)
 
 namespace {
 
-// The printf conversion specifications of `text`, in order ("%02d", "%s",
+// The printf conversions of `text`, in order ("%02d", "%s",
 // "%%"); "%1" and "%2" are positional insertions, not conversions.
 std::vector<std::string> Conversions(const std::string& text)
 {
