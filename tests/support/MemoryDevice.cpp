@@ -1,7 +1,7 @@
 #include "MemoryDevice.h"
 
 #include "CardLayout.h"
-#include "PowerCut.h"
+#include "WriteJournal.h"
 
 #include <algorithm>
 #include <cerrno>

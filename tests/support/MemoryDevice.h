@@ -65,7 +65,7 @@ struct MemoryDeviceState {
     std::uint64_t corruptOffset = 0;
     std::vector<std::uint8_t> corruptCached; // the bytes as written while cached
     // When set, every stored write and every completed flush is recorded in
-    // it (PowerCut.h).
+    // it (WriteJournal.h; PowerCut.h draws cuts from it).
     WriteJournal* journal = nullptr;
     // The same for the first write of several clusters that covers this
     // byte (0 never), which is stored with that byte changed: a run of

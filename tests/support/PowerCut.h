@@ -8,26 +8,13 @@
 // drawn again from its seed.
 #pragma once
 #include "MemoryDevice.h"
+#include "WriteJournal.h"
 
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
-
-struct JournalEvent {
-    bool flush = false; // a completed flush; otherwise a write
-    std::uint64_t offset = 0;
-    std::vector<std::uint8_t> bytes;
-};
-
-struct WriteJournal {
-    std::vector<JournalEvent> events;
-
-    void Write(std::uint64_t offset, const void* data, std::size_t len);
-    void Flushed();
-    int Writes() const;
-};
 
 struct PowerCut {
     // What reached the card of one write issued after the last flush.
