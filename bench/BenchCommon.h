@@ -1,4 +1,5 @@
-// What the benchmarks share: the clock and its seconds, file sizes, the
+// What the benchmarks share: the clock and its seconds, file sizes, a file
+// dropped from the system's cache, the median of runs, the
 // command line [count] [folder] [--keep], and the best time of each side
 // when ours and the ffmpeg tool run alternately on the same input.
 #pragma once
@@ -7,11 +8,33 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 using Clock = std::chrono::steady_clock;
 
 inline double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Writes back what the system holds of `path` and drops it from the cache,
+// so that the next read of it reads the disk.
+inline void DropFromCache(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+// The median of `v`; 0 for no runs.
+inline double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
 
 inline long long FileSize(const std::string& path)
 {

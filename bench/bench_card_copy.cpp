@@ -12,6 +12,7 @@
 // Usage: bench_card_copy [FOLDER] [SECOND] [ROUNDS]
 //   FOLDER: default /tmp, a folder on a disk (needs about 2.5 GB);
 //   SECOND: default /dev/shm; ROUNDS: default 3.
+#include "BenchCommon.h"
 #include "CDisk.h"
 #include "CardBackup.h"
 #include "CardClone.h"
@@ -74,15 +75,6 @@ double TimeCommand(const std::string& command)
     return Seconds(start);
 }
 
-void DropFromCache(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fdatasync(fd);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    ::close(fd);
-}
 
 // A new, unformatted card image of the source's size with no blocks yet.
 bool MakeTarget(const std::string& path)
@@ -91,11 +83,6 @@ bool MakeTarget(const std::string& path)
     return std::system(("truncate -s " + std::to_string(kImageBytes) + " " + path).c_str()) == 0;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The median time of `run` over `rounds` rounds; `prepare` runs untimed
 // before each.

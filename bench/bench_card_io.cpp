@@ -17,6 +17,7 @@
 //   FOLDER: default /tmp; use a folder on a disk, not a tmpfs (needs about
 //   2.5 GB for 4000 frames). FRAMES: default 4000. "verify" runs only the
 //   write with read-back.
+#include "BenchCommon.h"
 #include "CClipFile.h"
 #include "CDisk.h"
 #include "CardCompactor.h"
@@ -72,15 +73,6 @@ bool MakeFile(const std::string& path, long long bytes)
 }
 
 // Written back and out of the page cache: the next reads come from the disk.
-void DropFromCache(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fdatasync(fd);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    ::close(fd);
-}
 
 // Bytes the disk holding `path` has delivered so far (-1 when unknown).
 long long DiskBytesRead(const std::string& path)
@@ -121,11 +113,6 @@ struct Comparison {
     double ratio = 0; // median of the rounds' dd / ours
 };
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The ratio is taken round by round: other work on the machine makes single
 // runs vary by a quarter either way, mostly over stretches longer than a

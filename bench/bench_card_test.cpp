@@ -40,21 +40,7 @@ double TimeCommand(const std::string& command)
     return Seconds(Clock::now() - start);
 }
 
-void DropFromCache(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fdatasync(fd);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    ::close(fd);
-}
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // A formatted card image of `bytes` bytes with its blocks allocated.
 bool MakeCard(const std::string& path, long long bytes)

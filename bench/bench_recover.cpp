@@ -7,6 +7,7 @@
 // median of the rounds' ratios) should be at most 0.05, and every run must
 // be found exactly (first cluster and frame count).
 // Usage: bench_recover [FOLDER] [ROUNDS]   FOLDER on a disk, not a tmpfs.
+#include "BenchCommon.h"
 #include "CDisk.h"
 #include "Interaction.h"
 #include "RunFinder.h"
@@ -38,21 +39,7 @@ double Seconds(const std::chrono::steady_clock::time_point& start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void DropFromCache(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fdatasync(fd);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    ::close(fd);
-}
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct Expected {
     std::uint32_t first;
