@@ -12,6 +12,7 @@
 #include "CDeviceEvents.h"
 #include "CDisk.h"
 #include "CMainWin.h"
+#include "MainWinProbe.h"
 #include "FfmpegPtr.h"
 #include "FramePicture.h"
 #include "Settings.h"
@@ -155,8 +156,8 @@ int main(int argc, char** argv)
     {
         CSilentInteraction ui;
         CMainWin win(env, &ui, std::make_unique<CDeviceEvents>());
-        win.OnStartupTimer();
-        if (!win.Disk().IsLoaded()) {
+        Probe(win).OnStartupTimer();
+        if (!Probe(win).Disk().IsLoaded()) {
             std::fprintf(stderr, "the card did not load\n");
             return 2;
         }
@@ -166,12 +167,12 @@ int main(int argc, char** argv)
         std::vector<std::uint8_t> pixels;
         for (int r = 0; r < rounds; ++r) {
             auto start = Clock::now();
-            win.RefillLists();
+            Probe(win).RefillLists();
             refill += Seconds(Clock::now() - start);
 
             start = Clock::now();
             for (int slot = 0; slot < kSlotCount; ++slot) {
-                if (!win.Disk().ReadClipFirstFrame(slot, cluster.data()) ||
+                if (!Probe(win).Disk().ReadClipFirstFrame(slot, cluster.data()) ||
                     DecodeThumbnailPixels(cluster.data(), pixels) != 0)
                     return 2;
             }

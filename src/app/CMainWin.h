@@ -85,8 +85,27 @@ public:
     // the clip file.
     ~CMainWin() override;
 
-    // What the tests of the window look at and press; the flows behind
-    // them are the session's.
+protected:
+    bool OnInitDialog();
+    void OnDestroy();
+    void OnSize(int width, int height);
+    QWidget* CreateControl(const CDialogControl& control, const QString& caption) override;
+    // Enter and Escape do nothing in the window: they neither press a
+    // button nor close it.
+    bool PreTranslateMessage(QObject* target, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // What the window's tests look at and press (through CMainWinProbe); the
+    // flows behind them are the session's.
+    friend class CMainWinProbe;
     CCardSession& Session() { return session_; }
     const CCardSession& Session() const { return session_; }
     CDisk& Disk() { return session_.Disk(); }
@@ -139,24 +158,6 @@ public:
     void OnStartupTimer();
     void OnLanguageSelChange();
 
-protected:
-    bool OnInitDialog();
-    void OnDestroy();
-    void OnSize(int width, int height);
-    QWidget* CreateControl(const CDialogControl& control, const QString& caption) override;
-    // Enter and Escape do nothing in the window: they neither press a
-    // button nor close it.
-    bool PreTranslateMessage(QObject* target, QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dragLeaveEvent(QDragLeaveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
     // ISessionView: the session's notifications, each drawn in one place.
     void BusyChanged(bool busy) override;
     void TablesChanged(const TableChange& change) override;

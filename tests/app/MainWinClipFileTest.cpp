@@ -27,8 +27,8 @@ protected:
     // Loaded as the current clip file, with its name and length shown.
     void ExpectLoaded(const std::string& name, int frames)
     {
-        EXPECT_TRUE(win->ClipFile().IsOpen());
-        EXPECT_EQ(frames, win->ClipFile().FrameCount());
+        EXPECT_TRUE(Probe(*win).ClipFile().IsOpen());
+        EXPECT_EQ(frames, Probe(*win).ClipFile().FrameCount());
         EXPECT_EQ(name, Text(CMainWin::kIdFileName));
         EXPECT_EQ(FormatFrameTimeSize(frames, false), Text(CMainWin::kIdFileLength));
     }
@@ -36,13 +36,13 @@ protected:
     // or preview; the chosen path stays the current one.
     void ExpectRefused(const std::string& path)
     {
-        EXPECT_FALSE(win->ClipFile().IsOpen());
+        EXPECT_FALSE(Probe(*win).ClipFile().IsOpen());
         EXPECT_TRUE(PictureBlack());
         EXPECT_EQ("", Text(CMainWin::kIdFileName));
         EXPECT_EQ("", Text(CMainWin::kIdFileLength));
         EXPECT_FALSE(Enabled(CMainWin::kIdWriteClip));
         EXPECT_FALSE(Enabled(CMainWin::kIdPreview));
-        EXPECT_EQ(path, win->CurrentFilePath());
+        EXPECT_EQ(path, Probe(*win).CurrentFilePath());
     }
 };
 
@@ -65,11 +65,11 @@ TEST_F(MainWinClipFileTest, AGoodFileLoadsWithItsPictureAndTheDialogStartsFromIt
     EXPECT_EQ(4, dialogs[0].filters.size()) << "video, AVI, DV and all files";
 
     // A cancelled dialog changes nothing; it offered the current file.
-    win->OnOpenClip();
+    Probe(*win).OnOpenClip();
     ASSERT_EQ(2u, dialogs.size());
     EXPECT_EQ("good.dv", dialogs[1].initialName);
     ExpectLoaded("good", 8);
-    EXPECT_EQ(path, win->CurrentFilePath());
+    EXPECT_EQ(path, Probe(*win).CurrentFilePath());
 }
 
 TEST_F(MainWinClipFileTest, ShortAndEmptyFilesLoadButWriteRefusesThem)
@@ -79,16 +79,16 @@ TEST_F(MainWinClipFileTest, ShortAndEmptyFilesLoadButWriteRefusesThem)
     OpenClip(DvFile("short.dv", 74));
     EXPECT_TRUE(ui.Shown().empty());
     ExpectLoaded("short", 74);
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     EXPECT_EQ(1, ui.Count(kIdsFileTooShort));
-    EXPECT_EQ(0, win->Disk().Clips()[0].frames);
+    EXPECT_EQ(0, Probe(*win).Disk().Clips()[0].frames);
 
     ui.Reset();
     OpenClip(DvFile("empty.dv", 0));
     EXPECT_TRUE(ui.Shown().empty()) << "frame 0 of an empty file fails silently";
     ExpectLoaded("empty", 0);
     EXPECT_TRUE(PictureBlack());
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     EXPECT_EQ(1, ui.Count(kIdsFileTooShort));
 }
 
@@ -158,7 +158,7 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviDeclinedLoadsUnchanged)
     EXPECT_EQ(kIdsAskConvertAvi, ui.Shown()[0].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNo), ui.Shown()[0].flags);
     ExpectLoaded("type2", 4);
-    EXPECT_TRUE(win->ClipFile().HasSeparateAudio());
+    EXPECT_TRUE(Probe(*win).ClipFile().HasSeparateAudio());
     EXPECT_EQ(1u, dialogs.size()) << "no save dialog";
 
     // Yes, then Cancel in the save dialog: nothing stays open.
@@ -182,13 +182,13 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
     const std::string output = Dir().File("converted.dv");
     ui.Answer(kIdsAskConvertAvi, kIdYes);
     choices = {avi, output};
-    win->OnOpenClip();
+    Probe(*win).OnOpenClip();
     std::vector<int> ids = ui.Ids();
     EXPECT_EQ((std::vector<int>{kIdsAskConvertAvi, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
     EXPECT_EQ(4 * 144000u, std::filesystem::file_size(output));
-    EXPECT_EQ(output, win->CurrentFilePath());
+    EXPECT_EQ(output, Probe(*win).CurrentFilePath());
     ExpectLoaded("converted", 4);
-    EXPECT_TRUE(win->ClipFile().IsRaw());
+    EXPECT_TRUE(Probe(*win).ClipFile().IsRaw());
     EXPECT_FALSE(PictureBlack());
 
     // A conversion that cannot create its output names it.
@@ -196,7 +196,7 @@ TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoade
     ui.Answer(kIdsAskConvertAvi, kIdYes);
     const std::string nowhere = Dir().File("missing/out.dv");
     choices = {avi, nowhere};
-    win->OnOpenClip();
+    Probe(*win).OnOpenClip();
     ASSERT_EQ(3u, ui.Shown().size());
     EXPECT_EQ(kIdsCannotOpenFile, ui.Shown()[2].id);
     EXPECT_NE(std::string::npos, ui.Shown()[2].text.find(nowhere));
@@ -216,7 +216,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     choices = {clip, output};
     int largest = -1;
     WatchProgress([&largest](int value) { largest = std::max(largest, value); });
-    win->OnOpenClip();
+    Probe(*win).OnOpenClip();
     StopWatching();
     std::vector<int> ids = ui.Ids();
     ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
@@ -226,7 +226,7 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
     EXPECT_FALSE(dialogs[1].open);
     EXPECT_EQ("dv", dialogs[1].suffix);
     EXPECT_GT(largest, 10) << "the bar moved during the conversion";
-    EXPECT_EQ(output, win->CurrentFilePath());
+    EXPECT_EQ(output, Probe(*win).CurrentFilePath());
     ExpectLoaded("phone", 50);
     EXPECT_FALSE(PictureBlack());
     double shape = 0;
@@ -242,13 +242,13 @@ TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
         if (value >= 5)
             PressAbort();
     });
-    win->OnOpenClip();
+    Probe(*win).OnOpenClip();
     StopWatching();
     ids = ui.Ids();
     EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsOperationAborted}), ids);
     EXPECT_FALSE(std::filesystem::exists(part));
     ExpectRefused(clip);
-    EXPECT_FALSE(win->Busy());
+    EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdOpenClip));
 }
 
@@ -258,17 +258,17 @@ TEST_F(MainWinClipFileTest, ReadClipSavesTheClipAndLoadsTheFile)
     StartWindow();
     std::vector<std::uint8_t> frames;
     OpenClip(DvFile("DEMO.dv", 75, 48000, &frames));
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     ASSERT_EQ(1, ui.Count(kIdsWriteCompleted));
     ui.Reset();
 
-    win->ClipList()->item(0)->setSelected(true);
+    Probe(*win).ClipList()->item(0)->setSelected(true);
     ASSERT_TRUE(Enabled(CMainWin::kIdReadClip));
     const std::string saved = Dir().File("back.dv");
     choices = {saved};
     std::vector<std::string> percents;
     WatchProgress([&](int) { percents.push_back(Percent()); });
-    win->OnReadClip();
+    Probe(*win).OnReadClip();
     StopWatching();
     ASSERT_EQ(2u, dialogs.size());
     EXPECT_FALSE(dialogs.back().open);
@@ -276,9 +276,9 @@ TEST_F(MainWinClipFileTest, ReadClipSavesTheClipAndLoadsTheFile)
     EXPECT_EQ("DEMO", dialogs.back().initialName) << "the clip's name is proposed";
     EXPECT_TRUE(ui.Shown().empty()) << "no completion message";
     EXPECT_EQ(frames, dvfix::ReadBytes(saved)) << "the frames as written";
-    EXPECT_EQ(saved, win->CurrentFilePath());
+    EXPECT_EQ(saved, Probe(*win).CurrentFilePath());
     ExpectLoaded("back", 75);
-    EXPECT_FALSE(win->Busy());
+    EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_FALSE(percents.empty());
     EXPECT_EQ(percents.end(), std::find(percents.begin(), percents.end(), "100 %"));
 }
@@ -289,8 +289,8 @@ TEST_F(MainWinClipFileTest, AbortedReadLeavesWholeFramesAndTheCurrentFile)
     StartWindow();
     const std::string source = DvFile("clip.dv", 75);
     OpenClip(source);
-    win->OnWriteClip();
-    win->ClipList()->item(0)->setSelected(true);
+    Probe(*win).OnWriteClip();
+    Probe(*win).ClipList()->item(0)->setSelected(true);
     ui.Reset();
 
     const std::string saved = Dir().File("part.dv");
@@ -299,7 +299,7 @@ TEST_F(MainWinClipFileTest, AbortedReadLeavesWholeFramesAndTheCurrentFile)
         if (value >= 20)
             PressAbort();
     });
-    win->OnReadClip();
+    Probe(*win).OnReadClip();
     StopWatching();
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ(kIdsOperationAborted, ui.Shown()[0].id);
@@ -307,19 +307,19 @@ TEST_F(MainWinClipFileTest, AbortedReadLeavesWholeFramesAndTheCurrentFile)
     EXPECT_EQ(0u, size % 144000) << "whole frames only";
     EXPECT_GE(size, 19u * 144000);
     EXPECT_LT(size, 75u * 144000);
-    EXPECT_EQ(source, win->CurrentFilePath());
+    EXPECT_EQ(source, Probe(*win).CurrentFilePath());
     ExpectLoaded("clip", 75);
-    EXPECT_FALSE(win->Busy());
+    EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdReadClip));
 
     // A file that cannot be created is named.
     ui.Reset();
     const std::string nowhere = Dir().File("missing/x.dv");
     choices = {nowhere};
-    win->OnReadClip();
+    Probe(*win).OnReadClip();
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ(kIdsCannotOpenFile, ui.Shown()[0].id);
-    EXPECT_EQ(source, win->CurrentFilePath());
+    EXPECT_EQ(source, Probe(*win).CurrentFilePath());
 }
 
 TEST_F(MainWinClipFileTest, PreviewPlaysTheCurrentFile)

@@ -78,7 +78,7 @@ protected:
         auto source = std::make_unique<CDeviceEvents>();
         events = source.get();
         win = std::make_unique<CMainWin>(env, &percentAtMessage, std::move(source));
-        while (win->StartupPending())
+        while (Probe(*win).StartupPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return *win;
     }
@@ -101,7 +101,7 @@ protected:
     void OpenClip(const std::string& path)
     {
         choices.push_back(path);
-        win->OnOpenClip();
+        Probe(*win).OnOpenClip();
     }
 
     // While a long operation pumps, `watch` runs at every pump with the
@@ -111,7 +111,7 @@ protected:
         watcher_ = std::make_unique<QTimer>();
         watcher_->setInterval(0);
         QObject::connect(watcher_.get(), &QTimer::timeout, [this, watch] {
-            if (win->Busy())
+            if (Probe(*win).Busy())
                 watch(win->ControlAs<QProgressBar>(CMainWin::kIdProgress)->value());
         });
         watcher_->start();

@@ -24,13 +24,13 @@ protected:
                     return false;
         return true;
     }
-    const ClipRecord& Clip(int slot) const { return win->Disk().Clips()[static_cast<std::size_t>(slot)]; }
-    const Playlist& PlaylistAt(int p) const { return win->Disk().Playlists()[static_cast<std::size_t>(p)]; }
+    const ClipRecord& Clip(int slot) const { return Probe(*win).Disk().Clips()[static_cast<std::size_t>(slot)]; }
+    const Playlist& PlaylistAt(int p) const { return Probe(*win).Disk().Playlists()[static_cast<std::size_t>(p)]; }
     // Frame `f` of the clip in `slot`, read back from the card.
     std::vector<std::uint8_t> CardFrame(int slot, int f)
     {
         std::vector<std::uint8_t> buffer(kClusterSize);
-        EXPECT_TRUE(win->Disk().ReadClipFrame(slot, f, buffer.data()));
+        EXPECT_TRUE(Probe(*win).Disk().ReadClipFrame(slot, f, buffer.data()));
         buffer.resize(kFrameSize);
         return buffer;
     }
@@ -68,13 +68,13 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
     EXPECT_EQ(std::vector<int>{81}, ranges) << "no compaction, frames + 1";
 
     EXPECT_EQ(80, Clip(2).frames);
-    EXPECT_EQ("03 - holiday_", ItemText(win->ClipList(), 2));
-    EXPECT_FALSE(IsBlack(win->Images().Image(2))) << "the new clip's thumbnail";
+    EXPECT_EQ("03 - holiday_", ItemText(Probe(*win).ClipList(), 2));
+    EXPECT_FALSE(IsBlack(Probe(*win).Images().Image(2))) << "the new clip's thumbnail";
     EXPECT_EQ(dvfix::Frame(frames, 0), CardFrame(2, 0));
     EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(2, 79));
     const auto again = ReadCard(image);
     EXPECT_EQ(80, again->Clips()[2].frames) << "recorded on the card";
-    EXPECT_FALSE(win->Busy());
+    EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_TRUE(win->Control(CMainWin::kIdProgress)->isHidden());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
@@ -86,16 +86,16 @@ TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip
                                        {{{1, 0, 1}}, {{0}}, {{1}}}, 215);
     NameImages({image});
     StartWindow();
-    win->PlaylistList()->item(0)->setSelected(true);
-    ASSERT_EQ(3, win->EntryList()->count());
-    const QImage oldThumb = win->Images().Image(1);
+    Probe(*win).PlaylistList()->item(0)->setSelected(true);
+    ASSERT_EQ(3, Probe(*win).EntryList()->count());
+    const QImage oldThumb = Probe(*win).Images().Image(1);
     ASSERT_FALSE(IsBlack(oldThumb));
-    ASSERT_EQ(75, win->Disk().FreeClusters());
+    ASSERT_EQ(75, Probe(*win).Disk().FreeClusters());
     OpenClip(DvFile("new.dv", 115));
 
     // Declined: nothing changes.
-    win->ClipList()->item(1)->setSelected(true);
-    win->OnWriteClip();
+    Probe(*win).ClipList()->item(1)->setSelected(true);
+    Probe(*win).OnWriteClip();
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ(kIdsAskDeleteClip, ui.Shown()[0].id);
     EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
@@ -106,17 +106,17 @@ TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip
     // 75 free + 40 of the old clip make room for 115 frames.
     ui.Reset();
     ui.Answer(kIdsAskDeleteClip, kIdYes);
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     ASSERT_EQ(2u, ui.Shown().size());
     EXPECT_EQ(kIdsWriteCompleted, ui.Shown()[1].id);
     EXPECT_EQ(115, Clip(1).frames);
-    EXPECT_EQ("02 - new", ItemText(win->ClipList(), 1));
-    EXPECT_NE(oldThumb, win->Images().Image(1)) << "the thumbnail is redrawn";
+    EXPECT_EQ("02 - new", ItemText(Probe(*win).ClipList(), 1));
+    EXPECT_NE(oldThumb, Probe(*win).Images().Image(1)) << "the thumbnail is redrawn";
     EXPECT_EQ(1u, PlaylistAt(0).entries.size()) << "the old clip's entries are gone";
     EXPECT_TRUE(PlaylistAt(2).entries.empty());
-    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(win->PlaylistList()->item(2))) << "playlist 3 redrawn";
-    EXPECT_EQ(0, CImageSet::ItemImage(win->PlaylistList()->item(0)));
-    EXPECT_EQ(1, win->EntryList()->count()) << "the current playlist redrawn";
+    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(Probe(*win).PlaylistList()->item(2))) << "playlist 3 redrawn";
+    EXPECT_EQ(0, CImageSet::ItemImage(Probe(*win).PlaylistList()->item(0)));
+    EXPECT_EQ(1, Probe(*win).EntryList()->count()) << "the current playlist redrawn";
     EXPECT_EQ(115, ReadCard(image)->Clips()[1].frames);
 }
 
@@ -130,16 +130,16 @@ TEST_F(MainWinCommandsTest, AbortMidWriteLeavesTheSlotEmpty)
         if (value >= 30)
             PressAbort();
     });
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     StopWatching();
     ASSERT_EQ(1u, percentAtMessage.shown.size());
     EXPECT_EQ(kIdsOperationAborted, percentAtMessage.shown[0].first);
     EXPECT_EQ(static_cast<unsigned>(kMsgInfo), ui.Shown()[0].flags);
     EXPECT_EQ(0, Clip(0).frames);
-    EXPECT_EQ("01", ItemText(win->ClipList(), 0));
-    EXPECT_TRUE(IsBlack(win->Images().Image(0)));
+    EXPECT_EQ("01", ItemText(Probe(*win).ClipList(), 0));
+    EXPECT_TRUE(IsBlack(Probe(*win).Images().Image(0)));
     EXPECT_EQ(0, ReadCard(image)->Clips()[0].frames);
-    EXPECT_FALSE(win->Busy());
+    EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 }
 
@@ -159,16 +159,16 @@ TEST_F(MainWinCommandsTest, TheReadBackIsCaptionedInTheBarAndAbortThereRecordsNo
         if (!caption.empty() && value >= 40)
             PressAbort();
     });
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     StopWatching();
     EXPECT_EQ((std::vector<std::string>{"", LoadTextIn(kIdsVerifying, 1)}), captions) << "writing, then reading back";
     ASSERT_EQ(1u, percentAtMessage.shown.size());
     EXPECT_EQ(kIdsOperationAborted, percentAtMessage.shown[0].first);
     EXPECT_EQ(0, Clip(0).frames);
     EXPECT_EQ(0, ReadCard(image)->Clips()[0].frames);
-    win->BeginProgress(10);
+    Probe(*win).BeginProgress(10);
     EXPECT_FALSE(bar->isTextVisible()) << "the next operation starts without the caption";
-    win->EndProgress();
+    Probe(*win).EndProgress();
 }
 
 TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
@@ -180,12 +180,12 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
     NameImages({image});
     StartWindow();
     const std::vector<std::uint8_t> thirdFirst = CardFrame(2, 0);
-    win->ClipList()->item(1)->setSelected(true);
+    Probe(*win).ClipList()->item(1)->setSelected(true);
     ui.Answer(kIdsAskDeleteClip, kIdYes);
-    QTest::keyClick(win->ClipList(), Qt::Key_Delete);
+    QTest::keyClick(Probe(*win).ClipList(), Qt::Key_Delete);
     ASSERT_EQ(0, Clip(1).frames);
-    EXPECT_EQ("02", ItemText(win->ClipList(), 1));
-    win->ClipList()->clearSelection();
+    EXPECT_EQ("02", ItemText(Probe(*win).ClipList(), 1));
+    Probe(*win).ClipList()->clearSelection();
 
     std::vector<std::uint8_t> frames;
     OpenClip(DvFile("new.dv", 80, 48000, &frames));
@@ -196,7 +196,7 @@ TEST_F(MainWinCommandsTest, SplitFreeSpaceIsCompactedBeforeTheWrite)
         if (ranges.empty() || ranges.back() != range)
             ranges.push_back(range);
     });
-    win->OnWriteClip();
+    Probe(*win).OnWriteClip();
     StopWatching();
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ(kIdsWriteCompleted, ui.Shown()[0].id);
@@ -216,11 +216,11 @@ TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
         CardWith("card.img", {{0, 0, 30, 0, "A"}, {1, 30, 30, 1, "E"}}, {{{0}}, {}, {{1, 0, 1}}, {}, {}, {}, {{1}}});
     NameImages({image});
     StartWindow();
-    win->PlaylistList()->item(2)->setSelected(true);
-    ASSERT_EQ(3, win->EntryList()->count());
-    win->ClipList()->item(1)->setSelected(true);
+    Probe(*win).PlaylistList()->item(2)->setSelected(true);
+    ASSERT_EQ(3, Probe(*win).EntryList()->count());
+    Probe(*win).ClipList()->item(1)->setSelected(true);
 
-    QTest::keyClick(win->ClipList(), Qt::Key_Delete);
+    QTest::keyClick(Probe(*win).ClipList(), Qt::Key_Delete);
     ASSERT_EQ(1u, ui.Shown().size());
     EXPECT_EQ("Clip 02 is used in 2 playlists.\n\nDelete clip?", ui.Shown()[0].text);
     EXPECT_EQ(30, Clip(1).frames) << "declined";
@@ -228,11 +228,11 @@ TEST_F(MainWinCommandsTest, DeleteKeyAndButtonAskAndRedrawTheLists)
     ui.Answer(kIdsAskDeleteClip, kIdYes);
     win->ControlAs<QPushButton>(CMainWin::kIdDeleteClip)->click();
     EXPECT_EQ(0, Clip(1).frames);
-    EXPECT_EQ("02", ItemText(win->ClipList(), 1));
-    EXPECT_TRUE(IsBlack(win->Images().Image(1)));
-    EXPECT_EQ(1, win->EntryList()->count()) << "the current playlist lost two entries";
-    EXPECT_EQ(0, CImageSet::ItemImage(win->PlaylistList()->item(2)));
-    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(win->PlaylistList()->item(6)));
+    EXPECT_EQ("02", ItemText(Probe(*win).ClipList(), 1));
+    EXPECT_TRUE(IsBlack(Probe(*win).Images().Image(1)));
+    EXPECT_EQ(1, Probe(*win).EntryList()->count()) << "the current playlist lost two entries";
+    EXPECT_EQ(0, CImageSet::ItemImage(Probe(*win).PlaylistList()->item(2)));
+    EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(Probe(*win).PlaylistList()->item(6)));
     EXPECT_FALSE(Enabled(CMainWin::kIdDeleteClip)) << "the slot is empty now";
     const auto again = ReadCard(image);
     EXPECT_EQ(0, again->Clips()[1].frames);
@@ -252,11 +252,11 @@ TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
             }
         }
     };
-    win->ClipList()->item(1)->setSelected(true);
+    Probe(*win).ClipList()->item(1)->setSelected(true);
     QTimer::singleShot(0, closePlayer);
     win->ControlAs<QPushButton>(CMainWin::kIdPreviewClip)->click();
 
-    QListWidget* list = win->ClipList();
+    QListWidget* list = Probe(*win).ClipList();
     const QPoint centre = list->visualItemRect(list->item(0)).center();
     list->clearSelection();
     list->item(0)->setSelected(true);
@@ -269,12 +269,12 @@ TEST_F(MainWinCommandsTest, PreviewClipByButtonAndDoubleClickPlaysTheSlot)
     list->clearSelection();
     list->item(5)->setSelected(true);
     QTimer::singleShot(0, closePlayer);
-    win->OnPreviewClip();
+    Probe(*win).OnPreviewClip();
     list->clearSelection();
     list->item(0)->setSelected(true);
     env.decoderPresent = false;
     QTimer::singleShot(0, closePlayer);
-    win->OnPreviewClip();
+    Probe(*win).OnPreviewClip();
     QApplication::processEvents();
     EXPECT_EQ(2u, maxima.size());
     EXPECT_TRUE(ui.Shown().empty()) << "no message";
@@ -285,8 +285,8 @@ TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
     const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}}, {{{0}}});
     NameImages({image});
     StartWindow();
-    win->PlaylistList()->item(0)->setSelected(true);
-    ASSERT_EQ(0, win->CurrentPlaylist());
+    Probe(*win).PlaylistList()->item(0)->setSelected(true);
+    ASSERT_EQ(0, Probe(*win).CurrentPlaylist());
 
     win->ControlAs<QPushButton>(CMainWin::kIdFormat)->click();
     ASSERT_EQ(1u, ui.Shown().size());
@@ -297,14 +297,14 @@ TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
 
     ui.Reset();
     ui.Answer(kIdsAskFormat, kIdYes);
-    win->OnFormat();
+    Probe(*win).OnFormat();
     ASSERT_EQ(2u, ui.Shown().size());
     EXPECT_EQ(kIdsFormatComplete, ui.Shown()[1].id);
     EXPECT_EQ(0, Clip(0).frames);
-    EXPECT_EQ("01", ItemText(win->ClipList(), 0));
-    EXPECT_TRUE(IsBlack(win->Images().Image(0)));
-    EXPECT_EQ(-1, win->CurrentPlaylist());
-    EXPECT_EQ(0, win->EntryList()->count());
+    EXPECT_EQ("01", ItemText(Probe(*win).ClipList(), 0));
+    EXPECT_TRUE(IsBlack(Probe(*win).Images().Image(0)));
+    EXPECT_EQ(-1, Probe(*win).CurrentPlaylist());
+    EXPECT_EQ(0, Probe(*win).EntryList()->count());
     const auto again = ReadCard(image);
     EXPECT_EQ(0, again->Clips()[0].frames);
     EXPECT_TRUE(again->Playlists()[0].entries.empty());
@@ -333,12 +333,12 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     ASSERT_EQ(30, Clip(0).frames);
     g_protected->failAllWritesFrom = g_protected->writes + 1;
     ui.Answer(kIdsAskFormat, kIdYes);
-    win->OnFormat();
+    Probe(*win).OnFormat();
     std::vector<int> ids = ui.Ids();
     EXPECT_EQ((std::vector<int>{kIdsAskFormat, kIdsCardWriteError}), ids) << "the write message, no completion";
     EXPECT_EQ(30, Clip(0).frames) << "the card's tables read again";
-    EXPECT_EQ("01 - A", ItemText(win->ClipList(), 0));
-    EXPECT_EQ(-1, win->CurrentPlaylist());
+    EXPECT_EQ("01 - A", ItemText(Probe(*win).ClipList(), 0));
+    EXPECT_EQ(-1, Probe(*win).CurrentPlaylist());
     win.reset();
     g_protected.reset();
 }

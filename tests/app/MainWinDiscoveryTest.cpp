@@ -39,7 +39,7 @@ protected:
     // 27 MB); -1 for none.
     int OpenDrive() const
     {
-        const std::uint32_t mb = win->Disk().IsOpen() ? win->Disk().SizeMB() : 0;
+        const std::uint32_t mb = Probe(*win).Disk().IsOpen() ? Probe(*win).Disk().SizeMB() : 0;
         return mb == 41 ? 1 : mb == 27 ? 3 : -1;
     }
 
@@ -81,18 +81,18 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     EXPECT_EQ("CARD4  (27 MB)", Entries()[1]);
     EXPECT_EQ(0, CardList()->currentIndex());
     EXPECT_EQ(1, SelectedDrive());
-    EXPECT_FALSE(w.NoCard());
+    EXPECT_FALSE(Probe(w).NoCard());
     EXPECT_TRUE(Enabled(1004));
-    ASSERT_TRUE(w.Disk().IsLoaded());
+    ASSERT_TRUE(Probe(w).Disk().IsLoaded());
     EXPECT_EQ(1, OpenDrive());
-    EXPECT_EQ("01 - A", ItemText(w.ClipList(), 0));
-    EXPECT_EQ("02", ItemText(w.ClipList(), 1));
+    EXPECT_EQ("01 - A", ItemText(Probe(w).ClipList(), 0));
+    EXPECT_EQ("02", ItemText(Probe(w).ClipList(), 1));
     EXPECT_TRUE(ui.Shown().empty());
 
     Pick(1);
     EXPECT_EQ(3, OpenDrive());
-    EXPECT_EQ("01 - B", ItemText(w.ClipList(), 0));
-    EXPECT_EQ("02 - C", ItemText(w.ClipList(), 1));
+    EXPECT_EQ("01 - B", ItemText(Probe(w).ClipList(), 0));
+    EXPECT_EQ("02 - C", ItemText(Probe(w).ClipList(), 1));
 }
 
 TEST_F(MainWinDiscoveryTest, RefreshKeepsTheSelectedCardAndReopensIt)
@@ -102,12 +102,12 @@ TEST_F(MainWinDiscoveryTest, RefreshKeepsTheSelectedCardAndReopensIt)
     Pick(1);
     // The card changes behind the window's back: the refresh reads it anew.
     ASSERT_TRUE(WriteCard(card4, 200, {{0, 0, 25, 0, "NEW", {{9, 9, 9}}}}));
-    w.OnRefresh();
+    Probe(w).OnRefresh();
     EXPECT_EQ(1, CardList()->currentIndex());
     EXPECT_EQ(3, SelectedDrive());
     EXPECT_EQ(3, OpenDrive());
-    EXPECT_EQ("01 - NEW", ItemText(w.ClipList(), 0));
-    EXPECT_EQ("02", ItemText(w.ClipList(), 1));
+    EXPECT_EQ("01 - NEW", ItemText(Probe(w).ClipList(), 0));
+    EXPECT_EQ("02", ItemText(Probe(w).ClipList(), 1));
 }
 
 TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
@@ -115,24 +115,24 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
     TwoCards();
     CMainWin& w = Start();
     Pick(1);
-    w.ClipList()->item(0)->setSelected(true);
+    Probe(w).ClipList()->item(0)->setSelected(true);
 
     ASSERT_EQ(0, std::remove(card4.c_str()));
     events->Send(kDeviceRemoveComplete, 2064);
     ASSERT_EQ(std::vector<std::string>{"CARD2  (41 MB)"}, Entries());
     EXPECT_EQ(1, OpenDrive()) << "the other card is selected and open";
-    EXPECT_EQ("01 - A", ItemText(w.ClipList(), 0));
-    EXPECT_TRUE(w.ClipList()->selectedItems().isEmpty());
+    EXPECT_EQ("01 - A", ItemText(Probe(w).ClipList(), 0));
+    EXPECT_TRUE(Probe(w).ClipList()->selectedItems().isEmpty());
 
     ASSERT_EQ(0, std::remove(card2.c_str()));
     events->Send(kDeviceRemoveComplete, 2064);
     ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
-    EXPECT_TRUE(w.NoCard());
-    EXPECT_FALSE(w.Disk().IsOpen());
+    EXPECT_TRUE(Probe(w).NoCard());
+    EXPECT_FALSE(Probe(w).Disk().IsOpen());
     EXPECT_FALSE(Enabled(1004));
     EXPECT_EQ("", Text(1005));
     for (int slot = 0; slot < 144; ++slot)
-        ASSERT_EQ(QString::asprintf("%02d", slot + 1), w.ClipList()->item(slot)->text());
+        ASSERT_EQ(QString::asprintf("%02d", slot + 1), Probe(w).ClipList()->item(slot)->text());
 
     // Other device events are only logged.
     ASSERT_TRUE(WriteCard(card4, 200, {{0, 0, 25, 0, "BACK", {{0, 0, 0}}}}));
@@ -141,9 +141,9 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
 
     events->Send(kDeviceArrival, 2064);
     ASSERT_EQ(std::vector<std::string>{"CARD4  (27 MB)"}, Entries());
-    EXPECT_FALSE(w.NoCard());
+    EXPECT_FALSE(Probe(w).NoCard());
     EXPECT_EQ(3, OpenDrive());
-    EXPECT_EQ("01 - BACK", ItemText(w.ClipList(), 0));
+    EXPECT_EQ("01 - BACK", ItemText(Probe(w).ClipList(), 0));
     EXPECT_TRUE(ui.Shown().empty());
 }
 
@@ -169,7 +169,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     CMainWin& w = Start();
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
-    EXPECT_TRUE(w.NoRights());
+    EXPECT_TRUE(Probe(w).NoRights());
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
     EXPECT_FALSE(Enabled(2021));
 
@@ -179,7 +179,7 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     events->Send(kDeviceArrival, 0);
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(2u, Entries().size());
-    EXPECT_TRUE(w.NoRights());
+    EXPECT_TRUE(Probe(w).NoRights());
     EXPECT_FALSE(Enabled(2021));
 }
 
@@ -196,14 +196,14 @@ TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)
     EXPECT_EQ(1, SelectedDrive());
     EXPECT_EQ(1, ui.Count(kIdsCardInUse));
     EXPECT_EQ(1u, ui.Shown().size()) << "no access error besides";
-    EXPECT_FALSE(w.Disk().IsOpen());
-    EXPECT_EQ("01", ItemText(w.ClipList(), 0));
+    EXPECT_FALSE(Probe(w).Disk().IsOpen());
+    EXPECT_EQ("01", ItemText(Probe(w).ClipList(), 0));
 
     // Neither a card refused access nor one that has gone is silent.
     g_denied = card4;
     Pick(1);
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
-    EXPECT_FALSE(w.Disk().IsOpen());
+    EXPECT_FALSE(Probe(w).Disk().IsOpen());
     g_denied.clear();
     ASSERT_EQ(0, std::remove(card4.c_str()));
     Pick(1);
@@ -216,17 +216,17 @@ TEST_F(MainWinDiscoveryTest, AnEventWhileBusyChangesNothing)
     CMainWin& w = Start();
     ASSERT_EQ(std::vector<std::string>{"Empty"}, Entries());
     NameImages({CardWith("late.img", {{0, 0, 25, 0, "LATE", {{1, 2, 3}}}})});
-    w.BeginProgress(10);
-    w.UpdateControls();
+    Probe(w).BeginProgress(10);
+    Probe(w).UpdateControls();
     events->Send(kDeviceArrival, 0);
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries()) << "dropped, not queued";
-    w.EndProgress();
-    w.UpdateControls();
+    Probe(w).EndProgress();
+    Probe(w).UpdateControls();
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
-    EXPECT_FALSE(w.Disk().IsOpen());
+    EXPECT_FALSE(Probe(w).Disk().IsOpen());
     events->Send(kDeviceArrival, 0);
     EXPECT_EQ(1u, Entries().size());
-    EXPECT_TRUE(w.Disk().IsLoaded());
+    EXPECT_TRUE(Probe(w).Disk().IsLoaded());
 }
 
 TEST_F(MainWinDiscoveryTest, SwitchingTheLanguageRebuildsTheListKeepingTheSelection)
@@ -242,6 +242,6 @@ TEST_F(MainWinDiscoveryTest, SwitchingTheLanguageRebuildsTheListKeepingTheSelect
 
     std::remove(card2.c_str());
     std::remove(card4.c_str());
-    w.OnRefresh();
+    Probe(w).OnRefresh();
     EXPECT_EQ(std::vector<std::string>{LoadTextIn(kIdsNoCardFound, 1)}, Entries()) << "\"Empty\" in Russian";
 }

@@ -42,7 +42,7 @@ protected:
     // Window coordinates of slot `slot` in the clip list, and of the picture.
     QPoint SlotPoint(int slot) const
     {
-        return win->ClipList()->viewport()->mapTo(win.get(), ItemPoint(win->ClipList(), slot));
+        return Probe(*win).ClipList()->viewport()->mapTo(win.get(), ItemPoint(Probe(*win).ClipList(), slot));
     }
     QPoint PicturePoint() const { return win->Control(CMainWin::kIdPicture)->geometry().center(); }
 
@@ -68,12 +68,12 @@ protected:
         QDropEvent drop(pos, Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, {});
         QApplication::sendEvent(win.get(), &drop);
         const bool taken = drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
-        for (int i = 0; i < 100 && win->DropRunning(); ++i)
+        for (int i = 0; i < 100 && Probe(*win).DropRunning(); ++i)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        EXPECT_FALSE(win->DropRunning());
+        EXPECT_FALSE(Probe(*win).DropRunning());
         return taken;
     }
-    bool Highlighted(int slot) const { return CDragTracker::ItemHighlighted(win->ClipList(), slot); }
+    bool Highlighted(int slot) const { return CDragTracker::ItemHighlighted(Probe(*win).ClipList(), slot); }
     // Frame `f` of the clip in `slot` of the card image, from a fresh opening.
     static std::vector<std::uint8_t> CardFrame(const std::string& image, int slot, int f, int* frames = nullptr)
     {
@@ -101,13 +101,13 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
     // playlists.
     EXPECT_TRUE(DragOver(SlotPoint(2), {file}));
     EXPECT_TRUE(Highlighted(2));
-    EXPECT_FALSE(DragOver(w.PlaylistList()->viewport()->mapTo(&w, ItemPoint(w.PlaylistList(), 0)), {file}));
+    EXPECT_FALSE(DragOver(Probe(w).PlaylistList()->viewport()->mapTo(&w, ItemPoint(Probe(w).PlaylistList(), 0)), {file}));
     EXPECT_FALSE(Highlighted(2)) << "the highlight follows the pointer";
 
     ASSERT_TRUE(Drop(SlotPoint(2), {file}));
     EXPECT_FALSE(Highlighted(2));
     EXPECT_EQ(std::vector<int>{kIdsWriteCompleted}, ui.Ids()) << "Write clip's own messages";
-    EXPECT_EQ(file, w.CurrentFilePath()) << "loaded as Open clip loads it";
+    EXPECT_EQ(file, Probe(w).CurrentFilePath()) << "loaded as Open clip loads it";
     int written = 0;
     EXPECT_EQ(dvfix::Frame(frames, 0), CardFrame(image, 2, 0, &written));
     EXPECT_EQ(dvfix::Frame(frames, 79), CardFrame(image, 2, 79));
@@ -124,9 +124,9 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
 
     // Over empty space of the list: the lowest empty slot.
     ui.Reset();
-    EXPECT_TRUE(DragOver(EmptyPoint(w.ClipList()) + w.ClipList()->viewport()->mapTo(&w, QPoint()), {file}));
+    EXPECT_TRUE(DragOver(EmptyPoint(Probe(w).ClipList()) + Probe(w).ClipList()->viewport()->mapTo(&w, QPoint()), {file}));
     EXPECT_TRUE(Highlighted(3));
-    ASSERT_TRUE(Drop(EmptyPoint(w.ClipList()) + w.ClipList()->viewport()->mapTo(&w, QPoint()), {file}));
+    ASSERT_TRUE(Drop(EmptyPoint(Probe(w).ClipList()) + Probe(w).ClipList()->viewport()->mapTo(&w, QPoint()), {file}));
     CardFrame(image, 3, 0, &written);
     EXPECT_EQ(80, written);
 
@@ -160,7 +160,7 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
     ASSERT_TRUE(Drop(PicturePoint(), {clip}));
     ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsCannotReadFile}), ui.Ids());
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip));
-    EXPECT_FALSE(win->ClipFile().IsOpen());
+    EXPECT_FALSE(Probe(*win).ClipFile().IsOpen());
 
     // Onto a slot, accepted: converted under the progress bar, the DV file
     // loaded and written into that slot.
@@ -172,7 +172,7 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
     EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete,
                                 kIdsWriteCompleted}),
               ui.Ids());
-    EXPECT_EQ(output, win->CurrentFilePath());
+    EXPECT_EQ(output, Probe(*win).CurrentFilePath());
     int written = 0;
     const std::vector<std::uint8_t> first = CardFrame(image, 1, 0, &written);
     EXPECT_EQ(100, written);
@@ -214,8 +214,8 @@ TEST_F(MainWinFileDropTest, ThreeFilesWithTheSecondRefusedAreSummedUp)
     EXPECT_EQ(76, written);
     CardFrame(image, 3, 0, &written);
     EXPECT_EQ(0, written);
-    EXPECT_EQ("03 - three", ItemText(w.ClipList(), 2));
-    EXPECT_FALSE(w.Busy());
+    EXPECT_EQ("03 - three", ItemText(Probe(w).ClipList(), 2));
+    EXPECT_FALSE(Probe(w).Busy());
 
     // In Russian, the same summary.
     ui.Reset();
@@ -273,17 +273,17 @@ TEST_F(MainWinFileDropTest, DragsThatAreNotTaken)
     const std::string file = DvFile("clip.dv", 80);
     EXPECT_FALSE(DragOver(SlotPoint(0), {file}));
     EXPECT_FALSE(Drop(SlotPoint(0), {file}));
-    EXPECT_FALSE(w.ClipFile().IsOpen());
+    EXPECT_FALSE(Probe(w).ClipFile().IsOpen());
     EXPECT_TRUE(DragOver(PicturePoint(), {file}));
     ASSERT_TRUE(Drop(PicturePoint(), {file}));
-    EXPECT_TRUE(w.ClipFile().IsOpen());
-    EXPECT_EQ(file, w.CurrentFilePath());
+    EXPECT_TRUE(Probe(w).ClipFile().IsOpen());
+    EXPECT_EQ(file, Probe(w).CurrentFilePath());
 
     // A folder, a web address, or a folder among files.
     EXPECT_FALSE(DragOver(PicturePoint(), {Dir().Path()}));
     EXPECT_FALSE(DragOver(PicturePoint(), {"https://example.org/clip.dv"}));
     EXPECT_FALSE(Drop(PicturePoint(), {"https://example.org/clip.dv"}));
-    EXPECT_EQ(file, w.CurrentFilePath());
+    EXPECT_EQ(file, Probe(w).CurrentFilePath());
     EXPECT_FALSE(DragOver(PicturePoint(), {file, Dir().Path()}));
     EXPECT_TRUE(ui.Shown().empty());
 }

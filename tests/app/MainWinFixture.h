@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 #include "CDeviceEvents.h"
 #include "CMainWin.h"
+#include "MainWinProbe.h"
 #include "ScriptedInteraction.h"
 #include "TaggedCard.h"
 
@@ -37,7 +38,7 @@ protected:
         auto source = std::make_unique<CDeviceEvents>();
         events = source.get();
         win = std::make_unique<CMainWin>(env, &ui, std::move(source));
-        while (win->StartupPending())
+        while (Probe(*win).StartupPending())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return *win;
     }

@@ -136,22 +136,22 @@ protected:
 TEST_F(MainWinListsTest, WithoutACardOnlyOpenClipRefreshAndLanguageWork)
 {
     CMainWin& w = Start();
-    EXPECT_TRUE(w.NoCard());
-    EXPECT_FALSE(w.NoRights());
+    EXPECT_TRUE(Probe(w).NoCard());
+    EXPECT_FALSE(Probe(w).NoRights());
     ASSERT_EQ(1, CardList()->count());
     EXPECT_EQ("Empty", CardList()->itemText(0).toStdString());
-    EXPECT_FALSE(w.Disk().IsOpen());
+    EXPECT_FALSE(Probe(w).Disk().IsOpen());
     for (int id : {1001, 1002, 1005, 1006, 1007})
         EXPECT_EQ("", Text(id)) << id;
     for (int id : {2006, 2021, 1013})
         EXPECT_TRUE(Enabled(id)) << id;
     for (int id : {1004, 2002, 2004, 2007, 2001, 2005, 2008, 2023, 2022, 2025, 1010, 1012, 1011})
         EXPECT_FALSE(Enabled(id)) << id;
-    ASSERT_EQ(144, w.ClipList()->count());
-    EXPECT_EQ("01", ItemText(w.ClipList(), 0));
-    EXPECT_EQ("144", ItemText(w.ClipList(), 143));
-    EXPECT_EQ(12, w.PlaylistList()->count());
-    EXPECT_EQ(0, w.EntryList()->count());
+    ASSERT_EQ(144, Probe(w).ClipList()->count());
+    EXPECT_EQ("01", ItemText(Probe(w).ClipList(), 0));
+    EXPECT_EQ("144", ItemText(Probe(w).ClipList(), 143));
+    EXPECT_EQ(12, Probe(w).PlaylistList()->count());
+    EXPECT_EQ(0, Probe(w).EntryList()->count());
     EXPECT_TRUE(ui.Shown().empty());
 }
 
@@ -161,14 +161,14 @@ TEST_F(MainWinListsTest, PreviewNeedsALoadedFileAndTheDecoder)
     const std::string path = Dir().File("holiday.dv");
     ASSERT_TRUE(dvfix::WriteBytes(path, dvfix::MakeDvFrames(3)));
     env.answerFileDialog = [&path](CFileDialog&) { return path; };
-    w.OnOpenClip();
-    ASSERT_TRUE(w.ClipFile().IsOpen());
+    Probe(w).OnOpenClip();
+    ASSERT_TRUE(Probe(w).ClipFile().IsOpen());
     EXPECT_EQ("holiday", Text(1001));
     EXPECT_EQ(FormatFrameTimeSize(3, false), Text(1002));
     EXPECT_TRUE(Enabled(2007));
     EXPECT_FALSE(Enabled(2004)) << "no card to write to";
     env.decoderPresent = false;
-    w.UpdateControls();
+    Probe(w).UpdateControls();
     EXPECT_FALSE(Enabled(2007));
 }
 
@@ -180,15 +180,15 @@ TEST_F(MainWinListsTest, UnformattedCardShowsItsCapacityAndOffersOnlyFormat)
     ASSERT_TRUE(WriteTaggedImage(path, blank));
     NameImages({path});
     CMainWin& w = Start();
-    ASSERT_TRUE(w.Disk().IsOpen());
-    EXPECT_FALSE(w.Disk().IsLoaded());
+    ASSERT_TRUE(Probe(w).Disk().IsOpen());
+    EXPECT_FALSE(Probe(w).Disk().IsLoaded());
     EXPECT_EQ(FormatFrameTimeSize(300, false), Text(1005));
     EXPECT_EQ("Not formatted", Text(1006));
 
     const std::string clip = Dir().File("clip.dv");
     ASSERT_TRUE(dvfix::WriteBytes(clip, dvfix::MakeDvFrames(3)));
-    ASSERT_EQ(0, w.ClipFile().Open(clip, true));
-    w.UpdateControls();
+    ASSERT_EQ(0, Probe(w).ClipFile().Open(clip, true));
+    Probe(w).UpdateControls();
     EXPECT_TRUE(Enabled(2002));
     EXPECT_TRUE(Enabled(1004));
     for (int id : {2004, 2001, 2005, 2008, 2023, 1010, 1012, 1011})
@@ -199,10 +199,10 @@ TEST_F(MainWinListsTest, UnformattedCardShowsItsCapacityAndOffersOnlyFormat)
 TEST_F(MainWinListsTest, ClipItemsShowLabelsAndThumbnailsOfTheirFirstFrames)
 {
     CMainWin& w = StartWithClips();
-    ASSERT_TRUE(w.Disk().IsLoaded());
-    EXPECT_EQ("05 - PARIS", ItemText(w.ClipList(), 4));
-    EXPECT_EQ("04", ItemText(w.ClipList(), 3));
-    EXPECT_EQ("06", ItemText(w.ClipList(), 5));
+    ASSERT_TRUE(Probe(w).Disk().IsLoaded());
+    EXPECT_EQ("05 - PARIS", ItemText(Probe(w).ClipList(), 4));
+    EXPECT_EQ("04", ItemText(Probe(w).ClipList(), 3));
+    EXPECT_EQ("06", ItemText(Probe(w).ClipList(), 5));
     EXPECT_TRUE(Enabled(1010));
     EXPECT_TRUE(Enabled(1012));
     EXPECT_FALSE(Enabled(1011)) << "no current playlist";
@@ -210,37 +210,37 @@ TEST_F(MainWinListsTest, ClipItemsShowLabelsAndThumbnailsOfTheirFirstFrames)
     // Colour bars over the clip's own colour, 90x72.
     const int bottoms[5][3] = {{200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {200, 200, 0}, {200, 0, 200}};
     for (int slot = 0; slot < 5; ++slot) {
-        const QImage thumb = w.Images().Image(slot);
+        const QImage thumb = Probe(w).Images().Image(slot);
         ASSERT_EQ(QSize(90, 72), thumb.size());
         EXPECT_TRUE(Near(thumb.pixel(4, 8), 191, 191, 191)) << slot << " white bar at the top left";
         EXPECT_TRUE(Near(thumb.pixel(45, 60), bottoms[slot][0], bottoms[slot][1], bottoms[slot][2])) << slot;
-        EXPECT_EQ(slot, CImageSet::ItemImage(w.ClipList()->item(slot)));
-        EXPECT_TRUE(Near(IconImage(w.ClipList()->item(slot)).pixel(45, 60), bottoms[slot][0], bottoms[slot][1],
+        EXPECT_EQ(slot, CImageSet::ItemImage(Probe(w).ClipList()->item(slot)));
+        EXPECT_TRUE(Near(IconImage(Probe(w).ClipList()->item(slot)).pixel(45, 60), bottoms[slot][0], bottoms[slot][1],
                          bottoms[slot][2]))
             << slot << " the item shows it";
     }
-    EXPECT_TRUE(IsBlack(w.Images().Image(5))) << "an empty slot is blank";
-    EXPECT_TRUE(IsBlack(IconImage(w.ClipList()->item(5))));
+    EXPECT_TRUE(IsBlack(Probe(w).Images().Image(5))) << "an empty slot is blank";
+    EXPECT_TRUE(IsBlack(IconImage(Probe(w).ClipList()->item(5))));
     EXPECT_TRUE(ui.Shown().empty());
 }
 
 TEST_F(MainWinListsTest, ToolTipsNameTheClipAndGiveItsTimeAndSize)
 {
     CMainWin& w = StartWithClips();
-    EXPECT_EQ("PARIS\r0:00:04.00 \n (13.7 MB)", w.OnInfoTip(CMainWin::kIdClipList, 4));
-    EXPECT_EQ("\r" + FormatFrameTimeSize(25, true), w.OnInfoTip(CMainWin::kIdClipList, 0));
-    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdClipList, 5)) << "empty slot";
-    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdClipList, 144));
-    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdEntryList, 0)) << "no current playlist";
+    EXPECT_EQ("PARIS\r0:00:04.00 \n (13.7 MB)", Probe(w).OnInfoTip(CMainWin::kIdClipList, 4));
+    EXPECT_EQ("\r" + FormatFrameTimeSize(25, true), Probe(w).OnInfoTip(CMainWin::kIdClipList, 0));
+    EXPECT_EQ("", Probe(w).OnInfoTip(CMainWin::kIdClipList, 5)) << "empty slot";
+    EXPECT_EQ("", Probe(w).OnInfoTip(CMainWin::kIdClipList, 144));
+    EXPECT_EQ("", Probe(w).OnInfoTip(CMainWin::kIdEntryList, 0)) << "no current playlist";
 
-    w.PlaylistList()->item(0)->setSelected(true);
-    EXPECT_EQ("PARIS\r0:00:04.00 \n (13.7 MB)", w.OnInfoTip(CMainWin::kIdEntryList, 0));
-    EXPECT_EQ("", w.OnInfoTip(CMainWin::kIdEntryList, 2)) << "past the last entry";
+    Probe(w).PlaylistList()->item(0)->setSelected(true);
+    EXPECT_EQ("PARIS\r0:00:04.00 \n (13.7 MB)", Probe(w).OnInfoTip(CMainWin::kIdEntryList, 0));
+    EXPECT_EQ("", Probe(w).OnInfoTip(CMainWin::kIdEntryList, 2)) << "past the last entry";
 
     // Resting the mouse on the item shows the tip with its line breaks.
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QListWidget* clips = w.ClipList();
+    QListWidget* clips = Probe(w).ClipList();
     clips->scrollToItem(clips->item(4));
     const QPoint at = clips->visualItemRect(clips->item(4)).center();
     QHelpEvent help(QEvent::ToolTip, at, clips->viewport()->mapToGlobal(at));
@@ -252,42 +252,42 @@ TEST_F(MainWinListsTest, ToolTipsNameTheClipAndGiveItsTimeAndSize)
 TEST_F(MainWinListsTest, PlaylistViewsShowTheCurrentPlaylist)
 {
     CMainWin& w = StartWithClips();
-    QListWidget* playlists = w.PlaylistList();
+    QListWidget* playlists = Probe(w).PlaylistList();
     EXPECT_EQ("01 - " + FormatFrameTime(125), ItemText(playlists, 0));
     EXPECT_EQ(4, CImageSet::ItemImage(playlists->item(0))) << "the thumbnail of its first clip";
     EXPECT_EQ("02", ItemText(playlists, 1));
     EXPECT_EQ(CMainWin::kBlankImage, CImageSet::ItemImage(playlists->item(1)));
     EXPECT_EQ("03 - 0:00:01.00 <>", ItemText(playlists, 2));
     auto* loop = w.ControlAs<QCheckBox>(CMainWin::kIdLoop);
-    EXPECT_EQ(-1, w.CurrentPlaylist());
+    EXPECT_EQ(-1, Probe(w).CurrentPlaylist());
     EXPECT_FALSE(loop->isEnabled());
 
     playlists->item(0)->setSelected(true);
-    EXPECT_EQ(0, w.CurrentPlaylist());
-    ASSERT_EQ(2, w.EntryList()->count());
-    EXPECT_EQ("05 - PARIS\nCUT", ItemText(w.EntryList(), 0));
-    EXPECT_EQ("02", ItemText(w.EntryList(), 1)) << "a clip without a name shows the entry's place";
-    EXPECT_EQ(4, CImageSet::ItemImage(w.EntryList()->item(0)));
-    EXPECT_EQ(0, CImageSet::ItemImage(w.EntryList()->item(1)));
+    EXPECT_EQ(0, Probe(w).CurrentPlaylist());
+    ASSERT_EQ(2, Probe(w).EntryList()->count());
+    EXPECT_EQ("05 - PARIS\nCUT", ItemText(Probe(w).EntryList(), 0));
+    EXPECT_EQ("02", ItemText(Probe(w).EntryList(), 1)) << "a clip without a name shows the entry's place";
+    EXPECT_EQ(4, CImageSet::ItemImage(Probe(w).EntryList()->item(0)));
+    EXPECT_EQ(0, CImageSet::ItemImage(Probe(w).EntryList()->item(1)));
     EXPECT_EQ("#01, clips: 2, time: " + FormatFrameTime(125), Text(CMainWin::kIdPlaylistInfo));
     EXPECT_TRUE(loop->isEnabled());
     EXPECT_FALSE(loop->isChecked());
     EXPECT_TRUE(Enabled(1011));
     EXPECT_TRUE(Enabled(2023)) << "a playlist with entries is selected";
     EXPECT_FALSE(Enabled(2022));
-    w.EntryList()->item(1)->setSelected(true);
+    Probe(w).EntryList()->item(1)->setSelected(true);
     EXPECT_TRUE(Enabled(2022));
 
     playlists->item(2)->setSelected(true);
-    EXPECT_EQ(2, w.CurrentPlaylist());
-    ASSERT_EQ(1, w.EntryList()->count());
-    EXPECT_EQ("01\nAUTO", ItemText(w.EntryList(), 0)) << "a looping playlist's last entry has a transition";
+    EXPECT_EQ(2, Probe(w).CurrentPlaylist());
+    ASSERT_EQ(1, Probe(w).EntryList()->count());
+    EXPECT_EQ("01\nAUTO", ItemText(Probe(w).EntryList(), 0)) << "a looping playlist's last entry has a transition";
     EXPECT_TRUE(loop->isChecked());
     EXPECT_FALSE(Enabled(2022)) << "the new list has no selection";
 
     playlists->item(1)->setSelected(true);
-    EXPECT_EQ(1, w.CurrentPlaylist());
-    EXPECT_EQ(0, w.EntryList()->count());
+    EXPECT_EQ(1, Probe(w).CurrentPlaylist());
+    EXPECT_EQ(0, Probe(w).EntryList()->count());
     EXPECT_EQ("empty", Text(CMainWin::kIdPlaylistInfo));
     EXPECT_FALSE(loop->isEnabled());
     EXPECT_FALSE(Enabled(2023));
@@ -296,20 +296,20 @@ TEST_F(MainWinListsTest, PlaylistViewsShowTheCurrentPlaylist)
 TEST_F(MainWinListsTest, ANewThumbnailShowsInAllThreeLists)
 {
     CMainWin& w = StartWithClips();
-    w.PlaylistList()->item(0)->setSelected(true);
-    ASSERT_FALSE(IsBlack(IconImage(w.PlaylistList()->item(0))));
-    ASSERT_FALSE(IsBlack(IconImage(w.EntryList()->item(0))));
+    Probe(w).PlaylistList()->item(0)->setSelected(true);
+    ASSERT_FALSE(IsBlack(IconImage(Probe(w).PlaylistList()->item(0))));
+    ASSERT_FALSE(IsBlack(IconImage(Probe(w).EntryList()->item(0))));
 
-    w.SetThumbnail(4, nullptr);
-    EXPECT_TRUE(IsBlack(IconImage(w.ClipList()->item(4))));
-    EXPECT_TRUE(IsBlack(IconImage(w.PlaylistList()->item(0))));
-    EXPECT_TRUE(IsBlack(IconImage(w.EntryList()->item(0))));
-    EXPECT_FALSE(IsBlack(IconImage(w.EntryList()->item(1)))) << "clip 1 keeps its thumbnail";
+    Probe(w).SetThumbnail(4, nullptr);
+    EXPECT_TRUE(IsBlack(IconImage(Probe(w).ClipList()->item(4))));
+    EXPECT_TRUE(IsBlack(IconImage(Probe(w).PlaylistList()->item(0))));
+    EXPECT_TRUE(IsBlack(IconImage(Probe(w).EntryList()->item(0))));
+    EXPECT_FALSE(IsBlack(IconImage(Probe(w).EntryList()->item(1)))) << "clip 1 keeps its thumbnail";
 
     std::vector<std::uint8_t> white(90 * 72 * 4, 0xFF);
-    w.SetThumbnail(4, white.data());
-    EXPECT_EQ(qRgb(255, 255, 255), IconImage(w.EntryList()->item(0)).pixel(10, 10));
-    EXPECT_EQ(qRgb(255, 255, 255), IconImage(w.PlaylistList()->item(0)).pixel(10, 10));
+    Probe(w).SetThumbnail(4, white.data());
+    EXPECT_EQ(qRgb(255, 255, 255), IconImage(Probe(w).EntryList()->item(0)).pixel(10, 10));
+    EXPECT_EQ(qRgb(255, 255, 255), IconImage(Probe(w).PlaylistList()->item(0)).pixel(10, 10));
 }
 
 TEST_F(MainWinListsTest, ClickingEmptySpaceInThePlaylistListClearsTheCurrentPlaylist)
@@ -317,10 +317,10 @@ TEST_F(MainWinListsTest, ClickingEmptySpaceInThePlaylistListClearsTheCurrentPlay
     CMainWin& w = StartWithClips();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QListWidget* playlists = w.PlaylistList();
+    QListWidget* playlists = Probe(w).PlaylistList();
     QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, playlists->visualItemRect(playlists->item(0)).center());
-    ASSERT_EQ(0, w.CurrentPlaylist());
-    ASSERT_EQ(2, w.EntryList()->count());
+    ASSERT_EQ(0, Probe(w).CurrentPlaylist());
+    ASSERT_EQ(2, Probe(w).EntryList()->count());
 
     // A point of the list that no item covers.
     QPoint empty(-1, -1);
@@ -331,9 +331,9 @@ TEST_F(MainWinListsTest, ClickingEmptySpaceInThePlaylistListClearsTheCurrentPlay
                 empty = QPoint(x, y);
     ASSERT_GE(empty.x(), 0);
     QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, empty);
-    EXPECT_EQ(-1, w.CurrentPlaylist());
+    EXPECT_EQ(-1, Probe(w).CurrentPlaylist());
     EXPECT_TRUE(playlists->selectedItems().isEmpty());
-    EXPECT_EQ(0, w.EntryList()->count());
+    EXPECT_EQ(0, Probe(w).EntryList()->count());
     EXPECT_FALSE(Enabled(1011));
     EXPECT_EQ("", Text(CMainWin::kIdPlaylistInfo));
     EXPECT_FALSE(Enabled(2025));
@@ -342,10 +342,10 @@ TEST_F(MainWinListsTest, ClickingEmptySpaceInThePlaylistListClearsTheCurrentPlay
 TEST_F(MainWinListsTest, SelectionButtonsFollowTheSelectedClip)
 {
     CMainWin& w = StartWithClips();
-    w.ClipList()->item(4)->setSelected(true);
+    Probe(w).ClipList()->item(4)->setSelected(true);
     for (int id : {2005, 2008, 2001})
         EXPECT_TRUE(Enabled(id)) << id;
-    w.ClipList()->item(5)->setSelected(true);
+    Probe(w).ClipList()->item(5)->setSelected(true);
     for (int id : {2005, 2008, 2001})
         EXPECT_FALSE(Enabled(id)) << id << " an empty slot";
 }
@@ -357,9 +357,9 @@ TEST_F(MainWinListsTest, WithoutTheDecoderTheWarningComesOnceAndThumbnailsStayBl
     EXPECT_EQ(1, ui.Count(kIdsNoDecoder));
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
     EXPECT_EQ("Warning: preview function requires DirectX version 8.0 or later!", ui.Shown().front().text);
-    EXPECT_TRUE(IsBlack(w.Images().Image(4)));
-    EXPECT_EQ("05 - PARIS", ItemText(w.ClipList(), 4)) << "labels still shown";
-    w.OnRefresh();
+    EXPECT_TRUE(IsBlack(Probe(w).Images().Image(4)));
+    EXPECT_EQ("05 - PARIS", ItemText(Probe(w).ClipList(), 4)) << "labels still shown";
+    Probe(w).OnRefresh();
     EXPECT_EQ(1, ui.Count(kIdsNoDecoder)) << "once per run of the window";
 }
 
@@ -376,17 +376,17 @@ TEST_F(MainWinListsTest, AClipWhoseFirstFrameCannotBeReadKeepsItsThumbnail)
     g_card->failRead = 3;
     CMainWin& w = Start();
     EXPECT_EQ(1, ui.Count(kIdsCardAccessError));
-    EXPECT_TRUE(IsBlack(w.Images().Image(0)));
-    EXPECT_FALSE(IsBlack(w.Images().Image(1))) << "the next clip is read";
-    EXPECT_EQ("01", ItemText(w.ClipList(), 0)) << "the label is still set";
+    EXPECT_TRUE(IsBlack(Probe(w).Images().Image(0)));
+    EXPECT_FALSE(IsBlack(Probe(w).Images().Image(1))) << "the next clip is read";
+    EXPECT_EQ("01", ItemText(Probe(w).ClipList(), 0)) << "the label is still set";
 
-    w.OnRefresh();
-    ASSERT_FALSE(IsBlack(w.Images().Image(0)));
-    const QImage before = w.Images().Image(0);
+    Probe(w).OnRefresh();
+    ASSERT_FALSE(IsBlack(Probe(w).Images().Image(0)));
+    const QImage before = Probe(w).Images().Image(0);
     g_card->failRead = g_card->reads + 3;
-    w.OnRefresh();
+    Probe(w).OnRefresh();
     EXPECT_EQ(2, ui.Count(kIdsCardAccessError)) << "once per opening of the card";
-    EXPECT_EQ(before, w.Images().Image(0)) << "the thumbnail it had";
+    EXPECT_EQ(before, Probe(w).Images().Image(0)) << "the thumbnail it had";
     g_card.reset();
 }
 
@@ -399,8 +399,8 @@ TEST_F(MainWinListsTest, LabelsShowEveryLineWhateverTheOtherItemsAndACutLabelSho
     CMainWin& w = Start();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.PlaylistList()->item(0)->setSelected(true);
-    QListWidget* entries = w.EntryList();
+    Probe(w).PlaylistList()->item(0)->setSelected(true);
+    QListWidget* entries = Probe(w).EntryList();
     ASSERT_EQ(3, entries->count());
     ASSERT_EQ("02 - PARIS\nAUTO", ItemText(entries, 0));
     ASSERT_EQ("02 - PARIS", ItemText(entries, 2));
@@ -417,7 +417,7 @@ TEST_F(MainWinListsTest, LabelsShowEveryLineWhateverTheOtherItemsAndACutLabelSho
     EXPECT_EQ(needed > 2 ? ItemText(entries, 1) + "\n" + wide : wide, TipOf(entries, 1)) << needed << " lines";
 
     // The loop mark, whether it fits beside the time or takes a line of its own.
-    QListWidget* playlists = w.PlaylistList();
+    QListWidget* playlists = Probe(w).PlaylistList();
     ASSERT_EQ("02 - 0:00:01.00 <>", ItemText(playlists, 1));
     EXPECT_LE(LayoutLines(playlists, 1), 2);
     EXPECT_EQ(LayoutLines(playlists, 1), DrawnTextLines(playlists, 1));

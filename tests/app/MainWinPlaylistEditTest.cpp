@@ -19,8 +19,8 @@ using PlaylistEditTest = PlaylistEditFixture;
 TEST_F(PlaylistEditTest, LoopAndTransitionsOnATwoEntryPlaylist)
 {
     CMainWin& w = StartWith({{{4, 1}, false, {}}});
-    w.PlaylistList()->item(0)->setSelected(true);
-    QListWidget* entries = w.EntryList();
+    Probe(w).PlaylistList()->item(0)->setSelected(true);
+    QListWidget* entries = Probe(w).EntryList();
     ASSERT_EQ(2, entries->count());
     EXPECT_EQ("05 - PARIS\nCUT", ItemText(entries, 0));
     EXPECT_EQ("02", ItemText(entries, 1)) << "the last entry of a playlist that does not loop has no transition";
@@ -30,12 +30,12 @@ TEST_F(PlaylistEditTest, LoopAndTransitionsOnATwoEntryPlaylist)
     loop->click();
     EXPECT_EQ("05 - PARIS\nCUT", ItemText(entries, 0));
     EXPECT_EQ("02\nCUT", ItemText(entries, 1));
-    EXPECT_EQ("01 - " + FormatFrameTime(50) + " <>", ItemText(w.PlaylistList(), 0));
+    EXPECT_EQ("01 - " + FormatFrameTime(50) + " <>", ItemText(Probe(w).PlaylistList(), 0));
     EXPECT_EQ(1, Reopen()->Playlists()[0].loop);
 
     loop->click();
     EXPECT_EQ("02", ItemText(entries, 1));
-    EXPECT_EQ("01 - " + FormatFrameTime(50), ItemText(w.PlaylistList(), 0));
+    EXPECT_EQ("01 - " + FormatFrameTime(50), ItemText(Probe(w).PlaylistList(), 0));
     EXPECT_EQ(0, Reopen()->Playlists()[0].loop);
     EXPECT_TRUE(ui.Shown().empty());
 }
@@ -43,22 +43,22 @@ TEST_F(PlaylistEditTest, LoopAndTransitionsOnATwoEntryPlaylist)
 TEST_F(PlaylistEditTest, DoubleClickTogglesTheTransitionOnlyWhereASuccessorFollows)
 {
     CMainWin& w = StartWith({{{4, 1}, false, {}}});
-    w.PlaylistList()->item(0)->setSelected(true);
-    QListWidget* entries = w.EntryList();
+    Probe(w).PlaylistList()->item(0)->setSelected(true);
+    QListWidget* entries = Probe(w).EntryList();
     const std::vector<std::uint8_t> before = FatOnCard();
 
     const QPoint last = ItemPoint(entries, 1);
     QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, last);
     QTest::mouseDClick(entries->viewport(), Qt::LeftButton, {}, last);
     EXPECT_EQ("02", ItemText(entries, 1));
-    EXPECT_EQ(kTransitionCut, w.Disk().Playlists()[0].entries[1].transition);
+    EXPECT_EQ(kTransitionCut, Probe(w).Disk().Playlists()[0].entries[1].transition);
     EXPECT_EQ(before, FatOnCard()) << "nothing written";
 
     const QPoint first = ItemPoint(entries, 0);
     QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(entries->viewport(), Qt::LeftButton, {}, first);
     EXPECT_EQ("05 - PARIS\nAUTO", ItemText(entries, 0));
-    EXPECT_EQ(0, w.SelectedEntry()) << "only the entry is redrawn: it stays selected";
+    EXPECT_EQ(0, Probe(w).SelectedEntry()) << "only the entry is redrawn: it stays selected";
     EXPECT_EQ(kTransitionAuto, Reopen()->Playlists()[0].entries[0].transition);
 
     QTest::mouseDClick(entries->viewport(), Qt::LeftButton, {}, first);
@@ -70,8 +70,8 @@ TEST_F(PlaylistEditTest, DoubleClickTogglesTheTransitionOnlyWhereASuccessorFollo
 TEST_F(PlaylistEditTest, RemoveClipAndTheDeleteKeyRemoveTheSelectedEntryWithoutAsking)
 {
     CMainWin& w = StartWith({{{0, 1, 2}, false, {kTransitionCut, kTransitionAuto, kTransitionCut}}});
-    w.PlaylistList()->item(0)->setSelected(true);
-    QListWidget* entries = w.EntryList();
+    Probe(w).PlaylistList()->item(0)->setSelected(true);
+    QListWidget* entries = Probe(w).EntryList();
     entries->item(1)->setSelected(true);
     ASSERT_TRUE(Enabled(CMainWin::kIdRemoveClip));
     w.ControlAs<QPushButton>(CMainWin::kIdRemoveClip)->click();
@@ -84,13 +84,13 @@ TEST_F(PlaylistEditTest, RemoveClipAndTheDeleteKeyRemoveTheSelectedEntryWithoutA
     entries->item(0)->setSelected(true);
     QTest::keyClick(entries, Qt::Key_Delete);
     EXPECT_EQ((std::vector<int>{2}), EntrySlots(Reopen()->Playlists()[0]));
-    EXPECT_EQ("01 - " + FormatFrameTime(25), ItemText(w.PlaylistList(), 0));
-    EXPECT_EQ(2, CImageSet::ItemImage(w.PlaylistList()->item(0))) << "the new first clip's thumbnail";
+    EXPECT_EQ("01 - " + FormatFrameTime(25), ItemText(Probe(w).PlaylistList(), 0));
+    EXPECT_EQ(2, CImageSet::ItemImage(Probe(w).PlaylistList()->item(0))) << "the new first clip's thumbnail";
 
     entries->item(0)->setSelected(true);
     QTest::keyClick(entries, Qt::Key_Delete);
     EXPECT_TRUE(Reopen()->Playlists()[0].entries.empty());
-    EXPECT_EQ("02", ItemText(w.PlaylistList(), 1));
+    EXPECT_EQ("02", ItemText(Probe(w).PlaylistList(), 1));
     EXPECT_EQ("empty", Text(CMainWin::kIdPlaylistInfo));
     EXPECT_FALSE(Enabled(CMainWin::kIdLoop));
     EXPECT_FALSE(Enabled(CMainWin::kIdDeletePlaylist));
@@ -101,7 +101,7 @@ TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
 {
     CMainWin& w = StartWith(
         {{{0}, false, {}}, {{1}, false, {}}, {{2, 3}, true, {kTransitionAuto, kTransitionAuto}, 2}, {{4}, false, {}, 1}});
-    QListWidget* playlists = w.PlaylistList();
+    QListWidget* playlists = Probe(w).PlaylistList();
     playlists->setFocus();
     playlists->item(2)->setSelected(true);
     const std::vector<std::uint8_t> before = FatOnCard();
@@ -111,7 +111,7 @@ TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
     EXPECT_EQ("Delete playlist 03?", ui.Shown().back().text);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown().back().flags);
     EXPECT_EQ(before, FatOnCard());
-    EXPECT_EQ(2, w.EntryList()->count());
+    EXPECT_EQ(2, Probe(w).EntryList()->count());
 
     ui.Answer(kIdsAskDeletePlaylist, kIdYes);
     w.ControlAs<QPushButton>(CMainWin::kIdDeletePlaylist)->click();
@@ -122,10 +122,10 @@ TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
     EXPECT_EQ((std::vector<int>{1}), EntrySlots(card->Playlists()[1]));
     EXPECT_EQ((std::vector<int>{4}), EntrySlots(card->Playlists()[3])) << "numbers do not shift";
     EXPECT_EQ(1, card->Playlists()[3].logoMode);
-    EXPECT_EQ(0, w.Disk().Playlists()[2].loop);
-    EXPECT_EQ(0, w.Disk().Playlists()[2].logoMode);
+    EXPECT_EQ(0, Probe(w).Disk().Playlists()[2].loop);
+    EXPECT_EQ(0, Probe(w).Disk().Playlists()[2].logoMode);
     EXPECT_EQ("03", ItemText(playlists, 2));
-    EXPECT_EQ(0, w.EntryList()->count());
+    EXPECT_EQ(0, Probe(w).EntryList()->count());
     EXPECT_FALSE(Enabled(CMainWin::kIdDeletePlaylist));
 
     // The Delete key on an empty playlist asks nothing.
@@ -136,12 +136,12 @@ TEST_F(PlaylistEditTest, DeletePlaylistAsksAndEmptiesOnlyThatPlaylist)
 TEST_F(PlaylistEditTest, DoubleClickInThePlaylistListChangesNothing)
 {
     CMainWin& w = StartWith({{{4, 1}, false, {}}});
-    QListWidget* playlists = w.PlaylistList();
+    QListWidget* playlists = Probe(w).PlaylistList();
     const std::vector<std::uint8_t> before = FatOnCard();
     const QPoint at = ItemPoint(playlists, 0);
     QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(playlists->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(0, w.CurrentPlaylist());
+    EXPECT_EQ(0, Probe(w).CurrentPlaylist());
     EXPECT_EQ(before, FatOnCard());
     EXPECT_TRUE(ui.Shown().empty());
 }
@@ -150,7 +150,7 @@ TEST_F(PlaylistEditTest, DragRulesByListAndItem)
 {
     std::vector<int> twelve(12, 3);
     CMainWin& w = StartWith({{{4}, false, {}}, {}, {twelve, false, {}}, {{0, 1}, false, {}}});
-    const CDisk& disk = w.Disk();
+    const CDisk& disk = Probe(w).Disk();
 
     // What may be dragged.
     EXPECT_TRUE(CanBeginDrag(disk, -1, kDragClipList, 4));

@@ -2,6 +2,7 @@
 // in both languages and the language switch, Enter and Escape, the icon.
 #include "AppTestSupport.h"
 #include "CMainWin.h"
+#include "MainWinProbe.h"
 #include "ControlText.h"
 #include "DialogUnits.h"
 #include "FileDialog.h"
@@ -174,7 +175,7 @@ TEST_F(MainWinTest, QtsOwnTextsFollowTheLanguageAndCaptionsStayWholeInsideTheirF
     };
     for (const Texts& t : {Texts{1, "&Да", "&Нет", "Отмена"}, Texts{0, "&Yes", "&No", "Cancel"}}) {
         languages->setCurrentIndex(t.language);
-        win.OnLanguageSelChange();
+        Probe(win).OnLanguageSelChange();
         // Message boxes and file dialogs are Qt's, with Qt's button texts.
         const std::unique_ptr<QMessageBox> box = BuildMessageBox(kMbYesNo | kMbIconQuestion, QStringLiteral("?"), &win);
         EXPECT_EQ(t.yes, box->button(QMessageBox::Yes)->text().toStdString()) << t.language;

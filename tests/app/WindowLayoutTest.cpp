@@ -2,6 +2,7 @@
 // settings file from one run to the next.
 #include "AppTestSupport.h"
 #include "CMainWin.h"
+#include "MainWinProbe.h"
 #include "WindowLayout.h"
 
 #include <QTest>
@@ -22,7 +23,7 @@ TEST_F(WindowLayoutTest, FirstStartUsesTheTemplatePlaceAndWritesEveryKeyOnClose)
         CMainWin win(env);
         EXPECT_FALSE(win.testAttribute(Qt::WA_Moved)) << "no saved place: the window is not moved";
         EXPECT_FALSE(win.windowState() & Qt::WindowMaximized);
-        EXPECT_EQ("", win.CurrentFilePath());
+        EXPECT_EQ("", Probe(win).CurrentFilePath());
         templateSize = win.size();
         win.move(30, 40);
     }
@@ -43,7 +44,7 @@ TEST_F(WindowLayoutTest, SavedRectangleAndFileAreRestored)
     {
         CMainWin win(env);
         EXPECT_EQ(QRect(20, 30, 720, 590), win.geometry());
-        EXPECT_EQ("/clips/a b.dv", win.CurrentFilePath());
+        EXPECT_EQ("/clips/a b.dv", Probe(win).CurrentFilePath());
         win.setGeometry(50, 60, 700, 580);
     }
     CMainWin again(env);
