@@ -6,6 +6,10 @@
 #include "FileDialog.h"
 #include "HasDirectX8.h"
 
+#include <QStringList>
+
+#include <functional>
+
 struct CAppEnvironment : CEnvironment {
     // Whether the DV decoder is there: the preview, the thumbnails, the
     // clip picture and the conversion need it.
@@ -13,4 +17,7 @@ struct CAppEnvironment : CEnvironment {
     // Answers the window's file dialogs in place of the user (CFileDialog's
     // DoModal); empty: the user does.
     CFileDialog::Answer answerFileDialog;
+    // Chooses the size of a new card image among `sizes` in place of the
+    // user (its place, -1 for Cancel); empty: the user does.
+    std::function<int(const QStringList& sizes)> answerImageSize;
 };

@@ -54,6 +54,8 @@ CMainWin::CMainWin(const CAppEnvironment& env, IInteraction* ui, std::unique_ptr
     BindControls();
     BindCommands();
     BindPlaylistEditing();
+    BuildMenus();
+    SetUpHints();
     if (!deviceEvents_)
         deviceEvents_ = std::make_unique<CUdevDeviceEvents>();
     connect(deviceEvents_.get(), &CDeviceEvents::DeviceChange, this,
@@ -117,7 +119,10 @@ bool CMainWin::OnInitDialog()
     SetUpLists();
     ShowCurrentPlaylist();
     UpdateControls();
-    setMinimumSize(MinimumTrackSize());
+    // The layout of the template needs its whole size: below it the
+    // controls that follow the right and bottom edges run into the others.
+    const QSize designed(Units().ToPixelsX(Template().Width()), Units().ToPixelsY(Template().Height()) + TopBarHeight());
+    setMinimumSize(MinimumTrackSize().expandedTo(designed));
 
     lastClientWidth_ = width();
     lastClientHeight_ = height();
@@ -155,6 +160,8 @@ void CMainWin::LoadCaptions()
 {
     for (int id : kCaptionIds)
         SetControlText(id, QString::fromStdString(LoadText(id)));
+    RetranslateMenus();
+    UpdateHints();
 }
 
 void CMainWin::OnLanguageSelChange()
@@ -269,6 +276,8 @@ bool CMainWin::PreTranslateMessage(QObject*, QEvent* event)
 
 bool CMainWin::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && (watched == picture_ || (entryList_ != nullptr && watched == entryList_->viewport())))
+        UpdateHints();
     if (playlistList_ != nullptr && watched == playlistList_->viewport() && ClearPlaylistOnEmptyClick(event))
         return true;
     return CTemplateDialog::eventFilter(watched, event);

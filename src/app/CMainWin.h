@@ -25,12 +25,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CDragTracker;
 class CPictureWnd;
 class CWaitCursor;
+class QAction;
 class QComboBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
 class QListWidget;
 class QMimeData;
 
@@ -174,6 +179,27 @@ private:
     void DragMoved(const QPoint& point) override;
     void DragReleased(const QPoint& point) override;
 
+    // The menu bar and the lists' context menus (CMainWinMenus.cpp): built
+    // once, their texts set again with the language, their commands enabled
+    // as the buttons they stand for.
+    void BuildMenus();
+    QMenu* MenuFor(int text);
+    QAction* MenuAction(int text) const;
+    void RetranslateMenus();
+    void SyncMenus();
+    void ShowContextMenu(QListWidget* list, const QPoint& pos);
+    // The hints of the empty clip picture and current playlist, the tips
+    // of the times and the loop mark, the Tab order (CMainWinHints.cpp).
+    void SetUpHints();
+    void UpdateHints();
+    // The commands only the menus have.
+    void OnOpenCardImage();
+    void OnNewCardImage();
+    void OnLoopCommand();
+    void OnQuit();
+    void OnManual();
+    void OnAbout();
+
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and
     // the drag tracker.
@@ -199,6 +225,15 @@ private:
     // a raw DV file, proposing `fileName`. The chosen path, empty when
     // cancelled.
     std::string ChooseFile(bool open, const std::string& fileName);
+    // Any file dialog: filter `filterId`, default extension `extension`.
+    // A `fileName` without a folder starts in the folder the dialog of
+    // `folderKey` used last (kept in the settings), else the user's videos
+    // folder; the chosen file's folder is kept for the next time.
+    std::string ChoosePath(bool open, const std::string& fileName, int filterId, const std::string& extension,
+                           const char* folderKey, int titleId = 0);
+    static constexpr const char* kFolderOpenClip = "OpenClip";
+    static constexpr const char* kFolderSaveClip = "SaveClip";
+    static constexpr const char* kFolderImage = "CardImage";
     void LoadClipPath(const std::string& path);
     void OnPreview();
     void OnDeleteClip();
@@ -262,6 +297,16 @@ private:
     int lastClientHeight_ = -1;
     int timerId_ = 0;
     CDragTracker* drag_ = nullptr; // a child of the window
+    QMenuBar* menuBar_ = nullptr;
+    QLabel* pictureHint_ = nullptr;
+    QLabel* entryHint_ = nullptr;
+    std::vector<std::pair<QMenu*, int>> menus_;
+    struct MenuItem {
+        QAction* action;
+        int text;
+        int likeControl;
+    };
+    std::vector<MenuItem> menuActions_;
     std::vector<int> dropHighlight_;
     bool dropping_ = false;
 };

@@ -10,12 +10,40 @@
 #include "ClipExport.h"
 #include "ClipLoadFlow.h"
 #include "FileDialog.h"
+#include "Settings.h"
 #include "Texts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 std::string CMainWin::ChooseFile(bool open, const std::string& fileName)
 {
-    CFileDialog dialog(open, open ? "" : ".dv", fileName, LoadText(open ? kIdsFilterOpenClip : kIdsFilterDv), this);
-    return dialog.DoModal(env_.answerFileDialog) == kIdOk ? dialog.PathName() : std::string();
+    return ChoosePath(open, fileName, open ? kIdsFilterOpenClip : kIdsFilterDv, open ? "" : ".dv",
+                      open ? kFolderOpenClip : kFolderSaveClip);
+}
+
+std::string CMainWin::ChoosePath(bool open, const std::string& fileName, int filterId, const std::string& extension,
+                                 const char* folderKey, int titleId)
+{
+    std::string start = fileName;
+    if (QFileInfo(QString::fromStdString(fileName)).isRelative()) {
+        std::string folder = GetProfileString("Folders", folderKey, "");
+        if (folder.empty() || !QFileInfo(QString::fromStdString(folder)).isDir())
+            folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation).toStdString();
+        if (folder.empty() || !QFileInfo(QString::fromStdString(folder)).isDir())
+            folder = QDir::homePath().toStdString();
+        start = folder + "/" + fileName;
+    }
+    CFileDialog dialog(open, extension, start, LoadText(filterId), this);
+    if (titleId != 0)
+        dialog.Dialog().setWindowTitle(QString::fromStdString(LoadText(titleId)));
+    if (dialog.DoModal(env_.answerFileDialog) != kIdOk)
+        return std::string();
+    const std::string path = dialog.PathName();
+    WriteProfileString("Folders", folderKey, QFileInfo(QString::fromStdString(path)).absolutePath().toStdString());
+    return path;
 }
 
 std::string CMainWin::ChooseConvertedFile() { return ChooseFile(false, ""); }

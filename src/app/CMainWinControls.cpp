@@ -66,4 +66,6 @@ void CMainWin::UpdateSelectionButtons()
                                          !session_.Disk().Playlists()[static_cast<std::size_t>(playlist)].entries.empty());
     EnableControl(kIdRemoveClip, idle && SelectedEntry() >= 0);
     EnableControl(kIdLanguageList, idle);
+    SyncMenus();
+    UpdateHints();
 }

@@ -71,7 +71,7 @@ QRect CTemplateDialog::TemplateRect(int id) const
     const CDialogControl* c = template_.Find(id);
     if (c == nullptr)
         return QRect();
-    QRect r = units_->ToPixels(c->x, c->y, c->width, c->height);
+    QRect r = units_->ToPixels(c->x, c->y, c->width, c->height).translated(0, top_);
     // A drop-down list's template height is that of its open list; the
     // closed box is as high as its font needs.
     if (c->kind == ControlKind::Combo) {
@@ -79,6 +79,30 @@ QRect CTemplateDialog::TemplateRect(int id) const
             r.setHeight(w->sizeHint().height());
     }
     return r;
+}
+
+void CTemplateDialog::SetTopBar(QWidget* bar)
+{
+    if (bar == nullptr || topBar_ != nullptr)
+        return;
+    topBar_ = bar;
+    top_ = bar->sizeHint().height();
+    for (const auto& [id, w] : controls_)
+        w->move(w->x(), w->y() + top_);
+    bar->setGeometry(0, 0, width(), top_);
+    const bool fixed = minimumSize() == maximumSize();
+    const QSize grown(width(), height() + top_);
+    if (fixed)
+        setFixedSize(grown);
+    else
+        resize(grown);
+}
+
+void CTemplateDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (topBar_ != nullptr)
+        topBar_->setGeometry(0, 0, width(), top_);
 }
 
 void CTemplateDialog::SetControlText(int id, const QString& text)

@@ -34,6 +34,13 @@ public:
     // closed box); empty when there is no such control.
     QRect TemplateRect(int id) const;
 
+    // Puts `bar` (a menu bar) along the top edge, above the template's
+    // controls: they move down by its height and the client area, its
+    // minimum and fixed sizes grow by it. The bar follows the width.
+    void SetTopBar(QWidget* bar);
+    // The height of the top bar, 0 when there is none.
+    int TopBarHeight() const { return top_; }
+
     // Sets the caption of control `id`; a caption too long for its control
     // gets a smaller font (CaptionFit.h).
     void SetControlText(int id, const QString& text);
@@ -52,9 +59,12 @@ protected:
     virtual bool PreTranslateMessage(QObject* target, QEvent* event);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     CDialogTemplate template_;
     std::unique_ptr<CDialogUnits> units_;
     std::map<int, QWidget*> controls_;
+    QWidget* topBar_ = nullptr;
+    int top_ = 0;
 };

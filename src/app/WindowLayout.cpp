@@ -11,14 +11,38 @@ namespace {
 
 const char kSection[] = "Layout";
 
-bool OnSomeScreen(const QRect& r)
+// The available area of the screen that holds most of `r`; empty when
+// none holds any of it.
+QRect BestScreenArea(const QRect& r)
 {
-    const auto screens = QGuiApplication::screens();
-    for (const QScreen* s : screens) {
-        if (s->availableGeometry().intersects(r))
-            return true;
+    QRect best;
+    long long most = 0;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect area = s->availableGeometry();
+        const QRect common = area.intersected(r);
+        const long long size = static_cast<long long>(common.width()) * common.height();
+        if (size > most) {
+            most = size;
+            best = area;
+        }
     }
-    return screens.isEmpty();
+    return best;
+}
+
+// `r` moved (never resized) so that as much of it as fits lies on `area`:
+// a window larger than the screen keeps its top left corner on it, where
+// its title bar is.
+QRect MovedOnto(QRect r, const QRect& area)
+{
+    if (r.right() > area.right())
+        r.moveRight(area.right());
+    if (r.bottom() > area.bottom())
+        r.moveBottom(area.bottom());
+    if (r.left() < area.left())
+        r.moveLeft(area.left());
+    if (r.top() < area.top())
+        r.moveTop(area.top());
+    return r;
 }
 
 } // namespace
@@ -62,8 +86,13 @@ void ApplyWindowLayout(QWidget& window, const CWindowLayout& l)
 {
     if (l.left != -1 && l.top != -1) {
         QSize size = l.width > 0 && l.height > 0 ? QSize(l.width, l.height) : window.size();
-        QRect r(QPoint(l.left, l.top), size);
-        if (OnSomeScreen(r))
+        // The size as the window may take it (not under its minimum).
+        size = size.expandedTo(window.minimumSize());
+        const QRect r(QPoint(l.left, l.top), size);
+        const QRect area = BestScreenArea(r);
+        if (!area.isEmpty())
+            window.setGeometry(MovedOnto(r, area));
+        else if (QGuiApplication::screens().isEmpty())
             window.setGeometry(r);
         else
             window.resize(size);

@@ -23,7 +23,10 @@ bool WriteWindowLayout(const CWindowLayout& layout);
 CWindowLayout CaptureWindowLayout(const QWidget& window);
 // Moves and sizes the window to the saved rectangle when neither "Left" nor
 // "Top" is -1, then maximizes it when "Maximized" is non-zero. A size that
-// is not positive keeps the window's own size, and a rectangle that lies on
-// no screen keeps the window's own position, so a damaged file or a
-// detached monitor never leaves the window unusable.
+// is not positive keeps the window's own size, one under the window's
+// minimum grows to it, and a rectangle that lies on no screen keeps the
+// window's own position; one partly off the screen that holds most of it is
+// moved onto that screen's available area (a larger screen or a smaller
+// scale factor when it was saved). So a damaged file, a detached monitor
+// or a new scale never leaves the window out of reach.
 void ApplyWindowLayout(QWidget& window, const CWindowLayout& layout);

@@ -1,6 +1,7 @@
 // The card-wide commands: devices, mkimage, info, format, delete.
 #include "CDisk.h"
 #include "CardDiscovery.h"
+#include "CardImage.h"
 #include "CardTexts.h"
 #include "CliCommands.h"
 #include "CliExitStatus.h"
@@ -166,26 +167,17 @@ int CmdMkImage(CCliSession& session)
     if (args.size() != 2)
         return kExitUsage;
     long long bytes = 0;
-    const long long smallest = kFatSize + static_cast<long long>(kClusterSize) + kSectorSize;
-    if (!ParseSize(args[1], bytes) || bytes % kSectorSize != 0 || bytes < smallest) {
+    int error = 0;
+    const int result = ParseSize(args[1], bytes) ? CreateCardImageFile(args[0], bytes, error) : kCardImageBadSize;
+    if (result == kCardImageBadSize) {
         session.Error(kIdsCliBadSize, args[1].c_str());
         return kExitUsage;
     }
-    // A new file only: an existing file (a card image with clips, or any
-    // other file) is never overwritten.
-    const int fd = ::open(args[0].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            session.Error(kIdsCliFileExists, args[0].c_str());
-        else
-            session.Error(kIdsCliCannotCreate, args[0].c_str(), std::strerror(errno));
+    if (result == kCardImageExists) {
+        session.Error(kIdsCliFileExists, args[0].c_str());
         return kExitFailed;
     }
-    const bool ok = ::ftruncate(fd, bytes) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!ok) {
-        ::unlink(args[0].c_str());
+    if (result != kCardImageCreated) {
         session.Error(kIdsCliCannotCreate, args[0].c_str(), std::strerror(error));
         return kExitFailed;
     }

@@ -193,6 +193,50 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsCliScanNotFormatted, 20108)           \
     X(kIdsCliRealCapacityInfo, 20109)
 
+// The window's menus, their commands' own dialogs and the hints and tips
+// of its lists.
+#define TESSARO_MENU_TEXTS(X)                   \
+    X(kIdsMenuFile, 10260)              \
+    X(kIdsMenuOpenClip, 10261)          \
+    X(kIdsMenuOpenImage, 10262)         \
+    X(kIdsMenuNewImage, 10263)          \
+    X(kIdsMenuQuit, 10264)              \
+    X(kIdsMenuCard, 10265)              \
+    X(kIdsMenuRefresh, 10266)           \
+    X(kIdsMenuFormat, 10267)            \
+    X(kIdsMenuClip, 10268)              \
+    X(kIdsMenuWrite, 10269)             \
+    X(kIdsMenuRead, 10270)              \
+    X(kIdsMenuDelete, 10271)            \
+    X(kIdsMenuPreview, 10272)           \
+    X(kIdsMenuRename, 10273)            \
+    X(kIdsMenuPlaylist, 10274)          \
+    X(kIdsMenuToggleTransition, 10275)  \
+    X(kIdsMenuRemoveEntry, 10276)       \
+    X(kIdsMenuLoop, 10277)              \
+    X(kIdsMenuDeletePlaylist, 10278)    \
+    X(kIdsMenuHelp, 10279)              \
+    X(kIdsMenuManual, 10280)            \
+    X(kIdsMenuAbout, 10281)             \
+    X(kIdsAboutText, 10282)             \
+    X(kIdsMenuBackUp, 10283)            \
+    X(kIdsMenuRestore, 10284)           \
+    X(kIdsMenuCopyCard, 10285)          \
+    X(kIdsMenuCheckCard, 10286)         \
+    X(kIdsMenuRecover, 10287)           \
+    X(kIdsHintDropFiles, 10288)         \
+    X(kIdsHintDragClips, 10289)         \
+    X(kIdsTipLoopMark, 10290)           \
+    X(kIdsTipTimes, 10291)              \
+    X(kIdsImageFilter, 10292)           \
+    X(kIdsAskImageSize, 10293)          \
+    X(kIdsNewImageTitle, 10294)         \
+    X(kIdsOpenImageTitle, 10295)        \
+    X(kIdsManualMissing, 10296)         \
+    X(kIdsImageNotCard, 10297)          \
+    X(kIdsTooManyCards, 10298)          \
+    X(kIdsMenuPreviewFile, 10299)
+
 #define TESSARO_TEXT_ENUMERATOR(name, id) name = id,
 #define TESSARO_TEXT_LIST_ENTRY(name, id) name,
 
@@ -200,6 +244,7 @@ enum TextId : int {
     TESSARO_CAPTION_TEXTS(TESSARO_TEXT_ENUMERATOR)
     TESSARO_MESSAGE_TEXTS(TESSARO_TEXT_ENUMERATOR)
     TESSARO_CLI_TEXTS(TESSARO_TEXT_ENUMERATOR)
+    TESSARO_MENU_TEXTS(TESSARO_TEXT_ENUMERATOR)
     // The application title: one text for both languages.
     kIdsAppTitle = 57344,
 };
@@ -209,6 +254,7 @@ inline constexpr TextId kTranslatedTextIds[] = {
     TESSARO_CAPTION_TEXTS(TESSARO_TEXT_LIST_ENTRY)
     TESSARO_MESSAGE_TEXTS(TESSARO_TEXT_LIST_ENTRY)
     TESSARO_CLI_TEXTS(TESSARO_TEXT_LIST_ENTRY)
+    TESSARO_MENU_TEXTS(TESSARO_TEXT_LIST_ENTRY)
 };
 
 #undef TESSARO_TEXT_ENUMERATOR
@@ -216,3 +262,4 @@ inline constexpr TextId kTranslatedTextIds[] = {
 #undef TESSARO_CAPTION_TEXTS
 #undef TESSARO_MESSAGE_TEXTS
 #undef TESSARO_CLI_TEXTS
+#undef TESSARO_MENU_TEXTS

@@ -60,7 +60,7 @@ TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
         sawWindow = win->windowTitle() == "Tessaro M8";
         CInstanceLock second;
         lockHeld = !second.Acquire(CMainApp::kInstanceName);
-        win->setGeometry(12, 34, 700, 580);
+        win->setGeometry(12, 34, 980, 690);
         win->reject();
     });
     EXPECT_EQ(0, app.InitInstance());
@@ -69,8 +69,8 @@ TEST_F(MainAppTest, RunsTheWindowModallyAndSavesOnClose)
     EXPECT_EQ(Ini(), SettingsPath());
     EXPECT_EQ(12, GetProfileInt("Layout", "Left", -1));
     EXPECT_EQ(34, GetProfileInt("Layout", "Top", -1));
-    EXPECT_EQ(700, GetProfileInt("Layout", "Width", -1));
-    EXPECT_EQ(580, GetProfileInt("Layout", "Height", -1));
+    EXPECT_EQ(980, GetProfileInt("Layout", "Width", -1));
+    EXPECT_EQ(690, GetProfileInt("Layout", "Height", -1));
     EXPECT_EQ(0, app.ExitInstance());
     EXPECT_FALSE(app.HoldsInstanceLock());
     CInstanceLock after;

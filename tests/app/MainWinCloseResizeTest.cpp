@@ -57,7 +57,11 @@ TEST_F(MainWinCloseResizeTest, TheWindowKeepsItsMinimumSize)
     QFontMetrics fm(QApplication::font());
     const int letters = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     const int baseX = (letters / 26 + 1) / 2;
-    const QSize smallest(390 * baseX / 4, 320 * fm.height() / 8);
+    // The system's smallest dialog, unless the template's layout with the
+    // menu bar above it needs more.
+    const CDialogUnits& u = w.Units();
+    const QSize layout(u.ToPixelsX(516), u.ToPixelsY(388) + w.TopBarHeight());
+    const QSize smallest = QSize(390 * baseX / 4, 320 * fm.height() / 8).expandedTo(layout);
     EXPECT_EQ(smallest, w.minimumSize());
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));

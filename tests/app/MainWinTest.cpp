@@ -83,13 +83,16 @@ TEST_F(MainWinTest, ControlsSitWhereTheTemplatePutsThemForTheDialogFont)
     EXPECT_EQ(8, win.font().pointSize());
     CDialogUnits u = UnitsOf(win.font());
     ASSERT_GT(u.BaseX(), 0);
-    EXPECT_EQ(QSize(u.ToPixelsX(516), u.ToPixelsY(388)), win.size()) << "client size of 516 x 388 units";
-    EXPECT_EQ(Expected(u, 452, 364, 56, 14), win.Control(2003)->geometry());
-    EXPECT_EQ(Expected(u, 8, 364, 404, 14), win.Control(1008)->geometry());
-    EXPECT_EQ(Expected(u, 412, 41, 88, 175), win.Control(1010)->geometry());
-    EXPECT_EQ(Expected(u, 16, 81, 120, 90), win.Control(1003)->geometry());
+    // The menu bar sits above the template's controls.
+    const int top = win.TopBarHeight();
+    EXPECT_GT(top, 10);
+    EXPECT_EQ(QSize(u.ToPixelsX(516), u.ToPixelsY(388) + top), win.size()) << "client size of 516 x 388 units";
+    EXPECT_EQ(Expected(u, 452, 364, 56, 14).translated(0, top), win.Control(2003)->geometry());
+    EXPECT_EQ(Expected(u, 8, 364, 404, 14).translated(0, top), win.Control(1008)->geometry());
+    EXPECT_EQ(Expected(u, 412, 41, 88, 175).translated(0, top), win.Control(1010)->geometry());
+    EXPECT_EQ(Expected(u, 16, 81, 120, 90).translated(0, top), win.Control(1003)->geometry());
     QRect cards = win.Control(1004)->geometry();
-    EXPECT_EQ(Expected(u, 228, 8, 88, 64).topLeft(), cards.topLeft());
+    EXPECT_EQ(Expected(u, 228, 8, 88, 64).translated(0, top).topLeft(), cards.topLeft());
     EXPECT_EQ(u.ToPixelsX(88), cards.width());
     EXPECT_LT(cards.height(), u.ToPixelsY(64)) << "a closed drop-down list is one line high";
 
@@ -97,7 +100,7 @@ TEST_F(MainWinTest, ControlsSitWhereTheTemplatePutsThemForTheDialogFont)
         QWidget* w = win.Control(c.id);
         ASSERT_NE(nullptr, w) << c.id;
         if (c.kind != ControlKind::Combo) {
-            EXPECT_EQ(Expected(u, c.x, c.y, c.width, c.height), w->geometry()) << c.id;
+            EXPECT_EQ(Expected(u, c.x, c.y, c.width, c.height).translated(0, top), w->geometry()) << c.id;
         }
         EXPECT_EQ(c.Has(kStateHidden), w->isHidden()) << c.id;
     }

@@ -40,15 +40,15 @@ TEST_F(WindowLayoutTest, FirstStartUsesTheTemplatePlaceAndWritesEveryKeyOnClose)
 
 TEST_F(WindowLayoutTest, SavedRectangleAndFileAreRestored)
 {
-    WriteIni("[Layout]\nLeft=20\nTop=30\nWidth=720\nHeight=590\nMaximized=0\n[General]\nFile=/clips/a b.dv\n");
+    WriteIni("[Layout]\nLeft=20\nTop=30\nWidth=1000\nHeight=700\nMaximized=0\n[General]\nFile=/clips/a b.dv\n");
     {
         CMainWin win(env);
-        EXPECT_EQ(QRect(20, 30, 720, 590), win.geometry());
+        EXPECT_EQ(QRect(20, 30, 1000, 700), win.geometry());
         EXPECT_EQ("/clips/a b.dv", Probe(win).CurrentFilePath());
-        win.setGeometry(50, 60, 700, 580);
+        win.setGeometry(50, 60, 980, 690);
     }
     CMainWin again(env);
-    EXPECT_EQ(QRect(50, 60, 700, 580), again.geometry());
+    EXPECT_EQ(QRect(50, 60, 980, 690), again.geometry());
     EXPECT_EQ("/clips/a b.dv", GetProfileString("General", "File", "x"));
 }
 
@@ -56,7 +56,7 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
 {
     {
         CMainWin win(env);
-        win.setGeometry(25, 35, 690, 570);
+        win.setGeometry(25, 35, 960, 680);
         win.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
         win.showMaximized();
@@ -67,23 +67,23 @@ TEST_F(WindowLayoutTest, MaximizedWindowSavesItsNormalRectangleAndComesBackMaxim
     EXPECT_TRUE(saved.maximized);
     EXPECT_EQ(25, saved.left);
     EXPECT_EQ(35, saved.top);
-    EXPECT_EQ(690, saved.width);
-    EXPECT_EQ(570, saved.height);
+    EXPECT_EQ(960, saved.width);
+    EXPECT_EQ(680, saved.height);
 
     CMainWin win(env);
     EXPECT_TRUE(win.windowState() & Qt::WindowMaximized);
     win.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
     EXPECT_TRUE(win.isMaximized());
-    EXPECT_EQ(QRect(25, 35, 690, 570), win.normalGeometry()) << "restored from the rectangle, then maximized";
+    EXPECT_EQ(QRect(25, 35, 960, 680), win.normalGeometry()) << "restored from the rectangle, then maximized";
 }
 
 TEST_F(WindowLayoutTest, LeftWithoutTopKeepsTheTemplatePosition)
 {
-    WriteIni("[Layout]\nLeft=100\nWidth=720\nHeight=590\n");
+    WriteIni("[Layout]\nLeft=100\nWidth=1000\nHeight=700\n");
     CMainWin win(env);
     EXPECT_FALSE(win.testAttribute(Qt::WA_Moved));
-    EXPECT_NE(QSize(720, 590), win.size()) << "nothing of the rectangle is used";
+    EXPECT_NE(QSize(1000, 700), win.size()) << "nothing of the rectangle is used";
 }
 
 TEST_F(WindowLayoutTest, DamagedOrUnreachableValuesLeaveAUsableWindow)
@@ -95,8 +95,8 @@ TEST_F(WindowLayoutTest, DamagedOrUnreachableValuesLeaveAUsableWindow)
         EXPECT_EQ(QPoint(10, 15), win.pos());
         EXPECT_EQ(templateSize, win.size()) << "a size that is not positive is not applied";
     }
-    WriteIni("[Layout]\nLeft=90000\nTop=90000\nWidth=700\nHeight=580\n");
+    WriteIni("[Layout]\nLeft=90000\nTop=90000\nWidth=980\nHeight=690\n");
     CMainWin win(env);
     EXPECT_FALSE(win.testAttribute(Qt::WA_Moved)) << "a place on no screen is not used";
-    EXPECT_EQ(QSize(700, 580), win.size());
+    EXPECT_EQ(QSize(980, 690), win.size());
 }
