@@ -49,6 +49,10 @@ public:
     void OnStartupTimer() const { w_.OnStartupTimer(); }
     void OnLanguageSelChange() const { w_.OnLanguageSelChange(); }
 
+    // The menu command of text `text` (the menu bar's and the context
+    // menus'), null when there is none.
+    QAction* MenuAction(int text) const { return w_.MenuAction(text); }
+
 private:
     CMainWin& w_;
 };
