@@ -6,6 +6,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -117,4 +122,32 @@ TEST_F(MainWinProgressTest, CloseIsIgnoredWhileBusy)
     EXPECT_TRUE(w.close());
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(MainWinProgressTest, TheWindowKeepsRunningWhileTheSystemAsksForThePassword)
+{
+    CMainWin& w = Start();
+    const auto& wait = Probe(w).Session().Environment().awaitAuthorisation;
+    ASSERT_TRUE(wait);
+    // The request (udisks2 with its password prompt) ends only when the
+    // window's own thread has run a timer and seen the window busy with its
+    // bar showing that it waits: a window that waited on its own thread
+    // would never run the timer.
+    std::atomic<bool> ran{false};
+    bool busyMeanwhile = false, barShown = false;
+    QTimer::singleShot(10, &w, [&] {
+        busyMeanwhile = Probe(w).Busy();
+        barShown = !Hidden(CMainWin::kIdProgress);
+        ran = true;
+    });
+    const int result = wait([&ran] {
+        for (int i = 0; i < 1000 && !ran; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return ran ? 7 : -1;
+    });
+    EXPECT_EQ(7, result) << "the window's timers did not run while the request waited";
+    EXPECT_TRUE(busyMeanwhile) << "nothing else may start meanwhile";
+    EXPECT_TRUE(barShown);
+    EXPECT_FALSE(Probe(w).Busy());
+    EXPECT_TRUE(Hidden(CMainWin::kIdProgress));
 }
