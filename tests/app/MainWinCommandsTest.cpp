@@ -314,7 +314,7 @@ namespace {
 
 std::shared_ptr<MemoryDeviceState> g_protected;
 
-int OpenProtectedCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
+int OpenProtectedCard(const std::string&, bool, bool, std::unique_ptr<IDevice>& device)
 {
     device = std::make_unique<CMemoryDevice>(g_protected);
     return kOpenOk;

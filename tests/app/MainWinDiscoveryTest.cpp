@@ -54,20 +54,20 @@ protected:
 };
 
 // Every probe is refused, as for a user without access to the disks.
-int DenyAll(const std::string&, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
+int DenyAll(const std::string&, bool, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
 
 // Cards the opener below refuses: one the system holds (a mounted
 // partition), one refused access. Others open as usual.
 std::string g_inUse;
 std::string g_denied;
 
-int RefusingOpener(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+int RefusingOpener(const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device)
 {
     if (path == g_inUse)
         return kOpenInUse;
     if (path == g_denied)
         return kOpenDenied;
-    return OpenDevicePath(path, requireCard, device);
+    return OpenDevicePath(path, requireCard, write, device);
 }
 
 } // namespace

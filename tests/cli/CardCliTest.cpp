@@ -524,9 +524,9 @@ private:
 
 // Lets a loop device be opened as a card (it is no card reader's disk);
 // everything else is the real opening of a block device.
-int OpenAnyBlockDevice(const std::string& path, bool, std::unique_ptr<IDevice>& device)
+int OpenAnyBlockDevice(const std::string& path, bool, bool write, std::unique_ptr<IDevice>& device)
 {
-    return OpenDevicePath(path, false, device);
+    return OpenDevicePath(path, false, write, device);
 }
 
 } // namespace

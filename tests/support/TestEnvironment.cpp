@@ -6,8 +6,9 @@ std::vector<CardCandidate> NoCardReaders() { return {}; }
 
 DeviceOpener OpenerOf(std::shared_ptr<MemoryDeviceState> state)
 {
-    return [state](const std::string&, bool, std::unique_ptr<IDevice>& device) {
-        device = std::make_unique<CMemoryDevice>(state);
+    return [state](const std::string&, bool, bool write, std::unique_ptr<IDevice>& device) {
+        ++(write ? state->writeOpenings : state->readOpenings);
+        device = std::make_unique<CMemoryDevice>(state, write && !state->writeProtected);
         return static_cast<int>(kOpenOk);
     };
 }

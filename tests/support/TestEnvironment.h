@@ -13,7 +13,8 @@
 // The card readers of a machine without any.
 std::vector<CardCandidate> NoCardReaders();
 
-// Opens every card, whatever its path, on `state` (shared, not copied).
+// Opens every card, whatever its path, on `state` (shared, not copied), for
+// reading alone when asked so or when the state is write-protected.
 DeviceOpener OpenerOf(std::shared_ptr<MemoryDeviceState> state);
 
 // While it lives, environment variable `name` holds `value` (the program's
