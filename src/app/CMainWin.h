@@ -215,6 +215,9 @@ private:
     void ChooseLanguage();
     void SetFieldText(int id, const std::string& utf8);
     void EnableControl(int id, bool enabled);
+    // Enables a command that writes to the card: never on a read-only card,
+    // whose tip then says why.
+    void EnableWritingControl(int id, bool enabled);
     void UpdateSelectionButtons();
     // Closing: whether the close command may close the window now; the
     // close command itself, refused while busy.

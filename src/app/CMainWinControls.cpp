@@ -6,6 +6,7 @@
 #include "CardTexts.h"
 #include "DvFrame.h"
 #include "Paths.h"
+#include "Texts.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -16,6 +17,14 @@ void CMainWin::EnableControl(int id, bool enabled)
 {
     if (QWidget* w = Control(id))
         w->setEnabled(enabled);
+}
+
+void CMainWin::EnableWritingControl(int id, bool enabled)
+{
+    const bool readOnly = session_.CardReadOnly();
+    EnableControl(id, enabled && !readOnly);
+    if (QWidget* w = Control(id))
+        w->setToolTip(readOnly ? QString::fromStdString(LoadText(kIdsTipCardReadOnly)) : QString());
 }
 
 void CMainWin::BusyChanged(bool) { UpdateControls(); }
@@ -34,11 +43,13 @@ void CMainWin::UpdateControls()
     SetFieldText(kIdFree, FreeText(session_.Disk()));
 
     EnableControl(kIdCardList, idle && !session_.NoCard());
-    EnableControl(kIdFormat, idle && cardOpen);
-    EnableControl(kIdWriteClip, ready && fileLoaded);
+    EnableWritingControl(kIdFormat, idle && cardOpen);
+    EnableWritingControl(kIdWriteClip, ready && fileLoaded);
     EnableControl(kIdOpenClip, idle);
     EnableControl(kIdPreview, env_.decoderPresent && idle && fileLoaded);
-    EnableControl(kIdRefresh, idle && !session_.Cards().NoRights());
+    // Refused access may be put right while the window is open (the user
+    // added to the disk group, a rule installed): Refresh tries again.
+    EnableControl(kIdRefresh, idle);
     EnableControl(kIdClipList, ready);
     EnableControl(kIdPlaylistList, ready);
     EnableControl(kIdEntryList, ready && currentPlaylist >= 0);
@@ -47,7 +58,7 @@ void CMainWin::UpdateControls()
     bool loop = false;
     if (idle && currentPlaylist >= 0 && currentPlaylist < kPlaylistCount)
         loop = !session_.Disk().Playlists()[static_cast<std::size_t>(currentPlaylist)].entries.empty();
-    EnableControl(kIdLoop, loop);
+    EnableWritingControl(kIdLoop, loop);
     UpdateSelectionButtons();
 }
 
@@ -57,14 +68,14 @@ void CMainWin::UpdateSelectionButtons()
     const bool loaded = session_.CardReady();
 
     const bool clipSelected = idle && session_.SlotHoldsClip(SelectedClip());
-    EnableControl(kIdDeleteClip, clipSelected);
+    EnableWritingControl(kIdDeleteClip, clipSelected);
     EnableControl(kIdPreviewClip, clipSelected);
     EnableControl(kIdReadClip, clipSelected);
 
     const int playlist = SelectedPlaylist();
-    EnableControl(kIdDeletePlaylist, idle && loaded && playlist >= 0 && playlist < kPlaylistCount &&
+    EnableWritingControl(kIdDeletePlaylist, idle && loaded && playlist >= 0 && playlist < kPlaylistCount &&
                                          !session_.Disk().Playlists()[static_cast<std::size_t>(playlist)].entries.empty());
-    EnableControl(kIdRemoveClip, idle && SelectedEntry() >= 0);
+    EnableWritingControl(kIdRemoveClip, idle && SelectedEntry() >= 0);
     EnableControl(kIdLanguageList, idle);
     SyncMenus();
     UpdateHints();

@@ -66,7 +66,8 @@ void CMainWin::UpdateHints()
     }
     if (QWidget* info = Control(kIdPlaylistInfo))
         info->setToolTip(QString::fromStdString(LoadText(kIdsTipLoopMark)) + QLatin1Char('\n') + times);
-    if (QWidget* loop = Control(kIdLoop))
+    // On a read-only card the box says why it cannot be ticked instead.
+    if (QWidget* loop = Control(kIdLoop); loop != nullptr && !session_.CardReadOnly())
         loop->setToolTip(QString::fromStdString(LoadText(kIdsTipLoopMark)));
 
     if (pictureHint_ != nullptr) {

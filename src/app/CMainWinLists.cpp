@@ -245,9 +245,9 @@ void CMainWin::ShowCurrentPlaylist()
     }
     if (entryList_ != nullptr)
         entryList_->setEnabled(!Busy() && current >= 0);
-    // Loop edits the card's tables: not while an operation runs.
-    if (loop != nullptr)
-        loop->setEnabled(loopEnabled && !Busy());
+    // Loop edits the card's tables: not while an operation runs, nor on a
+    // read-only card.
+    EnableWritingControl(kIdLoop, loopEnabled && !Busy());
     UpdateSelectionButtons();
 }
 

@@ -16,26 +16,33 @@ CDisk::CDisk(const CEnvironment& env) : env_(env) {}
 
 CDisk::~CDisk() { Close(); }
 
-int CDisk::Open(int index)
+int CDisk::Open(int index, CardAccess access)
 {
     Close();
     const std::vector<DriveEntry> drives = BuildDriveTable(env_.cardReaders());
     if (index < 0 || index >= static_cast<int>(drives.size()))
         return kOpenNotCard;
-    return OpenDrive(drives[static_cast<std::size_t>(index)], index);
+    return OpenDrive(drives[static_cast<std::size_t>(index)], index, access);
 }
 
-int CDisk::OpenDrive(const DriveEntry& drive, int index) { return OpenNamed(drive.path, index); }
+int CDisk::OpenDrive(const DriveEntry& drive, int index, CardAccess access)
+{
+    return OpenNamed(drive.path, index, access);
+}
 
-int CDisk::OpenPath(const std::string& path) { return OpenNamed(path, 0); }
+int CDisk::OpenPath(const std::string& path, CardAccess access) { return OpenNamed(path, 0, access); }
 
-int CDisk::OpenNamed(const std::string& path, int index)
+int CDisk::OpenNamed(const std::string& path, int index, CardAccess access)
 {
     Close();
     std::unique_ptr<IDevice> device;
+    // A card known to be write-protected is not asked for writing: the
+    // answer is known, and a refused request may cost a password prompt.
+    const bool writeProtected = CardWriteProtected(path, env_.sysRoot);
+    const bool write = access == kCardWrite && !writeProtected;
     // Block devices named anywhere, in the settings too, must be card
     // readers' disks.
-    int result = OpenCardDevice(env_.openDevice, path, true, device, env_.sysRoot, env_.awaitAuthorisation);
+    int result = OpenCardDevice(env_.openDevice, path, true, write, device, env_.sysRoot, env_.awaitAuthorisation);
     if (result == kOpenInUse) {
         ReportInUse(path);
         return kOpenNotCard;
@@ -44,10 +51,50 @@ int CDisk::OpenNamed(const std::string& path, int index)
         return result;
     result = OpenDevice(std::move(device), index);
     if (result == kOpenOk) {
+        // Asked for writing, opened for reading alone: the system refused
+        // to write it (EROFS), whatever sysfs showed.
+        writeProtected_ = writeProtected || (write && !device_->Writable());
+        writable_ = writable_ && !writeProtected_;
         IdentifyOpened(path);
         SetRealCapacity(KeptRealCapacity(identity_));
+        LogMessage("opened for %s%s", writable_ ? "writing" : "reading", writeProtected_ ? ", write-protected" : "");
     }
     return result;
+}
+
+int CDisk::ReopenForWriting()
+{
+    if (!device_)
+        return kOpenNotCard;
+    if (writable_)
+        return kOpenOk;
+    if (writeProtected_)
+        return kOpenNotCard;
+    const CardIdentity before = identity_;
+    const bool tablesRead = loaded_;
+    // The exclusive descriptor for reading is closed first: a second
+    // exclusive opening of the same disk is refused while it is held.
+    int result = OpenNamed(before.path, openIndex_, kCardWrite);
+    if (result == kOpenOk && !identity_.SameCard(before)) {
+        LogMessage("reopened card differs: %s", identity_.path.c_str());
+        Close();
+        return kOpenNotCard;
+    }
+    if (result != kOpenOk || !writable_) {
+        // The card stays open as it was, for reading alone.
+        const bool inUse = inUse_;
+        const std::string mountPoint = mountPoint_;
+        const bool shown = errorShown_;
+        if (OpenNamed(before.path, openIndex_, kCardRead) == kOpenOk && tablesRead)
+            ReadFAT();
+        inUse_ = inUse;
+        mountPoint_ = mountPoint;
+        errorShown_ = errorShown_ || shown;
+        return result == kOpenOk ? kOpenNotCard : result;
+    }
+    if (tablesRead)
+        ReadFAT();
+    return kOpenOk;
 }
 
 void CDisk::IdentifyOpened(const std::string& path)
@@ -93,6 +140,11 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     identity_.sizeBytes = device->SizeBytes();
     fat_.clear();
     keeper_.Reset();
+    // A device opened for reading alone is as good as write-protected
+    // here: there is no path to open it again by.
+    writable_ = device->Writable();
+    writeProtected_ = !writable_;
+    openIndex_ = index;
     device_ = std::move(device);
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
     loaded_ = false;
@@ -109,6 +161,9 @@ void CDisk::Close()
     lastFailure_ = 0;
     inUse_ = false;
     moveUnfinished_ = false;
+    writable_ = false;
+    writeProtected_ = false;
+    pendingSlot_ = -1;
     mountPoint_.clear();
     identity_ = CardIdentity{};
     realBytes_ = 0;
@@ -156,6 +211,10 @@ int CDisk::ReadCluster(int cluster, std::uint8_t* buffer)
 
 int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
 {
+    if (!writable_) {
+        RefuseWrite();
+        return 0;
+    }
     int ok = 0;
     // A move left half-done protects its frames: nothing is written before
     // the next opening has finished it.
@@ -175,6 +234,8 @@ int CDisk::WriteCluster(int cluster, const std::uint8_t* buffer)
 
 bool CDisk::Flush()
 {
+    if (!writable_)
+        return RefuseWrite();
     writeBack_.Reset();
     if (device_ && device_->Flush())
         return true;
@@ -205,6 +266,8 @@ bool CDisk::ReadSpareSector(std::uint8_t* sector)
 
 bool CDisk::WriteSpareSector(const std::uint8_t* sector)
 {
+    if (!writable_)
+        return RefuseWrite();
     const std::uint64_t offset = SpareSectorOffset();
     const bool ok = !moveUnfinished_ && device_ && offset + kSectorSize <= device_->SizeBytes() &&
                     device_->WriteAt(offset, sector, kSectorSize) == kSectorSize;
@@ -218,10 +281,19 @@ bool CDisk::WriteSpareSector(const std::uint8_t* sector)
 
 void CDisk::ReportError(bool write)
 {
-    lastFailure_ = write ? kIdsCardWriteError : kIdsCardAccessError;
+    // A write-protected card says so rather than that a write failed.
+    const int id = !write ? kIdsCardAccessError : writeProtected_ ? kIdsCardReadOnly : kIdsCardWriteError;
+    lastFailure_ = id;
     if (errorShown_)
         return;
     errorShown_ = true;
     if (ui_ != nullptr)
-        ShowMessage(*ui_, write ? kIdsCardWriteError : kIdsCardAccessError, kMsgError);
+        ShowMessage(*ui_, id, kMsgError);
+}
+
+bool CDisk::RefuseWrite()
+{
+    LogMessage("write refused: card open for reading alone");
+    ReportError(true);
+    return false;
 }

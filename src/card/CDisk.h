@@ -6,6 +6,7 @@
 #include "CardIdentity.h"
 #include "CardLayout.h"
 #include "Device.h"
+#include "MoveIntent.h"
 #include "TableChange.h"
 #include "TableKeeper.h"
 #include "TableOperation.h"
@@ -23,13 +24,19 @@ class CAlignedBuffer;
 class IInteraction;
 struct CEnvironment;
 struct DriveEntry;
-struct MoveIntent;
 
 // How a move of a clip over its own old run ended (MoveOverOwnRun).
 enum ClipMoveResult : int {
     kMoveDone = 0,       // every frame lies at the new place; EndMove follows the table write
     kMoveNotStarted = 1, // the clip lies whole at its old place
     kMoveStopped = 2,    // a write failed half-way: the next opening finishes the move
+};
+
+// How a card is opened: for reading alone (listing, tables, thumbnails,
+// preview, export), or for writing too (a command that writes).
+enum CardAccess : int {
+    kCardRead = 0,
+    kCardWrite = 1,
 };
 
 class CDisk {
@@ -51,12 +58,23 @@ public:
     // partition, another program) gives 1 with InUse() set; its message
     // ("in use", naming the mount point when there is one) is shown once,
     // as the error message of this opening, and nothing is read or written.
-    int Open(int index);
+    // With kCardRead the device is opened for reading alone and nothing is
+    // ever written to it; a write-protected card (WriteProtected) is opened
+    // so whatever is asked.
+    int Open(int index, CardAccess access = kCardWrite);
     // The same for a drive table entry already built (discovery).
-    int OpenDrive(const DriveEntry& drive, int index);
+    int OpenDrive(const DriveEntry& drive, int index, CardAccess access = kCardWrite);
     // Opens a card image or block device by path (the command line). Block
     // devices must be card readers' disks; others are never opened.
-    int OpenPath(const std::string& path);
+    int OpenPath(const std::string& path, CardAccess access = kCardWrite);
+    // Opens the card open for reading alone again for writing too, by the
+    // path it was opened by, and reads its tables again when they were
+    // read (which finishes a pending move, MovePending). kOpenOk at once
+    // when it is writable already; kOpenNotCard without trying on a
+    // write-protected card, and when the device opened now is not the same
+    // card (CardIdentity::SameCard); the openings' results otherwise. A
+    // card that does not open for writing is opened for reading alone again.
+    int ReopenForWriting();
     // Opens an already opened device as drive `index` (tests, fault
     // injection).
     int OpenDevice(std::unique_ptr<IDevice> device, int index);
@@ -211,6 +229,19 @@ public:
     KeptClip ReadRunDigests(std::uint32_t firstSector, std::uint16_t frames);
 
     bool IsOpen() const { return device_ != nullptr; }
+    // The card is open for writing: every write is refused otherwise (the
+    // read-only message, or the write message on a card opened for reading
+    // alone), without a call to the device.
+    bool Writable() const { return device_ != nullptr && writable_; }
+    // The open card cannot be written at all: sysfs shows it read-only, its
+    // image file may not be written, or it opened for reading alone when
+    // asked for writing.
+    bool WriteProtected() const { return device_ != nullptr && writeProtected_; }
+    // A card opened for reading alone holds the record of a move that was
+    // interrupted (CDiskMoves.cpp): it was left as it is, and the moved
+    // clip's frames are read from where they lie; an opening for writing
+    // finishes the move.
+    bool MovePending() const { return pendingSlot_ >= 0; }
     bool IsLoaded() const { return loaded_; }
     bool ErrorShown() const { return errorShown_; }
     // The card message the last transfer failure called for
@@ -242,7 +273,18 @@ public:
     const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists_; }
 
 private:
-    int OpenNamed(const std::string& path, int index);
+    int OpenNamed(const std::string& path, int index, CardAccess access);
+    // The refusal of a write to a card that is not open for writing: the
+    // message, and false.
+    bool RefuseWrite();
+    // What ReadFAT does on a card opened for reading alone in place of
+    // FinishInterruptedMove (CDiskPendingMove.cpp): a record of an
+    // interrupted move is noted, with its warning, and nothing is written.
+    void NotePendingMove();
+    // The cluster that holds frame `frame` of clip `slot` starting at
+    // cluster `first`: while a move of it is pending, the frames already
+    // copied are read at its new place.
+    std::uint64_t FrameCluster(int slot, std::uint64_t first, int frame) const;
     void ReportInUse(const std::string& path);
     void IdentifyOpened(const std::string& path);
     // Finishes or undoes a move that a power cut or a lost card
@@ -277,6 +319,13 @@ private:
     int lastFailure_ = 0;
     bool inUse_ = false;
     bool moveUnfinished_ = false;
+    bool writable_ = false;
+    bool writeProtected_ = false;
+    int openIndex_ = 0;
+    // A move found pending on a card opened for reading alone, and the
+    // slot of its clip (-1: none).
+    MoveIntent pendingMove_;
+    int pendingSlot_ = -1;
     std::string mountPoint_;
     CardIdentity identity_;
     std::uint64_t realBytes_ = 0;

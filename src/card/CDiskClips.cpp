@@ -23,8 +23,7 @@ int CDisk::ReadClipFrame(int slot, int frame, std::uint8_t* buffer)
         ReportError(false);
         return 0;
     }
-    const std::uint64_t cluster = static_cast<std::uint64_t>(ClusterOfSector(c.firstSector)) +
-                                  static_cast<std::uint64_t>(frame);
+    const std::uint64_t cluster = FrameCluster(slot, ClusterOfSector(c.firstSector), frame);
     if (cluster > static_cast<std::uint64_t>(INT_MAX)) {
         ReportError(false);
         return 0;

@@ -32,8 +32,9 @@ int CDisk::WriteClusters(int first, int count, const std::uint8_t* buffer, bool 
 {
     const long long bytes = static_cast<long long>(count) * kClusterSize;
     int ok = 0;
-    // Nothing is written over a move left half-done (see MoveUnfinished).
-    if (!moveUnfinished_ && device_ && RunInside(first, count, totalClusters_)) {
+    // Nothing is written over a move left half-done (see MoveUnfinished),
+    // nor to a card open for reading alone.
+    if (!moveUnfinished_ && writable_ && device_ && RunInside(first, count, totalClusters_)) {
         const std::uint64_t offset = ClusterOffset(static_cast<std::uint64_t>(first));
         ok = device_->WriteAt(offset, buffer, static_cast<std::size_t>(bytes)) == bytes &&
                      writeBack_.Written(*device_, offset, static_cast<std::uint64_t>(bytes))

@@ -52,8 +52,12 @@ int CDisk::ReadFAT()
     playlists_ = std::move(playlists);
     UpdateFreeSpace();
     loaded_ = true;
-    // Before anything else is done with the card.
-    FinishInterruptedMove();
+    // Before anything else is done with the card; a card opened for reading
+    // alone is not written, and its move waits for an opening for writing.
+    if (writable_)
+        FinishInterruptedMove();
+    else
+        NotePendingMove();
     return 1;
 }
 
@@ -74,6 +78,12 @@ void CDisk::KeepReplacedTable(const std::vector<std::uint8_t>& next, int operati
 
 int CDisk::WriteFAT(int operation)
 {
+    if (device_ && !writable_) {
+        // Refused before the table history keeps a table not replaced.
+        UpdateFreeSpace();
+        RefuseWrite();
+        return 0;
+    }
     std::vector<std::uint8_t> next = EncodeFatArea(clips_, playlists_);
     KeepReplacedTable(next, operation);
     fat_ = std::move(next);

@@ -14,7 +14,9 @@ CardDiscovery DiscoverCards(const CEnvironment& env)
     for (int index = 0; index < kMaxDrives && index < static_cast<int>(drives.size()); ++index) {
         const DriveEntry& drive = drives[static_cast<std::size_t>(index)];
         CDisk probe(env);
-        const int result = probe.OpenDrive(drive, index);
+        // Only read: closing a descriptor that could write would make the
+        // system read the card's partitions again (and a desktop mount them).
+        const int result = probe.OpenDrive(drive, index, kCardRead);
         if (result == kOpenDenied)
             found.accessDenied = true;
         if (result != kOpenOk && !probe.InUse())

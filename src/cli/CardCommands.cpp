@@ -191,7 +191,7 @@ int CmdInfo(CCliSession& session)
     if (args.size() != 1)
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
+    if (!session.OpenCard(args[0], disk, false, kCardRead) || disk.ErrorShown())
         return kExitFailed;
     if (session.Options().json)
         PrintInfoJson(args[0], disk);
@@ -206,7 +206,7 @@ int CmdFormat(CCliSession& session)
     if (args.size() != 1)
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
+    if (!session.OpenCard(args[0], disk, false, kCardWrite) || disk.ErrorShown())
         return kExitFailed;
     return FormatCard(disk, session.Ui()) == kFormatDone ? kExitDone : kExitFailed;
 }
@@ -218,7 +218,7 @@ int CmdDelete(CCliSession& session)
         return kExitUsage;
     int slot = 0;
     CDisk disk(session.Env());
-    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
+    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot, kCardWrite); status != kExitDone)
         return status;
     ClipDeletion deletion;
     if (!disk.DeleteClip(slot, &deletion) || !deletion.Stored())

@@ -204,7 +204,7 @@ int CmdProbe(CCliSession& session)
     if (args.size() != 1)
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
+    if (!session.OpenCard(args[0], disk, false, kCardWrite) || disk.ErrorShown())
         return kExitFailed;
     // Ctrl-C outside the progress too becomes Abort: the probed clusters are
     // always put back.
@@ -234,7 +234,7 @@ int CmdScan(CCliSession& session)
     if (args.size() != 1)
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, false) || disk.ErrorShown())
+    if (!session.OpenCard(args[0], disk, false, kCardWrite) || disk.ErrorShown())
         return kExitFailed;
     const bool all = session.Options().all;
     if (!disk.IsLoaded() && !all) {

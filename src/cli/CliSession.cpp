@@ -48,7 +48,7 @@ bool CCliSession::Index(const std::string& text, const char* what, int max, int&
     return true;
 }
 
-bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded)
+bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded, CardAccess access)
 {
     disk.SetInteraction(&ui_);
     int result = kOpenNotCard;
@@ -58,13 +58,13 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
             Error(kIdsCliNoSuchCard, static_cast<int>(number));
             return false;
         }
-        result = disk.Open(static_cast<int>(number) - 1);
+        result = disk.Open(static_cast<int>(number) - 1, access);
         if (result == kOpenNotCard && !disk.InUse()) {
             Error(kIdsCliNoSuchCard, static_cast<int>(number));
             return false;
         }
     } else {
-        result = disk.OpenPath(card);
+        result = disk.OpenPath(card, access);
     }
     // A card in use has shown its message on opening.
     if (disk.InUse())
@@ -78,6 +78,11 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
             Error(kIdsCliNotCardReader, card.c_str());
         else
             Error(kIdsCliCannotOpenCard, card.c_str());
+        return false;
+    }
+    if (access == kCardWrite && disk.WriteProtected()) {
+        // Refused before anything is read or asked.
+        Error(kIdsCardReadOnly);
         return false;
     }
     if (!disk.ReadFAT() && needLoaded) {
@@ -123,12 +128,13 @@ int CCliSession::ClipSlot(const std::string& slotText, const CDisk& disk, int& s
     return kExitDone;
 }
 
-int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot)
+int CCliSession::OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot,
+                              CardAccess access)
 {
     // A number is checked before the card is opened, a name on the card.
     if (!IsClipName(slotText) && !Index(slotText, "SLOT", kSlotCount, slot))
         return kExitUsage;
-    if (!OpenCard(card, disk, true))
+    if (!OpenCard(card, disk, true, access))
         return kExitFailed;
     if (IsClipName(slotText)) {
         if (const int status = ClipSlot(slotText, disk, slot); status != kExitDone)

@@ -10,7 +10,8 @@
 
 #include <string>
 
-class CDisk;
+#include "CDisk.h"
+
 struct CEnvironment;
 
 class CCliSession {
@@ -26,14 +27,17 @@ public:
     // Opens CARD (a path, or CARDn from the card list) into `disk` with this
     // session's interaction and reads its tables. With `needLoaded` a card
     // that is not formatted is refused. Prints the reason and returns
-    // false when the card cannot be used.
-    bool OpenCard(const std::string& card, CDisk& disk, bool needLoaded);
+    // false when the card cannot be used. A command that only reads opens
+    // it with kCardRead; one that writes with kCardWrite, which refuses a
+    // write-protected card (the read-only message printed).
+    bool OpenCard(const std::string& card, CDisk& disk, bool needLoaded, CardAccess access);
 
     // Parses SLOT, opens CARD (formatted) and checks that the slot holds a
     // clip. SLOT is a number from 1 or a clip's name after "@" (ClipSlot).
     // kExitDone when it does, else the exit status to end with (the reason
     // printed).
-    int OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot);
+    int OpenClipSlot(const std::string& card, const std::string& slotText, CDisk& disk, int& slot,
+                     CardAccess access);
     // SLOT of the loaded card as a 0-based slot: a number from 1 (kExitUsage
     // when out of range), or "@NAME", the one clip of that name (kExitFailed
     // when no clip or more than one has it). The reason is printed.

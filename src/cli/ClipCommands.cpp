@@ -110,7 +110,7 @@ int CmdWrite(CCliSession& session)
     }
 
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, true))
+    if (!session.OpenCard(args[0], disk, true, kCardWrite))
         return kExitFailed;
     // Read back and compared unless --no-verify, or Verify=0 in the settings.
     const bool verify = !session.Options().noVerify && VerifyAfterWriting();
@@ -156,7 +156,7 @@ int CmdRead(CCliSession& session)
         return kExitUsage;
     int slot = 0;
     CDisk disk(session.Env());
-    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot); status != kExitDone)
+    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot, kCardRead); status != kExitDone)
         return status;
     const std::string output = args.size() == 3 ? args[2] : DefaultOutput(disk, slot);
     // A device, a pipe or a folder is refused by the export without a

@@ -89,6 +89,17 @@ private:
     CTerminalInteraction toErr_;
 };
 
+// Opens the card copied from, for reading alone. The copy reads its clips
+// cluster by cluster, so a move that the card left pending is finished
+// first, by an opening for writing (a write-protected card, whose move
+// cannot be finished, has said so on opening).
+bool OpenSource(CCliSession& session, const std::string& name, CDisk& source)
+{
+    if (!session.OpenCard(name, source, true, kCardRead))
+        return false;
+    return !source.MovePending() || source.ReopenForWriting() == kOpenOk;
+}
+
 // Opens SOURCE and every TARGET, then runs the restore onto the one target
 // (`restore`) or the clone onto them all.
 int Copy(CCliSession& session, const std::string& sourceName, const std::vector<std::string>& targetNames,
@@ -97,13 +108,13 @@ int Copy(CCliSession& session, const std::string& sourceName, const std::vector<
     // Ctrl-C is Abort from here on, between the progress displays too.
     CInterruptScope interrupts;
     CDisk source(session.Env());
-    if (!session.OpenCard(sourceName, source, true))
+    if (!OpenSource(session, sourceName, source))
         return kExitFailed;
     std::vector<std::unique_ptr<CDisk>> disks;
     std::vector<CloneTarget> targets;
     for (const std::string& name : targetNames) {
         disks.push_back(std::make_unique<CDisk>(session.Env()));
-        if (!session.OpenCard(name, *disks.back(), false) || disks.back()->ErrorShown())
+        if (!session.OpenCard(name, *disks.back(), false, kCardWrite) || disks.back()->ErrorShown())
             return kExitFailed;
         targets.push_back(CloneTarget{name, CardPath(session, name), disks.back().get()});
     }
@@ -127,7 +138,7 @@ int CmdBackup(CCliSession& session)
         return kExitUsage;
     CInterruptScope interrupts;
     CDisk source(session.Env());
-    if (!session.OpenCard(args[0], source, true))
+    if (!OpenSource(session, args[0], source))
         return kExitFailed;
     CJsonCopyView json;
     ICardCopyView* view = session.Options().json ? &json : nullptr;

@@ -36,7 +36,7 @@ bool ReadSourceFrame(CCliSession& session, const std::string& source, int index,
          (CCliSession::IsClipName(slotText) && slotText.find('/') == std::string::npos))) {
         int slot = 0;
         CDisk disk(session.Env());
-        const int status = session.OpenClipSlot(source.substr(0, colon), slotText, disk, slot);
+        const int status = session.OpenClipSlot(source.substr(0, colon), slotText, disk, slot, kCardRead);
         if (status != kExitDone) {
             usage = status == kExitUsage;
             return false;

@@ -87,7 +87,7 @@ int CmdPlaylist(CCliSession& session)
     if (session.Options().at >= 0 && sub != "add")
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(args[0], disk, true))
+    if (!session.OpenCard(args[0], disk, true, kCardWrite))
         return kExitFailed;
     int playlist = 0;
     const std::vector<std::string> rest(args.begin() + 2, args.end());

@@ -159,7 +159,9 @@ int CmdRecover(CCliSession& session)
     if (o.args.size() != 1 || (o.table >= 0 && o.runs) || (o.partial && o.table < 0) || (o.json && (o.table >= 0 || o.runs)))
         return kExitUsage;
     CDisk disk(session.Env());
-    if (!session.OpenCard(o.args[0], disk, false))
+    // Listing what can be recovered only reads; putting a table back or
+    // recording runs writes.
+    if (!session.OpenCard(o.args[0], disk, false, o.table >= 0 || o.runs ? kCardWrite : kCardRead))
         return kExitFailed;
 
     if (o.table >= 0) {

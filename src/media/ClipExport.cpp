@@ -47,7 +47,6 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
             ShowMessagePath(*ui, kIdsCannotOpenFile, kMsgError, path);
         return kExportCannotCreate;
     }
-    const int first = static_cast<int>(CDisk::ClusterOfSector(clip.firstSector));
 
     progress.Begin(clip.frames + 1);
     if (controlsChanged)
@@ -56,7 +55,7 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
     // is cut back to the frames written whole.
     out.framesWritten = TransferFrames(
         clip.frames, progress, ProgressStep::kPumpThenSet,
-        [&](int i, std::uint8_t* buffer) { return disk.ReadCluster(first + i, buffer) != 0; },
+        [&](int i, std::uint8_t* buffer) { return disk.ReadClipFrame(slot, i, buffer) != 0; },
         [&](int, const std::uint8_t* buffer) { return WriteAll(fd, buffer, kFrameSize); });
     const off_t whole = static_cast<off_t>(out.framesWritten) * kFrameSize;
     if (progress.Aborted()) {

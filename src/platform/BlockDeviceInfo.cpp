@@ -134,3 +134,8 @@ std::uint64_t DiskSizeBytes(const std::string& name, const std::string& sysRoot)
     // sysfs counts the size in 512-byte sectors.
     return DiskNumber(name, sysRoot, "size") * 512u;
 }
+
+bool DiskWriteProtected(const std::string& name, const std::string& sysRoot)
+{
+    return DiskNumber(name, sysRoot, "ro") == 1;
+}

@@ -45,3 +45,6 @@ bool IsNonCardBlockDevice(const std::string& path, const std::string& sysRoot = 
 std::uint64_t DiskSequence(const std::string& name, const std::string& sysRoot = kSysRoot);
 // The size in bytes of whole disk `name` as sysfs gives it; 0 when unknown.
 std::uint64_t DiskSizeBytes(const std::string& name, const std::string& sysRoot = kSysRoot);
+// True when sysfs shows whole disk `name` read-only (sysRoot/block/NAME/ro
+// is 1): a card whose lock switch is set, or a reader that cannot write it.
+bool DiskWriteProtected(const std::string& name, const std::string& sysRoot = kSysRoot);

@@ -50,6 +50,8 @@ public:
     }
     // The system error code of the last failed call (errno), 0 when none.
     virtual int LastError() const = 0;
+    // False for a device opened for reading alone: its writes fail.
+    virtual bool Writable() const { return true; }
 };
 
 // Results of opening a device, as CDisk::Open reports them.
@@ -63,21 +65,25 @@ enum OpenResult : int {
 // exclusively. Nothing was read or written.
 inline constexpr int kOpenInUse = 3;
 
-// Opens a block device or image file for reading and writing. A block
-// device is opened exclusively (O_EXCL): kOpenInUse when the system holds
-// it. Gives kOpenDenied for EACCES/EPERM, kOpenNotCard for anything else
+// Opens a block device or image file, with `write` for reading and writing,
+// else for reading alone (closing a descriptor that could write makes the
+// system read the disk's partitions again, and a desktop mount them). A
+// write-protected card asked for writing is opened for reading alone. A
+// block device is opened exclusively (O_EXCL) either way: kOpenInUse when
+// the system holds it. Gives kOpenDenied for EACCES/EPERM, kOpenNotCard for anything else
 // that fails (no medium, size 0, missing file). With `requireCard` a block
 // device that is not a card reader's disk (BlockDeviceInfo.h) is kOpenNotCard
 // without being opened. `device` is set on kOpenOk only.
-int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device);
+int OpenDevicePath(const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device);
 // The same with the card test made on the sysfs tree at `sysRoot`.
-int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool requireCard,
+int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool requireCard, bool write,
                     std::unique_ptr<IDevice>& device);
 
 // A direct opening of a device by path, with the results of OpenDevicePath:
 // OpenDevicePath itself, or what a test puts in its place (refused access,
 // cards in use or fixed disks, a device in memory, a loop device).
-using DeviceOpener = std::function<int(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)>;
+using DeviceOpener =
+    std::function<int(const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device)>;
 
 // Opens a card: the direct opening `open` first; when that is refused for
 // a device node (not an image file), the udisks2 service is asked for it
@@ -89,6 +95,12 @@ using DeviceOpener = std::function<int(const std::string& path, bool requireCard
 // line); the window runs it on a worker thread and keeps drawing. sysfs is
 // read below `sysRoot`.
 using AuthorisationWait = std::function<int(const std::function<int()>& request)>;
-int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
+int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard, bool write,
                    std::unique_ptr<IDevice>& device, const std::string& sysRoot = kSysRoot,
                    const AuthorisationWait& wait = {});
+
+// True when the card at `path` cannot be written, as far as is known
+// without opening it for writing: a block device that sysfs below `sysRoot`
+// shows read-only (a card's lock switch), or an image file this process
+// may not write.
+bool CardWriteProtected(const std::string& path, const std::string& sysRoot = kSysRoot);

@@ -21,6 +21,8 @@ CFileDevice::CFileDevice(int fd, std::uint64_t size) : fd_(fd), size_(size)
     } else if (S_ISREG(st.st_mode)) {
         directAlignment_ = 4096;
     }
+    const int flags = fcntl(fd_, F_GETFL);
+    writable_ = flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
 }
 
 CFileDevice::~CFileDevice()
@@ -129,12 +131,12 @@ int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)
     return kOpenOk;
 }
 
-int OpenDevicePath(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+int OpenDevicePath(const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device)
 {
-    return OpenDeviceUnder(kSysRoot, path, requireCard, device);
+    return OpenDeviceUnder(kSysRoot, path, requireCard, write, device);
 }
 
-int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool requireCard,
+int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool requireCard, bool write,
                     std::unique_ptr<IDevice>& device)
 {
     struct stat st {};
@@ -148,8 +150,8 @@ int OpenDeviceUnder(const std::string& sysRoot, const std::string& path, bool re
     // mounted or another program holds it exclusively, and keeps others
     // (an automounter) away while the card is open here.
     const int exclusive = block ? O_EXCL : 0;
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | exclusive);
-    if (fd < 0 && errno == EROFS) {
+    int fd = open(path.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC | exclusive);
+    if (fd < 0 && write && errno == EROFS) {
         // A write-protected card is still a card: it is listed and read, and
         // its first write fails with the write message.
         fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | exclusive);
@@ -171,17 +173,26 @@ bool IsRegularFile(const std::string& path)
 }
 } // namespace
 
-int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard,
+int OpenCardDevice(const DeviceOpener& open, const std::string& path, bool requireCard, bool write,
                    std::unique_ptr<IDevice>& device, const std::string& sysRoot, const AuthorisationWait& wait)
 {
-    int result = open(path, requireCard, device);
+    int result = open(path, requireCard, write, device);
     // udisks2 serves block devices only; a refused image file stays refused.
     if (result == kOpenDenied && requireCard && !IsRegularFile(path)) {
         const std::string name = DeviceNodeName(path, sysRoot);
         // `device` is set by the request alone, which has ended when `wait`
         // returns.
-        const auto request = [&name, &device, &sysRoot] { return OpenThroughUdisks(name, device, sysRoot); };
+        const auto request = [&name, write, &device, &sysRoot] { return OpenThroughUdisks(name, write, device, sysRoot); };
         result = wait ? wait(request) : request();
     }
     return result;
+}
+
+bool CardWriteProtected(const std::string& path, const std::string& sysRoot)
+{
+    // An image file: what the file's permissions and its file system allow
+    // this process (the effective ids, as open() checks them).
+    if (IsRegularFile(path))
+        return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+    return DiskWriteProtected(DeviceNodeName(path, sysRoot), sysRoot);
 }

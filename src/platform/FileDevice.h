@@ -22,6 +22,7 @@ public:
     long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) override;
     void Prefetch(std::uint64_t offset, std::uint64_t len) override;
     int LastError() const override { return lastError_; }
+    bool Writable() const override { return writable_; }
 
 private:
     // Notes errno as the last error when a transfer failed.
@@ -33,6 +34,8 @@ private:
     // covers what its file system asks; 0 when direct reads failed once.
     std::size_t directAlignment_ = 0;
     int lastError_ = 0;
+    // The descriptor was opened for writing too.
+    bool writable_ = false;
 };
 
 // Makes a device of an open descriptor of a block device or image file,

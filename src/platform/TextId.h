@@ -137,6 +137,10 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsProbing, 10156)                       \
     X(kIdsScanWriting, 10157)                   \
     X(kIdsScanReading, 10158)                   \
+    X(kIdsCardReadOnly, 10180)                  \
+    X(kIdsTipCardReadOnly, 10181)               \
+    X(kIdsMovePending, 10182)                   \
+    X(kIdsMovePendingProtected, 10183)          \
     X(kIdsPlayerPosition, 10160)
 
 // The command line's own texts (usage, argument errors, hints); it shows

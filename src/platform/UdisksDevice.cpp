@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 
 namespace {
 
@@ -94,16 +93,9 @@ Answer AskOpen(sd_bus* bus, const std::string& object, const char* mode, int& fd
     return fd >= 0 ? Answer::Granted : Answer::Refused;
 }
 
-bool WriteProtected(const std::string& name, const std::string& sysRoot)
-{
-    std::ifstream in(sysRoot + "/block/" + name + "/ro");
-    int ro = 0;
-    return (in >> ro) && ro == 1;
-}
-
 } // namespace
 
-int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device, const std::string& sysRoot)
+int OpenThroughUdisks(const std::string& name, bool write, std::unique_ptr<IDevice>& device, const std::string& sysRoot)
 {
     if (name.empty())
         return kOpenDenied;
@@ -117,7 +109,7 @@ int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device,
     BusPtr bus(raw);
     const std::string object = ObjectPath(name);
     std::string failure;
-    const bool readOnly = WriteProtected(name, sysRoot);
+    const bool readOnly = !write || DiskWriteProtected(name, sysRoot);
     for (const std::string mode : {"rw", "r"}) {
         if (readOnly && mode == "rw")
             continue;

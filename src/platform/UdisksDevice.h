@@ -11,12 +11,12 @@
 #include <string>
 
 // Asks udisks2 for block device `name` (a kernel name such as "sdb"),
-// exclusively, for reading and writing, or for reading alone when the card
-// is write-protected. kOpenOk with `device` set; kOpenInUse when a
+// exclusively, with `write` for reading and writing (for reading alone when
+// the card is write-protected), else for reading alone. kOpenOk with `device` set; kOpenInUse when a
 // partition of it is mounted (then nothing is asked) or the daemon finds it
 // busy; kOpenDenied when there is no system bus or no udisks2, the
 // authorisation is refused or the password prompt is cancelled;
 // kOpenNotCard when the daemon cannot open the device for another reason.
 // sysfs (mounts, write protection) is read below `sysRoot`.
-int OpenThroughUdisks(const std::string& name, std::unique_ptr<IDevice>& device,
+int OpenThroughUdisks(const std::string& name, bool write, std::unique_ptr<IDevice>& device,
                       const std::string& sysRoot = kSysRoot);

@@ -10,8 +10,8 @@ CCardSession::CCardSession(const CEnvironment& env, IInteraction& idle, bool dec
       busy_([this](bool busy) { NotifyBusy(busy); })
 {
     // What a test or the program changes in its environment later is seen.
-    env_.openDevice = [this](const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device) {
-        return outer_.openDevice(path, requireCard, device);
+    env_.openDevice = [this](const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device) {
+        return outer_.openDevice(path, requireCard, write, device);
     };
     env_.cardReaders = [this] { return outer_.cardReaders(); };
     env_.awaitAuthorisation = [this](const std::function<int()>& request) {

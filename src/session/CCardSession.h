@@ -46,6 +46,10 @@ public:
     const CDisk& Disk() const { return disk_; }
     // Open with its tables read: the clip and playlist commands may run.
     bool CardReady() const { return disk_.IsOpen() && disk_.IsLoaded(); }
+    // The open card cannot be written (write-protected, or an image file
+    // that may not be written): it is read, and every command that writes
+    // is refused.
+    bool CardReadOnly() const { return disk_.WriteProtected(); }
     // True when `slot` holds a clip on a ready card.
     bool SlotHoldsClip(int slot) const;
 

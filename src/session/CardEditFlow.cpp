@@ -3,8 +3,21 @@
 #include "CCardSession.h"
 #include "CardListFlow.h"
 #include "FormatFlow.h"
+#include "WritableCard.h"
 
 namespace {
+
+// The card open for writing before an edit; the playlist edits, which
+// take no interaction of their own, report through the session's.
+bool Writable(CCardSession& session, IInteraction& ui)
+{
+    return OpenChosenCardForWriting(session, ui) == kCardWritable;
+}
+
+bool Writable(CCardSession& session)
+{
+    return Writable(session, session.FlowInteraction().Target());
+}
 
 TableChange Told(CCardSession& session, const TableChange& change)
 {
@@ -17,7 +30,7 @@ TableChange Told(CCardSession& session, const TableChange& change)
 
 int DeleteSessionClip(CCardSession& session, int slot, IInteraction& ui)
 {
-    if (session.IsBusy() || slot < 0 || slot >= kSlotCount || !session.CardReady())
+    if (session.IsBusy() || slot < 0 || slot >= kSlotCount || !session.CardReady() || !Writable(session, ui))
         return 0;
     CFlowScope scope(session.FlowInteraction(), ui);
     ClipDeletion deletion;
@@ -33,6 +46,14 @@ int FormatChosenCard(CCardSession& session, IInteraction& ui)
     if (!ChosenCardStillThere(session)) {
         ReportCardChanged(session, ui);
         return kFormatFlowCardChanged;
+    }
+    switch (OpenChosenCardForWriting(session, ui)) {
+    case kCardWritable:
+        break;
+    case kCardChanged:
+        return kFormatFlowCardChanged;
+    default:
+        return kFormatFlowNotDone;
     }
     int result = kFormatFlowNotDone;
     {
@@ -55,7 +76,7 @@ int FormatChosenCard(CCardSession& session, IInteraction& ui)
 
 TableChange InsertSessionEntry(CCardSession& session, int playlist, int slot, int position)
 {
-    if (session.IsBusy())
+    if (session.IsBusy() || !Writable(session))
         return {};
     const TableChange change = session.Disk().InsertEntry(playlist, slot, position < 0 ? kAppendEntry : position);
     if (!change.Done())
@@ -66,14 +87,14 @@ TableChange InsertSessionEntry(CCardSession& session, int playlist, int slot, in
 
 TableChange RemoveSessionEntry(CCardSession& session, int playlist, int entry)
 {
-    if (session.IsBusy())
+    if (session.IsBusy() || !Writable(session))
         return {};
     return Told(session, session.Disk().RemoveEntry(playlist, entry));
 }
 
 TableChange DeleteSessionPlaylist(CCardSession& session, int playlist, IInteraction& ui)
 {
-    if (session.IsBusy())
+    if (session.IsBusy() || !Writable(session, ui))
         return {};
     CFlowScope scope(session.FlowInteraction(), ui);
     return Told(session, session.Disk().DeletePlaylist(playlist));
@@ -81,7 +102,7 @@ TableChange DeleteSessionPlaylist(CCardSession& session, int playlist, IInteract
 
 TableChange SwapSessionPlaylists(CCardSession& session, int a, int b)
 {
-    if (session.IsBusy())
+    if (session.IsBusy() || !Writable(session))
         return {};
     // The current playlist keeps its number and shows what it now holds.
     return Told(session, session.Disk().SwapPlaylists(a, b));
@@ -89,7 +110,7 @@ TableChange SwapSessionPlaylists(CCardSession& session, int a, int b)
 
 TableChange SwapSessionEntries(CCardSession& session, int playlist, int a, int b)
 {
-    if (session.IsBusy())
+    if (session.IsBusy() || !Writable(session))
         return {};
     return Told(session, session.Disk().SwapEntries(playlist, a, b));
 }
@@ -99,7 +120,9 @@ TableChange SetSessionLoop(CCardSession& session, bool loop)
     const int playlist = session.CurrentPlaylist();
     if (session.IsBusy() || playlist < 0)
         return {};
-    TableChange change = session.Disk().SetLoop(playlist, loop);
+    TableChange change;
+    if (Writable(session))
+        change = session.Disk().SetLoop(playlist, loop);
     if (change.Done())
         return Told(session, change);
     TableChange shown = change;
@@ -115,6 +138,8 @@ TableChange ToggleSessionTransition(CCardSession& session, int entry)
         return {};
     // The last entry of a playlist that does not loop has no transition.
     if (!session.Disk().TransitionMeaningful(playlist, entry))
+        return {};
+    if (!Writable(session))
         return {};
     return Told(session, session.Disk().ToggleTransition(playlist, entry));
 }

@@ -70,10 +70,11 @@ void OpenChosenCard(CCardSession& session, IInteraction& ui)
         // plugged in or pulled out since the listing moves the places. A card
         // in use has shown its message on opening; refused access shows the
         // rights message, any other failure the access error of the table
-        // read.
+        // read. It is opened for reading alone until a command writes
+        // (WritableCard.h).
         DriveEntry drive;
         drive.path = chosen->entry.path;
-        if (disk.OpenDrive(drive, chosen->entry.index) == kOpenDenied)
+        if (disk.OpenDrive(drive, chosen->entry.index, kCardRead) == kOpenDenied)
             ShowMessage(ui, kIdsNoRights, kMsgWarning);
         else
             disk.ReadFAT();

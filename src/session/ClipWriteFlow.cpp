@@ -4,6 +4,7 @@
 #include "CSessionProgress.h"
 #include "CardListFlow.h"
 #include "Texts.h"
+#include "WritableCard.h"
 
 namespace {
 
@@ -54,6 +55,21 @@ WriteResult WriteClipFile(CCardSession& session, int slot, IInteraction& ui, IPr
         result.outcome = kWriteCardChanged;
         ReportCardChanged(session, ui);
         result.reason.Note(kIdsCardChanged, kMsgError, LoadText(kIdsCardChanged));
+        return result;
+    }
+    switch (OpenChosenCardForWriting(session, ui)) {
+    case kCardWritable:
+        break;
+    case kCardChanged:
+        result.outcome = kWriteCardChanged;
+        result.reason.Note(kIdsCardChanged, kMsgError, LoadText(kIdsCardChanged));
+        return result;
+    case kCardReadOnly:
+        result.outcome = kWriteCardReadOnly;
+        result.reason.Note(kIdsCardReadOnly, kMsgError, LoadText(kIdsCardReadOnly));
+        return result;
+    default:
+        result.outcome = kWriteCardReadOnly;
         return result;
     }
     CFlowScope scope(session.FlowInteraction(), ui);

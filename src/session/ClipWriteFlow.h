@@ -14,9 +14,12 @@ class IProgress;
 // the chosen one any more; nothing was written, the card-changed message
 // was shown and the card list read again.
 inline constexpr int kWriteCardChanged = 100;
+// The card is read-only (write-protected), or did not open for writing;
+// nothing was written and the reason was shown.
+inline constexpr int kWriteCardReadOnly = 101;
 
 struct WriteResult {
-    int outcome = kWriteNothing; // ClipWriteOutcome, or kWriteCardChanged
+    int outcome = kWriteNothing; // ClipWriteOutcome, kWriteCardChanged or kWriteCardReadOnly
     ClipWriteReport report;
     FlowReason reason; // why it was not written
 };

@@ -53,7 +53,7 @@ bool WriteOneOfMany(CCardSession& session, const std::string& path, int slot, II
     // Abort, a transfer to the card that failed, or another card in the
     // reader ends the drop; a file its checks refused does not.
     stopped = session.AbortPressed() || outcome == kWriteAborted || outcome == kWriteCompactionStopped ||
-              outcome == kWriteCardChanged;
+              outcome == kWriteCardChanged || outcome == kWriteCardReadOnly;
     return false;
 }
 

@@ -5,6 +5,9 @@
 #include "CPlayerDlg.h"
 #include "MainWinCommandsFixture.h"
 #include "MemoryDevice.h"
+#include "TempDir.h"
+#include "TestEnvironment.h"
+#include "Texts.h"
 
 #include <QSlider>
 #include <QTest>
@@ -314,7 +317,7 @@ namespace {
 
 std::shared_ptr<MemoryDeviceState> g_protected;
 
-int OpenProtectedCard(const std::string&, bool, std::unique_ptr<IDevice>& device)
+int OpenProtectedCard(const std::string&, bool, bool, std::unique_ptr<IDevice>& device)
 {
     device = std::make_unique<CMemoryDevice>(g_protected);
     return kOpenOk;
@@ -341,4 +344,35 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     EXPECT_EQ(-1, Probe(*win).CurrentPlaylist());
     win.reset();
     g_protected.reset();
+}
+
+// A card whose lock switch is set shows its clips and thumbnails; the
+// commands that write stay disabled, their tips saying why, while reading a
+// clip stays possible.
+TEST_F(MainWinCommandsTest, AWriteProtectedCardDisablesTheWritingCommands)
+{
+    const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}}, {{{0}, false, {}}});
+    const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
+    card->bytes = dvfix::ReadBytes(image);
+    CTempDir sys;
+    PutCardReaderDisk(sys.Path(), "sdtp", card->bytes.size(), true);
+    env.sysRoot = sys.Path();
+    env.cardReaders = [&sys] { return CardCandidates(sys.Path()); };
+    env.openDevice = OpenerOf(card);
+    StartWindow();
+    OpenClip(DvFile("clip.dv", 10));
+    Probe(*win).ClipList()->item(0)->setSelected(true);
+    Probe(*win).PlaylistList()->item(0)->setSelected(true);
+    Probe(*win).EntryList()->item(0)->setSelected(true);
+    ASSERT_EQ("01 - A", ItemText(Probe(*win).ClipList(), 0));
+    EXPECT_FALSE(IsBlack(Probe(*win).Images().Image(0)));
+    for (const int id : {CMainWin::kIdFormat, CMainWin::kIdWriteClip, CMainWin::kIdDeleteClip,
+                         CMainWin::kIdDeletePlaylist, CMainWin::kIdRemoveClip, CMainWin::kIdLoop}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+        EXPECT_EQ(LoadText(kIdsTipCardReadOnly), win->Control(id)->toolTip().toStdString()) << id;
+    }
+    EXPECT_TRUE(Enabled(CMainWin::kIdReadClip));
+    EXPECT_TRUE(Enabled(CMainWin::kIdPreviewClip));
+    EXPECT_EQ(0, card->writeOpenings);
+    EXPECT_EQ(0, card->writes);
 }

@@ -54,20 +54,20 @@ protected:
 };
 
 // Every probe is refused, as for a user without access to the disks.
-int DenyAll(const std::string&, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
+int DenyAll(const std::string&, bool, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
 
 // Cards the opener below refuses: one the system holds (a mounted
 // partition), one refused access. Others open as usual.
 std::string g_inUse;
 std::string g_denied;
 
-int RefusingOpener(const std::string& path, bool requireCard, std::unique_ptr<IDevice>& device)
+int RefusingOpener(const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device)
 {
     if (path == g_inUse)
         return kOpenInUse;
     if (path == g_denied)
         return kOpenDenied;
-    return OpenDevicePath(path, requireCard, device);
+    return OpenDevicePath(path, requireCard, write, device);
 }
 
 } // namespace
@@ -162,7 +162,7 @@ TEST_F(MainWinDiscoveryTest, EventsAreLogged)
     EXPECT_NE(std::string::npos, log.str().find(" - CMainWin::OnDeviceChange() = 7, 7\n"));
 }
 
-TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefreshDisabled)
+TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndRefreshTriesAgain)
 {
     TwoCards();
     env.openDevice = DenyAll;
@@ -171,16 +171,15 @@ TEST_F(MainWinDiscoveryTest, RefusedAccessIsReportedOnceAtStartUpAndKeepsRefresh
     EXPECT_EQ(static_cast<unsigned>(kMsgWarning), ui.Shown().front().flags);
     EXPECT_TRUE(Probe(w).NoRights());
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
-    EXPECT_FALSE(Enabled(2021));
+    EXPECT_TRUE(Enabled(2021)) << "the rights may be put right meanwhile";
 
-    // Later discoveries run without the message; a card that can be opened
-    // again is found, and Refresh stays disabled for the run.
+    // Once the rights are there, Refresh finds the cards, without the
+    // message again.
     env.openDevice = OpenDevicePath;
-    events->Send(kDeviceArrival, 0);
+    Probe(w).OnRefresh();
     EXPECT_EQ(1, ui.Count(kIdsNoRights));
     EXPECT_EQ(2u, Entries().size());
-    EXPECT_TRUE(Probe(w).NoRights());
-    EXPECT_FALSE(Enabled(2021));
+    EXPECT_TRUE(Enabled(2021));
 }
 
 TEST_F(MainWinDiscoveryTest, ACardThatCannotBeOpenedSaysWhyOnce)

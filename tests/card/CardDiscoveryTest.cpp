@@ -70,7 +70,7 @@ const std::map<std::string, Disk> kServer = {
 std::vector<std::string> g_opened;
 int g_result = kOpenDenied;
 
-int RecordingOpener(const std::string& path, bool, std::unique_ptr<IDevice>&)
+int RecordingOpener(const std::string& path, bool, bool, std::unique_ptr<IDevice>&)
 {
     g_opened.push_back(path);
     return g_result;
@@ -183,12 +183,12 @@ TEST_F(CardDiscoveryTest, ABlockDeviceIsJudgedByTheSysfsTreeItIsGiven)
     // A fixed disk is refused before it is opened: no descriptor, and no
     // udisks2 request after the refusal.
     std::unique_ptr<IDevice> device;
-    EXPECT_EQ(kOpenNotCard, OpenDeviceUnder(fixedTree.Path(), node, true, device));
+    EXPECT_EQ(kOpenNotCard, OpenDeviceUnder(fixedTree.Path(), node, true, false, device));
     EXPECT_EQ(nullptr, device);
     CEnvironment env;
     env.sysRoot = fixedTree.Path();
-    env.openDevice = [&env](const std::string& path, bool requireCard, std::unique_ptr<IDevice>& opened) {
-        return OpenDeviceUnder(env.sysRoot, path, requireCard, opened);
+    env.openDevice = [&env](const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& opened) {
+        return OpenDeviceUnder(env.sysRoot, path, requireCard, write, opened);
     };
     int waits = 0;
     env.awaitAuthorisation = [&waits](const std::function<int()>& request) {

@@ -118,7 +118,7 @@ namespace {
 
 std::string g_lastOpened; // the path FakeOpener last opened
 
-int FakeOpener(const std::string& path, bool requireRemovable, std::unique_ptr<IDevice>& device)
+int FakeOpener(const std::string& path, bool requireRemovable, bool, std::unique_ptr<IDevice>& device)
 {
     g_lastOpened = path;
     if (path == "/dev/denied")

@@ -10,6 +10,8 @@
 #include "ScriptedInteraction.h"
 #include "ScriptedProgress.h"
 #include "TaggedCard.h"
+#include "TempDir.h"
+#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +123,44 @@ TEST(InterruptedMove, AMoveWhoseNewPlaceTheTableNowGivesAnotherClipIsPutBack)
     ASSERT_NE(nullptr, c2);
     EXPECT_EQ(14, c2->start);
     EXPECT_TRUE(c2->Intact()) << c2->badFrames.size() << " frames wrong";
+    MoveIntent left;
+    EXPECT_EQ(kIntentNone, DecodeMoveIntent(SpareSector(*card), left));
+}
+
+TEST(InterruptedMove, AnOpeningForReadingLeavesTheMoveToTheOpeningForWriting)
+{
+    // A cut left c2's move from 14 to 10 with 8 frames at the new place.
+    TaggedCardLayout layout{kClusters, {{0, 14, 12, 2}}, {}};
+    const std::shared_ptr<MemoryDeviceState> card = MakeTaggedCard(layout);
+    ASSERT_NE(nullptr, card);
+    for (int h = 0; h < 8; ++h)
+        std::memcpy(card->bytes.data() + ClusterOffset(10 + h), PatternFrame(2, h), kFrameSize);
+    MoveIntent{0, 14, 10, 12, 8}.EncodeTo(SpareSector(*card));
+    CTempDir sys; // no disk of that name: not write-protected
+    CEnvironment env;
+    env.sysRoot = sys.Path();
+    env.cardReaders = NoCardReaders;
+    env.openDevice = OpenerOf(card);
+    CScriptedInteraction ui;
+    CDisk disk(env);
+    disk.SetInteraction(&ui);
+
+    ASSERT_EQ(kOpenOk, disk.OpenPath("/dev/sdtm", kCardRead));
+    ASSERT_TRUE(disk.ReadFAT());
+    EXPECT_EQ(std::vector<int>{kIdsMovePending}, ui.Ids());
+    EXPECT_TRUE(disk.MovePending());
+    EXPECT_EQ(0, card->writes);
+    std::vector<std::uint8_t> frame(kClusterSize);
+    for (int h = 0; h < 12; ++h) {
+        ASSERT_TRUE(disk.ReadClipFrame(0, h, frame.data()));
+        EXPECT_TRUE(IsPatternFrame(frame.data(), 2, h)) << "frame " << h << " read from where it lies";
+    }
+
+    ASSERT_EQ(kOpenOk, disk.ReopenForWriting());
+    EXPECT_TRUE(disk.Writable());
+    EXPECT_FALSE(disk.MovePending());
+    EXPECT_EQ((std::vector<int>{kIdsMovePending, kIdsMoveFinished}), ui.Ids());
+    EXPECT_EQ(CDisk::SectorOfCluster(10), disk.Clips()[0].firstSector);
     MoveIntent left;
     EXPECT_EQ(kIntentNone, DecodeMoveIntent(SpareSector(*card), left));
 }

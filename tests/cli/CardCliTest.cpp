@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,6 +57,46 @@ private:
     const char* name_;
     bool had_;
     std::string old_;
+};
+
+// Watches a card image or device node for closed descriptors: those that
+// could write (IN_CLOSE_WRITE, after which udev reads a disk's partitions
+// again) and those that could only read.
+class CCloseWatch {
+public:
+    explicit CCloseWatch(const std::string& path) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (fd_ >= 0)
+            watching_ = inotify_add_watch(fd_, path.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) >= 0;
+    }
+    ~CCloseWatch()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    CCloseWatch(const CCloseWatch&) = delete;
+    CCloseWatch& operator=(const CCloseWatch&) = delete;
+    bool Watching() const { return watching_; }
+    // Counts the events that came since the last call.
+    void Collect()
+    {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                closedWriting += (e->mask & IN_CLOSE_WRITE) != 0 ? 1 : 0;
+                closedReading += (e->mask & IN_CLOSE_NOWRITE) != 0 ? 1 : 0;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            }
+        }
+    }
+    int closedWriting = 0;
+    int closedReading = 0;
+
+private:
+    int fd_;
+    bool watching_ = false;
 };
 
 // 80 frames with 48 kHz audio, made once for the whole suite.
@@ -203,7 +244,7 @@ TEST_F(CardCliTest, WriteReadBackAndDelete)
 // A card left by a power cut in the middle of a move over a clip's own old
 // run (8 of its 12 frames at the new place): the command's opening
 // finishes the move and says so on stderr, clear of the JSON on stdout.
-TEST_F(CardCliTest, AnInterruptedMoveIsFinishedOnOpeningAndSaidSoOnStderr)
+TEST_F(CardCliTest, AnInterruptedMoveWaitsForAWritingOpeningAndIsSaidSoOnStderr)
 {
     ASSERT_TRUE(WriteTaggedImage(image, TaggedCardLayout{60, {{0, 14, 12, 2}}, {}}));
     std::vector<std::uint8_t> bytes = dvfix::ReadBytes(image);
@@ -213,12 +254,78 @@ TEST_F(CardCliTest, AnInterruptedMoveIsFinishedOnOpeningAndSaidSoOnStderr)
     MoveIntent{0, 14, 10, 12, 8}.EncodeTo(bytes.data() + ClusterOffset(60));
     ASSERT_TRUE(dvfix::WriteBytes(image, bytes));
 
+    // Reading commands leave the card as it is, and read the clip from
+    // where its frames lie now.
     const CliRun info = Run({"info", image, "--json"});
     EXPECT_EQ(0, info.status);
     EXPECT_EQ('{', info.out.empty() ? 0 : info.out[0]) << info.out;
     EXPECT_NE(std::string::npos, info.err.find("Clip 01 was being moved")) << info.err;
+    const std::string back = dir.File("back.dv");
+    ASSERT_EQ(0, Run({"read", image, "1", back}).status);
+    EXPECT_EQ(bytes, dvfix::ReadBytes(image)) << "nothing written";
+    const std::vector<std::uint8_t> read = dvfix::ReadBytes(back);
+    ASSERT_EQ(12u * kFrameSize, read.size());
+    for (int h = 0; h < 12; ++h)
+        EXPECT_TRUE(IsPatternFrame(read.data() + static_cast<std::size_t>(h) * kFrameSize, 2, h)) << "frame " << h;
+
+    // An opening for writing finishes it.
     EXPECT_EQ(CDisk::SectorOfCluster(10), Reload().Clips()[0].firstSector);
     EXPECT_TRUE(Run({"info", image}).err.empty()) << "finished once";
+}
+
+// `info` and `read` open the image for reading alone: no descriptor that
+// could write is ever closed on it (on a block device that would make the
+// system read its partitions again). A write does open it so.
+TEST_F(CardCliTest, ReadingCommandsNeverOpenTheCardForWriting)
+{
+    MakeCard(300);
+    ASSERT_EQ(0, Run({"write", image, DvFile("clip.dv", 80)}).status);
+    CCloseWatch watch(image);
+    ASSERT_TRUE(watch.Watching());
+    ASSERT_EQ(0, Run({"info", image}).status);
+    watch.Collect();
+    EXPECT_EQ(0, watch.closedWriting);
+    EXPECT_GE(watch.closedReading, 1);
+    ASSERT_EQ(0, Run({"read", image, "1", dir.File("back.dv")}).status);
+    watch.Collect();
+    EXPECT_EQ(0, watch.closedWriting);
+    EXPECT_GE(watch.closedReading, 2);
+    ASSERT_EQ(0, Run({"--yes", "delete", image, "1"}).status);
+    watch.Collect();
+    EXPECT_GE(watch.closedWriting, 1);
+}
+
+// A card whose lock switch is set (sysfs shows it read-only): read as
+// usual, every writing command refused with the read-only message, and the
+// card never opened for writing.
+TEST_F(CardCliTest, AWriteProtectedCardIsReadAndItsWritingCommandsRefused)
+{
+    MakeCard(300);
+    ASSERT_EQ(0, Run({"write", image, DvFile("clip.dv", 80)}).status);
+    const std::shared_ptr<MemoryDeviceState> card = MakeDeviceState(0);
+    card->bytes = dvfix::ReadBytes(image);
+    const std::vector<std::uint8_t> before = card->bytes;
+    CTempDir sys;
+    PutCardReaderDisk(sys.Path(), "sdtp", card->bytes.size(), true);
+    env.sysRoot = sys.Path();
+    env.openDevice = OpenerOf(card);
+    const std::string node = "/dev/sdtp";
+
+    EXPECT_EQ(0, Run({"info", node}).status);
+    const std::string back = dir.File("back.dv");
+    ASSERT_EQ(0, Run({"read", node, "1", back}).status);
+    EXPECT_EQ(80u * kFrameSize, dvfix::ReadBytes(back).size());
+    const std::string refusal = LoadText(kIdsCardReadOnly);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"write", node, DvFile("more.dv", 80)}, {"--yes", "format", node},
+          {"--yes", "delete", node, "1"}, {"scan", node}}) {
+        const CliRun run = Run(command);
+        EXPECT_EQ(1, run.status) << command[0];
+        EXPECT_NE(std::string::npos, run.err.find(refusal)) << command[0] << ": " << run.err;
+    }
+    EXPECT_EQ(0, card->writeOpenings);
+    EXPECT_EQ(0, card->writes);
+    EXPECT_EQ(before, card->bytes);
 }
 
 TEST_F(CardCliTest, WrittenClipsAreReadBackUnlessTurnedOffAndClipsAreSavedIntoFilesOnly)
@@ -524,9 +631,9 @@ private:
 
 // Lets a loop device be opened as a card (it is no card reader's disk);
 // everything else is the real opening of a block device.
-int OpenAnyBlockDevice(const std::string& path, bool, std::unique_ptr<IDevice>& device)
+int OpenAnyBlockDevice(const std::string& path, bool, bool write, std::unique_ptr<IDevice>& device)
 {
-    return OpenDevicePath(path, false, device);
+    return OpenDevicePath(path, false, write, device);
 }
 
 } // namespace
@@ -544,8 +651,15 @@ TEST_F(CardCliTest, ARealBlockDeviceThroughTheKernel)
     const std::string& device = loop.Path();
     env.openDevice = OpenAnyBlockDevice;
 
+    // `info` only reads: the node sees no descriptor closed that could
+    // write (udev would read the disk's partitions again).
+    CCloseWatch watch(device);
     CliRun run = Run({"info", device, "--json"});
     EXPECT_EQ(0, run.status) << run.err;
+    watch.Collect();
+    EXPECT_TRUE(watch.Watching());
+    EXPECT_EQ(0, watch.closedWriting);
+    EXPECT_GE(watch.closedReading, 1);
     EXPECT_NE(std::string::npos, run.out.find("\"total_clusters\": 100, \"size_mb\": 13")) << run.out;
 
     // Held exclusively by another descriptor, as by a mounted partition:

@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kAddressVariable = "DBUS_SYSTEM_BUS_ADDRESS";
 
-int DenyAll(const std::string&, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
+int DenyAll(const std::string&, bool, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
 
 bool ServiceOnBus()
 {
@@ -141,7 +141,7 @@ protected:
 TEST_F(UdisksDeviceTest, ARefusedCardIsOpenedThroughUdisks)
 {
     std::unique_ptr<IDevice> device;
-    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdz", true, device));
+    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdz", true, true, device));
     EXPECT_EQ(bytes.size(), device->SizeBytes());
     std::vector<std::uint8_t> head(5120);
     ASSERT_EQ(5120, device->ReadAt(0, head.data(), head.size()));
@@ -154,22 +154,31 @@ TEST_F(UdisksDeviceTest, ARefusedCardIsOpenedThroughUdisks)
 
     // A write-protected card is still opened, for reading alone.
     std::unique_ptr<IDevice> readOnly;
-    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdw", true, readOnly));
+    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdw", true, true, readOnly));
     ASSERT_EQ(5120, readOnly->ReadAt(0, head.data(), head.size()));
     EXPECT_EQ(Head(bytes), head);
     EXPECT_EQ(-1, readOnly->WriteAt(0, table.data(), table.size()));
     EXPECT_EQ(bytes, dvfix::ReadBytes(protectedCard));
+    EXPECT_FALSE(readOnly->Writable());
+
+    // Asked for reading alone, the daemon hands out a descriptor that
+    // cannot write, though the card could be written.
+    std::unique_ptr<IDevice> reading;
+    ASSERT_EQ(kOpenOk, OpenCardDevice(DenyAll, "/dev/sdz", true, false, reading));
+    EXPECT_FALSE(reading->Writable());
+    EXPECT_EQ(-1, reading->WriteAt(0, bytes.data(), 5120));
+    EXPECT_EQ(table, Head(dvfix::ReadBytes(card)));
 }
 
 TEST_F(UdisksDeviceTest, RefusalOrNoServiceIsAccessDenied)
 {
     std::unique_ptr<IDevice> device;
-    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdy", true, device)) << "not authorised";
-    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdx", true, device)) << "unknown to the daemon";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdy", true, true, device)) << "not authorised";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdx", true, true, device)) << "unknown to the daemon";
     udisks.StopService();
-    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdz", true, device)) << "no udisks2 on the bus";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdz", true, true, device)) << "no udisks2 on the bus";
     setenv(kAddressVariable, ("unix:path=" + dir.File("no-bus")).c_str(), 1);
-    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdz", true, device)) << "no system bus";
+    EXPECT_EQ(kOpenDenied, OpenCardDevice(DenyAll, "/dev/sdz", true, true, device)) << "no system bus";
     EXPECT_EQ(nullptr, device);
     EXPECT_EQ(bytes, dvfix::ReadBytes(card));
 }

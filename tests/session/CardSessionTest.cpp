@@ -7,6 +7,7 @@
 #include "CSessionProgress.h"
 #include "CardEditFlow.h"
 #include "CardListFlow.h"
+#include "ClipExport.h"
 #include "ClipLoadFlow.h"
 #include "ClipWriteFlow.h"
 #include "DropBatchFlow.h"
@@ -170,6 +171,76 @@ TEST_F(CardSessionTest, AReaderPluggedInAgainUnderTheSameNodeIsAnotherCard)
     EXPECT_EQ(kWriteCardChanged, WriteClipFile(session, 1, ui, progress).outcome);
     EXPECT_EQ(writes, card->writes);
     EXPECT_EQ(42u, session.Cards().Chosen()->identity.diskSequence) << "listed again";
+}
+
+// The chosen card is held for reading alone; the first command that
+// writes opens it for writing, once, and writes.
+TEST_F(CardSessionTest, TheCardIsOpenedForWritingOnlyWhenACommandWrites)
+{
+    const std::shared_ptr<MemoryDeviceState> card = MakeTaggedCard({400, {{0, 0, 80, 1}}, {{{0}}}});
+    ASSERT_NE(nullptr, card);
+    CTempDir sys;
+    PutCardReaderDisk(sys.Path(), "sdtq", card->bytes.size(), false);
+    env.sysRoot = sys.Path();
+    env.cardReaders = [&sys] { return CardCandidates(sys.Path()); };
+    env.openDevice = OpenerOf(card);
+
+    CCardSession session(env, ui, false);
+    ListCards(session, ui, false);
+    ASSERT_TRUE(session.CardReady());
+    EXPECT_FALSE(session.CardReadOnly());
+    std::vector<std::uint8_t> frame(kClusterSize);
+    EXPECT_TRUE(session.Disk().ReadClipFirstFrame(0, frame.data()));
+    EXPECT_EQ(0, card->writeOpenings) << "discovery and the chosen card only read";
+    EXPECT_FALSE(session.Disk().Writable());
+
+    EXPECT_TRUE(RemoveSessionEntry(session, 0, 0).Stored());
+    EXPECT_EQ(1, card->writeOpenings);
+    EXPECT_TRUE(session.Disk().Playlists()[0].entries.empty());
+    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, progress, host).loaded);
+    EXPECT_EQ(kWriteDone, WriteClipFile(session, 1, ui, progress).outcome);
+    EXPECT_EQ(1, card->writeOpenings) << "open for writing already";
+    EXPECT_EQ(0, ui.Count(kIdsCardChanged));
+}
+
+// A card whose lock switch is set is listed, shown and read; every command
+// that writes is refused with the read-only message, and nothing reaches
+// the card.
+TEST_F(CardSessionTest, AWriteProtectedCardIsReadButNeverWritten)
+{
+    const std::shared_ptr<MemoryDeviceState> card = MakeTaggedCard({400, {{0, 0, 80, 1}}, {{{0}}}});
+    ASSERT_NE(nullptr, card);
+    const std::vector<std::uint8_t> before = card->bytes;
+    CTempDir sys;
+    PutCardReaderDisk(sys.Path(), "sdtp", card->bytes.size(), true);
+    env.sysRoot = sys.Path();
+    env.cardReaders = [&sys] { return CardCandidates(sys.Path()); };
+    env.openDevice = OpenerOf(card);
+
+    CCardSession session(env, ui, false);
+    ListCards(session, ui, false);
+    ASSERT_EQ(1u, session.Cards().Cards().size());
+    ASSERT_TRUE(session.CardReady());
+    EXPECT_TRUE(session.CardReadOnly());
+    std::vector<std::uint8_t> frame(kClusterSize);
+    ASSERT_TRUE(session.Disk().ReadClipFirstFrame(0, frame.data()));
+    EXPECT_TRUE(IsPatternFrame(frame.data(), 1, 0));
+    const std::string out = dir.File("out.dv");
+    EXPECT_EQ(kExportDone, ExportClip(session.Disk(), 0, out, progress));
+    EXPECT_EQ(80u * kFrameSize, std::filesystem::file_size(out));
+
+    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, progress, host).loaded);
+    const WriteResult write = WriteClipFile(session, 1, ui, progress);
+    EXPECT_EQ(kWriteCardReadOnly, write.outcome);
+    EXPECT_EQ(kIdsCardReadOnly, write.reason.textId);
+    ui.Answer(kIdsAskFormat, kIdYes);
+    EXPECT_EQ(kFormatFlowNotDone, FormatChosenCard(session, ui));
+    EXPECT_FALSE(RemoveSessionEntry(session, 0, 0).Done());
+    EXPECT_EQ(3, ui.Count(kIdsCardReadOnly));
+    EXPECT_EQ(0, ui.Count(kIdsAskFormat)) << "refused before the question";
+    EXPECT_EQ(0, card->writeOpenings) << "never asked for writing";
+    EXPECT_EQ(0, card->writes);
+    EXPECT_EQ(before, card->bytes);
 }
 
 TEST_F(CardSessionTest, TheBusyStateNestsAndIsAnnouncedOnceEachWay)

@@ -76,6 +76,10 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
     s_->writeOffsets.push_back(offset);
     if (Vanished())
         return -1;
+    if (!writable_) {
+        lastError_ = EBADF;
+        return -1;
+    }
     if (s_->failWrite == s_->writes ||
         (s_->failAllWritesFrom > 0 && s_->writes >= s_->failAllWritesFrom)) {
         lastError_ = EIO;

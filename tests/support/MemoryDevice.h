@@ -25,6 +25,9 @@ struct MemoryDeviceState {
     int failWrite = 0;  // fail the n-th write
     int failFlush = 0;  // fail the n-th flush
     int failAllWritesFrom = 0; // fail every write from the n-th on (write protection)
+    bool writeProtected = false; // OpenerOf opens it for reading alone, whatever is asked
+    int readOpenings = 0;        // OpenerOf's openings for reading alone, as asked
+    int writeOpenings = 0;       // and for writing
     bool shortTransfers = false; // transfers move one byte less than asked
     bool vanished = false;       // every call fails (ENODEV / ENOMEDIUM)
     int vanishAfterCalls = 0;    // vanish once this many calls were made; 0 never
@@ -75,7 +78,12 @@ struct MemoryDeviceState {
 
 class CMemoryDevice : public IDevice {
 public:
-    explicit CMemoryDevice(std::shared_ptr<MemoryDeviceState> state) : s_(std::move(state)) {}
+    // Without `writable`, a device opened for reading alone: its writes
+    // fail (EBADF) and are counted.
+    explicit CMemoryDevice(std::shared_ptr<MemoryDeviceState> state, bool writable = true)
+        : s_(std::move(state)), writable_(writable)
+    {
+    }
     std::uint64_t SizeBytes() const override
     {
         return s_->reportedSize != 0 ? s_->reportedSize : s_->bytes.size();
@@ -88,6 +96,7 @@ public:
     bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
     bool DropCache(std::uint64_t offset, std::uint64_t len) override;
     int LastError() const override { return lastError_; }
+    bool Writable() const override { return writable_; }
 
 private:
     long long Read(std::uint64_t offset, void* buf, std::size_t len, bool throughCache);
@@ -97,6 +106,7 @@ private:
     void Store(std::uint64_t offset, const std::uint8_t* buf, std::size_t n);
     void Load(std::uint64_t offset, std::uint8_t* buf, std::size_t n) const;
     std::shared_ptr<MemoryDeviceState> s_;
+    bool writable_ = true;
     int lastError_ = 0;
     int calls_ = 0;
 };

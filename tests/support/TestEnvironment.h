@@ -13,8 +13,16 @@
 // The card readers of a machine without any.
 std::vector<CardCandidate> NoCardReaders();
 
-// Opens every card, whatever its path, on `state` (shared, not copied).
+// Opens every card, whatever its path, on `state` (shared, not copied), for
+// reading alone when asked so or when the state is write-protected.
 DeviceOpener OpenerOf(std::shared_ptr<MemoryDeviceState> state);
+
+// Puts a card reader's disk `name` holding a card of `bytes` bytes into the
+// sysfs tree at `sysRoot` (a removable SCSI disk): its size, its disk
+// sequence number and whether the kernel shows it read-only (`ro`, a card
+// whose lock switch is set).
+void PutCardReaderDisk(const std::string& sysRoot, const std::string& name, std::uint64_t bytes, bool readOnly,
+                       std::uint64_t diskseq = 1);
 
 // While it lives, environment variable `name` holds `value` (the program's
 // state folder, for one); the old value comes back at the end.
