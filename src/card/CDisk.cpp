@@ -92,6 +92,10 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     identity_ = CardIdentity{};
     identity_.sizeBytes = device->SizeBytes();
     fat_.clear();
+    onCard_.clear();
+    spare_.fill(0);
+    spareLoaded_ = false;
+    journalGeneration_ = 0;
     keeper_.Reset();
     device_ = std::move(device);
     LogMessage("open disk: %d, total clusters: %d", index + 1, static_cast<int>(totalClusters_));
@@ -112,6 +116,8 @@ void CDisk::Close()
     mountPoint_.clear();
     identity_ = CardIdentity{};
     realBytes_ = 0;
+    onCard_.clear();
+    spareLoaded_ = false;
     keeper_.Reset();
 }
 

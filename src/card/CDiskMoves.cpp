@@ -14,22 +14,30 @@
 #include "Interaction.h"
 #include "Log.h"
 #include "MoveIntent.h"
+#include "TableJournal.h"
 
 #include <algorithm>
 #include <memory>
 #include <string_view>
 
+// The record shares the spare sector with the table journal
+// (TableJournal.h), whose bytes from kJournalAt on are written as the
+// program last left them.
 bool CDisk::StoreMoveIntent(const MoveIntent& intent)
 {
+    LoadSpareSector();
     std::uint8_t sector[kSectorSize];
     intent.EncodeTo(sector);
-    return WriteSpareSector(sector);
+    std::copy(spare_.begin() + kJournalAt, spare_.end(), sector + kJournalAt);
+    std::copy(sector, sector + kSectorSize, spare_.begin());
+    return WriteSpareSector(spare_.data());
 }
 
 bool CDisk::ClearMoveIntent()
 {
-    const std::uint8_t sector[kSectorSize] = {};
-    return WriteSpareSector(sector);
+    LoadSpareSector();
+    std::fill(spare_.begin(), spare_.begin() + kJournalAt, std::uint8_t{0});
+    return WriteSpareSector(spare_.data());
 }
 
 bool CDisk::CopyMoveSteps(MoveIntent& intent, int target, const std::function<void()>& eachFrame, bool& frameLost)

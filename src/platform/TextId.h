@@ -137,7 +137,8 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsProbing, 10156)                       \
     X(kIdsScanWriting, 10157)                   \
     X(kIdsScanReading, 10158)                   \
-    X(kIdsPlayerPosition, 10160)
+    X(kIdsPlayerPosition, 10160)                \
+    X(kIdsTableTorn, 10170)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.

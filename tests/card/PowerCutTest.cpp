@@ -6,14 +6,18 @@
 // finishes a move the cut interrupted, and its FAT area must load, every
 // clip it lists must hold exactly its frames, no clip the operation keeps
 // may be missing, and the playlists must be as they were before the
-// operation or after one of its table changes. Every opening that had a
-// move to finish is cut once more while it finishes it, and the card opened
-// again must pass the same checks. Each operation prints one line: what was
-// tried and what held.
+// operation or after one of its table changes. A table write is cut like
+// any other write: torn between its sectors or lost. Every opening that had
+// a table write or a move to finish is cut once more while it finishes it,
+// and the card opened again must pass the same checks. Each operation
+// prints one line: what was tried and what held.
 #include "ClipWriter.h"
 #include "FormatFlow.h"
 #include "MoveIntent.h"
 #include "PowerCut.h"
+#include "TableJournal.h"
+#include "TempDir.h"
+#include "TestEnvironment.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedProgress.h"
 #include "TaggedCard.h"
@@ -24,6 +28,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,7 +56,7 @@ private:
 // Opens `card` with every question answered Yes and runs `op` on it;
 // `checkpoints` receives the tables after each change.
 void RunOperation(const std::shared_ptr<MemoryDeviceState>& card, const Operation& op,
-                  std::vector<PlaylistState>& checkpoints)
+                  std::vector<PlaylistState>& checkpoints, const CardIdentity* identity)
 {
     CScriptedInteraction ui;
     for (int question : {kIdsAskFormat, kIdsAskDeleteClip, kIdsAskDeletePlaylist})
@@ -59,6 +64,8 @@ void RunOperation(const std::shared_ptr<MemoryDeviceState>& card, const Operatio
     CDisk disk;
     disk.SetInteraction(&ui);
     ASSERT_TRUE(Reopen(card, disk));
+    if (identity != nullptr)
+        disk.SetIdentity(*identity);
     const std::function<void()> checkpoint = [&] { checkpoints.push_back(PlaylistsByTag(disk)); };
     checkpoint();
     op(disk, ui, checkpoint);
@@ -77,9 +84,14 @@ struct CutFigures {
     int loaded = 0;
     int listed = 0;
     int intact = 0;
-    int finishing = 0; // openings that found a move to finish
-    int recut = 0;     // of them, cut again while finishing it
+    int tableTorn = 0;  // table writes torn at a sector by the cuts
+    int tableLost = 0;  // table writes lost
+    int journals = 0;   // cuts that left a table journal for the opening
+    int finishing = 0;  // openings that wrote to finish a table write or a move
+    int recut = 0;      // of them, cut again while finishing it
 };
+
+bool IsTableWrite(const JournalEvent& e) { return !e.flush && e.offset == 0; }
 
 // The operation `op` on the card of `layout`, then `cuts` cuts drawn with
 // `seed`. `kept` are the tags of the clips that must be listed after every
@@ -87,9 +99,14 @@ struct CutFigures {
 class CCutRun {
 public:
     CCutRun(const TaggedCardLayout& layout, std::map<int, int> lengths, std::set<int> kept)
-        : base_(MakeTaggedCard(layout)), lengths_(std::move(lengths)), kept_(std::move(kept))
+        : base_(MakeTaggedCard(layout)), lengths_(std::move(lengths)), kept_(std::move(kept)),
+          totalClusters_(layout.clusters)
     {
     }
+
+    // The card has a history of its tables under this name (the state
+    // folder is the caller's).
+    void KeepHistory(const CardIdentity& identity) { identity_ = identity; }
 
     CutFigures Run(const Operation& op, int cuts, unsigned seed)
     {
@@ -101,7 +118,7 @@ public:
         const std::shared_ptr<MemoryDeviceState> card = CopyCard(*base_);
         WriteJournal journal;
         card->journal = &journal;
-        RunOperation(card, op, checkpoints_);
+        RunOperation(card, op, checkpoints_, identity_ ? &*identity_ : nullptr);
         card->journal = nullptr;
         f.events = static_cast<int>(journal.events.size());
         f.writes = journal.Writes();
@@ -109,7 +126,7 @@ public:
         std::mt19937 random(seed);
         std::vector<PowerCut> drawn;
         for (int i = 0; i < cuts; ++i)
-            drawn.push_back(DrawPowerCut(journal, random, false));
+            drawn.push_back(DrawPowerCut(journal, random));
         std::stable_sort(drawn.begin(), drawn.end(), [](const PowerCut& a, const PowerCut& b) { return a.after < b.after; });
 
         CPowerCutCard cutCard(*base_, journal);
@@ -121,19 +138,34 @@ public:
             f.whole += static_cast<int>(cut.landed.size()) - cut.torn;
             f.torn += cut.torn;
             f.lost += cut.lost;
+            for (const PowerCut::Landed& l : cut.landed) {
+                const JournalEvent& e = journal.events[static_cast<std::size_t>(l.event)];
+                f.tableTorn += IsTableWrite(e) && l.sectors * kSectorSize < static_cast<int>(e.bytes.size()) ? 1 : 0;
+            }
+            // The writes after the last flush that did not land are lost.
+            for (int e = cut.after; e > 0 && !journal.events[static_cast<std::size_t>(e - 1)].flush; --e) {
+                const int event = e - 1;
+                f.tableLost += IsTableWrite(journal.events[static_cast<std::size_t>(event)]) &&
+                                       std::none_of(cut.landed.begin(), cut.landed.end(),
+                                                    [event](const PowerCut::Landed& l) { return l.event == event; })
+                                   ? 1
+                                   : 0;
+            }
             cutCard.Apply(cut, *after);
+            TableJournal left;
+            f.journals += DecodeTableJournal(after->bytes.data() + ClusterOffset(totalClusters_), left) == kJournalValid ? 1 : 0;
             WriteJournal finishing;
             after->journal = &finishing;
             Open(after, f);
             after->journal = nullptr;
             if (finishing.Writes() == 0)
                 continue;
-            // The opening finished a move: cut it while it does, from the
-            // same card, and open once more.
+            // The opening finished a table write or a move: cut it while
+            // it does, from the same card, and open once more.
             ++f.finishing;
             ++f.recut;
             cutCard.Apply(cut, *after);
-            const PowerCut second = DrawPowerCut(finishing, random, false);
+            const PowerCut second = DrawPowerCut(finishing, random);
             SCOPED_TRACE("cut again while finishing the move: " + second.Describe(finishing));
             ApplyPowerCut(*after, finishing, second, *cutAgain);
             Open(cutAgain, f);
@@ -149,7 +181,10 @@ private:
         CScriptedInteraction ui;
         CDisk again;
         again.SetInteraction(&ui);
-        const bool loaded = Reopen(card, again);
+        bool loaded = again.OpenDevice(std::make_unique<CMemoryDevice>(card), 0) == kOpenOk;
+        if (identity_)
+            again.SetIdentity(*identity_);
+        loaded = loaded && again.ReadFAT() != 0;
         again.SetInteraction(nullptr);
         EXPECT_TRUE(loaded) << "the FAT area does not load";
         f.loaded += loaded ? 1 : 0;
@@ -170,23 +205,30 @@ private:
         MoveIntent intent;
         EXPECT_EQ(kIntentNone, DecodeMoveIntent(card->bytes.data() + ClusterOffset(again.TotalClusters()), intent))
             << "the opening left a move unfinished";
+        TableJournal journal;
+        EXPECT_EQ(kJournalNone, DecodeTableJournal(card->bytes.data() + ClusterOffset(again.TotalClusters()), journal))
+            << "the opening left a table journal";
     }
 
     std::shared_ptr<MemoryDeviceState> base_;
     std::map<int, int> lengths_;
     std::set<int> kept_;
     std::vector<PlaylistState> checkpoints_;
+    std::optional<CardIdentity> identity_;
+    int totalClusters_ = 0;
 };
 
 void PrintFigures(const char* operation, const CutFigures& f, unsigned seed)
 {
     std::printf("reliability: power cut, %s: %d cuts drawn (seed %u) after any of its %d events (%d writes and "
-                "their flushes), the writes since the last flush each whole, torn at a sector or lost (%d, %d, %d; "
-                "a table write whole or lost); %d of %d openings loaded their tables",
-                operation, f.cuts, seed, f.events, f.writes, f.whole, f.torn, f.lost, f.loaded, f.openings);
+                "their flushes), the writes since the last flush each whole, torn at a sector or lost (%d, %d, %d), "
+                "table writes among them (%d torn, %d lost); %d cuts left a table journal; %d of %d openings loaded "
+                "their tables",
+                operation, f.cuts, seed, f.events, f.writes, f.whole, f.torn, f.lost, f.tableTorn, f.tableLost,
+                f.journals, f.loaded, f.openings);
     if (f.finishing > 0)
-        std::printf(", %d finished an interrupted move (each of them cut again while finishing it, and finished "
-                    "on the next opening)",
+        std::printf(", %d finished an interrupted table write or move (each of them cut again while finishing it, "
+                    "and finished on the next opening)",
                     f.finishing);
     std::printf("; %d of %d listed clips intact, no clip lost, every playlist in a state the operation passed "
                 "through\n",
