@@ -162,11 +162,9 @@ bool CDisk::StoreTable(const std::vector<std::uint8_t>& next)
         return false;
     }
     onCard_.assign(1, next);
-    // The area is on the card: a journal left by a failure here is one the
-    // next opening finds already done.
-    if (journaled && !ClearTableJournal())
-        LogMessage("table journal left on the card");
-    return true;
+    // The area is on the card; a journal left by a failure here is one the
+    // next opening finds done. The failure is the card's all the same.
+    return !journaled || ClearTableJournal();
 }
 
 bool CDisk::PutBackArea(const std::vector<std::uint8_t>& area)
