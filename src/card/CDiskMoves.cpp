@@ -139,15 +139,11 @@ bool CDisk::NewRunTaken(const MoveIntent& intent, int slot) const
 
 void CDisk::FinishInterruptedMove()
 {
-    // Read quietly: a spare sector that cannot be read holds no record,
-    // and the player never reads it either.
-    std::uint8_t sector[kSectorSize];
-    const std::uint64_t offset = SpareSectorOffset();
-    if (!device_ || offset + kSectorSize > device_->SizeBytes() ||
-        device_->ReadAt(offset, sector, kSectorSize) != kSectorSize)
-        return;
+    // The sector as the opening read it, quietly: one that cannot be read
+    // holds no record, and the player never reads it either.
+    LoadSpareSector();
     MoveIntent intent;
-    const int found = DecodeMoveIntent(sector, intent);
+    const int found = DecodeMoveIntent(spare_.data(), intent);
     if (found == kIntentNone)
         return;
     if (found == kIntentDamaged || !intent.FitsCard(totalClusters_)) {

@@ -202,6 +202,10 @@ int MatchTable(const TableJournal& journal, const std::vector<std::uint8_t>& car
 {
     if (DigestTable(card) == journal.next)
         return kTableIsNext;
+    // Written over a table the card was not sure to hold (a write of it had
+    // failed): any other table may be torn.
+    if (journal.replaced == TableDigest{})
+        return kTableIsMixed;
     bool anyNext = false;
     bool anyReplaced = false;
     for (int s = 0; s < kFatSectors; ++s) {

@@ -49,7 +49,7 @@ struct TableJournal {
     std::uint32_t runsLength = 0; // bytes
     TableDigest runs;             // of those bytes
     TableDigest next;             // the area being written
-    TableDigest replaced;         // the area it replaces
+    TableDigest replaced;         // the area it replaces; zero when not known for sure
     std::uint64_t nextSectors[kFatSectors] = {};
     std::uint64_t replacedSectors[kFatSectors] = {};
 
@@ -87,7 +87,8 @@ bool RebuildTable(const TableJournal& journal, const std::vector<std::uint8_t>& 
 enum TableJournalMatch : int {
     kTableIsNext = 0,     // the write landed whole
     kTableIsReplaced = 1, // none of it landed
-    kTableIsMixed = 2,    // each sector is the old or the new one, not all the same
+    kTableIsMixed = 2,    // each sector is the old or the new one, not all the same, or
+                          // any other area when the old one was not known
     kTableIsForeign = 3,  // a sector that is neither: not the journal of this area
 };
 int MatchTable(const TableJournal& journal, const std::vector<std::uint8_t>& card);

@@ -353,6 +353,65 @@ TEST(PowerCut, FormatDeleteAndPlaylistEdits)
     PrintFigures("playlist edits", edits, seed);
 }
 
+// A full card of one spare sector: no room for a table journal's runs but
+// the spare sector's own, so a small change of the table is journaled there
+// and a large one carries only the digests of the old and new sectors; a
+// torn table then gets back the one it replaced, from the card's history.
+TEST(PowerCut, AFullCardOfOneSpareSector)
+{
+    TaggedCardLayout layout;
+    layout.clusters = 160;
+    layout.clips = {{0, 0, 80, 1}, {1, 80, 75, 2}, {2, 155, 5, 3}};
+    layout.playlists = {{{0, 1, 2}}, {{1, 1}}, {{2}}};
+    std::map<int, int> lengths = TagLengths(layout.clips);
+    lengths[9] = 75;
+    const unsigned seed = PowerCutSeed(kSeed + 3);
+    CTempDir home;
+    const CScopedEnv stateHome("XDG_STATE_HOME", home.Path());
+    CardIdentity id;
+    id.path = "/cards/full.img";
+    id.image = true;
+    id.sizeBytes = CardBytes(layout.clusters);
+
+    CCutRun write(layout, lengths, {1, 3});
+    write.KeepHistory(id);
+    const CutFigures written = write.Run(
+        [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+            CTaggedSource source(75, 9);
+            CScriptedProgress progress;
+            CCheckpointView view(checkpoint);
+            EXPECT_EQ(kWriteDone, WriteClip(disk, 1, source, progress, &view));
+            EXPECT_EQ(kEditStored, disk.InsertEntry(4, 1).result);
+            checkpoint();
+            EXPECT_EQ(kEditStored, disk.SwapPlaylists(0, 4).result);
+            checkpoint();
+        },
+        150, seed);
+    EXPECT_EQ(3 + 75 + 3 + 3 + 3, written.writes) << "every table write with its journal in the spare sector";
+    EXPECT_EQ(written.listed, written.intact);
+    PrintFigures("full card of one spare sector, clip write and playlist edits", written, seed);
+
+    // Every playlist filled: a change of some 1800 bytes.
+    CCutRun fill(layout, lengths, {1, 2, 3});
+    fill.KeepHistory(id);
+    const CutFigures filled = fill.Run(
+        [](CDisk& disk, IInteraction&, const std::function<void()>& checkpoint) {
+            std::array<Playlist, kPlaylistCount> playlists = disk.Playlists();
+            for (Playlist& p : playlists) {
+                p.entries.clear();
+                for (int k = 0; k < kMaxEntries; ++k)
+                    p.entries.push_back(PlaylistEntry{k % 3, k % 2 != 0 ? kTransitionAuto : kTransitionCut, 0});
+            }
+            EXPECT_EQ(kEditStored, disk.SetPlaylists(playlists).result);
+            checkpoint();
+        },
+        150, seed);
+    EXPECT_GT(filled.tableTorn, 0) << "no cut tore the table";
+    EXPECT_EQ(filled.listed, filled.intact);
+    PrintFigures("full card of one spare sector, every playlist filled (torn tables put back from the history)",
+                 filled, seed);
+}
+
 // A card that loses writes silently and goes on answering (not a power
 // cut: the program runs on): the writer's read-back finds the first frame
 // missing and records nothing. The card keeps only the first k writes of
