@@ -139,6 +139,10 @@ int CDisk::OpenDevice(std::unique_ptr<IDevice> device, int index)
     identity_ = CardIdentity{};
     identity_.sizeBytes = device->SizeBytes();
     fat_.clear();
+    onCard_.clear();
+    spare_.fill(0);
+    spareLoaded_ = false;
+    journalGeneration_ = 0;
     keeper_.Reset();
     // A device opened for reading alone is as good as write-protected
     // here: there is no path to open it again by.
@@ -167,6 +171,8 @@ void CDisk::Close()
     mountPoint_.clear();
     identity_ = CardIdentity{};
     realBytes_ = 0;
+    onCard_.clear();
+    spareLoaded_ = false;
     keeper_.Reset();
 }
 

@@ -24,6 +24,8 @@ class CAlignedBuffer;
 class IInteraction;
 struct CEnvironment;
 struct DriveEntry;
+struct MoveIntent;
+struct TableJournal;
 
 // How a move of a clip over its own old run ended (MoveOverOwnRun).
 enum ClipMoveResult : int {
@@ -135,9 +137,16 @@ public:
         return kSectorsPerCluster * cluster + kFirstClusterSector;
     }
 
+    // Reads the tables. A table write that a power cut interrupted is
+    // finished first from its journal (TableJournal.h), then a move; a table
+    // found torn with no way to complete it or to put back the one it
+    // replaced is not loaded (its message shown): 0.
     int ReadFAT();
     // Writes the tables; the FAT area it replaces is kept first in the
-    // card's table history (TableKeeper.h), named by `operation`.
+    // card's table history (TableKeeper.h), named by `operation`. A write
+    // that changes more than one of the area's sectors is journaled first
+    // (CDiskJournal.cpp), so that a cut that tears it leaves a table that
+    // the next opening completes.
     int WriteFAT(int operation = kTableEdit);
     void Clear();
     void UpdateFreeSpace();
@@ -300,6 +309,31 @@ private:
     // Another clip listed over `intent`'s new run.
     bool NewRunTaken(const MoveIntent& intent, int slot) const;
     std::uint64_t SpareSectorOffset() const { return ClusterOffset(totalClusters_); }
+    // The card's spare sectors after the last cluster (at least one).
+    std::uint64_t SpareSectors() const;
+    // Table journal (CDiskJournal.cpp). The first spare sector as the card
+    // holds it, read once an opening (quietly: unreadable is all zero).
+    void LoadSpareSector();
+    // Writes `next` over the card's FAT area with its journal around it.
+    bool StoreTable(const std::vector<std::uint8_t>& next);
+    // The journal of writing `next`, flushed; `journaled` false when the
+    // write needs none (one sector or none changes).
+    bool WriteTableJournal(const std::vector<std::uint8_t>& next, bool& journaled);
+    // Clears the journal from the spare sector, flushed; quiet.
+    bool ClearTableJournal();
+    // A free cluster for the journal's runs: the last one free in `next`
+    // and in every area the card may hold now; -1 when there is none.
+    int JournalCluster(const std::vector<std::uint8_t>& next) const;
+    // At the opening, before the tables are decoded: completes from its
+    // journal a table write a cut interrupted, or puts back the table it
+    // replaced. False when the area is torn and neither can be done (its
+    // message shown).
+    bool FinishInterruptedTableWrite(std::vector<std::uint8_t>& image);
+    // Writes an area found at the opening and clears the journal.
+    bool PutBackArea(const std::vector<std::uint8_t>& area);
+    // The area the journal says was replaced, from an empty table or the
+    // card's table history; false when neither holds it.
+    bool FindReplacedArea(const TableJournal& journal, std::vector<std::uint8_t>& area) const;
     // Open and loaded with a full clip table: the table operations may run.
     bool TablesReady() const;
     // WriteFAT after an edit of `change`'s slots and playlists: its result
@@ -335,6 +369,14 @@ private:
     std::int32_t freeClusters_ = 0;
 
     std::vector<std::uint8_t> fat_;
+    // The FAT areas the card's may be a mix of: the last stored (or read),
+    // and those of writes that failed since.
+    std::vector<std::vector<std::uint8_t>> onCard_;
+    // The first spare sector as the program last read or wrote it: the move
+    // record, then the table journal.
+    std::array<std::uint8_t, kSectorSize> spare_{};
+    bool spareLoaded_ = false;
+    std::uint32_t journalGeneration_ = 0;
     std::vector<ClipRecord> clips_;
     std::array<Playlist, kPlaylistCount> playlists_;
 };

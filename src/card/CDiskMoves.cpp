@@ -14,22 +14,30 @@
 #include "Interaction.h"
 #include "Log.h"
 #include "MoveIntent.h"
+#include "TableJournal.h"
 
 #include <algorithm>
 #include <memory>
 #include <string_view>
 
+// The record shares the spare sector with the table journal
+// (TableJournal.h), whose bytes from kJournalAt on are written as the
+// program last left them.
 bool CDisk::StoreMoveIntent(const MoveIntent& intent)
 {
+    LoadSpareSector();
     std::uint8_t sector[kSectorSize];
     intent.EncodeTo(sector);
-    return WriteSpareSector(sector);
+    std::copy(spare_.begin() + kJournalAt, spare_.end(), sector + kJournalAt);
+    std::copy(sector, sector + kSectorSize, spare_.begin());
+    return WriteSpareSector(spare_.data());
 }
 
 bool CDisk::ClearMoveIntent()
 {
-    const std::uint8_t sector[kSectorSize] = {};
-    return WriteSpareSector(sector);
+    LoadSpareSector();
+    std::fill(spare_.begin(), spare_.begin() + kJournalAt, std::uint8_t{0});
+    return WriteSpareSector(spare_.data());
 }
 
 bool CDisk::CopyMoveSteps(MoveIntent& intent, int target, const std::function<void()>& eachFrame, bool& frameLost)
@@ -131,15 +139,11 @@ bool CDisk::NewRunTaken(const MoveIntent& intent, int slot) const
 
 void CDisk::FinishInterruptedMove()
 {
-    // Read quietly: a spare sector that cannot be read holds no record,
-    // and the player never reads it either.
-    std::uint8_t sector[kSectorSize];
-    const std::uint64_t offset = SpareSectorOffset();
-    if (!device_ || offset + kSectorSize > device_->SizeBytes() ||
-        device_->ReadAt(offset, sector, kSectorSize) != kSectorSize)
-        return;
+    // The sector as the opening read it, quietly: one that cannot be read
+    // holds no record, and the player never reads it either.
+    LoadSpareSector();
     MoveIntent intent;
-    const int found = DecodeMoveIntent(sector, intent);
+    const int found = DecodeMoveIntent(spare_.data(), intent);
     if (found == kIntentNone)
         return;
     if (found == kIntentDamaged || !intent.FitsCard(totalClusters_)) {

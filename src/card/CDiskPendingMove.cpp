@@ -13,13 +13,9 @@
 void CDisk::NotePendingMove()
 {
     pendingSlot_ = -1;
-    std::uint8_t sector[kSectorSize];
-    const std::uint64_t offset = SpareSectorOffset();
-    if (!device_ || offset + kSectorSize > device_->SizeBytes() ||
-        device_->ReadAt(offset, sector, kSectorSize) != kSectorSize)
-        return;
+    // The spare sector as the opening's table journal check read it.
     MoveIntent intent;
-    if (DecodeMoveIntent(sector, intent) != kIntentValid || !intent.FitsCard(totalClusters_))
+    if (!device_ || DecodeMoveIntent(spare_.data(), intent) != kIntentValid || !intent.FitsCard(totalClusters_))
         return;
     // The clip still listed at its old place; a move already recorded
     // leaves only its record to clear, which waits too.

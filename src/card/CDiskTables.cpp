@@ -42,7 +42,12 @@ int CDisk::ReadFAT()
         ReportError(false);
         return 0;
     }
+    // Before anything else is done with the card: a table write a cut
+    // interrupted, then a move.
+    if (!FinishInterruptedTableWrite(image))
+        return 0;
     fat_ = image;
+    onCard_.assign(1, image);
 
     std::vector<ClipRecord> clips;
     std::array<Playlist, kPlaylistCount> playlists;
@@ -95,8 +100,7 @@ int CDisk::WriteFAT(int operation)
         error = EROFS;
     } else if (device_) {
         // The table write is durable before success is reported.
-        ok = device_->SizeBytes() >= static_cast<std::uint64_t>(kFatSize) &&
-             device_->WriteAt(0, fat_.data(), kFatSize) == kFatSize && device_->Flush();
+        ok = device_->SizeBytes() >= static_cast<std::uint64_t>(kFatSize) && StoreTable(fat_);
         error = ok ? 0 : device_->LastError();
     } else {
         error = EBADF;

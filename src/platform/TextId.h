@@ -141,7 +141,8 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsTipCardReadOnly, 10181)               \
     X(kIdsMovePending, 10182)                   \
     X(kIdsMovePendingProtected, 10183)          \
-    X(kIdsPlayerPosition, 10160)
+    X(kIdsPlayerPosition, 10160)                \
+    X(kIdsTableTorn, 10170)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.

@@ -257,7 +257,9 @@ TEST_F(CardCopy, APowerCutDuringARestoreLeavesACardThatLoadsWithWholeClips)
         ASSERT_EQ(kCloneDone, RestoreCard(source, "", disk, "target", "", ui, progress));
         writes = target->writes;
     }
-    ASSERT_EQ(1 + 20 + 1 + 25 + 1 + 15 + 1 + 1, writes);
+    // Each table write is three: its journal, the table, the journal
+    // cleared.
+    ASSERT_EQ(3 + 20 + 3 + 25 + 3 + 15 + 3 + 3, writes);
     const CDisk empty;
     int withPlaylists = 0;
     for (int k = 0; k <= writes; ++k) {
@@ -270,8 +272,8 @@ TEST_F(CardCopy, APowerCutDuringARestoreLeavesACardThatLoadsWithWholeClips)
         RestoreCard(source, "", disk, "target", "", yes, progress);
         target->keepWrites = -1;
         CDisk again;
-        if (k == 0) {
-            EXPECT_FALSE(Reopen(target, again)) << "nothing written: the target is as it was";
+        if (k <= 1) {
+            EXPECT_FALSE(Reopen(target, again)) << "no table written: the target is as it was";
             continue;
         }
         ASSERT_TRUE(Reopen(target, again)) << "the table does not load after a cut after write " << k;
@@ -281,7 +283,7 @@ TEST_F(CardCopy, APowerCutDuringARestoreLeavesACardThatLoadsWithWholeClips)
         withPlaylists += now == playlists ? 1 : 0;
         EXPECT_TRUE(now == playlists || now == PlaylistsByTag(empty)) << "cut after write " << k;
     }
-    EXPECT_EQ(1, withPlaylists) << "the playlists come with the last write only";
+    EXPECT_EQ(2, withPlaylists) << "the playlists come with the last table write only (the journal cleared after it)";
 }
 
 } // namespace

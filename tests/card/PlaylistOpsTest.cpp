@@ -37,7 +37,7 @@ TEST_F(PlaylistOps, InsertAppendsOrTakesThePositionAndIsStored)
         EXPECT_EQ(kTransitionCut, e.transition);
         EXPECT_EQ(0, e.reserved);
     }
-    EXPECT_EQ(4, state->writes);
+    EXPECT_EQ(4 * 3, state->writes) << "each with its journal, written and cleared";
     ExpectOnlyFatWritten();
 
     EXPECT_EQ(4, RecordA(4)[1]);

@@ -41,14 +41,13 @@ std::string PowerCut::Describe(const WriteJournal& journal) const
            " torn, " + std::to_string(lost) + " lost";
 }
 
-PowerCut DrawPowerCut(const WriteJournal& journal, std::mt19937& random, bool tearTables)
+PowerCut DrawPowerCut(const WriteJournal& journal, std::mt19937& random)
 {
     PowerCut cut;
     cut.after = std::uniform_int_distribution<int>(0, static_cast<int>(journal.events.size()))(random);
     for (int e = DurableEvents(journal, cut.after); e < cut.after; ++e) {
         const JournalEvent& w = journal.events[static_cast<std::size_t>(e)];
         const int sectors = SectorsOf(w);
-        const bool tearable = sectors > 1 && (tearTables || w.offset >= static_cast<std::uint64_t>(kFatSize));
         switch (std::uniform_int_distribution<int>(0, 2)(random)) {
         case 0:
             ++cut.lost;
@@ -57,7 +56,7 @@ PowerCut DrawPowerCut(const WriteJournal& journal, std::mt19937& random, bool te
             cut.landed.push_back({e, sectors});
             break;
         default:
-            if (tearable) {
+            if (sectors > 1) {
                 cut.landed.push_back({e, std::uniform_int_distribution<int>(1, sectors - 1)(random)});
                 ++cut.torn;
             } else {

@@ -32,11 +32,9 @@ struct PowerCut {
 };
 
 // A cut after a uniformly drawn event of `journal`, each later write lost,
-// whole or torn with the same chance. Without `tearTables` a write of the
-// FAT area lands whole or not at all: its 10 sectors hold records that
-// name each other (a clip's name and its record, a playlist's two tables),
-// and the table format gives no way to tell a torn one.
-PowerCut DrawPowerCut(const WriteJournal& journal, std::mt19937& random, bool tearTables = true);
+// whole or torn with the same chance: a write of the FAT area like any
+// other.
+PowerCut DrawPowerCut(const WriteJournal& journal, std::mt19937& random);
 
 // The seed of the cuts: TESSARO_CUT_SEED from the environment, else
 // `fallback`, so that a run can be repeated exactly.
