@@ -42,11 +42,16 @@ std::string ClusterRangesText(const std::vector<ClusterRange>& ranges)
     return text;
 }
 
+std::string RealCapacityLine(std::uint64_t realBytes, std::uint64_t reportedBytes, std::uint32_t realClusters)
+{
+    return FormatText(kIdsCliRealCapacity, ReportMegabytes(realBytes), ReportMegabytes(reportedBytes),
+                      static_cast<int>(realClusters));
+}
+
 std::vector<std::string> ScanFigureLines(const CardScanReport& r)
 {
     std::vector<std::string> lines;
-    lines.push_back(FormatText(kIdsCliRealCapacity, ReportMegabytes(r.realBytes), ReportMegabytes(r.reportedBytes),
-                               static_cast<int>(r.realClusters)));
+    lines.push_back(RealCapacityLine(r.realBytes, r.reportedBytes, r.realClusters));
     lines.push_back(FormatText(kIdsCliTested, static_cast<int>(r.testedClusters), static_cast<int>(r.writtenClusters),
                                static_cast<int>(r.clipClusters)));
     lines.push_back(FormatText(kIdsCliWriteSpeed, r.write.minimum, r.write.average));

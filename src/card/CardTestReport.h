@@ -29,6 +29,9 @@ std::vector<ReportLine> ProbeFindings(const CardProbeReport& report);
 // "0-9, 12, 40-41": cluster numbers from 0, as info --json gives them.
 std::string ClusterRangesText(const std::vector<ClusterRange>& ranges);
 
+// "Real capacity: %llu MB of the %llu MB the card reports (%d clusters)."
+std::string RealCapacityLine(std::uint64_t realBytes, std::uint64_t reportedBytes, std::uint32_t realClusters);
+
 // The scan's figures, one line each: the real capacity, the clusters
 // tested, the write and the read speed, and the clusters that could not be
 // read or written, did not keep their data, hold no frame or were not

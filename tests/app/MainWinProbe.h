@@ -48,6 +48,8 @@ public:
     void OnRefresh() const { w_.OnRefresh(); }
     void OnStartupTimer() const { w_.OnStartupTimer(); }
     void OnLanguageSelChange() const { w_.OnLanguageSelChange(); }
+    void OnRecoverClips() const { w_.OnRecoverClips(); }
+    void OnCheckCard() const { w_.OnCheckCard(); }
 
 private:
     CMainWin& w_;
