@@ -36,6 +36,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QImage;
 class QListWidget;
 class QMimeData;
 
@@ -199,6 +200,18 @@ private:
     void OnQuit();
     void OnManual();
     void OnAbout();
+    // Card > Recover clips... and Card > Check card...: bringing back the
+    // clips a format, a delete or a damaged table lost (the earlier tables
+    // kept for the card, runs of frames found on it), and testing the card
+    // for a fake capacity, bad areas and speed. A card whose table does not
+    // read is offered Recover clips... before Format: true when the user
+    // took it, and Format is not to go on.
+    void OnRecoverClips();
+    void OnCheckCard();
+    bool OfferRecoveryBeforeFormat();
+    // The 90x72 thumbnail of the frame in `cluster` of the card; null when
+    // it cannot be read or decoded.
+    QImage ClusterThumbnail(std::uint32_t cluster);
 
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and

@@ -57,7 +57,7 @@ void CMainWin::OnPreviewClip()
 
 void CMainWin::OnFormat()
 {
-    if (!Busy())
+    if (!Busy() && !OfferRecoveryBeforeFormat())
         FormatChosenCard(session_, *ui_);
 }
 

@@ -13,6 +13,7 @@
 #include "Paths.h"
 #include "Progress.h"
 #include "Settings.h"
+#include "Texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -147,9 +148,7 @@ int CheckSource(const CDisk& disk, int slot, int frames)
         message = kIdsBeyondRealCapacity;
     }
     if (refusal == kWriteBeyondCapacity && disk.Interaction() != nullptr)
-        ShowMessage(*disk.Interaction(), message, kMsgError,
-                    static_cast<unsigned long long>(disk.RealCapacity() / 1048576u),
-                    static_cast<int>(disk.UsableClusters()));
+        disk.Interaction()->Show(message, kMsgError, BeyondCapacityText(disk));
     else if (refusal != kWriteDone && disk.Interaction() != nullptr)
         ShowMessage(*disk.Interaction(), message, kMsgError);
     return refusal;
@@ -315,4 +314,10 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     if (tooShort)
         return report.outcome = kWriteTooShort;
     return report.outcome = aborted ? kWriteAborted : kWriteDone;
+}
+
+std::string BeyondCapacityText(const CDisk& disk)
+{
+    return FormatText(kIdsBeyondRealCapacity, static_cast<unsigned long long>(disk.RealCapacity() / 1048576u),
+                      static_cast<int>(disk.UsableClusters()));
 }

@@ -7,6 +7,7 @@
 #pragma once
 #include "TableChange.h"
 
+#include <string>
 #include <vector>
 
 class CDisk;
@@ -94,3 +95,7 @@ bool VerifyAfterWriting();
 // Returns the outcome; `report` (optional) gets the details.
 int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& progress,
               IClipWriteView* view = nullptr, ClipWriteReport* report = nullptr, bool verify = true);
+
+// What a kWriteBeyondCapacity refusal says: the real capacity a test found
+// for the card and the clusters within it.
+std::string BeyondCapacityText(const CDisk& disk);

@@ -101,10 +101,12 @@ std::vector<EarlierTable> EarlierTables(CDisk& disk)
                 return k.firstSector == c.firstSector && k.frames == c.frames;
             });
             const KeptClip now = disk.ReadRunDigests(c.firstSector, c.frames);
-            const bool whole = keptClip != kept.clips.end() && keptClip->known && now.known &&
-                               keptClip->first == now.first && keptClip->last == now.last;
-            if (!whole)
+            const bool known = keptClip != kept.clips.end() && keptClip->known && now.known;
+            const bool firstWhole = known && keptClip->first == now.first;
+            if (!firstWhole || keptClip->last != now.last)
                 t.brokenSlots.push_back(s);
+            if (!firstWhole)
+                t.firstChanged.push_back(s);
         }
         t.kept = std::move(kept);
         tables.push_back(std::move(t));
@@ -119,6 +121,27 @@ std::string KeptTimeText(std::int64_t time)
     char text[32] = "";
     if (localtime_r(&t, &local) != nullptr)
         std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
+}
+
+std::string RecordedText(const FrameHead& h)
+{
+    if (!h.hasRecorded)
+        return "";
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", h.year, h.month, h.day, h.hour, h.minute,
+                  h.second);
+    return text;
+}
+
+std::string TimecodeText(const FrameHead& h)
+{
+    if (!h.hasTimecode)
+        return "";
+    const int f = h.timecode % 25;
+    const int s = h.timecode / 25;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", s / 3600, (s / 60) % 60, s % 60, f);
     return text;
 }
 

@@ -22,6 +22,7 @@ struct EarlierTable {
     std::vector<ClipRecord> clips;
     std::array<Playlist, kPlaylistCount> playlists;
     std::vector<int> brokenSlots; // slots (from 0) whose first or last frame changed
+    std::vector<int> firstChanged; // of them, those whose first frame changed (or is unknown)
     int ClipCount() const;
     int PlaylistCount() const;
     bool Whole() const { return brokenSlots.empty(); }
@@ -38,6 +39,11 @@ std::string EarlierTableText(const EarlierTable& table);
 std::string SlotList(const std::vector<int>& slots);
 // The kept time as local "YYYY-MM-DD HH:MM".
 std::string KeptTimeText(std::int64_t time);
+// A found run's first frame: its recording date and time
+// ("2026-12-09 14:02:07") and its timecode ("00:01:02:03"); empty when the
+// frame carries none.
+std::string RecordedText(const FrameHead& head);
+std::string TimecodeText(const FrameHead& head);
 
 enum RecoverResult : int {
     kRecoverNotDone = 0,     // declined, or nothing to do

@@ -3,6 +3,7 @@
 #include "CDisk.h"
 #include "CardProbe.h"
 #include "CardScan.h"
+#include "CardTestReport.h"
 #include "CliCommands.h"
 #include "CliExitStatus.h"
 #include "CliSession.h"
@@ -10,7 +11,6 @@
 #include "FormatFlow.h"
 #include "Interaction.h"
 #include "JsonWriter.h"
-#include "RealCapacity.h"
 #include "Texts.h"
 
 #include <cstdio>
@@ -20,8 +20,6 @@ namespace {
 
 // The series of --json: enough points for a plot across the card.
 constexpr std::size_t kSeriesPoints = 200;
-
-unsigned long long Megabytes(std::uint64_t bytes) { return static_cast<unsigned long long>(bytes / 1048576u); }
 
 const char* ProbeOutcomeName(int outcome)
 {
@@ -43,22 +41,6 @@ const char* ScanOutcomeName(int outcome)
     case kScanNoRoom: return "no_room";
     default: return "failed";
     }
-}
-
-// "0-9, 12, 40-41": cluster numbers from 0, as info --json gives them.
-std::string RangesText(const std::vector<ClusterRange>& ranges)
-{
-    std::string text;
-    for (const ClusterRange& r : ranges) {
-        if (!text.empty())
-            text += ", ";
-        text += std::to_string(r.first);
-        if (r.count > 1) {
-            text += '-';
-            text += std::to_string(r.End() - 1);
-        }
-    }
-    return text;
 }
 
 void JsonRanges(CJsonWriter& j, const char* key, const std::vector<ClusterRange>& ranges)
@@ -97,56 +79,23 @@ void JsonSpeed(CJsonWriter& j, const char* key, const SpeedFigures& f)
     j.EndObject();
 }
 
-// What the probe found, as the window would show it.
+// What the probe found, one message each.
 void ShowProbeFindings(IInteraction& ui, const CardProbeReport& r)
 {
-    if (r.outcome == kProbeGenuine)
-        ShowMessage(ui, kIdsProbeGenuine, kMsgInfo, r.positions, Megabytes(r.reportedBytes));
-    if (r.outcome == kProbeFake)
-        ShowMessage(ui, kIdsProbeFake, kMsgWarning, Megabytes(r.reportedBytes), Megabytes(r.realBytes),
-                    static_cast<int>(r.realClusters), static_cast<unsigned long long>(r.realBytes));
-    if (r.wrapped)
-        ShowMessage(ui, kIdsProbeWrapped, kMsgWarning);
-    if (r.outcome == kProbeBadArea)
-        ShowMessage(ui, kIdsProbeBadArea, kMsgWarning, r.badPositions, r.positions);
-    if (r.clipsChanged && r.clipsIntact)
-        ShowMessage(ui, kIdsProbeClipPutBack, kMsgWarning);
-    if (!r.clipsIntact)
-        ShowMessage(ui, kIdsProbeClipLost, kMsgError);
+    for (const ReportLine& line : ProbeFindings(r))
+        ui.Show(line.textId, line.flags, line.text);
 }
 
 void PrintScanText(CCliSession& session, const CardScanReport& r)
 {
     ShowProbeFindings(session.Ui(), r.probe);
-    session.Say(kIdsCliRealCapacity, Megabytes(r.realBytes), Megabytes(r.reportedBytes),
-                static_cast<int>(r.realClusters));
-    session.Say(kIdsCliTested, static_cast<int>(r.testedClusters), static_cast<int>(r.writtenClusters),
-                static_cast<int>(r.clipClusters));
-    session.Say(kIdsCliWriteSpeed, r.write.minimum, r.write.average);
-    session.Say(kIdsCliReadSpeed, r.read.minimum, r.read.average);
-    if (!r.unreadable.empty())
-        session.Say(kIdsCliUnreadable, RangesText(r.unreadable).c_str());
-    if (!r.changed.empty())
-        session.Say(kIdsCliChanged, RangesText(r.changed).c_str());
-    if (!r.notFrames.empty())
-        session.Say(kIdsCliNotFrames, RangesText(r.notFrames).c_str());
-    if (!r.untested.empty())
-        session.Say(kIdsCliUntested, RangesText(r.untested).c_str());
+    for (const std::string& line : ScanFigureLines(r))
+        std::printf("%s\n", line.c_str());
     if (r.outcome != kScanDone)
         return;
-    if (r.Fit()) {
-        session.Say(kIdsScanFit, r.read.minimum, kPlayerMBps);
-        return;
-    }
-    session.Say(kIdsScanUnfit);
-    if (r.unfit & kUnfitFake)
-        std::printf("  - %s\n", LoadText(kIdsUnfitFake).c_str());
-    if (r.unfit & kUnfitUnreadable)
-        std::printf("  - %s\n", FormatText(kIdsUnfitUnreadable, static_cast<unsigned long long>(ClustersIn(r.unreadable))).c_str());
-    if (r.unfit & kUnfitChanged)
-        std::printf("  - %s\n", FormatText(kIdsUnfitChanged, static_cast<unsigned long long>(ClustersIn(r.changed))).c_str());
-    if (r.unfit & kUnfitSlow)
-        std::printf("  - %s\n", FormatText(kIdsUnfitSlow, r.read.minimum, kPlayerMBps).c_str());
+    std::printf("%s\n", ScanVerdict(r).c_str());
+    for (const std::string& reason : ScanUnfitReasons(r))
+        std::printf("  - %s\n", reason.c_str());
 }
 
 void PrintScanJson(const std::string& card, const CardScanReport& r)
@@ -186,16 +135,6 @@ void PrintScanJson(const std::string& card, const CardScanReport& r)
     std::printf("%s\n", j.Text().c_str());
 }
 
-// Keeps what a completed test found with the card's identity, so that the
-// writer honours it from now on.
-void KeepFinding(CDisk& disk, std::uint64_t realBytes)
-{
-    disk.SetRealCapacity(realBytes);
-    KeepRealCapacity(disk.Identity(), realBytes);
-}
-
-bool IsPalDvFrame(const std::uint8_t* frame) { return IsDvFrame(frame) && !IsNtscDvFrame(frame); }
-
 } // namespace
 
 int CmdProbe(CCliSession& session)
@@ -214,7 +153,7 @@ int CmdProbe(CCliSession& session)
     if (outcome == kProbeStopped)
         ShowMessage(session.Ui(), kIdsOperationAborted, kMsgInfo);
     if (outcome == kProbeGenuine || outcome == kProbeFake)
-        KeepFinding(disk, report.realBytes);
+        KeepTestFinding(disk, report.realBytes);
     if (session.Options().json) {
         CJsonWriter j;
         j.BeginObject().Key("path").String(args[0]).Key("total_clusters").Number(disk.TotalClusters());
@@ -256,7 +195,7 @@ int CmdScan(CCliSession& session)
     if (outcome == kScanStopped)
         ShowMessage(session.Ui(), kIdsOperationAborted, kMsgInfo);
     if (outcome == kScanDone)
-        KeepFinding(disk, report.realBytes);
+        KeepTestFinding(disk, report.realBytes);
     if (session.Options().json)
         PrintScanJson(args[0], report);
     else

@@ -15,27 +15,6 @@
 
 namespace {
 
-std::string RecordedText(const FrameHead& h)
-{
-    if (!h.hasRecorded)
-        return "";
-    char text[80];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", h.year, h.month, h.day, h.hour, h.minute,
-                  h.second);
-    return text;
-}
-
-std::string TimecodeText(const FrameHead& h)
-{
-    if (!h.hasTimecode)
-        return "";
-    const int f = h.timecode % 25;
-    const int s = h.timecode / 25;
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", s / 3600, (s / 60) % 60, s % 60, f);
-    return text;
-}
-
 // The numbers of LIST ("1,3-5"), each from 1 to `count`: kExitDone, else
 // kExitUsage for a list that is not one, kExitFailed for a number that is
 // not in the list of runs (the message printed).

@@ -29,7 +29,11 @@ std::string ClipName(const CDisk& disk, int slot)
 {
     if (slot < 0 || slot >= static_cast<int>(disk.Clips().size()))
         return {};
-    const ClipRecord& clip = disk.Clips()[static_cast<std::size_t>(slot)];
+    return RecordName(disk.Clips()[static_cast<std::size_t>(slot)]);
+}
+
+std::string RecordName(const ClipRecord& clip)
+{
     std::string bytes;
     for (int i = 0; i < kNameLength && clip.name[i] != 0; ++i)
         bytes += clip.name[i];

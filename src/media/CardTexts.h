@@ -5,10 +5,12 @@
 #include <string>
 
 class CDisk;
+struct ClipRecord;
 
 // The slot's name as UTF-8: up to 8 bytes, ending at the first zero; empty
-// when the slot has no name.
+// when the slot has no name. The same of a clip record of any table.
 std::string ClipName(const CDisk& disk, int slot);
+std::string RecordName(const ClipRecord& clip);
 
 // "%02d - %s" with slot + 1 and the name, "%02d" without a name, an empty
 // slot or a card that is not loaded.

@@ -14,6 +14,8 @@ bool IsNtscDvFrame(const std::uint8_t* frame)
     return frame[0] == 0x1F && (frame[1] & 0xF7) == 0x07 && frame[2] == 0 && (frame[3] & 0x80) == 0;
 }
 
+bool IsPalDvFrame(const std::uint8_t* frame) { return IsDvFrame(frame) && !IsNtscDvFrame(frame); }
+
 int ClassifyDvAudio(const std::uint8_t* frame)
 {
     const int smp = (frame[kDvAauxPc4] >> 3) & 7;

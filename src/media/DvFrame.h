@@ -36,6 +36,9 @@ bool IsDvFrame(const std::uint8_t* frame);
 // frames has a size that counts whole 144000-byte frames.
 bool IsNtscDvFrame(const std::uint8_t* frame);
 
+// A DV frame the player shows: IsDvFrame, and not of the 525/60 system.
+bool IsPalDvFrame(const std::uint8_t* frame);
+
 // The audio class 0 to 3 from SMP and AF_SIZE of the AAUX source pack. Reads
 // bytes 4324 and 4327 only; meaningful after IsDvFrame has passed.
 int ClassifyDvAudio(const std::uint8_t* frame);

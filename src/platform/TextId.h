@@ -137,12 +137,35 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsProbing, 10156)                       \
     X(kIdsScanWriting, 10157)                   \
     X(kIdsScanReading, 10158)                   \
-    X(kIdsCardReadOnly, 10180)                  \
-    X(kIdsTipCardReadOnly, 10181)               \
-    X(kIdsMovePending, 10182)                   \
-    X(kIdsMovePendingProtected, 10183)          \
-    X(kIdsPlayerPosition, 10160)                \
-    X(kIdsTableTorn, 10170)
+    X(kIdsCardReadOnly, 10180)              \
+    X(kIdsTipCardReadOnly, 10181)           \
+    X(kIdsMovePending, 10182)               \
+    X(kIdsMovePendingProtected, 10183)      \
+    X(kIdsPlayerPosition, 10160)            \
+    X(kIdsTableTorn, 10170)                 \
+    X(kIdsRecoverTablesCaption, 10210)      \
+    X(kIdsRecoverNoEarlierTable, 10211)     \
+    X(kIdsRecoverRunsCaption, 10212)        \
+    X(kIdsRecoverKeepWhole, 10213)          \
+    X(kIdsRecoverColCluster, 10214)         \
+    X(kIdsRecoverColFrames, 10215)          \
+    X(kIdsRecoverColDuration, 10216)        \
+    X(kIdsRecoverColRecorded, 10217)        \
+    X(kIdsRecoverColTimecode, 10218)        \
+    X(kIdsRecoverColClip, 10219)            \
+    X(kIdsRecoverLongEnough, 10220)         \
+    X(kIdsRecoverTooShort, 10221)           \
+    X(kIdsRecoverButton, 10222)             \
+    X(kIdsOfferRecover, 10223)              \
+    X(kIdsCheckCardTitle, 10224)            \
+    X(kIdsCheckFullTest, 10225)             \
+    X(kIdsCheckSpeedCaption, 10226)         \
+    X(kIdsPlotWrite, 10227)                 \
+    X(kIdsPlotRead, 10228)                  \
+    X(kIdsPlotPlayer, 10229)                \
+    X(kIdsPlotAxis, 10230)                  \
+    X(kIdsPlotPosition, 10231)              \
+    X(kIdsRecoverNothing, 10232)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.

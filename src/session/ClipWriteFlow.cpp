@@ -38,6 +38,9 @@ FlowReason ReasonOf(const CDisk& disk, const WriteResult& result, int frames, bo
                     FormatText(kIdsVerifyMismatch, result.report.mismatchFrame + 1, frames));
     if (disk.LastFailure() != 0)
         reason.Note(disk.LastFailure(), kMsgError, LoadText(disk.LastFailure()));
+    // Its text names the real capacity found for the card.
+    if (outcome == kWriteBeyondCapacity)
+        reason.Note(kIdsBeyondRealCapacity, kMsgError, BeyondCapacityText(disk));
     if (outcome == kWriteCompactionStopped && !aborted && !reason.Known())
         reason.Note(WriteMessage(kWriteNoRoom), {});
     reason.Note(WriteMessage(outcome), {});

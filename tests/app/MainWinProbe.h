@@ -48,6 +48,8 @@ public:
     void OnRefresh() const { w_.OnRefresh(); }
     void OnStartupTimer() const { w_.OnStartupTimer(); }
     void OnLanguageSelChange() const { w_.OnLanguageSelChange(); }
+    void OnRecoverClips() const { w_.OnRecoverClips(); }
+    void OnCheckCard() const { w_.OnCheckCard(); }
 
     // The menu command of text `text` (the menu bar's and the context
     // menus'), null when there is none.

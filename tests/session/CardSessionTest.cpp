@@ -282,3 +282,20 @@ TEST_F(CardSessionTest, ADropOfSeveralFilesSumsUpWhyEachWasNotWritten)
     EXPECT_EQ(80, session.Disk().Clips()[2].frames);
     EXPECT_EQ(80, session.Disk().Clips()[3].frames);
 }
+
+TEST_F(CardSessionTest, ADropRefusedPastTheRealCapacityNamesItInTheSummary)
+{
+    Image(1, "fake.img", 400, 1);
+    CCardSession session(env, ui, HasDirectX8());
+    ListCards(session, ui, false);
+    ASSERT_TRUE(session.CardReady());
+    // A test found 150 clusters: 70 of them are free, the card says 320.
+    session.Disk().SetRealCapacity(ClusterOffset(150));
+    const std::vector<std::string> files = {DvFile("big.dv", 100), DvFile("small.dv", 80)};
+    const DropResult result = DropFilesIntoSlots(session, files, 1, ui, progress, host);
+    EXPECT_EQ(0, result.written);
+    ASSERT_EQ(2u, result.refused.size());
+    EXPECT_EQ(0u, result.refused[0].find("big.dv: ")) << result.refused[0];
+    EXPECT_NE(std::string::npos, result.refused[0].find("(150 clusters)")) << result.refused[0];
+    EXPECT_EQ(0, session.Disk().Clips()[1].frames);
+}
