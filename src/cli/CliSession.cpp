@@ -3,6 +3,7 @@
 
 #include "BlockDeviceInfo.h"
 #include "CDisk.h"
+#include "CardOpening.h"
 #include "CardTexts.h"
 #include "CliExitStatus.h"
 #include "Environment.h"
@@ -66,27 +67,27 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
     } else {
         result = disk.OpenPath(card);
     }
-    // A card in use has shown its message on opening.
-    if (disk.InUse())
+    switch (FinishOpening(disk, result)) {
+    case kCardLoaded:
+        return true;
+    case kCardInUse:
+        // It has shown its message on opening.
         return false;
-    if (result == kOpenDenied) {
+    case kCardDenied:
         Error(kIdsCliAccessDenied, card.c_str());
         return false;
-    }
-    if (result != kOpenOk) {
+    case kCardNotOpened:
         if (IsNonCardBlockDevice(card, env_.sysRoot))
             Error(kIdsCliNotCardReader, card.c_str());
         else
             Error(kIdsCliCannotOpenCard, card.c_str());
         return false;
-    }
-    if (!disk.ReadFAT() && needLoaded) {
+    default:
         // A read failure has shown the access message already.
-        if (!disk.ErrorShown())
+        if (needLoaded && !disk.ErrorShown())
             Error(kIdsCliNotFormatted);
-        return false;
+        return !needLoaded;
     }
-    return true;
 }
 
 bool CCliSession::IsClipName(const std::string& slotText)
