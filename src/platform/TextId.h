@@ -137,7 +137,12 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsProbing, 10156)                       \
     X(kIdsScanWriting, 10157)                   \
     X(kIdsScanReading, 10158)                   \
-    X(kIdsPlayerPosition, 10160)
+    X(kIdsPlayerPosition, 10160)                \
+    X(kIdsFilterCardImage, 10190)               \
+    X(kIdsNotCardImage, 10191)                  \
+    X(kIdsCopyTargetsTitle, 10192)              \
+    X(kIdsCopyTargetsPrompt, 10193)             \
+    X(kIdsNoCopyTarget, 10194)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.
