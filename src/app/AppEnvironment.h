@@ -2,6 +2,7 @@
 // the window takes from the machine. The program makes it in main(); tests
 // fill their own.
 #pragma once
+#include "CCopyTargetsDlg.h"
 #include "Environment.h"
 #include "FileDialog.h"
 #include "HasDirectX8.h"
@@ -13,4 +14,7 @@ struct CAppEnvironment : CEnvironment {
     // Answers the window's file dialogs in place of the user (CFileDialog's
     // DoModal); empty: the user does.
     CFileDialog::Answer answerFileDialog;
+    // Answers the targets dialog of "Copy card to..." in place of the user;
+    // empty: the user does.
+    CCopyTargetsDlg::Answer answerCopyTargets;
 };

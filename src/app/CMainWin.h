@@ -174,6 +174,17 @@ private:
     void DragMoved(const QPoint& point) override;
     void DragReleased(const QPoint& point) override;
 
+    // The whole-card commands of the File menu: Back up card..., Restore
+    // card... and Copy card to... (CMainWinCardCopy.cpp); the flows are the
+    // session's (CardCopyFlow.h).
+    void OnBackupCard();
+    void OnRestoreCard();
+    void OnCopyCard();
+    // The file dialog of a card image: open (a backup to restore) or save
+    // (a backup), proposing `fileName`. The chosen path, empty when
+    // cancelled.
+    std::string ChooseCardImage(bool open, const std::string& fileName);
+
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and
     // the drag tracker.

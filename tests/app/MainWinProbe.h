@@ -48,6 +48,9 @@ public:
     void OnRefresh() const { w_.OnRefresh(); }
     void OnStartupTimer() const { w_.OnStartupTimer(); }
     void OnLanguageSelChange() const { w_.OnLanguageSelChange(); }
+    void OnBackupCard() const { w_.OnBackupCard(); }
+    void OnRestoreCard() const { w_.OnRestoreCard(); }
+    void OnCopyCard() const { w_.OnCopyCard(); }
 
 private:
     CMainWin& w_;
