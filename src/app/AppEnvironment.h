@@ -2,6 +2,7 @@
 // the window takes from the machine. The program makes it in main(); tests
 // fill their own.
 #pragma once
+#include "CCopyTargetsDlg.h"
 #include "Environment.h"
 #include "FileDialog.h"
 #include "HasDirectX8.h"
@@ -20,4 +21,7 @@ struct CAppEnvironment : CEnvironment {
     // Chooses the size of a new card image among `sizes` in place of the
     // user (its place, -1 for Cancel); empty: the user does.
     std::function<int(const QStringList& sizes)> answerImageSize;
+    // Answers the targets dialog of "Copy card to..." in place of the user;
+    // empty: the user does.
+    CCopyTargetsDlg::Answer answerCopyTargets;
 };

@@ -212,6 +212,16 @@ private:
     // The 90x72 thumbnail of the frame in `cluster` of the card; null when
     // it cannot be read or decoded.
     QImage ClusterThumbnail(std::uint32_t cluster);
+    // The whole-card commands of the File menu: Back up card..., Restore
+    // card... and Copy card to... (CMainWinCardCopy.cpp); the flows are the
+    // session's (CardCopyFlow.h).
+    void OnBackupCard();
+    void OnRestoreCard();
+    void OnCopyCard();
+    // The file dialog of a card image: open (a backup to restore) or save
+    // (a backup), proposing `fileName`. The chosen path, empty when
+    // cancelled.
+    std::string ChooseCardImage(bool open, const std::string& fileName);
 
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and
@@ -244,9 +254,10 @@ private:
     // Any file dialog: filter `filterId`, default extension `extension`.
     // A `fileName` without a folder starts in the folder the dialog of
     // `folderKey` used last (kept in the settings), else the user's videos
-    // folder; the chosen file's folder is kept for the next time.
+    // folder; the chosen file's folder is kept for the next time. Without
+    // `confirmReplace` a save dialog leaves the question to the caller.
     std::string ChoosePath(bool open, const std::string& fileName, int filterId, const std::string& extension,
-                           const char* folderKey, int titleId = 0);
+                           const char* folderKey, int titleId = 0, bool confirmReplace = true);
     static constexpr const char* kFolderOpenClip = "OpenClip";
     static constexpr const char* kFolderSaveClip = "SaveClip";
     static constexpr const char* kFolderImage = "CardImage";

@@ -25,7 +25,7 @@ std::string CMainWin::ChooseFile(bool open, const std::string& fileName)
 }
 
 std::string CMainWin::ChoosePath(bool open, const std::string& fileName, int filterId, const std::string& extension,
-                                 const char* folderKey, int titleId)
+                                 const char* folderKey, int titleId, bool confirmReplace)
 {
     std::string start = fileName;
     if (QFileInfo(QString::fromStdString(fileName)).isRelative()) {
@@ -39,6 +39,8 @@ std::string CMainWin::ChoosePath(bool open, const std::string& fileName, int fil
     CFileDialog dialog(open, extension, start, LoadText(filterId), this);
     if (titleId != 0)
         dialog.Dialog().setWindowTitle(QString::fromStdString(LoadText(titleId)));
+    if (!open && !confirmReplace)
+        dialog.Dialog().setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.DoModal(env_.answerFileDialog) != kIdOk)
         return std::string();
     const std::string path = dialog.PathName();

@@ -47,9 +47,16 @@ void CMainWin::BuildMenus()
         {kIdsMenuFile, kIdsMenuOpenImage, &CMainWin::OnOpenCardImage, kIdOpenClip, K::UnknownKey, K()},
         {kIdsMenuFile, kIdsMenuNewImage, &CMainWin::OnNewCardImage, kIdOpenClip, K::UnknownKey, K()},
         {kIdsMenuFile, 0, nullptr, 0, K::UnknownKey, K()},
+        {kIdsMenuFile, kIdsMenuBackUp, &CMainWin::OnBackupCard, kIdFormat, K::UnknownKey, K()},
+        {kIdsMenuFile, kIdsMenuRestore, &CMainWin::OnRestoreCard, kIdFormat, K::UnknownKey, K()},
+        {kIdsMenuFile, kIdsMenuCopyCard, &CMainWin::OnCopyCard, kIdFormat, K::UnknownKey, K()},
+        {kIdsMenuFile, 0, nullptr, 0, K::UnknownKey, K()},
         {kIdsMenuFile, kIdsMenuQuit, &CMainWin::OnQuit, 0, K::Quit, K(Qt::CTRL | Qt::Key_Q)},
         {kIdsMenuCard, kIdsMenuRefresh, &CMainWin::OnRefresh, kIdRefresh, K::Refresh, K(Qt::Key_F5)},
         {kIdsMenuCard, kIdsMenuFormat, &CMainWin::OnFormat, kIdFormat, K::UnknownKey, K()},
+        {kIdsMenuCard, 0, nullptr, 0, K::UnknownKey, K()},
+        {kIdsMenuCard, kIdsMenuCheckCard, &CMainWin::OnCheckCard, kIdFormat, K::UnknownKey, K()},
+        {kIdsMenuCard, kIdsMenuRecover, &CMainWin::OnRecoverClips, kIdFormat, K::UnknownKey, K()},
         {kIdsMenuClip, kIdsMenuWrite, &CMainWin::OnWriteClip, kIdWriteClip, K::UnknownKey, K()},
         {kIdsMenuClip, kIdsMenuRead, &CMainWin::OnReadClip, kIdReadClip, K::UnknownKey, K()},
         {kIdsMenuClip, kIdsMenuDelete, &CMainWin::OnDeleteClip, kIdDeleteClip, K::UnknownKey, K()},
@@ -178,7 +185,7 @@ void CMainWin::OnOpenCardImage()
 {
     if (Busy())
         return;
-    const std::string path = ChoosePath(true, "", kIdsImageFilter, "", kFolderImage, kIdsOpenImageTitle);
+    const std::string path = ChoosePath(true, "", kIdsFilterCardImage, "", kFolderImage, kIdsOpenImageTitle);
     if (!path.empty())
         AddCardImage(session_, *ui_, path);
 }
@@ -202,7 +209,7 @@ void CMainWin::OnNewCardImage()
     }
     if (chosen < 0 || chosen >= static_cast<int>(std::size(kImageSizesMb)))
         return;
-    const std::string path = ChoosePath(false, "card.img", kIdsImageFilter, ".img", kFolderImage, kIdsNewImageTitle);
+    const std::string path = ChoosePath(false, "card.img", kIdsFilterCardImage, ".img", kFolderImage, kIdsNewImageTitle);
     if (path.empty())
         return;
     CreateCardImage(session_, *ui_, path, static_cast<long long>(kImageSizesMb[chosen]) * 1024 * 1024);

@@ -72,6 +72,9 @@ int CDisk::ReopenForWriting()
         return kOpenNotCard;
     const CardIdentity before = identity_;
     const bool tablesRead = loaded_;
+    // A real capacity a test of this card found in this opening holds for
+    // the same card opened again.
+    const std::uint64_t realBytes = realBytes_;
     // The exclusive descriptor for reading is closed first: a second
     // exclusive opening of the same disk is refused while it is held.
     int result = OpenNamed(before.path, openIndex_, kCardWrite);
@@ -92,6 +95,8 @@ int CDisk::ReopenForWriting()
         errorShown_ = errorShown_ || shown;
         return result == kOpenOk ? kOpenNotCard : result;
     }
+    if (realBytes != 0 && (realBytes_ == 0 || realBytes < realBytes_))
+        SetRealCapacity(realBytes);
     if (tablesRead)
         ReadFAT();
     return kOpenOk;

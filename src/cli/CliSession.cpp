@@ -3,6 +3,7 @@
 
 #include "BlockDeviceInfo.h"
 #include "CDisk.h"
+#include "CardOpening.h"
 #include "CardTexts.h"
 #include "CliExitStatus.h"
 #include "Environment.h"
@@ -66,32 +67,32 @@ bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded
     } else {
         result = disk.OpenPath(card, access);
     }
-    // A card in use has shown its message on opening.
-    if (disk.InUse())
-        return false;
-    if (result == kOpenDenied) {
-        Error(kIdsCliAccessDenied, card.c_str());
+    if (result == kOpenOk && access == kCardWrite && disk.WriteProtected()) {
+        // Refused before anything is read or asked.
+        Error(kIdsCardReadOnly);
         return false;
     }
-    if (result != kOpenOk) {
+    switch (FinishOpening(disk, result)) {
+    case kCardLoaded:
+        return true;
+    case kCardInUse:
+        // It has shown its message on opening.
+        return false;
+    case kCardDenied:
+        Error(kIdsCliAccessDenied, card.c_str());
+        return false;
+    case kCardNotOpened:
         if (IsNonCardBlockDevice(card, env_.sysRoot))
             Error(kIdsCliNotCardReader, card.c_str());
         else
             Error(kIdsCliCannotOpenCard, card.c_str());
         return false;
-    }
-    if (access == kCardWrite && disk.WriteProtected()) {
-        // Refused before anything is read or asked.
-        Error(kIdsCardReadOnly);
-        return false;
-    }
-    if (!disk.ReadFAT() && needLoaded) {
+    default:
         // A read failure has shown the access message already.
-        if (!disk.ErrorShown())
+        if (needLoaded && !disk.ErrorShown())
             Error(kIdsCliNotFormatted);
-        return false;
+        return !needLoaded;
     }
-    return true;
 }
 
 bool CCliSession::IsClipName(const std::string& slotText)

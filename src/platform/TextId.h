@@ -165,7 +165,12 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsPlotPlayer, 10229)                \
     X(kIdsPlotAxis, 10230)                  \
     X(kIdsPlotPosition, 10231)              \
-    X(kIdsRecoverNothing, 10232)
+    X(kIdsRecoverNothing, 10232)            \
+    X(kIdsFilterCardImage, 10190)           \
+    X(kIdsNotCardImage, 10191)              \
+    X(kIdsCopyTargetsTitle, 10192)          \
+    X(kIdsCopyTargetsPrompt, 10193)         \
+    X(kIdsNoCopyTarget, 10194)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.
@@ -256,7 +261,6 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsHintDragClips, 10289)         \
     X(kIdsTipLoopMark, 10290)           \
     X(kIdsTipTimes, 10291)              \
-    X(kIdsImageFilter, 10292)           \
     X(kIdsAskImageSize, 10293)          \
     X(kIdsNewImageTitle, 10294)         \
     X(kIdsOpenImageTitle, 10295)        \

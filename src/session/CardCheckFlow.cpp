@@ -6,10 +6,13 @@
 #include "CardTestReport.h"
 #include "DvFrame.h"
 #include "Interaction.h"
+#include "WritableCard.h"
 
 namespace {
 
-// The card may be tested: open, not busy, and still the card chosen.
+// The card may be tested: open, not busy, and still the card chosen. The
+// tests write free clusters: the card, held for reading alone, is opened
+// for writing (a write-protected one says why it cannot be tested).
 bool MayTest(CCardSession& session, IInteraction& ui)
 {
     if (session.IsBusy() || !session.Disk().IsOpen())
@@ -18,7 +21,7 @@ bool MayTest(CCardSession& session, IInteraction& ui)
         ReportCardChanged(session, ui);
         return false;
     }
-    return true;
+    return OpenChosenCardForWriting(session, ui) == kCardWritable;
 }
 
 } // namespace

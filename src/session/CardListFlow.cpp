@@ -2,6 +2,7 @@
 
 #include "CCardSession.h"
 #include "CardDiscovery.h"
+#include "CardOpening.h"
 #include "DriveTable.h"
 #include "Interaction.h"
 #include "Log.h"
@@ -67,20 +68,31 @@ void OpenChosenCard(CCardSession& session, IInteraction& ui)
         disk.Close();
     } else {
         // By its path, never by a place in a table built again: a reader
-        // plugged in or pulled out since the listing moves the places. A card
-        // in use has shown its message on opening; refused access shows the
-        // rights message, any other failure the access error of the table
-        // read. It is opened for reading alone until a command writes
-        // (WritableCard.h).
-        DriveEntry drive;
-        drive.path = chosen->entry.path;
-        if (disk.OpenDrive(drive, chosen->entry.index, kCardRead) == kOpenDenied)
-            ShowMessage(ui, kIdsNoRights, kMsgWarning);
-        else
-            disk.ReadFAT();
+        // plugged in or pulled out since the listing moves the places. It
+        // is opened for reading alone until a command writes (WritableCard.h).
+        OpenListedCard(disk, *chosen, ui, kCardRead);
     }
     session.SetCurrentPlaylist(-1);
     session.NotifyCard();
+}
+
+int OpenListedCard(CDisk& disk, const ListedCard& card, IInteraction& ui, CardAccess access)
+{
+    DriveEntry drive;
+    drive.path = card.entry.path;
+    const int opened = disk.OpenDrive(drive, card.entry.index, access);
+    if (opened == kOpenDenied) {
+        ShowMessage(ui, kIdsNoRights, kMsgWarning);
+        return kCardDenied;
+    }
+    // A card that did not open shows the access error of the table read; a
+    // card in use has shown its message on opening, once.
+    const bool loaded = disk.ReadFAT();
+    if (disk.InUse())
+        return kCardInUse;
+    if (opened != kOpenOk)
+        return kCardNotOpened;
+    return loaded ? kCardLoaded : kCardUnformatted;
 }
 
 bool ChosenCardStillThere(const CCardSession& session)

@@ -4,6 +4,7 @@
 #include "CSessionProgress.h"
 #include "CardListFlow.h"
 #include "Interaction.h"
+#include "WritableCard.h"
 
 #include <functional>
 
@@ -19,6 +20,9 @@ int Write(CCardSession& session, IInteraction& ui, const std::function<int(CDisk
         ReportCardChanged(session, ui);
         return kRecoverNotDone;
     }
+    // Held for reading alone until now.
+    if (OpenChosenCardForWriting(session, ui) != kCardWritable)
+        return kRecoverNotDone;
     int result = kRecoverNotDone;
     {
         CFlowScope scope(session.FlowInteraction(), ui);

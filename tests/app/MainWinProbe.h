@@ -54,6 +54,9 @@ public:
     // The menu command of text `text` (the menu bar's and the context
     // menus'), null when there is none.
     QAction* MenuAction(int text) const { return w_.MenuAction(text); }
+    void OnBackupCard() const { w_.OnBackupCard(); }
+    void OnRestoreCard() const { w_.OnRestoreCard(); }
+    void OnCopyCard() const { w_.OnCopyCard(); }
 
 private:
     CMainWin& w_;
