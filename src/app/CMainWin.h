@@ -222,6 +222,9 @@ private:
     // (a backup), proposing `fileName`. The chosen path, empty when
     // cancelled.
     std::string ChooseCardImage(bool open, const std::string& fileName);
+    // Clip > Rename... (F2): a new name for the selected clip
+    // (CMainWinRename.cpp).
+    void OnRenameClip();
 
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and

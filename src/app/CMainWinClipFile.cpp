@@ -69,7 +69,7 @@ void CMainWin::OnOpenClip()
         LoadClipPath(path);
 }
 
-void CMainWin::LoadClipPath(const std::string& path) { LoadClip(session_, path, *ui_, *progress_, *this); }
+void CMainWin::LoadClipPath(const std::string& path) { LoadClip(session_, path, *ui_, *this); }
 
 void CMainWin::ClipFileChanged()
 {

@@ -35,7 +35,7 @@ void CMainWin::BindCommands()
 void CMainWin::OnWriteClip()
 {
     if (!Busy())
-        WriteClipFile(session_, SelectedClip(), *ui_, *progress_);
+        WriteClipFile(session_, SelectedClip(), *ui_, *progress_, this);
 }
 
 void CMainWin::OnDeleteClip()

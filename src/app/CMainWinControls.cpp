@@ -32,13 +32,17 @@ void CMainWin::BusyChanged(bool) { UpdateControls(); }
 void CMainWin::UpdateControls()
 {
     const bool idle = !Busy();
-    const bool fileLoaded = session_.ClipFile().IsOpen();
+    const bool fileLoaded = session_.ClipReady();
+    const bool fileOpen = session_.ClipFile().IsOpen();
+    const int fileFrames = session_.ClipFrames();
     const bool cardOpen = session_.Disk().IsOpen();
     const bool ready = idle && session_.CardReady();
     const int currentPlaylist = session_.CurrentPlaylist();
 
     SetFieldText(kIdFileName, fileLoaded ? BaseName(session_.FilePath()) : std::string());
-    SetFieldText(kIdFileLength, fileLoaded ? FormatFrameTimeSize(session_.ClipFile().FrameCount(), false) : std::string());
+    // A video to convert whose duration is not known shows no length.
+    const bool lengthKnown = fileOpen || (fileLoaded && fileFrames > 0);
+    SetFieldText(kIdFileLength, lengthKnown ? FormatFrameTimeSize(fileFrames, false) : std::string());
     SetFieldText(kIdCapacity, CapacityText(session_.Disk()));
     SetFieldText(kIdFree, FreeText(session_.Disk()));
 
@@ -46,7 +50,7 @@ void CMainWin::UpdateControls()
     EnableWritingControl(kIdFormat, idle && cardOpen);
     EnableWritingControl(kIdWriteClip, ready && fileLoaded);
     EnableControl(kIdOpenClip, idle);
-    EnableControl(kIdPreview, env_.decoderPresent && idle && fileLoaded);
+    EnableControl(kIdPreview, env_.decoderPresent && idle && fileOpen);
     // Refused access may be put right while the window is open (the user
     // added to the disk group, a rule installed): Refresh tries again.
     EnableControl(kIdRefresh, idle);

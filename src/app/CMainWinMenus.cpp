@@ -61,6 +61,7 @@ void CMainWin::BuildMenus()
         {kIdsMenuClip, kIdsMenuRead, &CMainWin::OnReadClip, kIdReadClip, K::UnknownKey, K()},
         {kIdsMenuClip, kIdsMenuDelete, &CMainWin::OnDeleteClip, kIdDeleteClip, K::UnknownKey, K()},
         {kIdsMenuClip, kIdsMenuPreview, &CMainWin::OnPreviewClip, kIdPreviewClip, K::UnknownKey, K()},
+        {kIdsMenuClip, kIdsMenuRename, &CMainWin::OnRenameClip, kIdDeleteClip, K::UnknownKey, K(Qt::Key_F2)},
         {kIdsMenuPlaylist, kIdsMenuToggleTransition, &CMainWin::OnToggleTransition, kIdRemoveClip, K::UnknownKey, K()},
         {kIdsMenuPlaylist, kIdsMenuRemoveEntry, &CMainWin::OnRemoveClip, kIdRemoveClip, K::UnknownKey, K()},
         {kIdsMenuPlaylist, kIdsMenuLoop, &CMainWin::OnLoopCommand, kIdLoop, K::UnknownKey, K()},
@@ -156,7 +157,7 @@ void CMainWin::ShowContextMenu(QListWidget* list, const QPoint& pos)
         list->setCurrentItem(item);
     std::vector<int> texts;
     if (list == clipList_)
-        texts = {kIdsMenuWrite, kIdsMenuRead, kIdsMenuDelete, kIdsMenuPreview};
+        texts = {kIdsMenuWrite, kIdsMenuRead, kIdsMenuDelete, kIdsMenuPreview, kIdsMenuRename};
     else if (list == playlistList_)
         texts = {kIdsMenuLoop, kIdsMenuDeletePlaylist};
     else

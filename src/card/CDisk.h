@@ -193,6 +193,12 @@ public:
     // no record holds (0 or above 65534), or a first sector inside the FAT
     // area. The change names the slot and the playlists that play it.
     TableChange RecordClip(int slot, std::string_view name, int frames, std::uint32_t firstSector);
+    // Gives the clip of `slot` the name `utf8` (ClipName.h: 1 to 8
+    // characters of the card's code page) and writes the tables; its frames,
+    // place and attribute stay. Refused, with nothing written, for an empty
+    // slot, a name the card cannot hold or a card that is not loaded. The
+    // change names the slot and the playlists that play it.
+    TableChange RenameClip(int slot, const std::string& utf8);
     // Records a clip as another card's table holds it (a card copied onto
     // this one): its 8 name bytes, frame count and first sector, and its
     // attribute. Refused as above.

@@ -2,9 +2,11 @@
 // clip lies in the cluster of the clip's first sector plus f, so reading a
 // frame is one ReadCluster; deleting a clip drops it from every playlist,
 // empties its slot and writes the tables (its clusters are freed without
-// being touched); recording one fills its slot and writes the tables.
+// being touched); recording one fills its slot and writes the tables, as
+// does renaming one.
 #include "CDisk.h"
 
+#include "ClipName.h"
 #include "Interaction.h"
 
 #include <algorithm>
@@ -94,4 +96,25 @@ TableChange CDisk::RecordClip(int slot, const ClipRecord& clip)
         }
     }
     return StoreEdit(change, kTableWriteClip);
+}
+
+TableChange CDisk::RenameClip(int slot, const std::string& utf8)
+{
+    std::string name;
+    if (!TablesReady() || slot < 0 || slot >= kSlotCount || clips_[static_cast<std::size_t>(slot)].frames == 0 ||
+        CheckClipName(utf8, &name) != kClipNameOk)
+        return {};
+    ClipRecord clip = clips_[static_cast<std::size_t>(slot)];
+    std::memset(clip.name, 0, sizeof clip.name);
+    std::memcpy(clip.name, name.data(), name.size());
+    clips_[static_cast<std::size_t>(slot)] = clip;
+    TableChange change;
+    change.changedSlots.set(static_cast<std::size_t>(slot));
+    for (int j = 0; j < kPlaylistCount; ++j) {
+        for (const PlaylistEntry& e : playlists_[static_cast<std::size_t>(j)].entries) {
+            if (e.slot == slot)
+                change.changedPlaylists.set(static_cast<std::size_t>(j));
+        }
+    }
+    return StoreEdit(change, kTableEdit);
 }

@@ -33,6 +33,7 @@ const std::vector<Command>& Commands()
         {"write", CmdWrite, {"--slot", "--convert", "--aspect", "--keep", "--no-verify"}},
         {"read", CmdRead, {}},
         {"delete", CmdDelete, {}},
+        {"rename", CmdRename, {}},
         {"playlist", CmdPlaylist, {"--at"}},
         {"check", CmdCheck, {"--json"}},
         {"convert", CmdConvert, {"--aspect"}},

@@ -1,5 +1,6 @@
 // The card-wide commands: devices, mkimage, info, format, delete.
 #include "CDisk.h"
+#include "ClipName.h"
 #include "CardDiscovery.h"
 #include "CardImage.h"
 #include "CardTexts.h"
@@ -209,6 +210,23 @@ int CmdFormat(CCliSession& session)
     if (!session.OpenCard(args[0], disk, false, kCardWrite) || disk.ErrorShown())
         return kExitFailed;
     return FormatCard(disk, session.Ui()) == kFormatDone ? kExitDone : kExitFailed;
+}
+
+int CmdRename(CCliSession& session)
+{
+    const auto& args = session.Options().args;
+    if (args.size() != 3)
+        return kExitUsage;
+    // A name the card cannot hold is refused before the card is opened.
+    if (CheckClipName(args[2]) != kClipNameOk) {
+        session.Error(kIdsBadClipName);
+        return kExitFailed;
+    }
+    int slot = 0;
+    CDisk disk(session.Env());
+    if (const int status = session.OpenClipSlot(args[0], args[1], disk, slot, kCardWrite); status != kExitDone)
+        return status;
+    return disk.RenameClip(slot, args[2]).Stored() ? kExitDone : kExitFailed;
 }
 
 int CmdDelete(CCliSession& session)

@@ -9,6 +9,7 @@ int CmdMkImage(CCliSession& session);
 int CmdInfo(CCliSession& session);
 int CmdFormat(CCliSession& session);
 int CmdDelete(CCliSession& session);
+int CmdRename(CCliSession& session);
 int CmdPlaylist(CCliSession& session);
 int CmdWrite(CCliSession& session);
 int CmdRead(CCliSession& session);

@@ -35,12 +35,25 @@ inline constexpr unsigned kMsgYesNoDefNo = kMbYesNo | kMbIconQuestion | kMbDefBu
 inline constexpr unsigned kMsgYesNo = kMbYesNo | kMbIconQuestion;
 inline constexpr unsigned kMsgOkCancelWarning = kMbOkCancel | kMbIconWarning;
 
+// A check box under a question's text: its label, and whether it is ticked
+// (read when the question is shown, set to the user's choice after it).
+struct MessageCheck {
+    std::string label;
+    bool checked = false;
+};
+
 class IInteraction {
 public:
     virtual ~IInteraction() = default;
     // Shows `text` (already loaded and filled in) for string `id` with the
     // given flags; returns the button pressed (MessageResult).
     virtual int Show(int id, unsigned flags, const std::string& text) = 0;
+    // Shows it with the check box `check` under the text. A front end
+    // without check boxes shows the text alone and leaves `check` as it is.
+    virtual int ShowChecked(int id, unsigned flags, const std::string& text, MessageCheck& /*check*/)
+    {
+        return Show(id, flags, text);
+    }
 };
 
 // Loads string `id` in the current language, fills its printf-style

@@ -170,7 +170,10 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsNotCardImage, 10191)              \
     X(kIdsCopyTargetsTitle, 10192)          \
     X(kIdsCopyTargetsPrompt, 10193)         \
-    X(kIdsNoCopyTarget, 10194)
+    X(kIdsNoCopyTarget, 10194)              \
+    X(kIdsBadClipName, 10240)               \
+    X(kIdsRenameClip, 10241)                \
+    X(kIdsNewClipName, 10242)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.

@@ -1,8 +1,9 @@
 // One card session: what a front end works on, without any of its drawing.
 // It holds the open card and the identity of the card the user chose, the
-// list of cards found, the current clip file with its path and picture, the
-// current playlist, the busy state (nesting) and the abort flag, and tells
-// its views what changed (ISessionView). The flows that change it
+// list of cards found, the current clip file with its path and picture (and
+// whether it is converted on its way to the card), the current playlist,
+// the busy state (nesting) and the abort flag, and tells its views what
+// changed (ISessionView). The flows that change it
 // (CardListFlow, ClipLoadFlow, ClipWriteFlow, DropBatchFlow, CardEditFlow)
 // take the interaction and the progress they report through.
 #pragma once
@@ -65,6 +66,20 @@ public:
     // is shown.
     const CPicture& ClipPicture() const { return picture_; }
     CPicture& ClipPicture() { return picture_; }
+    // The current clip file is converted on its way to the card (a video
+    // that is not DV, or an AVI file with a separate audio track); the
+    // frames its duration foretells, 0 when not known. Such a video is not
+    // open as ClipFile, an AVI file is.
+    bool ClipToConvert() const { return toConvert_; }
+    void SetClipToConvert(bool convert, int frames)
+    {
+        toConvert_ = convert;
+        convertFrames_ = convert ? frames : 0;
+    }
+    // There is a current clip file Write clip can take.
+    bool ClipReady() const { return clipFile_.IsOpen() || toConvert_; }
+    // Its frames, as far as they are known (0 not known).
+    int ClipFrames() const { return clipFile_.IsOpen() ? clipFile_.FrameCount() : convertFrames_; }
 
     int CurrentPlaylist() const { return currentPlaylist_; }
     // Makes `playlist` (-1: none) current and tells the views when it
@@ -105,6 +120,8 @@ private:
     CClipFile clipFile_;
     std::string filePath_;
     CPicture picture_;
+    bool toConvert_ = false;
+    int convertFrames_ = 0;
     int currentPlaylist_ = -1;
     CBusyState busy_;
     bool abortPressed_ = false;

@@ -11,6 +11,10 @@ public:
     explicit CFlowInteraction(IInteraction& idle) : target_(&idle) {}
 
     int Show(int id, unsigned flags, const std::string& text) override { return target_->Show(id, flags, text); }
+    int ShowChecked(int id, unsigned flags, const std::string& text, MessageCheck& check) override
+    {
+        return target_->ShowChecked(id, flags, text, check);
+    }
 
     IInteraction& Target() const { return *target_; }
 

@@ -11,6 +11,11 @@ public:
     explicit CQuietInteraction(IInteraction& user) : user_(user) {}
 
     int Show(int id, unsigned flags, const std::string& text) override;
+    // A question with a check box is always asked.
+    int ShowChecked(int id, unsigned flags, const std::string& text, MessageCheck& check) override
+    {
+        return user_.ShowChecked(id, flags, text, check);
+    }
 
 private:
     IInteraction& user_;

@@ -2,8 +2,10 @@
 
 #include "CCardSession.h"
 #include "CardListFlow.h"
+#include "ClipName.h"
 #include "FormatFlow.h"
 #include "WritableCard.h"
+#include "Interaction.h"
 
 namespace {
 
@@ -37,6 +39,20 @@ int DeleteSessionClip(CCardSession& session, int slot, IInteraction& ui)
     const int result = session.Disk().DeleteClip(slot, &deletion);
     Told(session, deletion);
     return result;
+}
+
+TableChange RenameSessionClip(CCardSession& session, int slot, const std::string& name, IInteraction& ui)
+{
+    if (session.IsBusy() || !session.SlotHoldsClip(slot))
+        return {};
+    if (CheckClipName(name) != kClipNameOk) {
+        ShowMessage(ui, kIdsBadClipName, kMsgError);
+        return {};
+    }
+    if (!Writable(session, ui))
+        return {};
+    CFlowScope scope(session.FlowInteraction(), ui);
+    return Told(session, session.Disk().RenameClip(slot, name));
 }
 
 int FormatChosenCard(CCardSession& session, IInteraction& ui)

@@ -1,11 +1,14 @@
-// The session's edits of the chosen card: deleting a clip, formatting, and
-// the playlist edits (adding, removing and exchanging entries, exchanging
-// playlists, emptying a playlist, the loop flag, an entry's transition).
+// The session's edits of the chosen card: deleting and renaming a clip,
+// formatting, and the playlist edits (adding, removing and exchanging
+// entries, exchanging playlists, emptying a playlist, the loop flag, an
+// entry's transition).
 // Each runs through the card's table operation, which checks it and writes
 // the tables at once, and tells the views what it changed. Nothing runs
 // while the session is busy.
 #pragma once
 #include "TableChange.h"
+
+#include <string>
 
 class CCardSession;
 class IInteraction;
@@ -13,6 +16,10 @@ class IInteraction;
 // Asks and deletes the clip of `slot`; non-zero when the slot is empty
 // afterwards, 0 when declined or not possible.
 int DeleteSessionClip(CCardSession& session, int slot, IInteraction& ui);
+
+// Gives the clip of `slot` the name `name` (UTF-8). A name the card cannot
+// hold (ClipName.h) is refused with its message and nothing written.
+TableChange RenameSessionClip(CCardSession& session, int slot, const std::string& name, IInteraction& ui);
 
 enum FormatFlowResult : int {
     kFormatFlowNotDone = 0,     // declined, or no card

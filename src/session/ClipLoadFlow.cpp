@@ -3,13 +3,11 @@
 #include "CCardSession.h"
 #include "CSessionProgress.h"
 #include "ClipExport.h"
-#include "ConvertAviToDv.h"
-#include "ConvertVideoToDv.h"
+#include "FirstConvertedFrame.h"
 #include "DvFrame.h"
 #include "DvPicture.h"
 #include "FramePicture.h"
 #include "IFlowHost.h"
-#include "MediaResult.h"
 #include "Texts.h"
 #include "VideoProbe.h"
 
@@ -17,16 +15,15 @@
 
 namespace {
 
-// One load of the session's file path. True when a conversion has just
-// made a file and the path names it now: the caller loads that one.
+// One load of the session's file path.
 class CClipLoad {
 public:
-    CClipLoad(CCardSession& session, IInteraction& ui, IProgress& progress, IFlowHost& host, LoadResult& result)
-        : session_(session), ui_(ui), progress_(progress), host_(host), result_(result)
+    CClipLoad(CCardSession& session, IInteraction& ui, IFlowHost& host, LoadResult& result)
+        : session_(session), ui_(ui), host_(host), result_(result)
     {
     }
 
-    bool Run();
+    void Run();
 
 private:
     void ShowCheck(const ClipCheck& check)
@@ -35,24 +32,20 @@ private:
         result_.reason.Note(message, check.path);
         ShowResult(ui_, message, check.path);
     }
-    std::string ChooseConvertedName();
-    bool ConversionDone(int result, const std::string& output);
-    bool ConvertAvi();
-    bool OfferVideoConversion(const ClipCheck& check);
-    bool ConvertVideo();
+    void TakeVideo(const ClipCheck& check);
     void ShowPicture(const std::uint8_t* frame);
 
     CCardSession& session_;
     IInteraction& ui_;
-    IProgress& progress_;
     IFlowHost& host_;
     LoadResult& result_;
 };
 
-bool CClipLoad::Run()
+void CClipLoad::Run()
 {
     CClipFile& file = session_.ClipFile();
     session_.ClipPicture().Free();
+    session_.SetClipToConvert(false, 0);
     session_.NotifyClipFile();
     ClipCheck& check = result_.check;
     bool opened = false;
@@ -60,11 +53,7 @@ bool CClipLoad::Run()
         CHostWait wait(host_);
         opened = OpenClipForLoading(file, session_.FilePath(), check);
     }
-    if (opened && check.separateAudio && ShowMessage(ui_, kIdsAskConvertAvi, kMbYesNo | kMbIconQuestion) == kIdYes) {
-        file.Close();
-        if (ConvertAvi())
-            return true;
-    } else if (opened) {
+    if (opened) {
         std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kFrameSize]);
         {
             CHostWait wait(host_);
@@ -72,16 +61,45 @@ bool CClipLoad::Run()
         }
         if (check.verdict != kVerdictNotDv)
             ShowCheck(check);
-        else if (OfferVideoConversion(check))
-            return true;
+        else
+            TakeVideo(check);
         if (check.Passed())
             ShowPicture(frame.get());
-    } else if (OfferVideoConversion(check)) {
-        return true;
+        // Its DV frames are written with the sound of its second stream.
+        if (file.IsOpen() && check.separateAudio)
+            session_.SetClipToConvert(true, check.frames);
+    } else {
+        TakeVideo(check);
     }
-    result_.loaded = file.IsOpen();
+    result_.loaded = session_.ClipReady();
+    result_.toConvert = session_.ClipToConvert();
     session_.NotifyClipFile();
-    return false;
+}
+
+// A file the checks refused as not DV: a video the conversion can take
+// becomes the file to convert, anything else is refused as the checks say.
+void CClipLoad::TakeVideo(const ClipCheck& check)
+{
+    VideoFacts facts;
+    bool convertible = false;
+    {
+        CHostWait wait(host_);
+        convertible = IsConvertible(check, &facts);
+    }
+    if (!convertible) {
+        ShowCheck(check);
+        return;
+    }
+    session_.ClipFile().Close();
+    session_.SetClipToConvert(true, facts.frames);
+    std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[kFrameSize]);
+    bool converted = false;
+    {
+        CHostWait wait(host_);
+        converted = FirstConvertedFrame(session_.FilePath(), AspectSetting(), frame.get());
+    }
+    if (converted)
+        ShowPicture(frame.get());
 }
 
 void CClipLoad::ShowPicture(const std::uint8_t* frame)
@@ -98,90 +116,14 @@ void CClipLoad::ShowPicture(const std::uint8_t* frame)
         session_.ClipPicture() = std::move(reduced);
 }
 
-std::string CClipLoad::ChooseConvertedName()
-{
-    ShowMessage(ui_, kIdsChooseConvertedName, kMsgInfo);
-    return host_.ChooseConvertedFile();
-}
-
-bool CClipLoad::ConversionDone(int result, const std::string& output)
-{
-    result_.conversion = result;
-    if (result == kMediaNoDecoder) {
-        // Said once per session, as for the pictures.
-        session_.WarnNoDecoder(ui_, 1);
-        return false;
-    }
-    const ResultMessage message = ConversionMessage(result);
-    result_.reason.Note(message, output, session_.FilePath());
-    ShowResult(ui_, message, output, session_.FilePath());
-    if (result != kMediaDone)
-        return false;
-    session_.SetFilePath(output);
-    result_.converted = true;
-    return true;
-}
-
-bool CClipLoad::ConvertAvi()
-{
-    const std::string output = ChooseConvertedName();
-    if (output.empty())
-        return false;
-    int result = 0;
-    {
-        CHostWait wait(host_);
-        result = ConvertAviToDv(session_.FilePath(), output, session_.DecoderPresent());
-    }
-    return ConversionDone(result, output);
-}
-
-bool CClipLoad::OfferVideoConversion(const ClipCheck& check)
-{
-    VideoFacts facts;
-    bool convertible = false;
-    {
-        CHostWait wait(host_);
-        convertible = IsConvertible(check, &facts);
-    }
-    if (!convertible) {
-        ShowCheck(check);
-        return false;
-    }
-    std::string question = LoadText(kIdsAskConvertVideo);
-    const std::size_t at = question.find("%2");
-    if (at != std::string::npos)
-        question.replace(at, 2, FormatFrameTime(facts.frames));
-    question = InsertArgument(question, check.path);
-    if (ui_.Show(kIdsAskConvertVideo, kMsgYesNo, question) != kIdYes) {
-        ShowCheck(check);
-        return false;
-    }
-    session_.ClipFile().Close();
-    return ConvertVideo();
-}
-
-bool CClipLoad::ConvertVideo()
-{
-    const std::string output = ChooseConvertedName();
-    if (output.empty())
-        return false;
-    // The conversion runs under the progress, whose Abort stops it.
-    CSessionProgress progress(progress_, session_.Busy());
-    const int result = ConvertVideoToDv(session_.FilePath(), output, AspectSetting(), progress);
-    return ConversionDone(result, output);
-}
-
 } // namespace
 
-LoadResult LoadClip(CCardSession& session, const std::string& path, IInteraction& ui, IProgress& progress,
-                    IFlowHost& host)
+LoadResult LoadClip(CCardSession& session, const std::string& path, IInteraction& ui, IFlowHost& host)
 {
     LoadResult result;
     CFlowScope scope(session.FlowInteraction(), ui);
     session.SetFilePath(path);
-    // A conversion's output is DV: the second load converts nothing more.
-    if (CClipLoad(session, ui, progress, host, result).Run())
-        CClipLoad(session, ui, progress, host, result).Run();
+    CClipLoad(session, ui, host, result).Run();
     return result;
 }
 
@@ -200,6 +142,6 @@ int SaveClipAndLoad(CCardSession& session, int slot, const std::string& path, II
     }
     session.SetFilePath(path);
     LoadResult loaded;
-    CClipLoad(session, ui, progress, host, loaded).Run();
+    CClipLoad(session, ui, host, loaded).Run();
     return kSavedAndLoaded;
 }

@@ -1,8 +1,9 @@
 // Making a file the session's current clip file: opened and checked as
-// ClipChecks.h says, with the conversion offers (an AVI file with a
-// separate audio track; any video that is not DV) and, after a conversion,
-// the converted file loaded in its place. The first frame's picture
-// (180x144) is kept for the views. Saving a card clip as a raw DV file ends
+// ClipChecks.h says. A file that needs converting (an AVI file with a
+// separate audio track; any video that is not DV) becomes the current clip
+// file as one that Write clip converts on its way to the card, with the
+// length its duration foretells. The first frame's picture (180x144; of a
+// video, the first frame its conversion makes) is kept for the views. Saving a card clip as a raw DV file ends
 // here too: the saved file becomes the current clip file.
 #pragma once
 #include "ClipChecks.h"
@@ -19,21 +20,18 @@ inline constexpr int kClipPictureWidth = 180;
 inline constexpr int kClipPictureHeight = 144;
 
 struct LoadResult {
-    // The current clip file is open (it passed its checks, or its first
-    // frame could not be read: a write reports that).
+    // The current clip file is there for Write clip: open (it passed its
+    // checks, or its first frame could not be read: a write reports that),
+    // or a file to convert.
     bool loaded = false;
-    // A conversion ran and made the file that was loaded.
-    bool converted = false;
-    // The result of the last conversion that ran (MediaResult), -1 none.
-    int conversion = -1;
-    ClipCheck check;   // of the file loaded last
+    // It is converted on its way to the card.
+    bool toConvert = false;
+    ClipCheck check;   // of the file
     FlowReason reason; // why it did not load (or what it said when it did)
 };
 
-// Makes `path` the session's file path and loads it, and then the file a
-// conversion made of it (which becomes the file path).
-LoadResult LoadClip(CCardSession& session, const std::string& path, IInteraction& ui, IProgress& progress,
-                    IFlowHost& host);
+// Makes `path` the session's file path and loads it.
+LoadResult LoadClip(CCardSession& session, const std::string& path, IInteraction& ui, IFlowHost& host);
 
 enum ExportFlowResult : int {
     kSavedAndLoaded = 0, // saved; the saved file is the current clip file now

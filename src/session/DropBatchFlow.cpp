@@ -40,11 +40,11 @@ bool WriteOneOfMany(CCardSession& session, const std::string& path, int slot, II
                     IFlowHost& host, FlowReason& reason, bool& stopped)
 {
     session.ClearAbort();
-    const LoadResult load = LoadClip(session, path, ui, progress, host);
+    const LoadResult load = LoadClip(session, path, ui, host);
     reason.Note(load.reason);
     int outcome = -1;
-    if (session.ClipFile().IsOpen()) {
-        const WriteResult write = WriteClipFile(session, slot, ui, progress);
+    if (session.ClipReady()) {
+        const WriteResult write = WriteClipFile(session, slot, ui, progress, &host);
         if (write.outcome == kWriteDone)
             return true;
         outcome = write.outcome;
@@ -100,10 +100,10 @@ void WriteMany(CCardSession& session, const std::vector<std::string>& files, int
 int LoadAndWrite(CCardSession& session, const std::string& path, int slot, IInteraction& ui, IProgress& progress,
                  IFlowHost& host)
 {
-    LoadClip(session, path, ui, progress, host);
-    if (!session.ClipFile().IsOpen())
+    LoadClip(session, path, ui, host);
+    if (!session.ClipReady())
         return -1;
-    return WriteClipFile(session, slot, ui, progress).outcome;
+    return WriteClipFile(session, slot, ui, progress, &host).outcome;
 }
 
 DropResult DropFilesIntoSlots(CCardSession& session, const std::vector<std::string>& files, int slot,

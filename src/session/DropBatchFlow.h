@@ -1,5 +1,6 @@
 // Files dropped onto the clip list: each loaded as Open clip loads it and,
-// when it loads, written as Write clip writes it, into the slot dropped on
+// when it loads, written as Write clip writes it (a file to convert after
+// its one question), into the slot dropped on
 // (after asking "Write clip at slot %02d?" when it holds a clip) and
 // several files into the empty slots that follow, with one summary at the
 // end that says, file by file, why one was not written. Abort, or a

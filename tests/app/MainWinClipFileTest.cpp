@@ -1,6 +1,6 @@
-// The window's current clip file: Open clip with its checks, messages and
-// conversion offer, the first-frame picture, Read clip into a raw DV file,
-// and Preview.
+// The window's current clip file: Open clip with its checks and messages, a
+// file to convert written after one question, the first-frame picture,
+// Read clip into a raw DV file, and Preview.
 #include "CPictureWnd.h"
 #include "CPlayerDlg.h"
 #include "ConvertFixtures.h"
@@ -108,20 +108,12 @@ TEST_F(MainWinClipFileTest, FilesThatFailTheirChecksAreRefusedWithTheirMessages)
     const std::string notAvi = Dir().File("text.avi");
     ASSERT_TRUE(dvfix::WriteBytes(notAvi, std::vector<std::uint8_t>(500, 'x')));
 
-    // DV video without its audio pack decodes: its conversion is offered
-    // first (declined here), then it is refused as before.
-    const std::tuple<std::string, int, bool> cases[] = {
-        {foreign, kIdsCannotReadFile, false},
-        {notAvi, kIdsCannotOpenFile, false},
-        {rate441, kIdsIncompatibleAudio, false},
-        {noPack, kIdsCannotReadFile, true}};
-    for (const auto& [path, message, offered] : cases) {
+    const std::tuple<std::string, int> cases[] = {
+        {foreign, kIdsCannotReadFile}, {notAvi, kIdsCannotOpenFile}, {rate441, kIdsIncompatibleAudio}};
+    for (const auto& [path, message] : cases) {
         ui.Reset();
         OpenClip(path);
-        ASSERT_EQ(offered ? 2u : 1u, ui.Shown().size()) << path;
-        if (offered) {
-            EXPECT_EQ(kIdsAskConvertVideo, ui.Shown()[0].id) << path;
-        }
+        ASSERT_EQ(1u, ui.Shown().size()) << path;
         const ShownMessage& refusal = ui.Shown().back();
         EXPECT_EQ(message, refusal.id) << path;
         EXPECT_EQ(static_cast<unsigned>(kMsgError), refusal.flags) << path;
@@ -130,6 +122,14 @@ TEST_F(MainWinClipFileTest, FilesThatFailTheirChecksAreRefusedWithTheirMessages)
         }
         ExpectRefused(path);
     }
+
+    // DV video without its audio pack decodes as video: it is taken as a
+    // file to convert when it is written, without a word now.
+    ui.Reset();
+    OpenClip(noPack);
+    EXPECT_TRUE(ui.Shown().empty());
+    EXPECT_EQ("nopack", Text(CMainWin::kIdFileName));
+    EXPECT_FALSE(Probe(*win).ClipFile().IsOpen());
 }
 
 TEST_F(MainWinClipFileTest, AudioFrameSizeAbove48WarnsAndLoads)
@@ -148,106 +148,70 @@ TEST_F(MainWinClipFileTest, AudioFrameSizeAbove48WarnsAndLoads)
     EXPECT_FALSE(PictureBlack());
 }
 
-TEST_F(MainWinClipFileTest, SeparateAudioAviDeclinedLoadsUnchanged)
+// An AVI file with a separate audio track and a phone clip are opened
+// without a question and converted when they are written, after one; the
+// checks before the conversion refuse a clip too short with their message.
+TEST_F(MainWinClipFileTest, SeparateAudioAviIsOpenedAsItIsAndItsTooShortClipRefusedBeforeConverting)
 {
+    NameImages({CardWith("card.img", {})});
     StartWindow();
     const std::string avi = Dir().File("type2.avi");
     ASSERT_TRUE(dvfix::WriteDvVideoAvi(avi, dvfix::MakeDvFrames(4)));
     OpenClip(avi);
-    ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(kIdsAskConvertAvi, ui.Shown()[0].id);
-    EXPECT_EQ(static_cast<unsigned>(kMsgYesNo), ui.Shown()[0].flags);
+    EXPECT_TRUE(ui.Shown().empty());
     ExpectLoaded("type2", 4);
-    EXPECT_TRUE(Probe(*win).ClipFile().HasSeparateAudio());
+    EXPECT_FALSE(PictureBlack());
     EXPECT_EQ(1u, dialogs.size()) << "no save dialog";
 
-    // Yes, then Cancel in the save dialog: nothing stays open.
-    ui.Reset();
-    ui.Answer(kIdsAskConvertAvi, kIdYes);
-    OpenClip(avi);
-    ASSERT_EQ(2u, ui.Shown().size());
-    EXPECT_EQ(kIdsChooseConvertedName, ui.Shown()[1].id);
-    ASSERT_EQ(3u, dialogs.size());
-    EXPECT_FALSE(dialogs[2].open);
-    EXPECT_EQ("dv", dialogs[2].suffix);
-    EXPECT_EQ("", dialogs[2].initialName);
-    ExpectRefused(avi);
+    ui.Answer(kIdsAskConvertWhileWriting, kIdYes);
+    Probe(*win).OnWriteClip();
+    EXPECT_EQ((std::vector<int>{kIdsAskConvertWhileWriting, kIdsFileTooShort}), ui.Ids());
+    EXPECT_EQ(static_cast<unsigned>(kMsgYesNo), ui.Shown()[0].flags);
+    EXPECT_EQ(0, Probe(*win).Disk().Clips()[0].frames);
+    EXPECT_EQ(1u, dialogs.size());
 }
 
-TEST_F(MainWinClipFileTest, SeparateAudioAviAcceptedIsConvertedAndTheDvFileLoaded)
+TEST_F(MainWinClipFileTest, PhoneClipIsConvertedOnItsWayToTheCardUnderTheProgressBar)
 {
-    StartWindow();
-    const std::string avi = Dir().File("type2.avi");
-    ASSERT_TRUE(dvfix::WriteDvVideoAvi(avi, dvfix::MakeDvFrames(4)));
-    const std::string output = Dir().File("converted.dv");
-    ui.Answer(kIdsAskConvertAvi, kIdYes);
-    choices = {avi, output};
-    Probe(*win).OnOpenClip();
-    std::vector<int> ids = ui.Ids();
-    EXPECT_EQ((std::vector<int>{kIdsAskConvertAvi, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
-    EXPECT_EQ(4 * 144000u, std::filesystem::file_size(output));
-    EXPECT_EQ(output, Probe(*win).CurrentFilePath());
-    ExpectLoaded("converted", 4);
-    EXPECT_TRUE(Probe(*win).ClipFile().IsRaw());
-    EXPECT_FALSE(PictureBlack());
-
-    // A conversion that cannot create its output names it.
-    ui.Reset();
-    ui.Answer(kIdsAskConvertAvi, kIdYes);
-    const std::string nowhere = Dir().File("missing/out.dv");
-    choices = {avi, nowhere};
-    Probe(*win).OnOpenClip();
-    ASSERT_EQ(3u, ui.Shown().size());
-    EXPECT_EQ(kIdsCannotOpenFile, ui.Shown()[2].id);
-    EXPECT_NE(std::string::npos, ui.Shown()[2].text.find(nowhere));
-    ExpectRefused(avi);
-}
-
-TEST_F(MainWinClipFileTest, PhoneClipIsOfferedAConversionUnderTheProgressBar)
-{
+    NameImages({CardWith("card.img", {})});
     StartWindow();
     const std::string clip = Dir().File("phone.mp4");
-    if (const std::string skip = convfix::MakeClip(clip, {}); !skip.empty())
+    convfix::Clip phone;
+    phone.seconds = 4;
+    if (const std::string skip = convfix::MakeClip(clip, phone); !skip.empty())
         GTEST_SKIP() << skip;
     // The frame shape comes from the settings.
     WriteProfileInt("Options", "Aspect", 1);
-    const std::string output = Dir().File("phone.dv");
-    ui.Answer(kIdsAskConvertVideo, kIdYes);
-    choices = {clip, output};
+    OpenClip(clip);
+    EXPECT_TRUE(ui.Shown().empty()) << "nothing asked when it is opened";
+    EXPECT_EQ("phone", Text(CMainWin::kIdFileName));
+    EXPECT_EQ(FormatFrameTimeSize(100, false), Text(CMainWin::kIdFileLength));
+    EXPECT_FALSE(PictureBlack()) << "the first frame its conversion makes";
+    EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
+
+    ui.Answer(kIdsAskConvertWhileWriting, kIdYes);
     int largest = -1;
     WatchProgress([&largest](int value) { largest = std::max(largest, value); });
-    Probe(*win).OnOpenClip();
+    Probe(*win).OnWriteClip();
     StopWatching();
-    std::vector<int> ids = ui.Ids();
-    ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete}), ids);
+    ASSERT_EQ((std::vector<int>{kIdsAskConvertWhileWriting, kIdsWriteCompleted}), ui.Ids());
     EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip)) << "the file is named";
-    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:02.00")) << "with its duration";
-    ASSERT_EQ(2u, dialogs.size());
-    EXPECT_FALSE(dialogs[1].open);
-    EXPECT_EQ("dv", dialogs[1].suffix);
-    EXPECT_GT(largest, 10) << "the bar moved during the conversion";
-    EXPECT_EQ(output, Probe(*win).CurrentFilePath());
-    ExpectLoaded("phone", 50);
-    EXPECT_FALSE(PictureBlack());
-    double shape = 0;
-    convfix::DecodeDvFileFrame(output, 0, &shape);
-    EXPECT_NEAR(16.0 / 9, shape, 0.01);
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:04.00")) << "with its duration";
+    EXPECT_EQ(1u, dialogs.size()) << "no copy kept, no save dialog";
+    EXPECT_GT(largest, 10) << "the bar moved during the write";
+    EXPECT_EQ(100, Probe(*win).Disk().Clips()[0].frames);
 
-    // Abort: no file is left and none is open; the window is usable again.
+    // Abort part-way: nothing recorded; the window is usable again.
     ui.Reset();
-    ui.Answer(kIdsAskConvertVideo, kIdYes);
-    const std::string part = Dir().File("part.dv");
-    choices = {clip, part};
+    ui.Answer(kIdsAskConvertWhileWriting, kIdYes);
     WatchProgress([this](int value) {
         if (value >= 5)
             PressAbort();
     });
-    Probe(*win).OnOpenClip();
+    Probe(*win).OnWriteClip();
     StopWatching();
-    ids = ui.Ids();
-    EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsOperationAborted}), ids);
-    EXPECT_FALSE(std::filesystem::exists(part));
-    ExpectRefused(clip);
+    EXPECT_EQ((std::vector<int>{kIdsAskConvertWhileWriting, kIdsOperationAborted}), ui.Ids());
+    EXPECT_EQ(0, Probe(*win).Disk().Clips()[1].frames);
     EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_TRUE(Enabled(CMainWin::kIdOpenClip));
 }

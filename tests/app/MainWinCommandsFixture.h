@@ -30,6 +30,11 @@ public:
         shown.emplace_back(id, percent_());
         return inner_.Show(id, flags, text);
     }
+    int ShowChecked(int id, unsigned flags, const std::string& text, MessageCheck& check) override
+    {
+        shown.emplace_back(id, percent_());
+        return inner_.ShowChecked(id, flags, text, check);
+    }
     std::vector<std::pair<int, std::string>> shown;
 
 private:

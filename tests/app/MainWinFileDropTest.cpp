@@ -1,11 +1,12 @@
 // Files dropped onto the main window from a file manager, made of drag and
 // drop events with file URLs: a DV file onto a slot written there and read
-// back from the card image, a phone clip onto the picture offered its
-// conversion and onto a slot converted and written, three files with the
+// back from the card image, a phone clip onto the picture taken as the clip
+// file and onto a slot converted on its way to the card, three files with the
 // second refused summed up at the end, Abort stopping the files left, and
 // the drags that are not taken (no card, busy, a folder, a web address).
 #include "CDragTracker.h"
 #include "ConvertFixtures.h"
+#include "DvFrame.h"
 #include "MainWinCommandsFixture.h"
 
 #include <QDragEnterEvent>
@@ -144,7 +145,7 @@ TEST_F(MainWinFileDropTest, ADvFileDroppedOnASlotIsWrittenThereAndReadBack)
     EXPECT_EQ(0, written);
 }
 
-TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWrittenOnASlot)
+TEST_F(MainWinFileDropTest, APhoneClipOnThePictureIsTakenAndOnASlotConvertedOnItsWay)
 {
     const std::string image = CardWith("card.img", {{0, 0, 30, 0, "A"}});
     Show(image);
@@ -154,25 +155,23 @@ TEST_F(MainWinFileDropTest, APhoneClipIsOfferedItsConversionOnThePictureAndWritt
     if (const std::string skip = convfix::MakeClip(clip, phone); !skip.empty())
         GTEST_SKIP() << skip;
 
-    // Onto the picture, declined: refused as Open clip refuses it.
-    ui.Answer(kIdsAskConvertVideo, kIdNo);
+    // Onto the picture: taken as Open clip takes it, nothing asked.
     EXPECT_TRUE(DragOver(PicturePoint(), {clip}));
     ASSERT_TRUE(Drop(PicturePoint(), {clip}));
-    ASSERT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsCannotReadFile}), ui.Ids());
-    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find(clip));
-    EXPECT_FALSE(Probe(*win).ClipFile().IsOpen());
+    EXPECT_TRUE(ui.Shown().empty());
+    EXPECT_EQ(FormatFrameTimeSize(100, false), Text(CMainWin::kIdFileLength));
+    EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
 
-    // Onto a slot, accepted: converted under the progress bar, the DV file
-    // loaded and written into that slot.
-    ui.Reset();
-    ui.Answer(kIdsAskConvertVideo, kIdYes);
+    // Onto a slot, with a DV copy kept: one question, the save dialog, and
+    // the frames written into that slot as they are converted.
+    ui.Answer(kIdsAskConvertWhileWriting, kIdYes);
+    ui.Tick(kIdsAskConvertWhileWriting, true);
     const std::string output = Dir().File("phone.dv");
     choices = {output};
     ASSERT_TRUE(Drop(SlotPoint(1), {clip}));
-    EXPECT_EQ((std::vector<int>{kIdsAskConvertVideo, kIdsChooseConvertedName, kIdsConversionComplete,
-                                kIdsWriteCompleted}),
+    EXPECT_EQ((std::vector<int>{kIdsAskConvertWhileWriting, kIdsChooseConvertedName, kIdsWriteCompleted}),
               ui.Ids());
-    EXPECT_EQ(output, Probe(*win).CurrentFilePath());
+    EXPECT_EQ(clip, Probe(*win).CurrentFilePath());
     int written = 0;
     const std::vector<std::uint8_t> first = CardFrame(image, 1, 0, &written);
     EXPECT_EQ(100, written);

@@ -45,6 +45,7 @@ public:
     void OnReadClip() const { w_.OnReadClip(); }
     void OnPreviewClip() const { w_.OnPreviewClip(); }
     void OnFormat() const { w_.OnFormat(); }
+    void OnRenameClip() const { w_.OnRenameClip(); }
     void OnRefresh() const { w_.OnRefresh(); }
     void OnStartupTimer() const { w_.OnStartupTimer(); }
     void OnLanguageSelChange() const { w_.OnLanguageSelChange(); }

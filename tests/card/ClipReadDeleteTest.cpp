@@ -1,6 +1,8 @@
 // Reading clip frames from their clusters, deleting clips (the question,
-// the entries removed from every playlist) and recording them: what is
-// reported as changed, the bytes stored, and the clusters left untouched.
+// the entries removed from every playlist), recording and renaming them:
+// what is reported as changed, the bytes stored, and the clusters left
+// untouched.
+#include "CodePage.h"
 #include "LoadedCard.h"
 
 #include <algorithm>
@@ -21,6 +23,13 @@ protected:
     }
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(144384);
 };
+
+// The slot's name as the table holds it, in UTF-8.
+std::string NameOf(const CDisk& d, int slot)
+{
+    const char* name = d.Clips()[static_cast<std::size_t>(slot)].name;
+    return CardToUtf8(std::string(name, strnlen(name, kNameLength)));
+}
 
 TEST_F(ClipReadDelete, FrameFIsTheClusterOfTheFirstSectorPlusF)
 {
@@ -192,3 +201,35 @@ TEST_F(ClipReadDelete, RecordingFillsTheSlotKeepsItsAttributeAndNamesWhatChanged
 }
 
 } // namespace
+
+TEST_F(ClipReadDelete, RenameStoresTheNewNameAloneAndRefusesNamesTheCardCannotHold)
+{
+    const ClipRecord beta = disk.Clips()[1];
+    const TableChange change = disk.RenameClip(1, "Пляж 2");
+    EXPECT_TRUE(change.Stored());
+    EXPECT_TRUE(change.SlotChanged(1));
+    EXPECT_EQ(1u, change.changedSlots.count());
+    // A shorter name leaves nothing of the longer one behind.
+    EXPECT_TRUE(disk.RenameClip(2, "gm").Stored());
+
+    CDisk& again = Reread();
+    EXPECT_EQ("Пляж 2", NameOf(again, 1));
+    EXPECT_EQ(beta.frames, again.Clips()[1].frames);
+    EXPECT_EQ(beta.firstSector, again.Clips()[1].firstSector);
+    EXPECT_EQ(beta.attribute, again.Clips()[1].attribute);
+    EXPECT_EQ(std::string("gm\0\0\0\0\0\0", 8), std::string(again.Clips()[2].name, 8));
+    EXPECT_EQ("alpha", NameOf(again, 0));
+    EXPECT_EQ(TableSnapshot(disk), TableSnapshot(again));
+
+    // Empty, nine characters, a character outside the code page, a control
+    // character, an empty slot: nothing changes and nothing is written.
+    const std::vector<long long> snapshot = TableSnapshot(disk);
+    const int writes = state->writes;
+    for (const std::string& bad : {std::string(), std::string("ABCDEFGHI"), std::string("a\u263A"),
+                                   std::string("a\tb"), std::string("a\xFF")})
+        EXPECT_FALSE(disk.RenameClip(0, bad).Done()) << bad;
+    EXPECT_FALSE(disk.RenameClip(5, "free").Done());
+    EXPECT_EQ(writes, state->writes);
+    EXPECT_EQ(snapshot, TableSnapshot(disk));
+    EXPECT_TRUE(disk.RenameClip(0, "ABCDEFGH").Stored()) << "eight characters fit";
+}

@@ -1,8 +1,10 @@
 // The card session without any window: the card chosen by what it is, not
 // by its place in the list; the check before Format and Write that the
-// open device is still that card; the busy state that nests; and the drop
-// of several files summed up from the flows' results.
+// open device is still that card; the busy state that nests; the drop of
+// several files summed up from the flows' results; and a video converted
+// on its way to the card after one question.
 #include "CBusyState.h"
+#include "CCardClipSource.h"
 #include "CCardSession.h"
 #include "CSessionProgress.h"
 #include "CardEditFlow.h"
@@ -10,11 +12,14 @@
 #include "ClipExport.h"
 #include "ClipLoadFlow.h"
 #include "ClipWriteFlow.h"
+#include "ConvertFixtures.h"
+#include "ConvertVideoToDv.h"
 #include "DropBatchFlow.h"
 #include "DvFixtures.h"
 #include "HasDirectX8.h"
 #include "IFlowHost.h"
 #include "ISessionView.h"
+#include "MediaResult.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedProgress.h"
 #include "Settings.h"
@@ -33,6 +38,18 @@ namespace {
 class CNoDialogs : public IFlowHost {
 public:
     std::string ChooseConvertedFile() override { return {}; }
+};
+
+// The save dialog answered with `path`.
+class CSaveAs : public IFlowHost {
+public:
+    std::string ChooseConvertedFile() override
+    {
+        ++asked;
+        return path;
+    }
+    std::string path;
+    int asked = 0;
 };
 
 class CBusyLog : public ISessionView {
@@ -113,7 +130,7 @@ TEST_F(CardSessionTest, AnotherCardUnderTheChosenPathIsNeitherFormattedNorWritte
     CCardSession session(env, ui, false);
     ListCards(session, ui, false);
     ASSERT_TRUE(session.CardReady());
-    ASSERT_TRUE(LoadClip(session, clip, ui, progress, host).loaded);
+    ASSERT_TRUE(LoadClip(session, clip, ui, host).loaded);
 
     // Between listing and Format the card behind the path is another one.
     ASSERT_TRUE(WriteTaggedImage(a, {300, {{0, 0, 90, 7}}}));
@@ -127,7 +144,7 @@ TEST_F(CardSessionTest, AnotherCardUnderTheChosenPathIsNeitherFormattedNorWritte
 
     // Read again, the same card is the chosen one: it may be written now,
     // until it changes once more.
-    ASSERT_TRUE(LoadClip(session, clip, ui, progress, host).loaded);
+    ASSERT_TRUE(LoadClip(session, clip, ui, host).loaded);
     ASSERT_TRUE(WriteTaggedImage(a, {350, {{0, 0, 95, 8}}}));
     const WriteResult refused = WriteClipFile(session, 1, ui, progress);
     EXPECT_EQ(kWriteCardChanged, refused.outcome);
@@ -138,7 +155,7 @@ TEST_F(CardSessionTest, AnotherCardUnderTheChosenPathIsNeitherFormattedNorWritte
     ASSERT_TRUE(reread.ReadFAT());
     EXPECT_EQ(0, reread.Clips()[1].frames) << "nothing written";
 
-    ASSERT_TRUE(LoadClip(session, clip, ui, progress, host).loaded);
+    ASSERT_TRUE(LoadClip(session, clip, ui, host).loaded);
     EXPECT_EQ(kWriteDone, WriteClipFile(session, 1, ui, progress).outcome);
     EXPECT_EQ(kFormatFlowDone, FormatChosenCard(session, ui));
 }
@@ -164,7 +181,7 @@ TEST_F(CardSessionTest, AReaderPluggedInAgainUnderTheSameNodeIsAnotherCard)
     ListCards(session, ui, false);
     ASSERT_TRUE(session.CardReady());
     EXPECT_EQ(41u, session.Cards().Chosen()->identity.diskSequence);
-    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, progress, host).loaded);
+    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, host).loaded);
 
     std::ofstream(disk + "/diskseq") << "42\n";
     const int writes = card->writes;
@@ -197,7 +214,7 @@ TEST_F(CardSessionTest, TheCardIsOpenedForWritingOnlyWhenACommandWrites)
     EXPECT_TRUE(RemoveSessionEntry(session, 0, 0).Stored());
     EXPECT_EQ(1, card->writeOpenings);
     EXPECT_TRUE(session.Disk().Playlists()[0].entries.empty());
-    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, progress, host).loaded);
+    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, host).loaded);
     EXPECT_EQ(kWriteDone, WriteClipFile(session, 1, ui, progress).outcome);
     EXPECT_EQ(1, card->writeOpenings) << "open for writing already";
     EXPECT_EQ(0, ui.Count(kIdsCardChanged));
@@ -229,7 +246,7 @@ TEST_F(CardSessionTest, AWriteProtectedCardIsReadButNeverWritten)
     EXPECT_EQ(kExportDone, ExportClip(session.Disk(), 0, out, progress));
     EXPECT_EQ(80u * kFrameSize, std::filesystem::file_size(out));
 
-    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, progress, host).loaded);
+    ASSERT_TRUE(LoadClip(session, DvFile("clip.dv", 80), ui, host).loaded);
     const WriteResult write = WriteClipFile(session, 1, ui, progress);
     EXPECT_EQ(kWriteCardReadOnly, write.outcome);
     EXPECT_EQ(kIdsCardReadOnly, write.reason.textId);
@@ -298,4 +315,62 @@ TEST_F(CardSessionTest, ADropRefusedPastTheRealCapacityNamesItInTheSummary)
     EXPECT_EQ(0u, result.refused[0].find("big.dv: ")) << result.refused[0];
     EXPECT_NE(std::string::npos, result.refused[0].find("(150 clusters)")) << result.refused[0];
     EXPECT_EQ(0, session.Disk().Clips()[1].frames);
+}
+
+// The file is not converted when it is opened, only when it is written: one
+// question, the frames `convert` makes of it on the card, the DV copy when
+// it is asked for; Abort part-way records nothing and keeps no copy.
+TEST_F(CardSessionTest, AVideoIsConvertedOnItsWayToTheCardAfterOneQuestion)
+{
+    const std::string image = Image(1, "a.img", 400, 1);
+    const std::string clip = dir.File("phone.mp4");
+    convfix::Clip phone;
+    phone.seconds = 4;
+    phone.creationTime = "2021-05-04T10:20:30Z"; // the same recording time in every conversion
+    if (const std::string skip = convfix::MakeClip(clip, phone); !skip.empty())
+        GTEST_SKIP() << skip;
+    CCardSession session(env, ui, HasDirectX8());
+    ListCards(session, ui, false);
+    ASSERT_TRUE(session.CardReady());
+    CSaveAs saveAs;
+    const LoadResult load = LoadClip(session, clip, ui, saveAs);
+    EXPECT_TRUE(load.loaded);
+    EXPECT_TRUE(load.toConvert);
+    EXPECT_TRUE(ui.Shown().empty()) << "nothing asked when it is opened";
+    EXPECT_EQ(100, session.ClipFrames());
+    EXPECT_EQ(HasDirectX8(), !session.ClipPicture().IsEmpty());
+
+    saveAs.path = dir.File("copy.dv");
+    ui.AlwaysAnswer(kIdsAskConvertWhileWriting, kIdYes);
+    ui.Tick(kIdsAskConvertWhileWriting, true);
+    EXPECT_EQ(kWriteDone, WriteClipFile(session, 1, ui, progress, &saveAs).outcome);
+    ASSERT_EQ((std::vector<int>{kIdsAskConvertWhileWriting, kIdsChooseConvertedName, kIdsWriteCompleted}), ui.Ids());
+    EXPECT_EQ(LoadText(kIdsKeepDvCopy), ui.Shown()[0].check);
+    EXPECT_NE(std::string::npos, ui.Shown()[0].text.find("0:00:04.00")) << ui.Shown()[0].text;
+
+    const std::string reference = dir.File("reference.dv");
+    CScriptedProgress converting;
+    ASSERT_EQ(kMediaDone, ConvertVideoToDv(clip, reference, AspectSetting(), converting));
+    const std::vector<std::uint8_t> expected = dvfix::ReadBytes(reference);
+    CCardClipSource written(session.Disk(), 1);
+    ASSERT_EQ(static_cast<int>(expected.size() / kFrameSize), written.FrameCount());
+    std::vector<std::uint8_t> frame(kFrameSize);
+    for (int f = 0; f < written.FrameCount(); ++f) {
+        ASSERT_NE(0, written.ReadFrame(f, frame.data()));
+        ASSERT_EQ(dvfix::Frame(expected, f), frame) << "frame " << f;
+    }
+    EXPECT_EQ(expected, dvfix::ReadBytes(saveAs.path)) << "the copy holds the same frames";
+
+    ui.Reset();
+    ui.Tick(kIdsAskConvertWhileWriting, false);
+    progress.abortAt = 30;
+    const WriteResult aborted = WriteClipFile(session, 2, ui, progress, &saveAs);
+    EXPECT_EQ(kWriteAborted, aborted.outcome);
+    EXPECT_EQ(kIdsOperationAborted, aborted.reason.textId);
+    EXPECT_EQ(1, saveAs.asked) << "no copy asked for";
+    CDisk reread;
+    ASSERT_EQ(kOpenOk, reread.OpenPath(image));
+    ASSERT_TRUE(reread.ReadFAT());
+    EXPECT_EQ(100, reread.Clips()[1].frames);
+    EXPECT_EQ(0, reread.Clips()[2].frames);
 }

@@ -2,7 +2,7 @@
 
 int CScriptedInteraction::Show(int id, unsigned flags, const std::string& text)
 {
-    shown_.push_back(ShownMessage{id, flags, text});
+    shown_.push_back(ShownMessage{id, flags, text, {}});
     auto q = answers_.find(id);
     if (q != answers_.end() && !q->second.empty()) {
         int a = q->second.front();
@@ -17,6 +17,16 @@ int CScriptedInteraction::Show(int id, unsigned flags, const std::string& text)
     if ((flags & 0xF) == kMbOkCancel)
         return kIdCancel;
     return kIdOk;
+}
+
+int CScriptedInteraction::ShowChecked(int id, unsigned flags, const std::string& text, MessageCheck& check)
+{
+    const int button = Show(id, flags, text);
+    shown_.back().check = check.label;
+    auto tick = ticks_.find(id);
+    if (tick != ticks_.end())
+        check.checked = tick->second;
+    return button;
 }
 
 int CScriptedInteraction::Count(int id) const

@@ -12,17 +12,23 @@ struct ShownMessage {
     int id;
     unsigned flags;
     std::string text;
+    std::string check; // the label of its check box; empty: none
 };
 
 class CScriptedInteraction : public IInteraction {
 public:
     int Show(int id, unsigned flags, const std::string& text) override;
+    // Answered as Show answers; the check box is ticked or cleared as
+    // Tick says for that id, else left as it is.
+    int ShowChecked(int id, unsigned flags, const std::string& text, MessageCheck& check) override;
 
     // The next question with this id is answered with `button`; without a
     // queued answer, questions get kIdNo and plain messages kIdOk.
     void Answer(int id, int button) { answers_[id].push_back(button); }
     // Every question with this id is answered with `button`.
     void AlwaysAnswer(int id, int button) { always_[id] = button; }
+    // The check box of every question with this id is left ticked or not.
+    void Tick(int id, bool checked) { ticks_[id] = checked; }
 
     const std::vector<ShownMessage>& Shown() const { return shown_; }
     // The ids of the messages shown, in order.
@@ -33,5 +39,6 @@ public:
 private:
     std::map<int, std::deque<int>> answers_;
     std::map<int, int> always_;
+    std::map<int, bool> ticks_;
     std::vector<ShownMessage> shown_;
 };
