@@ -3,10 +3,14 @@
 // to 4 bytes of cluster count, little-endian. ReadFAT must never crash or
 // read outside the area; a table it accepts must keep the invariants the
 // editing code relies on, and written back with WriteFAT and read again it
-// must give the same tables.
+// must give the same tables. Written back, the area is the only part of
+// the card's clips and tables that changes: the journal that guards it lies
+// in the spare sector or a cluster no clip holds, and is cleared after.
 #include "CDisk.h"
 #include "MemoryDevice.h"
+#include "TableJournal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,10 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t clusters = 0;
     for (std::size_t i = kFatSize; i < size && i < static_cast<std::size_t>(kFatSize) + 4; ++i)
         clusters |= static_cast<std::uint32_t>(data[i]) << (8 * (i - kFatSize));
-    // Only the FAT area exists in memory; the device reports the size of a
-    // card of `clusters` clusters, so any transfer past the area fails.
+    // The device reports the size of a card of `clusters` clusters and one
+    // spare sector; past the FAT area it holds only what is written there.
     state->reportedSize = static_cast<std::uint64_t>(kFatSize) +
                           static_cast<std::uint64_t>(kClusterSize) * clusters + kSectorSize;
+    state->sparseBeyond = true;
     const std::vector<std::uint8_t> original = state->bytes;
 
     CDisk disk;
@@ -96,7 +101,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<long long> first = Tables(disk);
 
     Require(disk.WriteFAT() != 0, "WriteFAT failed");
-    Require(state->writeOffsets.size() == 1 && state->writeOffsets[0] == 0, "WriteFAT wrote outside the FAT area");
+    int areaWrites = 0;
+    for (std::uint64_t at : state->writeOffsets) {
+        if (at == 0) {
+            ++areaWrites;
+            continue;
+        }
+        Require(at >= ClusterOffset(0) && at <= ClusterOffset(clusters), "WriteFAT wrote inside the FAT area");
+        const std::uint64_t cluster = (at - ClusterOffset(0)) / kClusterSize;
+        for (const ClipRecord& c : disk.Clips())
+            Require(c.frames == 0 || cluster < CDisk::ClusterOfSector(c.firstSector) ||
+                        cluster >= CDisk::ClusterOfSector(c.firstSector) + c.frames,
+                    "the table's journal went into a clip");
+    }
+    Require(areaWrites == 1, "WriteFAT did not write the FAT area once");
+    const auto spare = state->sparseSectors.find(ClusterOffset(clusters) / kSectorSize);
+    TableJournal left;
+    Require(spare == state->sparseSectors.end() || DecodeTableJournal(spare->second.data(), left) == kJournalNone,
+            "the table's journal was not cleared");
     const std::vector<std::uint8_t> written = state->bytes;
 
     CDisk again;

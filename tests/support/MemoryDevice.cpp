@@ -53,9 +53,9 @@ long long CMemoryDevice::Read(std::uint64_t offset, void* buf, std::size_t len, 
             return -1;
         }
     }
-    if (offset >= s_->bytes.size())
+    if (offset >= End())
         return 0;
-    std::size_t n = std::min<std::size_t>(len, s_->bytes.size() - offset);
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(len, End() - offset));
     if (s_->shortTransfers && n > 0)
         --n;
     Load(offset, static_cast<std::uint8_t*>(buf), n);
@@ -86,7 +86,7 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
         return -1;
     }
     // A device never grows: writes past the end fail like a block device.
-    if (offset + len > s_->bytes.size()) {
+    if (offset + len > End()) {
         lastError_ = ENOSPC;
         return -1;
     }
@@ -117,8 +117,44 @@ long long CMemoryDevice::WriteAt(std::uint64_t offset, const void* buf, std::siz
     return static_cast<long long>(n);
 }
 
+void CMemoryDevice::StoreSparse(std::uint64_t at, const std::uint8_t* buf, std::size_t n)
+{
+    for (std::size_t done = 0; done < n;) {
+        const std::uint64_t index = (at + done) / kSectorSize;
+        const std::size_t within = static_cast<std::size_t>((at + done) % kSectorSize);
+        const std::size_t piece = std::min<std::size_t>(n - done, kSectorSize - within);
+        std::vector<std::uint8_t>& sector = s_->sparseSectors[index];
+        sector.resize(kSectorSize, 0);
+        std::memcpy(sector.data() + within, buf + done, piece);
+        done += piece;
+    }
+}
+
+void CMemoryDevice::LoadSparse(std::uint64_t at, std::uint8_t* buf, std::size_t n) const
+{
+    for (std::size_t done = 0; done < n;) {
+        const std::uint64_t index = (at + done) / kSectorSize;
+        const std::size_t within = static_cast<std::size_t>((at + done) % kSectorSize);
+        const std::size_t piece = std::min<std::size_t>(n - done, kSectorSize - within);
+        const auto found = s_->sparseSectors.find(index);
+        if (found == s_->sparseSectors.end())
+            std::memset(buf + done, 0, piece);
+        else
+            std::memcpy(buf + done, found->second.data() + within, piece);
+        done += piece;
+    }
+}
+
 void CMemoryDevice::Store(std::uint64_t offset, const std::uint8_t* buf, std::size_t n)
 {
+    if (offset + n > s_->bytes.size()) {
+        // Only a sparse card gets here (WriteAt checks the end).
+        const std::size_t inBytes = offset < s_->bytes.size() ? static_cast<std::size_t>(s_->bytes.size() - offset) : 0;
+        if (inBytes > 0)
+            std::memcpy(s_->bytes.data() + offset, buf, inBytes);
+        StoreSparse(offset + inBytes, buf + inBytes, n - inBytes);
+        return;
+    }
     for (std::size_t done = 0; done < n;) {
         std::uint64_t at = offset + done;
         std::size_t piece = n - done;
@@ -137,6 +173,13 @@ void CMemoryDevice::Store(std::uint64_t offset, const std::uint8_t* buf, std::si
 
 void CMemoryDevice::Load(std::uint64_t offset, std::uint8_t* buf, std::size_t n) const
 {
+    if (offset + n > s_->bytes.size()) {
+        const std::size_t inBytes = offset < s_->bytes.size() ? static_cast<std::size_t>(s_->bytes.size() - offset) : 0;
+        if (inBytes > 0)
+            std::memcpy(buf, s_->bytes.data() + offset, inBytes);
+        LoadSparse(offset + inBytes, buf + inBytes, n - inBytes);
+        return;
+    }
     for (std::size_t done = 0; done < n;) {
         std::uint64_t at = offset + done;
         std::size_t piece = n - done;

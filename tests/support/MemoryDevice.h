@@ -10,6 +10,7 @@
 #include "Device.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -33,6 +34,12 @@ struct MemoryDeviceState {
     int vanishAfterCalls = 0;    // vanish once this many calls were made; 0 never
     int keepWrites = -1;         // power cut: writes after this many are dropped silently
     std::uint64_t reportedSize = 0; // when non-zero, the size reported instead of bytes.size()
+    // With a reported size past the bytes: the rest of the card exists,
+    // reads zero where nothing was written, and keeps what is written there
+    // sector by sector (a huge card of which little is used). Without it,
+    // transfers past the bytes fail or stop short.
+    bool sparseBeyond = false;
+    std::map<std::uint64_t, std::vector<std::uint8_t>> sparseSectors; // by sector index
     std::vector<std::uint64_t> readOffsets;  // offset of every read
     std::vector<std::uint64_t> writeOffsets; // offset of every write
 
@@ -105,6 +112,11 @@ private:
     // Copies between the card and `buf` through the fake capacity, if any.
     void Store(std::uint64_t offset, const std::uint8_t* buf, std::size_t n);
     void Load(std::uint64_t offset, std::uint8_t* buf, std::size_t n) const;
+    // The end of what transfers reach: the bytes, or the reported size of a
+    // sparse card.
+    std::uint64_t End() const { return s_->sparseBeyond ? SizeBytes() : s_->bytes.size(); }
+    void StoreSparse(std::uint64_t at, const std::uint8_t* buf, std::size_t n);
+    void LoadSparse(std::uint64_t at, std::uint8_t* buf, std::size_t n) const;
     std::shared_ptr<MemoryDeviceState> s_;
     bool writable_ = true;
     int lastError_ = 0;
