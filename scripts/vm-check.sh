@@ -7,6 +7,8 @@
 # built for want of the package mirror (said on that line), 1 otherwise.
 #
 #   TESSARO_VM_CUTS=N            power cuts (default 21)
+#   TESSARO_VM_LIMIT=SECONDS     stop after this long, counted from here, and say "not finished
+#                                in time" on the reliability line (a skip, exit 0); no limit by default
 #   TESSARO_VM_ENFORCE_RATIO=1   fail when the read-back ratio is above 1.2
 #   TESSARO_VM_ACCEL=kvm         KVM instead of TCG (where /dev/kvm boots a stock kernel)
 #   TESSARO_VM_MIRROR=URL        the Debian mirror the guest is built from (default: the one
@@ -14,6 +16,9 @@
 #   XDG_CACHE_HOME               the guest is kept in $XDG_CACHE_HOME/tessaro-vm (~/.cache/tessaro-vm)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -n "${TESSARO_VM_LIMIT:-}" ]; then
+  export TESSARO_VM_DEADLINE=$(( $(date +%s) + TESSARO_VM_LIMIT ))
+fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -51,6 +56,8 @@ fi
 # Building the guest tree needs root (mmdebstrap --mode=root).
 exec "${sudo_cmd[@]}" env XDG_CACHE_HOME="${XDG_CACHE_HOME:-$HOME/.cache}" \
   ${TESSARO_VM_CUTS:+TESSARO_VM_CUTS="$TESSARO_VM_CUTS"} \
+  ${TESSARO_VM_ONLY:+TESSARO_VM_ONLY="$TESSARO_VM_ONLY"} \
+  ${TESSARO_VM_LIMIT:+TESSARO_VM_LIMIT="$TESSARO_VM_LIMIT" TESSARO_VM_DEADLINE="$TESSARO_VM_DEADLINE"} \
   ${TESSARO_VM_ENFORCE_RATIO:+TESSARO_VM_ENFORCE_RATIO="$TESSARO_VM_ENFORCE_RATIO"} \
   ${TESSARO_VM_ACCEL:+TESSARO_VM_ACCEL="$TESSARO_VM_ACCEL"} \
   ${TESSARO_VM_MIRROR:+TESSARO_VM_MIRROR="$TESSARO_VM_MIRROR"} \

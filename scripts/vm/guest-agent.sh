@@ -13,7 +13,9 @@ while :; do
     exec 3<>"$port"
     while IFS=' ' read -r -u 3 id command; do
         script=$(printf '%s' "$command" | base64 -d)
-        output=$(bash -c "$script" 2>&1 </dev/null)
+        # The command gets no descriptor of the port: what it leaves running
+        # must not hold the port or write into its answers.
+        output=$(bash -c "$script" 2>&1 </dev/null 3>&-)
         status=$?
         printf '%s %s %s\n' "$id" "$status" "$(printf '%s' "$output" | base64 -w0)" >&3
     done

@@ -56,6 +56,9 @@ SECURITY = os.environ.get("TESSARO_VM_SECURITY") or next(
 CUTS = int(os.environ.get("TESSARO_VM_CUTS", "21"))
 # The read-back's target; only enforced when asked for.
 RATIO_TARGET = 1.2
+# While working on the check itself: TESSARO_VM_ONLY=c,d runs only those
+# (and ends as failed, since the rest did not run).
+ONLY = set((os.environ.get("TESSARO_VM_ONLY") or "a,b,c,d,e,f,g").split(","))
 ENFORCE_RATIO = os.environ.get("TESSARO_VM_ENFORCE_RATIO", "") not in ("", "0")
 
 # What the guest is made of besides the package's own dependencies. Any
@@ -64,7 +67,7 @@ BASE_PACKAGES = [
     "linux-image-amd64", "systemd", "systemd-sysv", "udev", "dbus", "udisks2", "polkitd",
     "strace", "e2fsprogs", "fdisk", "procps", "kmod", "util-linux",
 ]
-RECIPE = "3"
+RECIPE = "6"
 
 CLUSTER = 144384
 FAT = 5120
@@ -81,6 +84,16 @@ class Skip(Exception):
 
 class Failed(Exception):
     pass
+
+
+class TimeUp(BaseException):
+    """The time limit ran out (or the check was told to stop): not a failure
+    of the program, and not a pass either. A BaseException, so that no
+    handler of ordinary errors on the way swallows it."""
+
+
+def stop_on_signal(signum, frame):
+    raise TimeUp(signal.Signals(signum).name)
 
 
 def run(args, check=True, **kw):
@@ -139,6 +152,40 @@ def refresh_agent(rootfs):
         out.write(digest)
 
 
+def remove_tree(tree):
+    """Removes a guest tree, first taking off whatever an interrupted
+    mmdebstrap left mounted in it (its /proc, /sys, /dev/pts), so that the
+    removal never reaches this machine's own."""
+    mounts = []
+    with open("/proc/self/mountinfo") as info:
+        for line in info:
+            point = line.split()[4].replace("\\040", " ")
+            if point == tree or point.startswith(tree + "/"):
+                mounts.append(point)
+    for point in sorted(mounts, key=len, reverse=True):
+        subprocess.run(["umount", "-l", point], check=False)
+    subprocess.run(["rm", "-rf", "--one-file-system", tree], check=False)
+
+
+def run_builder(args):
+    """mmdebstrap in a process group of its own. Stopped half-way (the time
+    limit), it is asked to end with SIGTERM, on which it takes down its
+    own mounts and its apt and dpkg, before the tree is removed."""
+    builder = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                               start_new_session=True)
+    try:
+        output, _ = builder.communicate()
+    except BaseException:
+        os.killpg(builder.pid, signal.SIGTERM)
+        try:
+            builder.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            os.killpg(builder.pid, signal.SIGKILL)
+            builder.wait()
+        raise
+    return subprocess.CompletedProcess(args, builder.returncode, output)
+
+
 def ensure_guest(deb):
     """The cached guest tree as an ext4 image with its kernel, built again
     when missing or when its package list changed."""
@@ -155,7 +202,11 @@ def ensure_guest(deb):
     for f in files.values():
         if os.path.exists(f):
             os.unlink(f)
-    tree = tempfile.mkdtemp(prefix="tree.", dir=CACHE)
+    # The tree is only a step to the image: in memory where there is room
+    # (dpkg's many small writes and their removal are then quick).
+    shm = "/dev/shm"
+    roomy = os.path.isdir(shm) and shutil.disk_usage(shm).free > (6 << 30)
+    tree = tempfile.mkdtemp(prefix="tessaro-vm-tree.", dir=shm if roomy else CACHE)
     try:
         unit = ("[Unit]\nDescription=Host agent of the check\nAfter=systemd-udevd.service\n\n"
                 "[Service]\nExecStart=/usr/local/sbin/tessaro-agent\nRestart=always\n\n"
@@ -169,17 +220,40 @@ def ensure_guest(deb):
             f"printf '{unit}' > \"$1/etc/systemd/system/tessaro-agent.service\"",
             'ln -sf /etc/systemd/system/tessaro-agent.service "$1/etc/systemd/system/multi-user.target.wants/"',
             # Nothing but the check runs: no timers that start work at random.
-            'for t in apt-daily apt-daily-upgrade e2scrub_all fstrim; do ln -sf /dev/null "$1/etc/systemd/system/$t.timer"; done',
+            'for t in apt-daily apt-daily-upgrade e2scrub_all fstrim dpkg-db-backup; do ln -sf /dev/null "$1/etc/systemd/system/$t.timer"; done',
+            # A scan of file systems the guest does not have: a third of its boot under TCG.
+            'ln -sf /dev/null "$1/etc/systemd/system/e2scrub_reap.service"',
             'mkdir -p "$1/mnt/data" "$1/mnt/card"',
         ]
+        # A small initrd (only what mounts the virtio root disk), in place
+        # before the kernel's package makes it: it unpacks and boots in
+        # seconds under TCG where the usual one takes a minute.
+        initrd_hook = os.path.join(CACHE, "initrd-hook")
+        with open(initrd_hook, "w") as out:
+            out.write('#!/bin/sh\n[ "$1" = prereqs ] && exit 0\n'
+                      ". /usr/share/initramfs-tools/hook-functions\n"
+                      "manual_add_modules virtio_pci virtio_blk ext4\n")
+        setup = [
+            'mkdir -p "$1/etc/initramfs-tools/conf.d" "$1/etc/initramfs-tools/hooks"',
+            'echo MODULES=list > "$1/etc/initramfs-tools/conf.d/tessaro-vm"',
+            f'install -m 755 {initrd_hook} "$1/etc/initramfs-tools/hooks/tessaro-vm"',
+        ]
         args = ["mmdebstrap", "--mode=root", "--variant=apt", "--include=" + ",".join(packages)]
+        # No documentation, manual pages or message catalogues: a third
+        # less to unpack and to copy into the image.
+        for unused in ("/usr/share/doc/*", "/usr/share/man/*", "/usr/share/locale/*", "/usr/share/info/*"):
+            args.append("--dpkgopt=path-exclude=" + unused)
+        for hook in setup:
+            args.append("--setup-hook=" + hook)
         for hook in hooks:
             args.append("--customize-hook=" + hook)
         args += ["bookworm", tree,
                  f"deb {MIRROR} bookworm main", f"deb {MIRROR} bookworm-updates main",
                  f"deb {SECURITY} bookworm-security main"]
         log("building the guest (mmdebstrap; a few minutes)")
-        result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        build_start = time.time()
+        result = run_builder(args)
+        log(f"mmdebstrap took {time.time() - build_start:.0f} s")
         if result.returncode != 0:
             reachable, why = mirror_reachable()
             if not reachable:
@@ -190,17 +264,26 @@ def ensure_guest(deb):
         initrd = sorted(f for f in os.listdir(boot) if f.startswith("initrd.img-"))[-1]
         shutil.copy(os.path.join(boot, kernel), files["vmlinuz"])
         shutil.copy(os.path.join(boot, initrd), files["initrd.img"])
+        image_start = time.time()
         run(["mke2fs", "-q", "-t", "ext4", "-d", tree, "-L", "root", files["rootfs.img"], "6G"])
+        log(f"the image took {time.time() - image_start:.0f} s")
         with open(files["packages"], "w") as out:
             out.write(key)
         with open(files["rootfs.img"] + ".agent", "w") as out:
             out.write(sha(AGENT))
     finally:
-        shutil.rmtree(tree, ignore_errors=True)
+        remove_tree(tree)
     return True
 
 
 # ------------------------------------------------------------ the machine
+
+def die_with_parent():
+    """In the child before QEMU starts: QEMU is killed when this script ends
+    in any way (a time limit's signal included)."""
+    import ctypes
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
 
 class Machine:
     """One QEMU process: the agent's and the monitor's sockets, the serial
@@ -218,7 +301,11 @@ class Machine:
         self.qmp_buffer = b""
         self.next_id = 1
 
-    def start(self, loadvm=None):
+    def start(self, snapshot=None, cut_image=None):
+        """Boots the guest, or with `snapshot` starts it stopped, loads that
+        snapshot of the system disk and the memory, and runs it on.
+        `cut_image` is a card in the USB reader of the power cuts, on the
+        command line as it was plugged in when the snapshot was taken."""
         for name in ("agent.sock", "qmp.sock"):
             path = os.path.join(self.work, name)
             if os.path.exists(path):
@@ -230,8 +317,12 @@ class Machine:
             "-serial", "file:" + os.path.join(self.work, "console.log"),
             "-kernel", files["vmlinuz"], "-initrd", files["initrd.img"],
             "-append", "root=/dev/vda rw console=ttyS0 quiet systemd.show_status=0 mitigations=off",
-            "-drive", f"file={self.overlay},if=virtio,format=qcow2,cache=unsafe",
-            "-drive", f"file={self.data},if=virtio,format=raw,readonly=on",
+            "-blockdev", f"driver=file,node-name=system-file,filename={self.overlay},cache.no-flush=on",
+            "-blockdev", "driver=qcow2,node-name=system,file=system-file,cache.no-flush=on",
+            "-device", "virtio-blk-pci,drive=system",
+            "-blockdev", f"driver=file,node-name=data-file,filename={self.data},read-only=on",
+            "-blockdev", "driver=raw,node-name=data,file=data-file,read-only=on",
+            "-device", "virtio-blk-pci,drive=data",
             "-device", "qemu-xhci,id=xhci",
             "-device", "sdhci-pci,id=sdhci",
             "-drive", "if=none,id=sd",
@@ -245,15 +336,38 @@ class Machine:
             args += ["-accel", "kvm", "-cpu", "host"]
         else:
             args += ["-accel", "tcg,thread=multi"]
-        if loadvm:
-            args += ["-loadvm", loadvm]
-        self.process = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "qemu.err"), "a"))
+        if cut_image:
+            args += ["-blockdev", f"driver=file,node-name=cut-file,filename={cut_image},aio=threads,cache.direct=on",
+                     "-blockdev", "driver=raw,node-name=cut-node,file=cut-file,cache.direct=on",
+                     "-device", CUT_READER]
+        if snapshot:
+            args += ["-S"]
+        self.process = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "qemu.err"), "a"),
+                                        preexec_fn=die_with_parent)
         self.qmp = self._connect("qmp.sock")
         self.qmp_buffer = b""
         self._qmp_read()  # greeting
         self.monitor("qmp_capabilities")
         self.agent = self._connect("agent.sock")
         self.agent_buffer = b""
+        if snapshot:
+            self.job("snapshot-load", tag=snapshot)
+            self.monitor("cont")
+
+    def job(self, command, tag):
+        """A snapshot job of the system disk (the cards are raw images and
+        are left out) with the memory; waits for its end."""
+        self.monitor(command, **{"job-id": "snap", "tag": tag, "vmstate": "system", "devices": ["system"]})
+        deadline = time.time() + 300
+        while time.time() < deadline:
+            jobs = [j for j in self.monitor("query-jobs") if j["id"] == "snap"]
+            if jobs and jobs[0]["status"] == "concluded":
+                self.monitor("job-dismiss", id="snap")
+                if "error" in jobs[0]:
+                    raise Failed(f"{command} {tag}: {jobs[0]['error']}")
+                return
+            time.sleep(0.1)
+        raise Failed(f"{command} {tag}: not finished in 300 s")
 
     def _connect(self, name):
         path = os.path.join(self.work, name)
@@ -383,8 +497,17 @@ class Machine:
         self.monitor("blockdev-close-tray", id="sdcard")
 
 
+# The power cuts' reader, on a port of its own so that the snapshots taken
+# with it plugged in and the machines started with it agree.
+CUT_READER = "usb-storage,id=cut,drive=cut-node,removable=on,serial=CUT,bus=xhci.0,port=4"
+
+
+def usb_id(name):
+    return f"usb-QEMU_QEMU_HARDDISK_{name.upper()}-0:0"
+
+
 def usb_node(name):
-    return f"$(readlink -f /dev/disk/by-id/usb-QEMU_QEMU_HARDDISK_{name.upper()}-0:0)"
+    return f"$(readlink -e /dev/disk/by-id/{usb_id(name)})"
 
 
 # ---------------------------------------------------------------- host side
@@ -451,16 +574,21 @@ class Check:
         self.work = work
         self.clips = clips  # name -> host path; in the guest /mnt/data/NAME.dv
         self.results = {}
+        self.last = time.time()
+        self.startup = 0.0  # seconds the program takes to start in the guest
 
     def held(self, letter, text):
         self.results[letter] = text
-        log(f"check {letter} held: {text}")
+        now = time.time()
+        log(f"check {letter} held ({now - self.last:.0f} s): {text}")
+        self.last = now
 
 
 def wait_until(vm, condition, timeout=30):
     """Polls a guest shell condition until it is true."""
-    status, _ = vm.sh(f"for i in $(seq {timeout * 5}); do if {condition}; then exit 0; fi; sleep 0.2; done; exit 1",
-                      timeout=timeout + 10, check=False)
+    status, _ = vm.sh(f"end=$(( $(date +%s) + {timeout} )); while [ $(date +%s) -lt $end ]; do "
+                      f"if {condition}; then exit 0; fi; sleep 0.2; done; exit 1",
+                      timeout=timeout + 60, check=False)
     return status == 0
 
 
@@ -516,38 +644,53 @@ AS_TESTER = "runuser -u tester -- env HOME=/home/tester XDG_RUNTIME_DIR=/tmp/run
 AS_ROOT = "env HOME=/root XDG_RUNTIME_DIR=/tmp/run-root "
 
 
+def guest_seconds(vm, command, timeout=120):
+    """Runs `command` in the guest and times it there: (status, output,
+    seconds)."""
+    status, out = vm.sh(f"s=$(date +%s%N); {{ {command}; }} >/tmp/timed.out 2>&1; r=$?; e=$(date +%s%N); "
+                        f"echo $(( (e - s) / 1000000 )); cat /tmp/timed.out; exit $r", timeout=timeout, check=False)
+    first, _, rest = out.partition("\n")
+    return status, rest, int(first) / 1000
+
+
 def check_c(vm, c, node):
-    vm.sh("rm -f /etc/polkit-1/rules.d/50-tessaro-check.rules")
-    start = time.time()
-    vm.sh("install -d -o tester /tmp/run-tester && install -d /tmp/run-root")
-    status, out = vm.sh(f"{AS_TESTER}tessaro-card info {node}", check=False, timeout=60)
-    refused_in = time.time() - start
+    vm.sh("rm -f /etc/polkit-1/rules.d/50-tessaro-check.rules; "
+          "install -d -m 700 -o tester /tmp/run-tester && install -d -m 700 /tmp/run-root")
+    # Under TCG the program takes seconds to start (it loads some 170
+    # libraries): the refusal is timed against that start.
+    _, _, start = guest_seconds(vm, f"{AS_TESTER}tessaro-card --version")
+    c.startup = start
+    status, out, refused_in = guest_seconds(vm, f"{AS_TESTER}tessaro-card info {node}", timeout=60)
     if status != 1 or "permission" not in out.lower():
         raise Failed(f"c: without a polkit rule the user was not refused: exit {status}: {out}")
-    if refused_in > 5:
-        raise Failed(f"c: the refusal took {refused_in:.1f} s")
+    if refused_in > start + 5:
+        raise Failed(f"c: the refusal took {refused_in:.1f} s (the program starts in {start:.1f} s)")
     rule = ('polkit.addRule(function(action, subject) {\n'
             '  if (action.id.indexOf("org.freedesktop.udisks2.open-device") == 0 && subject.user == "tester")\n'
             '    return polkit.Result.YES;\n});\n')
     vm.sh(f"cat > /etc/polkit-1/rules.d/50-tessaro-check.rules <<'EOF'\n{rule}EOF\nsleep 2")
-    vm.sh(f"{AS_TESTER}tessaro-card info {node} && "
-          f"{AS_TESTER}tessaro-card --yes write {node} /mnt/data/b.dv --slot 2 && "
-          f"{AS_TESTER}tessaro-card read {node} 2 /tmp/tester-back.dv && cmp /tmp/tester-back.dv /mnt/data/b.dv",
-          timeout=600)
+    vm.sh(f"{AS_TESTER}tessaro-card info {node} && {AS_TESTER}tessaro-card --yes format {node} && "
+          f"{AS_TESTER}tessaro-card --yes write {node} /mnt/data/b.dv --slot 1 && "
+          f"{AS_TESTER}tessaro-card read {node} 1 /tmp/tester-back.dv && cmp /tmp/tester-back.dv /mnt/data/b.dv",
+          timeout=300)
     # Exclusive both ways: the window of one holds the card, the other is
     # refused as in use.
     exclusive = []
+    # The window opens the first card it lists.
+    node = devices(vm)[0]
     for holder, other, who in ((AS_TESTER, AS_ROOT, "tester"), (AS_ROOT, AS_TESTER, "root")):
         vm.sh(f"{holder}QT_QPA_PLATFORM=offscreen nohup tessaro >/tmp/window-{who}.out 2>&1 &")
         held = wait_until(vm, f"ls -l /proc/$(pgrep -x tessaro)/fd 2>/dev/null | grep -q '{node}$'", timeout=90)
         status, out = vm.sh(f"{other}tessaro-card info {node}", check=False)
         vm.sh("pkill -x tessaro; for i in $(seq 50); do pgrep -x tessaro >/dev/null || break; sleep 0.2; done", check=False)
         if not held or status != 1 or "in use" not in out:
-            exclusive.append(f"held by {who}'s window: exit {status}: {out.strip()}")
+            exclusive.append(f"{node} held by {who}'s window ({'open' if held else 'not open'}): "
+                             f"exit {status}: {out.strip()}")
     if exclusive:
         raise Failed("c: not exclusive:\n" + "\n".join(exclusive))
-    c.held("c", f"the user was refused through udisks2 without a polkit rule in {refused_in:.1f} s; with one, "
-                f"info, write and read worked; exclusive against root and the other way round")
+    c.held("c", f"the user was refused through udisks2 without a polkit rule in {refused_in:.1f} s (the program "
+                f"starts in {start:.1f} s here); with one, "
+                f"info, format, write and read worked; the window's descriptor of {node} exclusive against root and the other way round")
 
 
 def window_card_count(vm):
@@ -555,7 +698,11 @@ def window_card_count(vm):
     the drives its probes opened after the last device event."""
     _, out = vm.sh("cat /root/.config/tessaro/tessaro.log 2>/dev/null", check=False)
     lines = out.splitlines()
-    last = max([i for i, l in enumerate(lines) if "CMainWin::OnDeviceChange()" in l] + [0])
+    # Only an arrival (0x8000) or a removal (0x8004) makes the window list
+    # the cards again; other events (a medium's change of state) are logged
+    # and left.
+    events = ("CMainWin::OnDeviceChange() = 32768,", "CMainWin::OnDeviceChange() = 32772,")
+    last = max([i for i, l in enumerate(lines) if any(e in l for e in events)] + [0])
     return len({l.split("open disk:")[1].split(",")[0].strip() for l in lines[last:] if "open disk:" in l})
 
 
@@ -596,8 +743,12 @@ def check_f(vm, c, cards):
           "echo $! > /tmp/udev.pid; sleep 1")
     vm.sh("tessaro-card devices && " + " && ".join(f"tessaro-card info {n}" for n in cards.values()), check=False)
     vm.sh(f"tessaro-card read {cards['usb1']} 1 /tmp/f.dv", check=False)
-    vm.sh(f"install -d /tmp/run-root; {AS_ROOT}QT_QPA_PLATFORM=offscreen nohup tessaro >/dev/null 2>&1 & "
-          "sleep 10; pkill -x tessaro; sleep 3")
+    # The window: its discovery, then the first card opened and its clips read.
+    vm.sh(f"install -d -m 700 /tmp/run-root; {AS_ROOT}QT_QPA_PLATFORM=offscreen nohup tessaro >/dev/null 2>&1 &")
+    opened = " -o ".join(f"-n \"$(ls -l /proc/$(pgrep -x tessaro)/fd 2>/dev/null | grep '{n}$')\"" for n in cards.values())
+    if not wait_until(vm, f"[ {opened} ]", timeout=90):
+        raise Failed("f: the window opened no card")
+    vm.sh("sleep 1; pkill -x tessaro; while pgrep -x tessaro >/dev/null; do sleep 0.2; done", check=False)
     _, events = vm.sh("udevadm settle; sleep 1; cat /tmp/udev.log")
     vm.sh("kill $(cat /tmp/udev.pid)", check=False)
     changes = [l for l in events.splitlines() if l.startswith("UDEV") and any(w in l for w in (" change ", " remove ", " add "))]
@@ -628,52 +779,101 @@ def check_g(vm, c, node, frames):
                        f"iflag=direct,skip_bytes skip={FAT} status=none; e=$(date +%s%N); echo $((e - s))",
                        timeout=900)
         dd.append(int(out.strip().splitlines()[-1]) / 1e9)
-    ratio = min(ours) / min(dd)
+    # Under TCG the program's start (the dynamic loading of some 170
+    # libraries, milliseconds on a real machine) takes seconds; dd starts at
+    # once. The ratio held against the target is that of the transfers, the
+    # start taken off; the whole command's is given beside it.
+    starts = [guest_seconds(vm, "tessaro-card --version")[2] for _ in range(2)]
+    start = min(starts)
+    c.startup = start
+    whole = min(ours) / min(dd)
+    ratio = max(min(ours) - start, 0.01) / min(dd)
     c.ratio = ratio
-    text = (f"write with read-back of {frames} frames on the USB reader {min(ours):.2f} s, dd writing plus dd "
-            f"reading back (iflag=direct) {min(dd):.2f} s, ratio {ratio:.2f} (target {RATIO_TARGET})")
+    text = (f"write with read-back of {frames} frames on the USB reader {min(ours):.2f} s, of which the program's "
+            f"start {start:.2f} s; dd writing plus dd reading back (iflag=direct) {min(dd):.2f} s; ratio "
+            f"{ratio:.2f} without the start (target {RATIO_TARGET}), {whole:.2f} with it")
     if ENFORCE_RATIO and ratio > RATIO_TARGET:
         raise Failed("g: " + text)
     c.held("g", text)
 
 
-# Power cuts: each starts the machine from its snapshot, attaches a fresh
-# copy of a scenario's card, starts the operation and kills QEMU at a random
-# moment of it; the image must then load and every clip it lists be whole.
+# Power cuts: a snapshot of the running guest is taken for each scenario
+# with its card plugged in; each cut copies that card afresh, starts the
+# machine from the scenario's snapshot, starts the operation and kills QEMU
+# at a random moment of it. The image must then load and every clip it
+# lists be whole.
+def prepare_cuts(vm, c, scenarios):
+    """In the guest of the other checks, done with them: the other cards
+    taken out, then a snapshot per scenario with its card in the reader."""
+    vm.sh("pkill -x tessaro; true", check=False)
+    for name in ("usb1", "usb2"):
+        vm.unplug_usb(name)
+    vm.monitor("blockdev-open-tray", id="sdcard", force=True)
+    vm.monitor("blockdev-remove-medium", id="sdcard")
+    if not wait_until(vm, "! ls /dev/sd? /dev/mmcblk0 >/dev/null 2>&1", timeout=60):
+        raise Failed("e: the cards of the other checks did not go")
+    image = os.path.join(c.work, "cut.img")
+    for index, (_, base, _, _) in enumerate(scenarios):
+        shutil.copy(base, image)
+        vm.monitor("blockdev-add", **{"driver": "raw", "node-name": "cut-node", "cache": {"direct": True},
+                                      "file": {"driver": "file", "node-name": "cut-file", "filename": image,
+                                               "aio": "threads", "cache": {"direct": True}}})
+        options = dict(item.split("=", 1) for item in CUT_READER.split(",")[1:])
+        options["removable"] = True
+        vm.monitor("device_add", driver=CUT_READER.split(",")[0], **options)
+        if not wait_until(vm, f"[ -b {usb_node('cut')} ] && [ $(blockdev --getsize64 {usb_node('cut')}) -gt 0 ]",
+                          timeout=60):
+            raise Failed("e: the card did not appear")
+        vm.sh("udevadm settle; sync; echo 3 > /proc/sys/vm/drop_caches")
+        vm.job("snapshot-save", f"cut{index}")
+        vm.unplug_usb("cut")
+        if not wait_until(vm, f"[ ! -e /dev/disk/by-id/{usb_id('cut')} ]", timeout=60):
+            raise Failed("e: the card did not go")
+        for _ in range(50):
+            try:
+                vm.monitor("blockdev-del", **{"node-name": "cut-node"})
+                break
+            except Failed:
+                time.sleep(0.2)  # the reader is still being taken away
+        # (its file node, added with it, goes with it)
+
+
 def power_cuts(machine, c, scenarios, cuts):
     held = []
     durations = {}
     rng = random.Random(int(os.environ.get("TESSARO_VM_SEED", str(int(time.time())))))
+    image = os.path.join(c.work, "cut.img")
     for i in range(cuts + len(scenarios)):
-        name, base, command, sources = scenarios[i % len(scenarios)]
+        index = i % len(scenarios)
+        name, base, command, sources = scenarios[index]
         uncut = i < len(scenarios)  # the first round runs to its end, to time it
-        image = os.path.join(c.work, "cut.img")
         shutil.copy(base, image)
-        machine.start(loadvm="ready")
+        machine.start(snapshot=f"cut{index}", cut_image=image)
         if not machine.wait_for_agent(120):
             raise Failed("e: the guest did not answer after its snapshot was loaded")
-        machine.attach_usb("cut", image)
         node = usb_node("cut")
-        if not wait_until(machine, f"[ -b {node} ] && [ $(blockdev --getsize64 {node}) -gt 0 ]", timeout=60):
-            raise Failed("e: the card did not appear")
         full = command.replace("CARD", node)
+        moment = 0.0
         if uncut:
-            start = time.time()
-            machine.sh(full, timeout=900)
-            durations[name] = time.time() - start
+            _, out, durations[name] = guest_seconds(machine, full, timeout=900)
             machine.kill()
         else:
             machine.sh(f"nohup sh -c '{full}' >/tmp/cut.out 2>&1 &")
-            moment = rng.uniform(0.05, 0.95) * durations[name]
+            # Cut while the card is being written: after the program's start
+            # (seconds under emulation, during which nothing is written).
+            first = min(c.startup, 0.7 * durations[name])
+            moment = rng.uniform(first, durations[name])
             time.sleep(moment)
             machine.kill()
         listed = card_clips(image)
         if listed is None:
-            raise Failed(f"e: after a cut during {name} at {0 if uncut else moment:.1f} s the table does not load")
+            raise Failed(f"e: after a cut during {name} at {moment:.1f} s the table does not load")
         for slot, clip_name, frames in listed:
             source = sources.get(clip_name)
             if source is None or not clip_is_whole(image, slot, source, c.work):
                 raise Failed(f"e: after a cut during {name} at {moment:.1f} s clip {clip_name} of slot {slot} is not whole")
+        if uncut and not any(clip_name == "d" for _, clip_name, _ in listed):
+            raise Failed(f"e: {name} without a cut did not leave clip d on the card: {out.strip()}")
         if not uncut:
             held.append(f"{name} at {moment:.1f} s: {len(listed)} clips")
     return held, durations
@@ -687,6 +887,29 @@ def main():
     os.makedirs(work)
     started = time.time()
     deb = deb_path()
+    c = Check(work, {})
+    # The time limit counts from the start of scripts/vm-check.sh (its
+    # installs and package build included) when that set a deadline.
+    limit = int(os.environ.get("TESSARO_VM_LIMIT", "0") or 0)
+    deadline = int(os.environ.get("TESSARO_VM_DEADLINE", "0") or 0)
+    if limit > 0 and deadline == 0:
+        deadline = int(started) + limit
+    signal.signal(signal.SIGTERM, stop_on_signal)
+    if limit > 0:
+        signal.signal(signal.SIGALRM, stop_on_signal)
+        signal.alarm(max(1, deadline - int(time.time())))
+    try:
+        return run_checks(work, deb, c, started)
+    except TimeUp as why:
+        done = ", ".join(sorted(c.results)) or "none"
+        reason = f"the limit of {limit} s" if str(why) == "SIGALRM" else str(why)
+        print(f"vm-check: stopped by {reason} after {time.time() - started:.0f} s", flush=True)
+        print(f"reliability: real desktop stack: not finished in time (skipped: stopped by {reason}; "
+              f"checks held before it: {done})")
+        return 0
+
+
+def run_checks(work, deb, c, started):
     try:
         built = ensure_guest(deb)
     except Skip as why:
@@ -697,9 +920,10 @@ def main():
     # Clips, the package and a spare medium on a read-only data disk.
     data = os.path.join(work, "data")
     os.makedirs(data)
-    c = Check(work, {})
-    for name, seconds, pattern in (("a", 4, "testsrc"), ("b", 3.2, "smptebars"), ("d", 5, "testsrc2"),
-                                   ("e", 3, "rgbtestsrc"), ("g", 10, "testsrc")):
+    # Clips of the shortest length a card takes (75 frames) where any will
+    # do: every frame costs time through the emulated readers.
+    for name, seconds, pattern in (("a", 3, "testsrc"), ("b", 3, "smptebars"), ("d", 4, "testsrc2"),
+                                   ("g", 10, "testsrc")):
         path = os.path.join(data, name + ".dv")
         make_clip(path, seconds, pattern)
         c.clips[name] = path
@@ -722,11 +946,6 @@ def main():
         _, version = vm.sh("dpkg-query -W tessaro; tessaro-card --version 2>&1")
         log("installed with apt: " + " ".join(version.split()))
         vm.sh("systemctl start udisks2 polkit && sync && echo 3 > /proc/sys/vm/drop_caches", timeout=120)
-        snap = time.time()
-        answer = vm.hmp("savevm ready")
-        if answer.strip():
-            raise Failed("savevm: " + answer)
-        log(f"snapshot taken in {time.time() - snap:.0f} s")
 
         # The cards: two USB readers and the SD slot.
         c.images = {}
@@ -737,41 +956,60 @@ def main():
             c.images[name] = image
         c.spare = os.path.join(work, "spare.img")
         new_card(c.spare, 300)
+        c.last = time.time()
         vm.attach_usb("usb1", c.images["usb1"])
         vm.attach_usb("usb2", c.images["usb2"])
         vm.insert_sd(c.images["sd"])
         if not wait_until(vm, f"[ -b {usb_node('usb1')} ] && [ -b {usb_node('usb2')} ] && [ -b /dev/mmcblk0 ]", 60):
             _, out = vm.sh("lsblk; dmesg | tail -30", check=False)
             raise Failed("the cards did not appear in the guest:\n" + out)
+        vm.sh("udevadm settle")
         cards = {}
         for name in ("usb1", "usb2"):
-            _, node = vm.sh("echo " + usb_node(name))
+            # udev may be renewing the links of a reader just found.
+            if not wait_until(vm, f"[ -b \"$(readlink -e /dev/disk/by-id/{usb_id(name)})\" ]", 30):
+                raise Failed(f"no /dev/disk/by-id link of {name}")
+            _, node = vm.sh(f"readlink -e /dev/disk/by-id/{usb_id(name)}")
             cards[name] = node.strip()
         cards["sd"] = "/dev/mmcblk0"
-        vm.sh("udevadm settle")
 
-        check_a(vm, c, cards)
-        check_f(vm, c, cards)
-        check_b(vm, c, cards["usb2"], c.images["usb2"])
-        check_c(vm, c, cards["sd"])
-        check_g(vm, c, cards["usb1"], os.path.getsize(c.clips["g"]) // FRAME)
-        check_d(vm, c, cards)
-        vm.quit()
+        if "a" in ONLY:
+            check_a(vm, c, cards)
+        if "f" in ONLY:
+            check_f(vm, c, cards)
+        if "b" in ONLY:
+            check_b(vm, c, cards["usb2"], c.images["usb2"])
+        if "c" in ONLY:
+            check_c(vm, c, cards["usb1"])
+        if "g" in ONLY:
+            check_g(vm, c, cards["usb1"], os.path.getsize(c.clips["g"]) // FRAME)
+        if "d" in ONLY:
+            check_d(vm, c, cards)
 
-        # e: power cuts during a write, an overwrite and a compaction.
-        sources = {"a": c.clips["a"], "b": c.clips["b"], "d": c.clips["d"], "e": c.clips["e"]}
+        # e: power cuts during a write, an overwrite and a compaction, on
+        # cards of 180 clusters: with a and b (75 frames each) on it and a
+        # deleted (or overwritten), the 100 frames of d fit neither in a's
+        # place nor in the 30 clusters after b, so the card is compacted first.
+        sources = {"a": c.clips["a"], "b": c.clips["b"], "d": c.clips["d"]}
         empty = os.path.join(work, "e-write.img")
-        new_card(empty, 330)
+        new_card(empty, 180)
         used = os.path.join(work, "e-overwrite.img")
-        new_card(used, 330, [(1, c.clips["a"]), (2, c.clips["b"])])
+        new_card(used, 180, [(1, c.clips["a"]), (2, c.clips["b"])])
         split = os.path.join(work, "e-compact.img")
-        new_card(split, 330, [(1, c.clips["a"]), (2, c.clips["b"]), (3, c.clips["e"])])
+        new_card(split, 180, [(1, c.clips["a"]), (2, c.clips["b"])])
         host_cli("--yes", "delete", split, "1")
         scenarios = [
             ("a clip write", empty, "tessaro-card write CARD /mnt/data/d.dv --slot 1", sources),
             ("an overwrite of a used slot", used, "tessaro-card --yes write CARD /mnt/data/d.dv --slot 1", sources),
-            ("a compaction", split, "tessaro-card --yes write CARD /mnt/data/d.dv --slot 4", sources),
+            ("a compaction", split, "tessaro-card --yes write CARD /mnt/data/d.dv --slot 2", sources),
         ]
+        if "e" in ONLY:
+            snap = time.time()
+            prepare_cuts(vm, c, scenarios)
+            log(f"snapshots of the power cuts taken in {time.time() - snap:.0f} s")
+        vm.quit()
+        if "e" not in ONLY:
+            raise Failed("only checks " + ",".join(sorted(c.results)) + " ran")
         cut_start = time.time()
         held, durations = power_cuts(vm, c, scenarios, CUTS)
         c.held("e", f"{len(held)} cuts of the QEMU process ({', '.join(f'{k} {v:.1f} s uncut' for k, v in durations.items())}): "
@@ -783,11 +1021,16 @@ def main():
         return 1
     finally:
         vm.kill()
+    if set(c.results) != set("abcdefg"):
+        print("reliability: real desktop stack: FAILED (only checks " + ",".join(sorted(c.results)) + " ran)")
+        return 1
     print(f"reliability: real desktop stack (Debian 12 guest under QEMU/{accel}, udev, udisks2, polkit, the package "
-          f"installed by apt; two USB readers and an SD card): cards only listed ({c.results['a'].split(';')[0]}), "
-          f"clips whole through the kernel's drivers, a mounted card refused, an ordinary user through udisks2 and "
-          f"polkit, media changes followed, {len(held)} power cuts held, no udev change from listing or reading, "
-          f"read-back ratio {c.ratio:.2f}; {time.time() - started:.0f} s")
+          f"installed by apt; two USB readers and an SD card): only the cards listed and opened, "
+          f"clips whole through the kernel's USB storage and SD drivers, a mounted card refused naming its mount "
+          f"point, an ordinary user refused without a polkit rule and served with one, exclusive both ways, "
+          f"eject, new medium, removal and return followed by tessaro-card and the window, {len(held)} power cuts "
+          f"held, no udev event from listing or reading, read-back ratio {c.ratio:.2f} against dd; all held in "
+          f"{time.time() - started:.0f} s")
     return 0
 
 
