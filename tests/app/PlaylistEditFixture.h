@@ -1,19 +1,16 @@
 // A main window on a card image of six clips for the playlist editing
 // tests: playlists and logo modes of the test's choice, the window shown so
 // that items have places on the screen, the card image read back by a
-// second opening, and drags begun by synthetic mouse events and played by
-// CItemDragPlay.
+// second opening.
 #pragma once
 #include "DropHighlight.h"
 #include "DvFrame.h"
-#include "ItemDragPlay.h"
 #include "MainWinFixture.h"
 
 #include <QLabel>
 #include <QTest>
 
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 class PlaylistEditFixture : public MainWinFixture {
@@ -50,40 +47,6 @@ protected:
         for (const PlaylistEntry& e : p.entries)
             result.push_back(e.slot);
         return result;
-    }
-
-    // Presses on item `row` of `from` and moves past the drag distance;
-    // the drag the window begins is played by `play`. True when a drag
-    // began; without one the button is released again.
-    bool PressAndPull(QListWidget* from, int row, const std::function<void(CItemDragPlay&)>& play = {})
-    {
-        bool began = false;
-        env.runDrag = [&](QDrag& drag, Qt::DropActions actions) {
-            began = true;
-            CItemDragPlay player(*win, drag, actions);
-            if (play)
-                play(player);
-            return player.Result();
-        };
-        const QPoint start = ItemPoint(from, row);
-        QTest::mousePress(from->viewport(), Qt::LeftButton, {}, start);
-        QTest::mouseMove(from->viewport(), start + QPoint(QApplication::startDragDistance() + 4, 0));
-        env.runDrag = nullptr;
-        // A drag takes the release; else the user lets go.
-        if (!began)
-            QTest::mouseRelease(from->viewport(), Qt::LeftButton, {}, start);
-        return began;
-    }
-    // A drag of item `row` of `from` dropped over `local` of `to`; the
-    // drop's answer.
-    Qt::DropAction MouseDrag(QListWidget* from, int row, QListWidget* to, QPoint local)
-    {
-        Qt::DropAction answer = Qt::IgnoreAction;
-        PressAndPull(from, row, [&](CItemDragPlay& drag) {
-            drag.MoveTo(to, local);
-            answer = drag.Drop();
-        });
-        return answer;
     }
 
     std::string card;
