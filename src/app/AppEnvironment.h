@@ -3,6 +3,7 @@
 // fill their own.
 #pragma once
 #include "CCopyTargetsDlg.h"
+#include "DesktopNotifier.h"
 #include "Environment.h"
 #include "FileDialog.h"
 #include "HasDirectX8.h"
@@ -24,4 +25,7 @@ struct CAppEnvironment : CEnvironment {
     // Answers the targets dialog of "Copy card to..." in place of the user;
     // empty: the user does.
     CCopyTargetsDlg::Answer answerCopyTargets;
+    // Where the window tells how a long operation ended while the user was
+    // in another program; null: nowhere.
+    IDesktopNotifier* notifier = &SessionBusNotifier();
 };
