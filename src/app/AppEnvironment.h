@@ -3,6 +3,7 @@
 // fill their own.
 #pragma once
 #include "CCopyTargetsDlg.h"
+#include "DesktopNotifier.h"
 #include "Environment.h"
 #include "FileDialog.h"
 #include "HasDirectX8.h"
@@ -31,4 +32,7 @@ struct CAppEnvironment : CEnvironment {
     // offering `actions`, in place of the platform's pointer (QDrag::exec),
     // and returns the action it ended with; empty: the platform does.
     std::function<Qt::DropAction(QDrag& drag, Qt::DropActions actions)> runDrag;
+    // Where the window tells how a long operation ended while the user was
+    // in another program; null: nowhere.
+    IDesktopNotifier* notifier = &SessionBusNotifier();
 };

@@ -11,6 +11,7 @@
 #include "AppEnvironment.h"
 #include "CCardSession.h"
 #include "CDeviceEvents.h"
+#include "CEndingNotice.h"
 #include "CImageSet.h"
 #include "CSessionProgress.h"
 #include "CWindowProgress.h"
@@ -150,6 +151,9 @@ private:
     void EndProgress() { sessionProgress_->End(); }
     bool PumpMessages() { return sessionProgress_->Pump(); }
     CWindowProgress& Progress() { return *progress_; }
+    // One of the program's windows (this one or a dialog over it) is the
+    // active window: the user is looking at the program.
+    bool OwnWindowActive() const;
 
     // Redraws: the enabled state of the controls, one thumbnail (32-bit
     // 90x72 pixels, null for a blank one) and all three lists.
@@ -330,6 +334,11 @@ private:
 
     const CAppEnvironment& env_;
     CMessageBoxInteraction messageBoxes_;
+    // Where messages are shown: the given interaction, else message boxes;
+    // the window's flows show theirs through `notice_`, which also tells
+    // the desktop how an operation ended while the user was elsewhere.
+    IInteraction* shown_;
+    CEndingNotice notice_;
     IInteraction* ui_;
     std::unique_ptr<CDeviceEvents> deviceEvents_;
     CCardSession session_;
