@@ -6,6 +6,8 @@
 #include "CDisk.h"
 #include "MemoryDevice.h"
 
+#include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QPushButton>
 
 #include <cstdio>
@@ -88,8 +90,14 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     EXPECT_EQ("01 - A", ItemText(Probe(w).ClipList(), 0));
     EXPECT_EQ("02", ItemText(Probe(w).ClipList(), 1));
     EXPECT_TRUE(ui.Shown().empty());
+    // The names are wider than the closed list: the open list shows each
+    // whole, and the closed one names the chosen card on hovering.
+    const QFontMetrics metrics(CardList()->font());
+    EXPECT_GE(CardList()->view()->minimumWidth(), metrics.horizontalAdvance(QString::fromStdString(Entries()[1])));
+    EXPECT_EQ(QString::fromStdString(Entries()[0]), CardList()->toolTip());
 
     Pick(1);
+    EXPECT_EQ(QString::fromStdString(Entries()[1]), CardList()->toolTip());
     EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - B", ItemText(Probe(w).ClipList(), 0));
     EXPECT_EQ("02 - C", ItemText(Probe(w).ClipList(), 1));
