@@ -19,6 +19,9 @@ packages+=(desktop-file-utils appstream man-db lintian file dpkg-dev bash-comple
 # A virtual X server for pictures of the window, and a way to click in it
 # (scripts/screenshot.sh).
 packages+=(xvfb xdotool)
+# A headless Wayland compositor and Qt's wayland platform, for the run of
+# the window under Wayland.
+packages+=(weston qt6-wayland)
 # Fuzz targets need clang with its libFuzzer runtime.
 packages+=(clang libclang-rt-14-dev)
 

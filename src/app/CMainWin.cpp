@@ -13,6 +13,7 @@
 #include "UserLanguage.h"
 #include "WindowLayout.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <thread>
 
@@ -41,7 +43,8 @@ const TextId kCaptionIds[] = {
 
 CMainWin::CMainWin(const CAppEnvironment& env, IInteraction* ui, std::unique_ptr<CDeviceEvents> events,
                    QWidget* parent)
-    : CTemplateDialog(parent), env_(env), messageBoxes_(this), ui_(ui != nullptr ? ui : &messageBoxes_),
+    : CTemplateDialog(parent), env_(env), messageBoxes_(this), shown_(ui != nullptr ? ui : &messageBoxes_),
+      notice_(*shown_, [this] { return !OwnWindowActive(); }, env.notifier), ui_(&notice_),
       deviceEvents_(std::move(events)), session_(env, *ui_, env.decoderPresent)
 {
     // The password prompt of udisks2 may stay up for minutes: the window
@@ -69,6 +72,15 @@ CMainWin::~CMainWin()
     session_.RemoveView(this);
 }
 
+bool CMainWin::OwnWindowActive() const
+{
+    for (const QWidget* w = QApplication::activeWindow(); w != nullptr; w = w->parentWidget()) {
+        if (w == this)
+            return true;
+    }
+    return false;
+}
+
 QWidget* CMainWin::CreateControl(const CDialogControl& control, const QString& caption)
 {
     if (control.id == kIdPicture)
@@ -86,6 +98,13 @@ void CMainWin::BindControls()
     progress_ = std::make_unique<CWindowProgress>(ControlAs<QProgressBar>(kIdProgress),
                                                   ControlAs<QLabel>(kIdPercent), Control(kIdAbort));
     sessionProgress_ = std::make_unique<CSessionProgress>(*progress_, session_.Busy());
+    progress_->OnRunning([this](bool running) {
+        const unsigned end = notice_.OperationRunning(running);
+        // Once the window waits for the user again, a message is no
+        // operation's closing message any more.
+        if (!running)
+            QTimer::singleShot(0, this, [this, end] { notice_.Forget(end); });
+    });
     session_.AddView(this);
 
     if (auto* languages = ControlAs<QComboBox>(kIdLanguageList))

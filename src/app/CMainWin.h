@@ -11,6 +11,7 @@
 #include "AppEnvironment.h"
 #include "CCardSession.h"
 #include "CDeviceEvents.h"
+#include "CEndingNotice.h"
 #include "CImageSet.h"
 #include "CSessionProgress.h"
 #include "CWindowProgress.h"
@@ -18,6 +19,7 @@
 #include "IDragHost.h"
 #include "IFlowHost.h"
 #include "ISessionView.h"
+#include "ItemDrag.h"
 #include "MessageBoxInteraction.h"
 #include "PlaylistDrag.h"
 #include "TemplateDialog.h"
@@ -28,7 +30,7 @@
 #include <utility>
 #include <vector>
 
-class CDragTracker;
+class CDragStarter;
 class CPictureWnd;
 class CWaitCursor;
 class QAction;
@@ -39,6 +41,7 @@ class QMenuBar;
 class QImage;
 class QListWidget;
 class QMimeData;
+class QDropEvent;
 
 class CMainWin : public CTemplateDialog, private ISessionView, private IFlowHost, private IDragHost {
     Q_OBJECT
@@ -126,7 +129,8 @@ private:
     bool StartupPending() const { return timerId_ != 0; }
     // A drop of files has been taken and is not finished yet.
     bool DropRunning() const { return dropping_; }
-    const CDragTracker& DragTracker() const { return *drag_; }
+    // The drag the window runs, while it runs.
+    const ItemDragState& ItemDrag() const { return itemDrag_; }
     const CImageSet& Images() const { return images_; }
     QListWidget* ClipList() const { return clipList_; }
     QListWidget* PlaylistList() const { return playlistList_; }
@@ -147,6 +151,9 @@ private:
     void EndProgress() { sessionProgress_->End(); }
     bool PumpMessages() { return sessionProgress_->Pump(); }
     CWindowProgress& Progress() { return *progress_; }
+    // One of the program's windows (this one or a dialog over it) is the
+    // active window: the user is looking at the program.
+    bool OwnWindowActive() const;
 
     // Redraws: the enabled state of the controls, one thumbnail (32-bit
     // 90x72 pixels, null for a blank one) and all three lists.
@@ -175,10 +182,10 @@ private:
     // IFlowHost: the save dialog of a converted file, the wait cursor.
     std::string ChooseConvertedFile() override;
     void Waiting(bool on) override;
-    // IDragHost: the drag tracker's drags.
-    bool BeginDrag(int list, int item, const QPoint& point) override;
-    void DragMoved(const QPoint& point) override;
-    void DragReleased(const QPoint& point) override;
+    // IDragHost: a drag of an item of the lists, run to its end (the
+    // platform's QDrag::exec, or the environment's runDrag); the drop it
+    // took is carried out after it.
+    bool BeginDrag(int list, int item) override;
 
     // The menu bar and the lists' context menus (CMainWinMenus.cpp): built
     // once, their texts set again with the language, their commands enabled
@@ -228,7 +235,7 @@ private:
 
     void BindControls();
     // Connects the playlist editing controls, double clicks, Delete keys and
-    // the drag tracker.
+    // the drag starter.
     void BindPlaylistEditing();
     // Connects the command buttons, the clip list's double click and its
     // Delete key.
@@ -287,26 +294,51 @@ private:
     void OnDeletePlaylist();
     void OnLoop();
     void OnToggleTransition();
+    // Points are in the window's coordinates, as its drag and drop events
+    // give them. The place under `point` and whether the running drag may
+    // be dropped there.
     DropTarget HitTestDrop(const QPoint& point) const;
     void SetDropHighlight(int list, int item, bool on);
     // Cursor and highlight for the pointer at `point`; with `drop`, the
-    // drop there.
-    void TrackDrag(const QPoint& point, int drop);
+    // drop there is taken (carried out when the drag has ended).
+    DropTarget TrackDrag(const QPoint& point, int drop);
+    // Whether `mime` is the drag the window runs, and it takes drops now.
+    bool ItemDragWanted(const QMimeData* mime) const;
+    // The window's answers to its own drag: over a place, leaving the
+    // window, dropped. The action taken, IgnoreAction when refused.
+    Qt::DropAction ItemDragMove(const QDropEvent* event);
+    void ItemDragLeft();
+    Qt::DropAction ItemDrop(const QDropEvent* event);
+    // The edit of a drop of `source` onto `target`.
+    void CarryOutDrop(const DraggedItem& source, const DropTarget& target);
     // List widget number `list` of the drag rules, or null.
     QListWidget* DragListWidget(int list) const;
+    // The list under `pos` (window coordinates) and its item there, -1
+    // over empty space; no list elsewhere. Not `allowed`.
+    DropTarget ListAt(const QPoint& pos) const;
+    // The drop highlight on `items` of list `list`, and on no other item
+    // (of any list); kNoDragList or no items: none.
+    void ShowDropHighlight(int list, const std::vector<int>& items);
 
     // Files dragged from a file manager: what a drop at `pos` (window
     // coordinates) would do with the files of `mime` (nothing while busy,
     // while another drop runs or under a modal window); whether the window
-    // takes files now; the drop highlight on the slots files would go to;
-    // carrying a drop out.
+    // takes files now; the answers to a file drag over a place and to its
+    // drop (the action taken, IgnoreAction when refused); carrying a drop
+    // out.
     FileDropTarget FileDropAt(const QPoint& pos, const QMimeData* mime) const;
     bool FilesWanted(const QMimeData* mime) const;
-    void ShowDropHighlight(const std::vector<int>& intoSlots);
+    Qt::DropAction FileDragMove(const QDropEvent* event);
+    Qt::DropAction FileDrop(const QDropEvent* event);
     void DropFiles(const FileDropTarget& target);
 
     const CAppEnvironment& env_;
     CMessageBoxInteraction messageBoxes_;
+    // Where messages are shown: the given interaction, else message boxes;
+    // the window's flows show theirs through `notice_`, which also tells
+    // the desktop how an operation ended while the user was elsewhere.
+    IInteraction* shown_;
+    CEndingNotice notice_;
     IInteraction* ui_;
     std::unique_ptr<CDeviceEvents> deviceEvents_;
     CCardSession session_;
@@ -326,7 +358,8 @@ private:
     int lastClientWidth_ = -1;
     int lastClientHeight_ = -1;
     int timerId_ = 0;
-    CDragTracker* drag_ = nullptr; // a child of the window
+    CDragStarter* dragStarter_ = nullptr; // a child of the window
+    ItemDragState itemDrag_;
     QMenuBar* menuBar_ = nullptr;
     QLabel* pictureHint_ = nullptr;
     QLabel* entryHint_ = nullptr;
@@ -337,6 +370,7 @@ private:
         int likeControl;
     };
     std::vector<MenuItem> menuActions_;
+    int dropHighlightList_ = kNoDragList;
     std::vector<int> dropHighlight_;
     bool dropping_ = false;
 };

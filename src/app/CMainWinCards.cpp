@@ -8,8 +8,13 @@
 #include "Log.h"
 #include "Texts.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QScrollBar>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 void CMainWin::OnStartupTimer()
 {
@@ -40,6 +45,16 @@ void CMainWin::CardListChanged()
     if (cards.Empty())
         cardList_->addItem(QString::fromStdString(LoadText(kIdsNoCardFound)));
     cardList_->setCurrentIndex(cards.ChosenIndex() >= 0 ? cards.ChosenIndex() : 0);
+    // A card's name (reader and node, or image file) is longer than the
+    // list is wide: the open list is as wide as its longest name, and the
+    // closed one tells the whole name of the chosen card on hovering.
+    int widest = 0;
+    const QFontMetrics metrics(cardList_->font());
+    for (int i = 0; i < cardList_->count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(cardList_->itemText(i)));
+    cardList_->view()->setMinimumWidth(widest + 2 * metrics.averageCharWidth() +
+                                       cardList_->view()->verticalScrollBar()->sizeHint().width());
+    cardList_->setToolTip(cardList_->currentText());
     UpdateControls();
 }
 
@@ -47,8 +62,10 @@ void CMainWin::OnRefresh() { ListCards(true); }
 
 void CMainWin::OnCardSelChange()
 {
-    if (cardList_ != nullptr)
+    if (cardList_ != nullptr) {
+        cardList_->setToolTip(cardList_->currentText());
         ChooseCard(session_, *ui_, cardList_->currentIndex());
+    }
 }
 
 void CMainWin::OnDeviceChange(int event, int data)

@@ -1,14 +1,28 @@
-// Drag and drop in the main window: clips dragged into playlists, playlists
-// exchanged, entries of the current playlist exchanged. The mouse side is
-// the drag tracker's; the rules are PlaylistDrag's; the drops are the
-// session's playlist edits.
+// Drag and drop within the main window: clips dragged into playlists,
+// playlists exchanged, entries of the current playlist exchanged. A press
+// and pull on an item (the drag starter) begins a Qt drag of that item; the
+// window's drag and drop events answer where it may land, with the cursor
+// and the highlight; the drop is carried out once the drag has ended. The
+// rules are PlaylistDrag's; the drops are the session's playlist edits.
 #include "CMainWin.h"
 
-#include "CDragTracker.h"
 #include "CardEditFlow.h"
+#include "DropHighlight.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPixmap>
+#include <QPointer>
+
+namespace {
+
+// The dragged image sits 10 pixels right of and 14 pixels below the pointer.
+const QPoint kDragHotSpot(-10, -14);
+
+} // namespace
 
 QListWidget* CMainWin::DragListWidget(int list) const
 {
@@ -24,99 +38,143 @@ QListWidget* CMainWin::DragListWidget(int list) const
     }
 }
 
-bool CMainWin::BeginDrag(int list, int item, const QPoint& point)
+bool CMainWin::BeginDrag(int list, int item)
 {
-    if (Busy() || drag_ == nullptr || drag_->Dragging() ||
-        !CanBeginDrag(session_.Disk(), session_.CurrentPlaylist(), list, item))
+    if (Busy() || itemDrag_.dragging || !CanBeginDrag(session_.Disk(), session_.CurrentPlaylist(), list, item))
         return false;
     QListWidget* widget = DragListWidget(list);
     QListWidgetItem* dragged = widget != nullptr ? widget->item(item) : nullptr;
     if (dragged == nullptr)
         return false;
-    drag_->Start(list, item, QPixmap::fromImage(images_.Image(CImageSet::ItemImage(dragged))), point);
+
+    QPointer<QDrag> drag = new QDrag(widget);
+    drag->setMimeData(ItemDragData(DraggedItem{list, item}).release());
+    drag->setPixmap(QPixmap::fromImage(images_.Image(CImageSet::ItemImage(dragged))));
+    drag->setHotSpot(kDragHotSpot);
+    drag->setDragCursor(DragCursorPixmap(kCursorSameList), Qt::MoveAction);
+    drag->setDragCursor(DragCursorPixmap(kCursorOtherList), Qt::CopyAction);
+
+    itemDrag_ = ItemDragState{};
+    itemDrag_.dragging = true;
+    itemDrag_.source = DraggedItem{list, item};
+    itemDrag_.hoverList = list;
+
+    // The platform runs the drag in an event loop of its own until the
+    // button is released; the window may be gone by then.
+    QPointer<CMainWin> alive(this);
+    const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
+    if (env_.runDrag)
+        env_.runDrag(*drag, actions);
+    else
+        drag->exec(actions);
+    if (drag)
+        drag->deleteLater();
+    if (!alive)
+        return true;
+
+    const ItemDragState ended = itemDrag_;
+    itemDrag_ = ItemDragState{};
+    ShowDropHighlight(kNoDragList, {});
+    if (ended.dropped)
+        CarryOutDrop(ended.source, ended.target);
     return true;
+}
+
+bool CMainWin::ItemDragWanted(const QMimeData* mime) const
+{
+    // Only the drag the window runs, and not under a message box.
+    const QWidget* modal = QApplication::activeModalWidget();
+    return itemDrag_.dragging && !Busy() && (modal == nullptr || modal == this) &&
+           ReadItemDrag(mime) == itemDrag_.source;
 }
 
 DropTarget CMainWin::HitTestDrop(const QPoint& point) const
 {
-    DropTarget target;
-    for (int list : {kDragClipList, kDragPlaylistList, kDragEntryList}) {
-        QListWidget* widget = DragListWidget(list);
-        if (widget == nullptr || !widget->isVisible())
-            continue;
-        const QPoint local = widget->viewport()->mapFromGlobal(point);
-        if (!widget->viewport()->rect().contains(local))
-            continue;
-        target.list = list;
-        QListWidgetItem* item = widget->itemAt(local);
-        target.item = item != nullptr ? widget->row(item) : -1;
-        break;
-    }
-    if (drag_ != nullptr)
-        target.allowed = DropAllowed(session_.Disk(), session_.CurrentPlaylist(), drag_->SourceList(),
-                                     drag_->SourceItem(), target.list, target.item);
+    DropTarget target = ListAt(point);
+    const DraggedItem& source = itemDrag_.source;
+    // The tables may have changed while the drag ran: the dragged item is
+    // checked again.
+    target.allowed = itemDrag_.dragging &&
+                     CanBeginDrag(session_.Disk(), session_.CurrentPlaylist(), source.list, source.item) &&
+                     DropAllowed(session_.Disk(), session_.CurrentPlaylist(), source.list, source.item, target.list,
+                                 target.item);
     return target;
 }
 
 void CMainWin::SetDropHighlight(int list, int item, bool on)
 {
-    CDragTracker::SetItemHighlight(DragListWidget(list), item, on);
+    HighlightListItem(DragListWidget(list), item, on);
 }
 
-void CMainWin::TrackDrag(const QPoint& point, int drop)
+DropTarget CMainWin::TrackDrag(const QPoint& point, int drop)
 {
-    if (drag_ == nullptr)
-        return;
     const DropTarget target = HitTestDrop(point);
-    if (target.list != drag_->HoverList() || target.item != drag_->HoverItem()) {
-        if (drag_->HoverList() != -1 && drag_->HoverItem() != -1)
-            SetDropHighlight(drag_->HoverList(), drag_->HoverItem(), false);
-        drag_->SetHover(target.list, target.item);
-        drag_->SetCursor(DragCursorId(target.allowed, drag_->SourceList(), target.list));
-        if (target.allowed && target.list != -1 && target.item != -1)
-            SetDropHighlight(target.list, target.item, true);
+    itemDrag_.hoverList = target.list;
+    itemDrag_.hoverItem = target.item;
+    itemDrag_.cursorId = DragCursorId(target.allowed, itemDrag_.source.list, target.list);
+    if (drop == 0) {
+        if (target.allowed && target.item != -1)
+            ShowDropHighlight(target.list, {target.item});
+        else
+            ShowDropHighlight(kNoDragList, {});
+        return target;
     }
-    if (drop == 0)
-        return;
-    if (drag_->HoverList() != -1 && drag_->HoverItem() != -1)
-        SetDropHighlight(drag_->HoverList(), drag_->HoverItem(), false);
-    if (!target.allowed)
-        return;
+    ShowDropHighlight(kNoDragList, {});
+    if (target.allowed) {
+        itemDrag_.dropped = true;
+        itemDrag_.target = target;
+    }
+    return target;
+}
 
-    const int source = drag_->SourceItem();
-    switch (KindOfDrop(drag_->SourceList(), target.list)) {
+Qt::DropAction CMainWin::ItemDragMove(const QDropEvent* event)
+{
+    if (!ItemDragWanted(event->mimeData()))
+        return Qt::IgnoreAction;
+    const DropTarget target = TrackDrag(event->position().toPoint(), 0);
+    return target.allowed ? DropActionOfCursor(itemDrag_.cursorId) : Qt::IgnoreAction;
+}
+
+void CMainWin::ItemDragLeft()
+{
+    if (!itemDrag_.dragging)
+        return;
+    itemDrag_.hoverList = kNoDragList;
+    itemDrag_.hoverItem = -1;
+    itemDrag_.cursorId = kCursorNotAllowed;
+}
+
+Qt::DropAction CMainWin::ItemDrop(const QDropEvent* event)
+{
+    if (!ItemDragWanted(event->mimeData()) || itemDrag_.dropped)
+        return Qt::IgnoreAction;
+    const DropTarget target = TrackDrag(event->position().toPoint(), 1);
+    return target.allowed ? DropActionOfCursor(itemDrag_.cursorId) : Qt::IgnoreAction;
+}
+
+void CMainWin::CarryOutDrop(const DraggedItem& source, const DropTarget& target)
+{
+    // Checked once more: the drag's loop may have let the tables change
+    // after the drop was answered.
+    if (Busy() ||
+        !CanBeginDrag(session_.Disk(), session_.CurrentPlaylist(), source.list, source.item) ||
+        !DropAllowed(session_.Disk(), session_.CurrentPlaylist(), source.list, source.item, target.list, target.item))
+        return;
+    switch (KindOfDrop(source.list, target.list)) {
     case DropKind::AppendToPlaylist:
-        InsertSessionEntry(session_, target.item, source, kAppendEntry);
+        InsertSessionEntry(session_, target.item, source.item, kAppendEntry);
         break;
     case DropKind::InsertIntoCurrent:
         // Before the entry under the pointer, or at the end over empty space.
-        InsertSessionEntry(session_, session_.CurrentPlaylist(), source, target.item);
+        InsertSessionEntry(session_, session_.CurrentPlaylist(), source.item, target.item);
         break;
     case DropKind::SwapPlaylists:
-        SwapSessionPlaylists(session_, source, target.item);
+        SwapSessionPlaylists(session_, source.item, target.item);
         break;
     case DropKind::SwapEntries:
-        SwapSessionEntries(session_, session_.CurrentPlaylist(), source, target.item);
+        SwapSessionEntries(session_, session_.CurrentPlaylist(), source.item, target.item);
         break;
     case DropKind::None:
         break;
     }
-}
-
-void CMainWin::DragMoved(const QPoint& point)
-{
-    if (drag_ == nullptr || !drag_->Dragging())
-        return;
-    drag_->MoveImage(point);
-    TrackDrag(point, 0);
-}
-
-void CMainWin::DragReleased(const QPoint& point)
-{
-    if (drag_ == nullptr || !drag_->Dragging())
-        return;
-    drag_->Finish();
-    TrackDrag(point, 1);
-    drag_->SetHover(-1, -1);
-    drag_->SetCursor(kCursorNotAllowed);
 }

@@ -9,17 +9,11 @@
 // nothing is taken while the window is busy.
 #include "CMainWin.h"
 
-#include "CDragTracker.h"
 #include "DropBatchFlow.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDragLeaveEvent>
-#include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QListWidget>
 #include <QTimer>
-
 
 namespace {
 
@@ -41,22 +35,17 @@ FileDropTarget CMainWin::FileDropAt(const QPoint& pos, const QMimeData* mime) co
         return target;
     std::vector<std::string> files = DroppedFiles(mime);
 
-    if (clipList_ != nullptr && !clipList_->isHidden()) {
-        const QWidget* view = clipList_->viewport();
-        const QPoint local = view->mapFrom(this, pos);
-        if (view->rect().contains(local)) {
-            // Writing needs a card with its tables, as the list itself does.
-            if (!session_.CardReady())
-                return target;
-            const QListWidgetItem* item = clipList_->itemAt(local);
-            const int slot = item != nullptr ? clipList_->row(item) : -1;
-            target.intoSlots = DropSlots(session_.Disk(), slot, static_cast<int>(files.size()));
-            if (!target.intoSlots.empty()) {
-                target.place = FileDropPlace::ClipList;
-                target.files = std::move(files);
-            }
+    const DropTarget place = ListAt(pos);
+    if (place.list == kDragClipList) {
+        // Writing needs a card with its tables, as the list itself does.
+        if (!session_.CardReady())
             return target;
+        target.intoSlots = DropSlots(session_.Disk(), place.item, static_cast<int>(files.size()));
+        if (!target.intoSlots.empty()) {
+            target.place = FileDropPlace::ClipList;
+            target.files = std::move(files);
         }
+        return target;
     }
     // The picture shows one file.
     if (files.size() != 1)
@@ -72,62 +61,27 @@ FileDropTarget CMainWin::FileDropAt(const QPoint& pos, const QMimeData* mime) co
     return target;
 }
 
-void CMainWin::ShowDropHighlight(const std::vector<int>& intoSlots)
-{
-    if (intoSlots == dropHighlight_)
-        return;
-    for (int slot : dropHighlight_)
-        CDragTracker::SetItemHighlight(clipList_, slot, false);
-    dropHighlight_ = intoSlots;
-    for (int slot : dropHighlight_)
-        CDragTracker::SetItemHighlight(clipList_, slot, true);
-}
-
-void CMainWin::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (!FilesWanted(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    dragMoveEvent(event);
-    // Taken here or not, the moves that follow must come to the window:
-    // only they tell where the files would go.
-    event->accept();
-}
-
-void CMainWin::dragMoveEvent(QDragMoveEvent* event)
+Qt::DropAction CMainWin::FileDragMove(const QDropEvent* event)
 {
     const FileDropTarget target = FileDropAt(event->position().toPoint(), event->mimeData());
     const bool taken = target.place != FileDropPlace::None && (event->possibleActions() & Qt::CopyAction);
-    ShowDropHighlight(taken && target.place == FileDropPlace::ClipList ? target.intoSlots : std::vector<int>());
-    if (!taken) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    if (taken && target.place == FileDropPlace::ClipList)
+        ShowDropHighlight(kDragClipList, target.intoSlots);
+    else
+        ShowDropHighlight(kNoDragList, {});
+    return taken ? Qt::CopyAction : Qt::IgnoreAction;
 }
 
-void CMainWin::dragLeaveEvent(QDragLeaveEvent* event)
+Qt::DropAction CMainWin::FileDrop(const QDropEvent* event)
 {
-    ShowDropHighlight({});
-    event->accept();
-}
-
-void CMainWin::dropEvent(QDropEvent* event)
-{
-    ShowDropHighlight({});
     const FileDropTarget target = FileDropAt(event->position().toPoint(), event->mimeData());
-    if (target.place == FileDropPlace::None || !(event->possibleActions() & Qt::CopyAction)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    if (target.place == FileDropPlace::None || !(event->possibleActions() & Qt::CopyAction))
+        return Qt::IgnoreAction;
     // The file manager waits for the drop to be answered; the questions and
     // the progress of the work come once it has been.
     dropping_ = true;
     QTimer::singleShot(0, this, [this, target] { DropFiles(target); });
+    return Qt::CopyAction;
 }
 
 void CMainWin::DropFiles(const FileDropTarget& target)

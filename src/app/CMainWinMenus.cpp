@@ -234,7 +234,7 @@ void CMainWin::OnManual()
 void CMainWin::OnAbout()
 {
     const std::string text = FormatText(kIdsAboutText, TESSARO_VERSION);
-    if (ui_ != &messageBoxes_) {
+    if (shown_ != &messageBoxes_) {
         ui_->Show(kIdsAboutText, kMsgInfo, text);
         return;
     }

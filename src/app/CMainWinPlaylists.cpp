@@ -4,7 +4,7 @@
 // what they changed when the session tells it.
 #include "CMainWin.h"
 
-#include "CDragTracker.h"
+#include "CDragStarter.h"
 #include "CKeyAction.h"
 #include "CardEditFlow.h"
 
@@ -29,9 +29,9 @@ void CMainWin::BindPlaylistEditing()
     if (playlistList_ != nullptr)
         new CKeyAction(playlistList_, Qt::Key_Delete, [this] { OnDeletePlaylist(); });
 
-    drag_ = new CDragTracker(this, *this);
+    dragStarter_ = new CDragStarter(this, *this);
     for (int list : {kDragClipList, kDragPlaylistList, kDragEntryList})
-        drag_->Watch(DragListWidget(list), list);
+        dragStarter_->Watch(DragListWidget(list), list);
 }
 
 void CMainWin::OnRemoveClip()

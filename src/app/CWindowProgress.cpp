@@ -24,10 +24,14 @@ void CWindowProgress::Begin(int range)
     }
     SetCaption(0);
     Set(0);
+    if (abortButton_ != nullptr)
+        abortButton_->setEnabled(true);
     for (QWidget* w : {static_cast<QWidget*>(bar_), static_cast<QWidget*>(percent_), abortButton_}) {
         if (w != nullptr)
             w->show();
     }
+    if (running_)
+        running_(true);
 }
 
 void CWindowProgress::Set(int position)
@@ -48,10 +52,19 @@ void CWindowProgress::Set(int position)
 
 void CWindowProgress::SetCaption(int textId)
 {
+    SetCaptionText(textId != 0 ? LoadText(textId) : std::string(), false);
+}
+
+void CWindowProgress::SetCaptionText(const std::string& text, bool)
+{
     if (bar_ == nullptr)
         return;
-    bar_->setFormat(textId != 0 ? QString::fromStdString(LoadText(textId)) : QString());
-    bar_->setTextVisible(textId != 0);
+    // The bar reads %p, %v and %m in its text as its own figures; a
+    // zero-width space keeps a file name's percent sign as it is.
+    QString format = QString::fromStdString(text);
+    format.replace(QLatin1Char('%'), QStringLiteral("%\u200B"));
+    bar_->setFormat(format);
+    bar_->setTextVisible(!text.empty());
 }
 
 bool CWindowProgress::Pump()
@@ -66,6 +79,10 @@ void CWindowProgress::End()
         if (w != nullptr)
             w->hide();
     }
+    if (abortButton_ != nullptr)
+        abortButton_->setEnabled(false);
+    if (running_)
+        running_(false);
 }
 
 void CWindowProgress::ShowWaiting(bool on)

@@ -345,6 +345,8 @@ private:
     // WriteFAT after an edit of `change`'s slots and playlists: its result
     // kEditStored or kEditNotStored.
     TableChange StoreEdit(TableChange change, int operation = kTablePlaylistEdit);
+    // The change of one slot's record: the slot and the playlists naming it.
+    TableChange SlotChange(int slot) const;
     // Keeps the FAT area that `next` replaces in the table history.
     void KeepReplacedTable(const std::vector<std::uint8_t>& next, int operation);
     // The change of one playlist's entries or flags.

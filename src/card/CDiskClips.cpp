@@ -81,12 +81,8 @@ TableChange CDisk::RecordClip(int slot, std::string_view name, int frames, std::
     return RecordClip(slot, clip);
 }
 
-TableChange CDisk::RecordClip(int slot, const ClipRecord& clip)
+TableChange CDisk::SlotChange(int slot) const
 {
-    if (!TablesReady() || slot < 0 || slot >= kSlotCount || clip.frames == 0 || clip.frames > kMaxClipFrames ||
-        clip.firstSector < kFirstClusterSector)
-        return {};
-    clips_[static_cast<std::size_t>(slot)] = clip;
     TableChange change;
     change.changedSlots.set(static_cast<std::size_t>(slot));
     for (int j = 0; j < kPlaylistCount; ++j) {
@@ -95,7 +91,16 @@ TableChange CDisk::RecordClip(int slot, const ClipRecord& clip)
                 change.changedPlaylists.set(static_cast<std::size_t>(j));
         }
     }
-    return StoreEdit(change, kTableWriteClip);
+    return change;
+}
+
+TableChange CDisk::RecordClip(int slot, const ClipRecord& clip)
+{
+    if (!TablesReady() || slot < 0 || slot >= kSlotCount || clip.frames == 0 || clip.frames > kMaxClipFrames ||
+        clip.firstSector < kFirstClusterSector)
+        return {};
+    clips_[static_cast<std::size_t>(slot)] = clip;
+    return StoreEdit(SlotChange(slot), kTableWriteClip);
 }
 
 TableChange CDisk::RenameClip(int slot, const std::string& utf8)
@@ -108,13 +113,5 @@ TableChange CDisk::RenameClip(int slot, const std::string& utf8)
     std::memset(clip.name, 0, sizeof clip.name);
     std::memcpy(clip.name, name.data(), name.size());
     clips_[static_cast<std::size_t>(slot)] = clip;
-    TableChange change;
-    change.changedSlots.set(static_cast<std::size_t>(slot));
-    for (int j = 0; j < kPlaylistCount; ++j) {
-        for (const PlaylistEntry& e : playlists_[static_cast<std::size_t>(j)].entries) {
-            if (e.slot == slot)
-                change.changedPlaylists.set(static_cast<std::size_t>(j));
-        }
-    }
-    return StoreEdit(change, kTableEdit);
+    return StoreEdit(SlotChange(slot), kTableEdit);
 }

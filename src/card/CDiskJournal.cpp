@@ -32,7 +32,9 @@
 #include "TableJournal.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 std::uint64_t CDisk::SpareSectors() const
 {
@@ -53,8 +55,11 @@ void CDisk::LoadSpareSector()
 
 int CDisk::JournalCluster(const std::vector<std::uint8_t>& next) const
 {
-    const std::uint32_t usable = UsableClusters();
-    std::vector<bool> used(usable, false);
+    const std::uint64_t usable = UsableClusters();
+    // The runs of clusters that the new area or any area the card may hold
+    // names, as [first, end) pairs; a few hundred at most, whatever the
+    // card's size.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> used;
     const auto mark = [&](const std::vector<std::uint8_t>& area) {
         std::vector<ClipRecord> clips;
         std::array<Playlist, kPlaylistCount> playlists;
@@ -64,8 +69,7 @@ int CDisk::JournalCluster(const std::vector<std::uint8_t>& next) const
             if (c.frames == 0 || c.firstSector < kFirstClusterSector)
                 continue;
             const std::uint64_t first = ClusterOfSector(c.firstSector);
-            for (std::uint64_t k = first; k < first + c.frames && k < usable; ++k)
-                used[static_cast<std::size_t>(k)] = true;
+            used.emplace_back(first, first + c.frames);
         }
         return true;
     };
@@ -76,11 +80,16 @@ int CDisk::JournalCluster(const std::vector<std::uint8_t>& next) const
         if (!mark(area))
             return -1;
     }
-    for (std::uint32_t k = usable; k > 0; --k) {
-        if (!used[k - 1])
-            return static_cast<int>(k - 1);
+    // The last cluster no run covers: walk down from the end, past every
+    // run that reaches the candidate.
+    std::sort(used.begin(), used.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::uint64_t candidate = usable; // one past the cluster looked at
+    for (const auto& [first, end] : used) {
+        if (end < candidate)
+            break; // the cluster before `candidate` is free
+        candidate = std::min(candidate, first);
     }
-    return -1;
+    return candidate > 0 && candidate - 1 <= static_cast<std::uint64_t>(INT32_MAX) ? static_cast<int>(candidate - 1) : -1;
 }
 
 bool CDisk::WriteTableJournal(const std::vector<std::uint8_t>& next, bool& journaled)

@@ -4,6 +4,7 @@
 #include "CDisk.h"
 #include "Log.h"
 #include "Progress.h"
+#include "Texts.h"
 
 #include <memory>
 #include <string_view>
@@ -53,6 +54,7 @@ bool CompactCard(CDisk& disk, std::vector<ClusterRun>& sortedRuns, IProgress& pr
             next = run.start + run.length;
             continue;
         }
+        progress.SetCaptionText(FormatText(kIdsMovingClip, run.slot + 1), false);
         // A move over the clip's own old run is one the card can finish
         // after a power cut (CDisk::MoveOverOwnRun).
         const bool overOwnRun = shift < run.length;

@@ -1,11 +1,69 @@
-// Card discovery over the drive table.
+// Card discovery over the drive table, and the names of the card list.
 #include "CardDiscovery.h"
 
 #include "CDisk.h"
 #include "DriveTable.h"
 #include "Environment.h"
+#include "Paths.h"
+#include "SameFile.h"
+#include "Texts.h"
+
+#include <sys/stat.h>
 
 #include <cstdio>
+
+namespace {
+
+// A text from sysfs as one line of the list: control characters (a reader
+// may report anything) shown as blanks.
+std::string Printable(std::string text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return text;
+}
+
+} // namespace
+
+std::string CardListName(const DriveEntry& drive, int index)
+{
+    std::string what;
+    if (drive.image)
+        what = FileName(drive.path);
+    else if (!drive.model.empty())
+        what = Printable(drive.model) + " (" + drive.path + ")";
+    else
+        what = drive.path;
+    if (index < 0)
+        return what;
+    return "CARD" + std::to_string(index + 1) + " - " + what;
+}
+
+std::string CardSizeText(std::uint64_t bytes)
+{
+    const std::uint64_t mb = bytes / 1048576u;
+    if (mb < 1024)
+        return FormatText(kIdsSizeMegabytes, static_cast<unsigned>(mb));
+    return FormatText(kIdsSizeGigabytes, static_cast<double>(bytes) / (1024.0 * 1048576.0));
+}
+
+std::string CardNameOfPath(const std::string& path, const CEnvironment& env)
+{
+    const std::vector<DriveEntry> drives = BuildDriveTable(env.cardReaders());
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        if (drives[i].path == path || SameFile(drives[i].path, path))
+            return CardListName(drives[i], static_cast<int>(i));
+    }
+    DriveEntry drive;
+    drive.path = path;
+    struct stat st {};
+    drive.image = ::stat(path.c_str(), &st) != 0 || !S_ISBLK(st.st_mode);
+    if (!drive.image)
+        drive.model = DiskModel(DeviceNodeName(path, env.sysRoot), env.sysRoot);
+    return CardListName(drive, -1);
+}
 
 CardDiscovery DiscoverCards(const CEnvironment& env)
 {
@@ -29,9 +87,8 @@ CardDiscovery DiscoverCards(const CEnvironment& env)
         entry.path = drive.path;
         entry.inUse = probe.InUse();
         entry.mountPoint = probe.InUseMountPoint();
-        char text[48];
-        std::snprintf(text, sizeof text, "CARD%d  (%u MB)", index + 1, entry.sizeMB);
-        entry.text = text;
+        entry.name = CardListName(drive, index);
+        entry.text = entry.name + ", " + CardSizeText(entry.sizeBytes);
         found.cards.push_back(entry);
     }
     return found;

@@ -5,6 +5,7 @@
 #include "CardCompactor.h"
 #include "ClipVerifier.h"
 #include "CodePage.h"
+#include "ConversionProgress.h"
 #include "FrameDigests.h"
 #include "FrameSource.h"
 #include "FrameTransfer.h"
@@ -281,16 +282,22 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
 
     progress.Begin(frames + 1);
     redraw.UpdateControls();
+    // A conversion that runs while its clip is written is named with its
+    // file, its percentage and the time left; a file's frames with the slot.
+    CConversionProgress converting(progress, FileName(source.SourcePath()));
+    if (source.Streamed())
+        converting.Start(frames + 1);
+    else
+        progress.SetCaptionText(FormatText(kIdsWritingClip, slot + 1), false);
+    IProgress& frameProgress = source.Streamed() ? static_cast<IProgress&>(converting) : progress;
     CFrameDigests written;
     int given = 0;
     bool tooShort = false;
-    if (WriteFrames(disk, position, source, progress, verify ? &written : nullptr, given)) {
+    if (WriteFrames(disk, position, source, frameProgress, verify ? &written : nullptr, given)) {
         // A streamed source may end before a clip's worth of frames.
         tooShort = given < kMinClipFrames;
         if (tooShort) {
             progress.SetAbort();
-            if (IInteraction* ui = disk.Interaction())
-                ShowMessage(*ui, kIdsFileTooShort, kMsgError);
         } else if (verify) {
             report.verified = VerifyClip(disk, position, written, progress, report.mismatchFrame) == kVerifyMatch;
         }
@@ -307,10 +314,14 @@ int WriteClip(CDisk& disk, int selectedSlot, IFrameSource& source, IProgress& pr
     }
     progress.Set(frames + 1);
     const bool aborted = progress.Aborted();
-    if (IInteraction* ui = disk.Interaction(); ui && !tooShort)
-        ShowMessage(*ui, aborted ? kIdsOperationAborted : kIdsWriteCompleted, kMsgInfo);
+    // The front end is idle again (no bar, no Abort) before it says how the
+    // write ended.
     progress.End();
     redraw.UpdateControls();
+    if (IInteraction* ui = disk.Interaction(); ui && tooShort)
+        ShowMessage(*ui, kIdsFileTooShort, kMsgError);
+    else if (ui)
+        ShowMessage(*ui, aborted ? kIdsOperationAborted : kIdsWriteCompleted, kMsgInfo);
     if (tooShort)
         return report.outcome = kWriteTooShort;
     return report.outcome = aborted ? kWriteAborted : kWriteDone;

@@ -3,6 +3,7 @@
 // window and the command line both run it and react to its result.
 #pragma once
 #include <functional>
+#include <string>
 
 class CDisk;
 class IInteraction;
@@ -18,9 +19,12 @@ enum FormatResult : int {
     kFormatWriteFailed = 2,
 };
 
-// Asks "Warning: all data from the memory card will be deleted!..." (Yes/No,
-// No the default); on Yes formats the tables of `disk` and writes them. Only
-// the FAT area is written; the clusters keep their old frames, now free.
-// `formatted`, when given, runs after a successful write and before the
-// closing message (the window refills its lists there).
-int FormatCard(CDisk& disk, IInteraction& ui, const std::function<void()>& formatted = {});
+// Asks whether the card called `cardName` (as the card list calls it) is
+// to be formatted, saying how many clips and playlists it holds, or that
+// its table could not be read (Yes/No, No the default); on
+// Yes formats the tables of `disk` and writes them. Only the FAT area is
+// written; the clusters keep their old frames, now free. `formatted`, when
+// given, runs after a successful write and before the closing message (the
+// window refills its lists there).
+int FormatCard(CDisk& disk, IInteraction& ui, const std::string& cardName,
+               const std::function<void()>& formatted = {});

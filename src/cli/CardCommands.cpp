@@ -209,7 +209,7 @@ int CmdFormat(CCliSession& session)
     CDisk disk(session.Env());
     if (!session.OpenCard(args[0], disk, false, kCardWrite) || disk.ErrorShown())
         return kExitFailed;
-    return FormatCard(disk, session.Ui()) == kFormatDone ? kExitDone : kExitFailed;
+    return FormatCard(disk, session.Ui(), session.CardName(args[0])) == kFormatDone ? kExitDone : kExitFailed;
 }
 
 int CmdRename(CCliSession& session)

@@ -187,7 +187,7 @@ int CmdScan(CCliSession& session)
     if (ShowMessage(ask, kIdsAskScan, kMsgYesNoDefNo) != kIdYes)
         return kExitFailed;
     // The whole card: formatted first, so that every cluster is free.
-    if (all && FormatCard(disk, ask) != kFormatDone)
+    if (all && FormatCard(disk, ask, session.CardName(args[0])) != kFormatDone)
         return kExitFailed;
     CInterruptScope interrupts;
     CardScanReport report;

@@ -3,9 +3,11 @@
 
 #include "BlockDeviceInfo.h"
 #include "CDisk.h"
+#include "CardDiscovery.h"
 #include "CardOpening.h"
 #include "CardTexts.h"
 #include "CliExitStatus.h"
+#include "DriveTable.h"
 #include "Environment.h"
 #include "Interaction.h"
 #include "Texts.h"
@@ -47,6 +49,18 @@ bool CCliSession::Index(const std::string& text, const char* what, int max, int&
     }
     index = static_cast<int>(value) - 1;
     return true;
+}
+
+std::string CCliSession::CardName(const std::string& card) const
+{
+    long long number = 0;
+    if (card.size() > 4 && card.compare(0, 4, "CARD") == 0 && ParseNumber(card.substr(4), number)) {
+        const std::vector<DriveEntry> drives = BuildDriveTable(env_.cardReaders());
+        if (number >= 1 && number <= static_cast<long long>(drives.size()))
+            return CardListName(drives[static_cast<std::size_t>(number - 1)], static_cast<int>(number - 1));
+        return card;
+    }
+    return CardNameOfPath(card, env_);
 }
 
 bool CCliSession::OpenCard(const std::string& card, CDisk& disk, bool needLoaded, CardAccess access)

@@ -31,6 +31,9 @@ public:
     // it with kCardRead; one that writes with kCardWrite, which refuses a
     // write-protected card (the read-only message printed).
     bool OpenCard(const std::string& card, CDisk& disk, bool needLoaded, CardAccess access);
+    // What the card list calls CARD (CardDiscovery.h), for the questions
+    // that name it: "CARD1 - Generic SD/MMC (/dev/sdb)", "demo.img".
+    std::string CardName(const std::string& card) const;
 
     // Parses SLOT, opens CARD (formatted) and checks that the slot holds a
     // clip. SLOT is a number from 1 or a clip's name after "@" (ClipSlot).

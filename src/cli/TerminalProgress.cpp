@@ -67,17 +67,28 @@ void CTerminalProgress::Begin(int range)
     aborted_ = false;
     lastPercent_ = -1;
     caption_.clear();
+    counted_ = false;
     start_ = lastDraw_ = std::chrono::steady_clock::now();
     Draw(0);
 }
 
 void CTerminalProgress::SetCaption(int textId)
 {
-    caption_ = textId != 0 ? LoadText(textId) : std::string();
+    SetCaptionText(textId != 0 ? LoadText(textId) : std::string(), false);
+}
+
+void CTerminalProgress::SetCaptionText(const std::string& text, bool counted)
+{
+    const bool samePhase = counted && counted_;
+    caption_ = text;
+    counted_ = counted;
+    lastPercent_ = -1;
+    // Its figures changed: drawn again in place at the next position.
+    if (samePhase)
+        return;
     // The new phase starts on a line of its own.
     if (draw_ && running_)
         std::fprintf(err_, "\n");
-    lastPercent_ = -1;
     start_ = lastDraw_ = std::chrono::steady_clock::now();
 }
 
@@ -122,6 +133,11 @@ void CTerminalProgress::Draw(int position)
     const double elapsed = std::chrono::duration<double>(now - start_).count();
     const double rate = elapsed > 0 ? position / elapsed : 0.0;
     const double left = rate > 0 ? (range_ - position) / rate : 0.0;
+    if (counted_) {
+        std::fprintf(err_, "\r%s   ", caption_.c_str());
+        std::fflush(err_);
+        return;
+    }
     const std::string text = FormatText(kIdsCliProgress, percent, rate, Duration(left).c_str());
     std::fprintf(err_, "\r%s%s%s   ", caption_.c_str(), caption_.empty() ? "" : "  ", text.c_str());
     std::fflush(err_);

@@ -2,6 +2,8 @@
 
 #include "CDvFileSink.h"
 #include "CVideoConversion.h"
+#include "ConversionProgress.h"
+#include "Paths.h"
 #include "Progress.h"
 
 #include <unistd.h>
@@ -21,17 +23,19 @@ int ConvertVideoToDv(const std::string& source, const std::string& output, DvAsp
     if (!sink.OpenConversionOutput(source, output))
         return kMediaFileNotCreatable;
     const int expected = conversion.ExpectedFrames();
-    progress.Begin(expected + 1);
+    // Captioned with the source's name, the percentage and the time left.
+    CConversionProgress converting(progress, FileName(source));
+    converting.Begin(expected + 1);
     if (controlsChanged)
         controlsChanged();
     int result = conversion.Run(
         sink,
         [&](int frames) {
-            progress.Set(std::min(frames, expected));
-            return !progress.Pump();
+            converting.Set(std::min(frames, expected));
+            return !converting.Pump();
         },
         report);
-    progress.End();
+    converting.End();
     if (controlsChanged)
         controlsChanged();
     if (!sink.Close() && result == kMediaDone)

@@ -7,7 +7,9 @@
 #include "CardTexts.h"
 #include "FileIo.h"
 #include "Interaction.h"
+#include "Paths.h"
 #include "Progress.h"
+#include "Texts.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +51,7 @@ int ExportClip(CDisk& disk, int slot, const std::string& path, IProgress& progre
     }
 
     progress.Begin(clip.frames + 1);
+    progress.SetCaptionText(FormatText(kIdsSavingClip, slot + 1, FileName(path).c_str()), false);
     if (controlsChanged)
         controlsChanged();
     // A failed write (a full disk) ends the export like an abort; the file

@@ -21,6 +21,20 @@ std::string ReadAttribute(const std::string& file)
     return word;
 }
 
+// The first line of a sysfs attribute file with blanks trimmed at both
+// ends, "" when it cannot be read.
+std::string ReadTrimmedLine(const std::string& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    const std::size_t first = line.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return "";
+    const std::size_t last = line.find_last_not_of(" \t\r\n");
+    return line.substr(first, last - first + 1);
+}
+
 std::string BaseName(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
@@ -70,7 +84,7 @@ std::vector<CardCandidate> CardCandidates(const std::string& sysRoot)
         const unsigned long long sectors = std::strtoull(size.c_str(), nullptr, 10);
         if (sectors == 0)
             continue;
-        cards.push_back(CardCandidate{name, sectors * 512ull});
+        cards.push_back(CardCandidate{name, sectors * 512ull, DiskModel(name, sysRoot)});
     }
     return cards;
 }
@@ -138,4 +152,18 @@ std::uint64_t DiskSizeBytes(const std::string& name, const std::string& sysRoot)
 bool DiskWriteProtected(const std::string& name, const std::string& sysRoot)
 {
     return DiskNumber(name, sysRoot, "ro") == 1;
+}
+
+std::string DiskModel(const std::string& name, const std::string& sysRoot)
+{
+    if (name.empty() || name.find('/') != std::string::npos || name[0] == '.')
+        return "";
+    const std::string device = sysRoot + "/block/" + name + "/device";
+    const std::string vendor = ReadTrimmedLine(device + "/vendor");
+    std::string model = ReadTrimmedLine(device + "/model");
+    if (model.empty())
+        model = ReadTrimmedLine(device + "/name");
+    if (vendor.empty())
+        return model;
+    return model.empty() ? vendor : vendor + " " + model;
 }

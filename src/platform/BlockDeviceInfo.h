@@ -17,6 +17,7 @@ inline constexpr const char* kSysRoot = "/sys";
 struct CardCandidate {
     std::string name;           // kernel name, as in /sys/block and /dev
     std::uint64_t sizeBytes = 0;
+    std::string model = {};     // DiskModel: what the card list calls the reader
 };
 
 // True when the whole disk `name` of sysRoot/block is a card reader's disk
@@ -45,6 +46,10 @@ bool IsNonCardBlockDevice(const std::string& path, const std::string& sysRoot = 
 std::uint64_t DiskSequence(const std::string& name, const std::string& sysRoot = kSysRoot);
 // The size in bytes of whole disk `name` as sysfs gives it; 0 when unknown.
 std::uint64_t DiskSizeBytes(const std::string& name, const std::string& sysRoot = kSysRoot);
+// What whole disk `name` calls itself: its device's vendor and model (a
+// card reader's, "Generic SD/MMC"), else its device's name (an SD card in
+// an MMC slot names itself), blanks trimmed; "" when sysfs tells neither.
+std::string DiskModel(const std::string& name, const std::string& sysRoot = kSysRoot);
 // True when sysfs shows whole disk `name` read-only (sysRoot/block/NAME/ro
 // is 1): a card whose lock switch is set, or a reader that cannot write it.
 bool DiskWriteProtected(const std::string& name, const std::string& sysRoot = kSysRoot);

@@ -133,11 +133,6 @@ CardIdentity IdentifyCard(const std::string& path, bool image, std::uint64_t siz
     const std::string disk = sysRoot + "/block/" + name;
     id.diskseq = std::strtoull(ReadLine(disk + "/diskseq").c_str(), nullptr, 10);
     id.serial = DeviceSerial(disk, sysRoot);
-    std::string vendor = ReadLine(disk + "/device/vendor");
-    std::string model = ReadLine(disk + "/device/model");
-    // An SD card in an MMC slot names itself in device/name.
-    if (model.empty())
-        model = ReadLine(disk + "/device/name");
-    id.model = vendor.empty() ? model : (model.empty() ? vendor : vendor + " " + model);
+    id.model = DiskModel(name, sysRoot);
     return id;
 }

@@ -11,7 +11,7 @@ std::vector<DriveEntry> BuildDriveTable(const std::vector<CardCandidate>& cardRe
             table.push_back(DriveEntry{image, true, 0});
     }
     for (const CardCandidate& card : cardReaders)
-        table.push_back(DriveEntry{"/dev/" + card.name, false, card.sizeBytes});
+        table.push_back(DriveEntry{"/dev/" + card.name, false, card.sizeBytes, card.model});
     if (table.size() > static_cast<std::size_t>(kMaxDrives))
         table.resize(kMaxDrives);
     return table;

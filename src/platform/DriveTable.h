@@ -16,6 +16,7 @@ struct DriveEntry {
     std::string path;
     bool image = false;          // a card image file (always counts as removable)
     std::uint64_t sizeBytes = 0; // the disk's size as sysfs gives it; 0 for images
+    std::string model = {};      // what sysfs calls the reader (DiskModel); "" for images
 };
 
 // The images of the settings, then `cardReaders` (CardCandidates).

@@ -24,10 +24,15 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext)
     return path.substr(0, dot) + ext;
 }
 
+std::string FileName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string BaseName(const std::string& path)
 {
-    std::size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = FileName(path);
     std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
 }

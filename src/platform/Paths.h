@@ -23,6 +23,8 @@ std::string ReplaceExtension(const std::string& path, const std::string& ext);
 
 // File name without folder and extension.
 std::string BaseName(const std::string& path);
+// File name with its extension, without folder.
+std::string FileName(const std::string& path);
 
 // $XDG_CACHE_HOME/tessaro (~/.cache/tessaro when unset), created when
 // missing: where large working files go, never a RAM-backed /tmp. Empty

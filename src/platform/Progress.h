@@ -3,6 +3,7 @@
 // abort flag, and an end. The window moves its bar, the command line draws a
 // terminal bar and turns Ctrl-C into Abort, tests abort at a chosen position.
 #pragma once
+#include <string>
 
 class IProgress {
 public:
@@ -15,6 +16,13 @@ public:
     // range) by the string id of its caption; 0 removes the caption. The
     // range and the abort flag stay.
     virtual void SetCaption(int /*textId*/) {}
+    // The same with the caption's text itself (already loaded and filled
+    // in: "Writing clip 05"). A `counted` caption carries the phase's own
+    // percentage and time left and is rewritten as they change ("Converting
+    // phone.mp4: 38 %, 0:03 left"); one counted caption following another is
+    // the same phase, and a front end that shows figures of its own leaves
+    // them out beside it.
+    virtual void SetCaptionText(const std::string& /*text*/, bool /*counted*/) {}
     // Lets the front end handle pending events; returns the abort flag.
     virtual bool Pump() = 0;
     // Sets the abort flag (used by operations when a transfer fails).

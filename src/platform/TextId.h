@@ -173,7 +173,17 @@ inline constexpr int kRussianTextOffset = 1000;
     X(kIdsNoCopyTarget, 10194)              \
     X(kIdsBadClipName, 10240)               \
     X(kIdsRenameClip, 10241)                \
-    X(kIdsNewClipName, 10242)
+    X(kIdsNewClipName, 10242)               \
+    X(kIdsAskFormatCard, 10330)             \
+    X(kIdsFormatHolds, 10331)               \
+    X(kIdsFormatUnread, 10332)              \
+    X(kIdsSizeMegabytes, 10333)             \
+    X(kIdsSizeGigabytes, 10334)             \
+    X(kIdsWritingClip, 10335)               \
+    X(kIdsConvertingLeft, 10336)            \
+    X(kIdsConverting, 10337)                \
+    X(kIdsMovingClip, 10338)                \
+    X(kIdsSavingClip, 10339)
 
 // The command line's own texts (usage, argument errors, hints); it shows
 // the card and file messages of the window too.

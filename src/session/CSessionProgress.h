@@ -14,6 +14,7 @@ public:
 
     void Begin(int range) override;
     void SetCaption(int textId) override { outer_.SetCaption(textId); }
+    void SetCaptionText(const std::string& text, bool counted) override { outer_.SetCaptionText(text, counted); }
     void Set(int position) override { outer_.Set(position); }
     bool Pump() override { return outer_.Pump(); }
     void SetAbort() override { outer_.SetAbort(); }

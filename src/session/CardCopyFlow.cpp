@@ -14,7 +14,8 @@
 
 namespace {
 
-// The list's name of a card: its text up to the size ("CARD1").
+// The list's name of a card by its number alone ("CARD1"): its text up to
+// the first blank.
 std::string ShortName(const ListedCard& card)
 {
     const std::string& text = card.entry.text;

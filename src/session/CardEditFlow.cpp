@@ -74,7 +74,9 @@ int FormatChosenCard(CCardSession& session, IInteraction& ui)
     int result = kFormatFlowNotDone;
     {
         CFlowScope scope(session.FlowInteraction(), ui);
-        result = FormatCard(session.Disk(), ui, [&session] {
+        const ListedCard* chosen = session.Cards().Chosen();
+        const std::string name = chosen != nullptr ? chosen->entry.name : session.Disk().Identity().path;
+        result = FormatCard(session.Disk(), ui, name, [&session] {
             session.SetCurrentPlaylist(-1);
             session.NotifyCard();
         });

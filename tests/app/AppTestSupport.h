@@ -28,6 +28,8 @@ protected:
         SetSettingsPath(Ini());
         SetLanguage(0);
         env.cardReaders = NoCardReaders;
+        // The desktop running the tests is not told of their operations.
+        env.notifier = nullptr;
     }
     void TearDown() override
     {

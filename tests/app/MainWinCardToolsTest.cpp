@@ -71,7 +71,7 @@ TEST_F(MainWinCardToolsTest, AFormattedCardGetsItsClipsBackThroughTheTableKeptBe
     const std::string path = CardWith("lost.img", {{0, 0, 80, 1}, {1, 100, 90, 2}}, {{{0, 1}}});
     NameImages({path});
     CMainWin& w = Start();
-    ui.Answer(kIdsAskFormat, kIdYes);
+    ui.Answer(kIdsAskFormatCard, kIdYes);
     Probe(w).OnFormat();
     ASSERT_EQ(1, ui.Count(kIdsFormatComplete));
     ASSERT_EQ("01", ItemText(Probe(w).ClipList(), 0));
@@ -136,12 +136,12 @@ TEST_F(MainWinCardToolsTest, ACardWhoseTableDoesNotReadIsOfferedRecoveryBeforeFo
     Probe(w).OnFormat();
     EXPECT_EQ(1, dialogs);
     EXPECT_LE(1, tables);
-    EXPECT_EQ(0, ui.Count(kIdsAskFormat)) << "recovery, not the format";
+    EXPECT_EQ(0, ui.Count(kIdsAskFormatCard)) << "recovery, not the format";
 
     // No: the format's own question follows (answered No).
     Probe(w).OnFormat();
     EXPECT_EQ(2, ui.Count(kIdsOfferRecover));
-    EXPECT_EQ(1, ui.Count(kIdsAskFormat));
+    EXPECT_EQ(1, ui.Count(kIdsAskFormatCard));
     EXPECT_EQ(1, dialogs);
     EXPECT_TRUE(dvfix::ReadBytes(path) == bytes) << "nothing written";
 }

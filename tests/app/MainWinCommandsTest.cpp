@@ -65,7 +65,7 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
 
     ASSERT_EQ(1u, percentAtMessage.shown.size());
     EXPECT_EQ(kIdsWriteCompleted, percentAtMessage.shown[0].first);
-    EXPECT_EQ("100 %", percentAtMessage.shown[0].second) << "the bar is full while the message is up";
+    EXPECT_EQ("100 %", percentAtMessage.shown[0].second) << "the bar was full before it went idle";
     EXPECT_GT(percents.size(), 80u);
     EXPECT_EQ(percents.end(), std::find(percents.begin(), percents.end(), "100 %"));
     EXPECT_EQ(std::vector<int>{81}, ranges) << "no compaction, frames + 1";
@@ -80,6 +80,29 @@ TEST_F(MainWinCommandsTest, WriteGoesToTheLowestEmptySlotAndPercentReaches100Onl
     EXPECT_FALSE(Probe(*win).Busy());
     EXPECT_TRUE(win->Control(CMainWin::kIdProgress)->isHidden());
     EXPECT_TRUE(Enabled(CMainWin::kIdWriteClip));
+}
+
+TEST_F(MainWinCommandsTest, TheWindowIsIdleBeforeTheClosingMessage)
+{
+    NameImages({CardWith("card.img", {})});
+    StartWindow();
+    OpenClip(DvFile("clip.dv", 80));
+    bool abortEnabledMeanwhile = false;
+    WatchProgress([&](int) { abortEnabledMeanwhile = abortEnabledMeanwhile || Enabled(CMainWin::kIdAbort); });
+    bool busy = true, barShown = true, abortEnabled = true, writeEnabled = false;
+    ui.whenShown = [&](const ShownMessage&) {
+        busy = Probe(*win).Busy();
+        barShown = !win->Control(CMainWin::kIdProgress)->isHidden();
+        abortEnabled = Enabled(CMainWin::kIdAbort);
+        writeEnabled = Enabled(CMainWin::kIdWriteClip);
+    };
+    Probe(*win).OnWriteClip();
+    ASSERT_EQ(std::vector<int>{kIdsWriteCompleted}, ui.Ids());
+    EXPECT_TRUE(abortEnabledMeanwhile);
+    EXPECT_FALSE(busy);
+    EXPECT_FALSE(barShown);
+    EXPECT_FALSE(abortEnabled);
+    EXPECT_TRUE(writeEnabled) << "the commands are back";
 }
 
 TEST_F(MainWinCommandsTest, WriteIntoASelectedOccupiedSlotAsksAndReplacesTheClip)
@@ -159,12 +182,13 @@ TEST_F(MainWinCommandsTest, TheReadBackIsCaptionedInTheBarAndAbortThereRecordsNo
         const std::string caption = bar->isTextVisible() ? bar->format().toStdString() : std::string();
         if (captions.empty() || captions.back() != caption)
             captions.push_back(caption);
-        if (!caption.empty() && value >= 40)
+        if (caption == LoadTextIn(kIdsVerifying, 1) && value >= 40)
             PressAbort();
     });
     Probe(*win).OnWriteClip();
     StopWatching();
-    EXPECT_EQ((std::vector<std::string>{"", LoadTextIn(kIdsVerifying, 1)}), captions) << "writing, then reading back";
+    EXPECT_EQ((std::vector<std::string>{"Запись клипа 01", LoadTextIn(kIdsVerifying, 1)}), captions)
+        << "writing, then reading back";
     ASSERT_EQ(1u, percentAtMessage.shown.size());
     EXPECT_EQ(kIdsOperationAborted, percentAtMessage.shown[0].first);
     EXPECT_EQ(0, Clip(0).frames);
@@ -293,13 +317,16 @@ TEST_F(MainWinCommandsTest, FormatAsksAndEmptiesTheCard)
 
     win->ControlAs<QPushButton>(CMainWin::kIdFormat)->click();
     ASSERT_EQ(1u, ui.Shown().size());
-    EXPECT_EQ(kIdsAskFormat, ui.Shown()[0].id);
+    EXPECT_EQ(kIdsAskFormatCard, ui.Shown()[0].id);
     EXPECT_EQ(static_cast<unsigned>(kMsgYesNoDefNo), ui.Shown()[0].flags);
+    EXPECT_EQ("Format CARD1 - card.img?\n\nClips on it: 1. Playlists: 1.\n\nEverything on it will be erased.",
+              ui.Shown()[0].text)
+        << "the card as the list names it";
     EXPECT_EQ(30, Clip(0).frames) << "declined";
     EXPECT_EQ(30, ReadCard(image)->Clips()[0].frames);
 
     ui.Reset();
-    ui.Answer(kIdsAskFormat, kIdYes);
+    ui.Answer(kIdsAskFormatCard, kIdYes);
     Probe(*win).OnFormat();
     ASSERT_EQ(2u, ui.Shown().size());
     EXPECT_EQ(kIdsFormatComplete, ui.Shown()[1].id);
@@ -335,10 +362,10 @@ TEST_F(MainWinCommandsTest, FormatOfAWriteProtectedCardRereadsItsTables)
     StartWindow();
     ASSERT_EQ(30, Clip(0).frames);
     g_protected->failAllWritesFrom = g_protected->writes + 1;
-    ui.Answer(kIdsAskFormat, kIdYes);
+    ui.Answer(kIdsAskFormatCard, kIdYes);
     Probe(*win).OnFormat();
     std::vector<int> ids = ui.Ids();
-    EXPECT_EQ((std::vector<int>{kIdsAskFormat, kIdsCardWriteError}), ids) << "the write message, no completion";
+    EXPECT_EQ((std::vector<int>{kIdsAskFormatCard, kIdsCardWriteError}), ids) << "the write message, no completion";
     EXPECT_EQ(30, Clip(0).frames) << "the card's tables read again";
     EXPECT_EQ("01 - A", ItemText(Probe(*win).ClipList(), 0));
     EXPECT_EQ(-1, Probe(*win).CurrentPlaylist());

@@ -6,6 +6,8 @@
 #include "CDisk.h"
 #include "MemoryDevice.h"
 
+#include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QPushButton>
 
 #include <cstdio>
@@ -77,8 +79,8 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     TwoCards();
     CMainWin& w = Start();
     ASSERT_EQ(2u, Entries().size());
-    EXPECT_EQ("CARD2  (41 MB)", Entries()[0]);
-    EXPECT_EQ("CARD4  (27 MB)", Entries()[1]);
+    EXPECT_EQ("CARD2 - two.img, 41 MB", Entries()[0]);
+    EXPECT_EQ("CARD4 - four.img, 27 MB", Entries()[1]);
     EXPECT_EQ(0, CardList()->currentIndex());
     EXPECT_EQ(1, SelectedDrive());
     EXPECT_FALSE(Probe(w).NoCard());
@@ -88,8 +90,14 @@ TEST_F(MainWinDiscoveryTest, CardsAtDrives1And3AreListedAndTheFirstIsOpened)
     EXPECT_EQ("01 - A", ItemText(Probe(w).ClipList(), 0));
     EXPECT_EQ("02", ItemText(Probe(w).ClipList(), 1));
     EXPECT_TRUE(ui.Shown().empty());
+    // The names are wider than the closed list: the open list shows each
+    // whole, and the closed one names the chosen card on hovering.
+    const QFontMetrics metrics(CardList()->font());
+    EXPECT_GE(CardList()->view()->minimumWidth(), metrics.horizontalAdvance(QString::fromStdString(Entries()[1])));
+    EXPECT_EQ(QString::fromStdString(Entries()[0]), CardList()->toolTip());
 
     Pick(1);
+    EXPECT_EQ(QString::fromStdString(Entries()[1]), CardList()->toolTip());
     EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - B", ItemText(Probe(w).ClipList(), 0));
     EXPECT_EQ("02 - C", ItemText(Probe(w).ClipList(), 1));
@@ -119,7 +127,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
 
     ASSERT_EQ(0, std::remove(card4.c_str()));
     events->Send(kDeviceRemoveComplete, 2064);
-    ASSERT_EQ(std::vector<std::string>{"CARD2  (41 MB)"}, Entries());
+    ASSERT_EQ(std::vector<std::string>{"CARD2 - two.img, 41 MB"}, Entries());
     EXPECT_EQ(1, OpenDrive()) << "the other card is selected and open";
     EXPECT_EQ("01 - A", ItemText(Probe(w).ClipList(), 0));
     EXPECT_TRUE(Probe(w).ClipList()->selectedItems().isEmpty());
@@ -140,7 +148,7 @@ TEST_F(MainWinDiscoveryTest, CardsFollowRemovalAndArrival)
     EXPECT_EQ(std::vector<std::string>{"Empty"}, Entries());
 
     events->Send(kDeviceArrival, 2064);
-    ASSERT_EQ(std::vector<std::string>{"CARD4  (27 MB)"}, Entries());
+    ASSERT_EQ(std::vector<std::string>{"CARD4 - four.img, 27 MB"}, Entries());
     EXPECT_FALSE(Probe(w).NoCard());
     EXPECT_EQ(3, OpenDrive());
     EXPECT_EQ("01 - BACK", ItemText(Probe(w).ClipList(), 0));

@@ -1,13 +1,17 @@
-// Drag and drop in the main window driven by synthetic mouse events: a
-// clip onto a playlist and into the current playlist, playlists exchanged,
-// entries exchanged; drops that are refused, drags that cannot start, the
-// cursors and the drop highlight on the way. Every drop is checked on the
-// card image by a second opening.
+// Drag and drop in the main window: drags begun by synthetic mouse events
+// and played as Qt's drag and drop events (a clip onto a playlist and into
+// the current playlist, playlists exchanged, entries exchanged); drops that
+// are refused, drags that cannot start, the drag's data, image and cursors,
+// and the drop highlight on the way. Every drop is checked on the card
+// image by a second opening.
 #include "PlaylistEditFixture.h"
 
 #include "DvFixtures.h"
 #include "MemoryDevice.h"
+#include "ItemDrag.h"
 #include "PlaylistDrag.h"
+
+#include <QMimeData>
 
 #include <QCheckBox>
 
@@ -35,26 +39,37 @@ TEST_F(DragTest, Clip05OntoPlaylist03WithNoneCurrentAppendsAndMakesItCurrent)
     ASSERT_EQ(-1, Probe(w).CurrentPlaylist());
     QListWidget* playlists = Probe(w).PlaylistList();
 
-    PressAndPull(Probe(w).ClipList(), 4);
-    ASSERT_TRUE(Probe(w).DragTracker().Dragging());
-    EXPECT_EQ(kDragClipList, Probe(w).DragTracker().SourceList());
-    EXPECT_EQ(4, Probe(w).DragTracker().SourceItem());
-    ASSERT_NE(nullptr, QApplication::overrideCursor());
-    EXPECT_EQ(Qt::ForbiddenCursor, QApplication::overrideCursor()->shape());
-    ASSERT_NE(nullptr, Probe(w).DragTracker().DragImage());
+    const bool began = PressAndPull(Probe(w).ClipList(), 4, [&](CItemDragPlay& drag) {
+        EXPECT_TRUE(Probe(w).ItemDrag().dragging);
+        EXPECT_EQ((DraggedItem{kDragClipList, 4}), ReadItemDrag(drag.Drag().mimeData()));
+        // The slot's thumbnail 10 pixels right of and 14 below the pointer.
+        const QImage thumb = Probe(w).Images().Image(CImageSet::ItemImage(Probe(w).ClipList()->item(4)));
+        EXPECT_EQ(thumb, drag.Drag().pixmap().toImage().convertToFormat(thumb.format()));
+        EXPECT_EQ(QPoint(-10, -14), drag.Drag().hotSpot());
+        // The cursors' pixmaps have the arrow's tip in their middle, where
+        // the pointer is.
+        for (Qt::DropAction action : {Qt::MoveAction, Qt::CopyAction}) {
+            const QImage cursor = drag.Drag().dragCursor(action).toImage();
+            ASSERT_FALSE(cursor.isNull());
+            const QPoint tip(cursor.width() / 2, cursor.height() / 2);
+            EXPECT_EQ(255, qAlpha(cursor.pixel(tip)));
+            EXPECT_EQ(0, qAlpha(cursor.pixel(tip - QPoint(1, 1))));
+        }
+        EXPECT_NE(drag.Drag().dragCursor(Qt::MoveAction).toImage(), drag.Drag().dragCursor(Qt::CopyAction).toImage());
 
-    // Over playlist 03: the cursor for another list, the item highlighted.
-    const QPoint target = ItemPoint(playlists, 2);
-    QTest::mouseMove(playlists->viewport(), target);
-    EXPECT_EQ(kCursorOtherList, Probe(w).DragTracker().CursorId());
-    EXPECT_EQ(Qt::BitmapCursor, QApplication::overrideCursor()->shape());
-    EXPECT_TRUE(CDragTracker::ItemHighlighted(playlists, 2));
-    EXPECT_EQ(Global(playlists, target) + QPoint(10, 14), Probe(w).DragTracker().DragImage()->pos());
-
-    QTest::mouseRelease(playlists->viewport(), Qt::LeftButton, {}, target);
-    EXPECT_FALSE(Probe(w).DragTracker().Dragging());
-    EXPECT_EQ(nullptr, QApplication::overrideCursor()) << "the cursor is restored";
-    EXPECT_FALSE(CDragTracker::ItemHighlighted(playlists, 2));
+        // Over its own list: refused, with the not-allowed cursor.
+        EXPECT_EQ(Qt::IgnoreAction, drag.MoveTo(Probe(w).ClipList(), ItemPoint(Probe(w).ClipList(), 1)));
+        EXPECT_EQ(kCursorNotAllowed, Probe(w).ItemDrag().cursorId);
+        // Over playlist 03: the cursor for another list, the item highlighted.
+        EXPECT_EQ(Qt::CopyAction, drag.MoveTo(playlists, ItemPoint(playlists, 2)));
+        EXPECT_EQ(kCursorOtherList, Probe(w).ItemDrag().cursorId);
+        EXPECT_TRUE(ListItemHighlighted(playlists, 2));
+        EXPECT_EQ(Qt::CopyAction, drag.Drop());
+        EXPECT_FALSE(ListItemHighlighted(playlists, 2));
+    });
+    ASSERT_TRUE(began);
+    EXPECT_FALSE(Probe(w).ItemDrag().dragging);
+    EXPECT_EQ(kCursorNotAllowed, Probe(w).ItemDrag().cursorId);
 
     EXPECT_EQ(2, Probe(w).CurrentPlaylist());
     EXPECT_EQ(2, Probe(w).SelectedPlaylist());
@@ -70,7 +85,7 @@ TEST_F(DragTest, Clip05OntoPlaylist03WithNoneCurrentAppendsAndMakesItCurrent)
 TEST_F(DragTest, ClipOntoAnEmptyPlaylistShowsOneEntryWithoutTransition)
 {
     CMainWin& w = StartWith({});
-    MouseDrag(Probe(w).ClipList(), 4, Probe(w).PlaylistList(), ItemPoint(Probe(w).PlaylistList(), 2));
+    EXPECT_EQ(Qt::CopyAction, MouseDrag(Probe(w).ClipList(), 4, Probe(w).PlaylistList(), ItemPoint(Probe(w).PlaylistList(), 2)));
     EXPECT_EQ(2, Probe(w).CurrentPlaylist());
     EXPECT_EQ(2, Probe(w).SelectedPlaylist());
     EXPECT_TRUE(Enabled(CMainWin::kIdEntryList));
@@ -86,12 +101,12 @@ TEST_F(DragTest, ClipIntoTheCurrentPlaylistGoesBeforeTheEntryOrAtTheEnd)
     Probe(w).PlaylistList()->item(0)->setSelected(true);
     QListWidget* entries = Probe(w).EntryList();
 
-    PressAndPull(Probe(w).ClipList(), 2);
-    const QPoint second = ItemPoint(entries, 1);
-    QTest::mouseMove(entries->viewport(), second);
-    EXPECT_EQ(kCursorOtherList, Probe(w).DragTracker().CursorId());
-    EXPECT_TRUE(CDragTracker::ItemHighlighted(entries, 1));
-    QTest::mouseRelease(entries->viewport(), Qt::LeftButton, {}, second);
+    PressAndPull(Probe(w).ClipList(), 2, [&](CItemDragPlay& drag) {
+        EXPECT_EQ(Qt::CopyAction, drag.MoveTo(entries, ItemPoint(entries, 1)));
+        EXPECT_EQ(kCursorOtherList, Probe(w).ItemDrag().cursorId);
+        EXPECT_TRUE(ListItemHighlighted(entries, 1));
+        drag.Drop();
+    });
     EXPECT_EQ((std::vector<int>{0, 2, 1}), EntrySlots(Reopen()->Playlists()[0]));
     EXPECT_EQ(kTransitionAuto, Reopen()->Playlists()[0].entries[0].transition) << "the others keep theirs";
     ASSERT_EQ(3, entries->count());
@@ -113,13 +128,13 @@ TEST_F(DragTest, Playlist2OntoPlaylist9ExchangesEntriesLoopFlagsAndLogoModes)
     QTest::mouseClick(playlists->viewport(), Qt::LeftButton, {}, ItemPoint(playlists, 1));
     ASSERT_EQ(1, Probe(w).CurrentPlaylist());
 
-    PressAndPull(playlists, 1);
-    ASSERT_TRUE(Probe(w).DragTracker().Dragging());
-    const QPoint target = ItemPoint(playlists, 8);
-    QTest::mouseMove(playlists->viewport(), target);
-    EXPECT_EQ(kCursorSameList, Probe(w).DragTracker().CursorId());
-    EXPECT_TRUE(CDragTracker::ItemHighlighted(playlists, 8));
-    QTest::mouseRelease(playlists->viewport(), Qt::LeftButton, {}, target);
+    const bool began = PressAndPull(playlists, 1, [&](CItemDragPlay& drag) {
+        EXPECT_EQ(Qt::MoveAction, drag.MoveTo(playlists, ItemPoint(playlists, 8)));
+        EXPECT_EQ(kCursorSameList, Probe(w).ItemDrag().cursorId);
+        EXPECT_TRUE(ListItemHighlighted(playlists, 8));
+        EXPECT_EQ(Qt::MoveAction, drag.Drop());
+    });
+    ASSERT_TRUE(began);
 
     const auto card = Reopen();
     EXPECT_EQ((std::vector<int>{2}), EntrySlots(card->Playlists()[1]));
@@ -144,13 +159,12 @@ TEST_F(DragTest, EntryOntoEntryExchangesThemAndEmptySpaceDoesNothing)
     Probe(w).PlaylistList()->item(0)->setSelected(true);
     QListWidget* entries = Probe(w).EntryList();
 
-    PressAndPull(entries, 0);
-    ASSERT_TRUE(Probe(w).DragTracker().Dragging());
-    const QPoint third = ItemPoint(entries, 2);
-    QTest::mouseMove(entries->viewport(), third);
-    EXPECT_EQ(kCursorSameList, Probe(w).DragTracker().CursorId());
-    EXPECT_TRUE(CDragTracker::ItemHighlighted(entries, 2));
-    QTest::mouseRelease(entries->viewport(), Qt::LeftButton, {}, third);
+    PressAndPull(entries, 0, [&](CItemDragPlay& drag) {
+        EXPECT_EQ(Qt::MoveAction, drag.MoveTo(entries, ItemPoint(entries, 2)));
+        EXPECT_EQ(kCursorSameList, Probe(w).ItemDrag().cursorId);
+        EXPECT_TRUE(ListItemHighlighted(entries, 2));
+        drag.Drop();
+    });
 
     auto card = Reopen();
     EXPECT_EQ((std::vector<int>{2, 1, 0}), EntrySlots(card->Playlists()[0]));
@@ -162,18 +176,18 @@ TEST_F(DragTest, EntryOntoEntryExchangesThemAndEmptySpaceDoesNothing)
 
     // Over empty space the drop is refused and nothing is written.
     const std::vector<std::uint8_t> before = FatOnCard();
-    PressAndPull(entries, 0);
-    const QPoint empty = EmptyPoint(entries);
-    QTest::mouseMove(entries->viewport(), empty);
-    EXPECT_EQ(kCursorNotAllowed, Probe(w).DragTracker().CursorId());
-    QTest::mouseRelease(entries->viewport(), Qt::LeftButton, {}, empty);
-    EXPECT_FALSE(Probe(w).DragTracker().Dragging());
+    PressAndPull(entries, 0, [&](CItemDragPlay& drag) {
+        EXPECT_EQ(Qt::IgnoreAction, drag.MoveTo(entries, EmptyPoint(entries)));
+        EXPECT_EQ(kCursorNotAllowed, Probe(w).ItemDrag().cursorId);
+        EXPECT_EQ(Qt::IgnoreAction, drag.Drop());
+    });
+    EXPECT_FALSE(Probe(w).ItemDrag().dragging);
     EXPECT_EQ(before, FatOnCard());
     EXPECT_EQ((std::vector<int>{2, 1, 0}), EntrySlots(Probe(w).Disk().Playlists()[0]));
 
     // Onto itself, and onto another list, nothing happens either.
-    MouseDrag(entries, 1, entries, ItemPoint(entries, 1));
-    MouseDrag(entries, 1, Probe(w).PlaylistList(), ItemPoint(Probe(w).PlaylistList(), 3));
+    EXPECT_EQ(Qt::IgnoreAction, MouseDrag(entries, 1, entries, ItemPoint(entries, 1)));
+    EXPECT_EQ(Qt::IgnoreAction, MouseDrag(entries, 1, Probe(w).PlaylistList(), ItemPoint(Probe(w).PlaylistList(), 3)));
     EXPECT_EQ(before, FatOnCard());
     EXPECT_TRUE(ui.Shown().empty());
 }
@@ -184,20 +198,10 @@ TEST_F(DragTest, NoDragFromAOneEntryCurrentPlaylistAnEmptyPlaylistOrAnEmptySlot)
     Probe(w).PlaylistList()->item(0)->setSelected(true);
     const std::vector<std::uint8_t> before = FatOnCard();
 
-    PressAndPull(Probe(w).EntryList(), 0);
-    EXPECT_FALSE(Probe(w).DragTracker().Dragging()) << "a current playlist of one entry";
-    MoveAndRelease(Probe(w).EntryList(), ItemPoint(Probe(w).EntryList(), 0));
-
-    PressAndPull(Probe(w).PlaylistList(), 1);
-    EXPECT_FALSE(Probe(w).DragTracker().Dragging()) << "an empty playlist";
-    MoveAndRelease(Probe(w).PlaylistList(), ItemPoint(Probe(w).PlaylistList(), 0));
+    EXPECT_FALSE(PressAndPull(Probe(w).EntryList(), 0)) << "a current playlist of one entry";
+    EXPECT_FALSE(PressAndPull(Probe(w).PlaylistList(), 1)) << "an empty playlist";
     EXPECT_EQ(1, Probe(w).SelectedPlaylist()) << "the press selected it; moving on did not change that";
-
-    PressAndPull(Probe(w).ClipList(), 7);
-    EXPECT_FALSE(Probe(w).DragTracker().Dragging()) << "an empty slot";
-    MoveAndRelease(Probe(w).ClipList(), ItemPoint(Probe(w).ClipList(), 7));
-
-    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+    EXPECT_FALSE(PressAndPull(Probe(w).ClipList(), 7)) << "an empty slot";
     EXPECT_EQ(before, FatOnCard());
 }
 
@@ -208,12 +212,12 @@ TEST_F(DragTest, AThirteenthEntryIsRefused)
     QListWidget* playlists = Probe(w).PlaylistList();
     const std::vector<std::uint8_t> before = FatOnCard();
 
-    PressAndPull(Probe(w).ClipList(), 4);
-    const QPoint full = ItemPoint(playlists, 0);
-    QTest::mouseMove(playlists->viewport(), full);
-    EXPECT_EQ(kCursorNotAllowed, Probe(w).DragTracker().CursorId());
-    EXPECT_FALSE(CDragTracker::ItemHighlighted(playlists, 0));
-    QTest::mouseRelease(playlists->viewport(), Qt::LeftButton, {}, full);
+    PressAndPull(Probe(w).ClipList(), 4, [&](CItemDragPlay& drag) {
+        EXPECT_EQ(Qt::IgnoreAction, drag.MoveTo(playlists, ItemPoint(playlists, 0)));
+        EXPECT_EQ(kCursorNotAllowed, Probe(w).ItemDrag().cursorId);
+        EXPECT_FALSE(ListItemHighlighted(playlists, 0));
+        drag.Drop();
+    });
     EXPECT_EQ(before, FatOnCard());
     EXPECT_EQ(-1, Probe(w).CurrentPlaylist());
 
@@ -228,6 +232,48 @@ TEST_F(DragTest, AThirteenthEntryIsRefused)
     EXPECT_EQ((std::vector<int>{4}), EntrySlots(Reopen()->Playlists()[1]));
     EXPECT_EQ(1, Probe(w).CurrentPlaylist());
     EXPECT_TRUE(ui.Shown().empty());
+}
+
+TEST_F(DragTest, OnlyTheWindowsOwnRunningDragIsTaken)
+{
+    CMainWin& w = StartWith({});
+    QListWidget* playlists = Probe(w).PlaylistList();
+    const QPoint target = playlists->viewport()->mapTo(&w, ItemPoint(playlists, 2));
+    const std::vector<std::uint8_t> before = FatOnCard();
+
+    // The item type offered by another program, with no drag of the window
+    // running: not even entered.
+    const std::unique_ptr<QMimeData> foreign = ItemDragData(DraggedItem{kDragClipList, 4});
+    QDragEnterEvent enter(target, Qt::CopyAction | Qt::MoveAction, foreign.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(target, Qt::CopyAction | Qt::MoveAction, foreign.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &drop);
+    EXPECT_FALSE(drop.isAccepted());
+
+    // While the window drags slot 05, data naming another item is not its
+    // drag; a drag that leaves the window and ends outside drops nothing.
+    PressAndPull(Probe(w).ClipList(), 4, [&](CItemDragPlay& drag) {
+        const std::unique_ptr<QMimeData> other = ItemDragData(DraggedItem{kDragClipList, 3});
+        QDragEnterEvent otherEnter(target, Qt::CopyAction | Qt::MoveAction, other.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(&w, &otherEnter);
+        EXPECT_FALSE(otherEnter.isAccepted());
+
+        EXPECT_EQ(Qt::CopyAction, drag.MoveTo(target));
+        EXPECT_TRUE(ListItemHighlighted(playlists, 2));
+        drag.Leave();
+        EXPECT_EQ(kCursorNotAllowed, Probe(w).ItemDrag().cursorId);
+        EXPECT_FALSE(ListItemHighlighted(playlists, 2));
+    });
+    EXPECT_EQ(before, FatOnCard());
+    EXPECT_EQ(-1, Probe(w).CurrentPlaylist());
+
+    // Well-formed data only.
+    for (const char* bad : {"", "0", "0 4 1", "3 1", "-1 2", "0 -1", "0 x", "x 0"}) {
+        QMimeData data;
+        data.setData(QString::fromLatin1(kItemDragMime), bad);
+        EXPECT_FALSE(ReadItemDrag(&data).Valid()) << bad;
+    }
 }
 
 TEST_F(DragTest, AFailedTableWriteKeepsTheChangeAndStoresItWithTheNextWrite)

@@ -4,8 +4,8 @@
 // file and onto a slot converted on its way to the card, three files with the
 // second refused summed up at the end, Abort stopping the files left, and
 // the drags that are not taken (no card, busy, a folder, a web address).
-#include "CDragTracker.h"
 #include "ConvertFixtures.h"
+#include "DropHighlight.h"
 #include "DvFrame.h"
 #include "MainWinCommandsFixture.h"
 
@@ -74,7 +74,7 @@ protected:
         EXPECT_FALSE(Probe(*win).DropRunning());
         return taken;
     }
-    bool Highlighted(int slot) const { return CDragTracker::ItemHighlighted(Probe(*win).ClipList(), slot); }
+    bool Highlighted(int slot) const { return ListItemHighlighted(Probe(*win).ClipList(), slot); }
     // Frame `f` of the clip in `slot` of the card image, from a fresh opening.
     static std::vector<std::uint8_t> CardFrame(const std::string& image, int slot, int f, int* frames = nullptr)
     {

@@ -1,10 +1,12 @@
 // A main window under test: message boxes answered by a script, device
 // events sent by the test, card images named in the settings' "Cards"
-// section, and start-up discovery run to its end.
+// section, start-up discovery run to its end, and drags of the lists begun
+// by synthetic mouse events and played by CItemDragPlay.
 #pragma once
 #include "AppTestSupport.h"
 #include "CDeviceEvents.h"
 #include "CMainWin.h"
+#include "ItemDragPlay.h"
 #include "MainWinProbe.h"
 #include "ScriptedInteraction.h"
 #include "TaggedCard.h"
@@ -12,7 +14,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QTest>
 
+#include <functional>
 #include <memory>
 
 class MainWinFixture : public CAppTest {
@@ -60,6 +64,40 @@ protected:
                     return QPoint(x, y);
         ADD_FAILURE() << "no empty space in the list";
         return QPoint();
+    }
+
+    // Presses on item `row` of `from` and moves past the drag distance;
+    // the drag the window begins is played by `play`. True when a drag
+    // began; without one the button is released again.
+    bool PressAndPull(QListWidget* from, int row, const std::function<void(CItemDragPlay&)>& play = {})
+    {
+        bool began = false;
+        env.runDrag = [&](QDrag& drag, Qt::DropActions actions) {
+            began = true;
+            CItemDragPlay player(*win, drag, actions);
+            if (play)
+                play(player);
+            return player.Result();
+        };
+        const QPoint start = ItemPoint(from, row);
+        QTest::mousePress(from->viewport(), Qt::LeftButton, {}, start);
+        QTest::mouseMove(from->viewport(), start + QPoint(QApplication::startDragDistance() + 4, 0));
+        env.runDrag = nullptr;
+        // A drag takes the release; else the user lets go.
+        if (!began)
+            QTest::mouseRelease(from->viewport(), Qt::LeftButton, {}, start);
+        return began;
+    }
+    // A drag of item `row` of `from` dropped over `local` of `to`; the
+    // drop's answer.
+    Qt::DropAction MouseDrag(QListWidget* from, int row, QListWidget* to, QPoint local)
+    {
+        Qt::DropAction answer = Qt::IgnoreAction;
+        PressAndPull(from, row, [&](CItemDragPlay& drag) {
+            drag.MoveTo(to, local);
+            answer = drag.Drop();
+        });
+        return answer;
     }
 
     QComboBox* CardList() const { return win->ControlAs<QComboBox>(CMainWin::kIdCardList); }

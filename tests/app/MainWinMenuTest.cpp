@@ -47,9 +47,9 @@ TEST_F(MainWinMenuTest, ClipAndCardCommandsRunTheirButtonsFlowsAndFollowTheirSta
     EXPECT_EQ(1, ui.Count(kIdsAskDeleteClip));
     EXPECT_EQ(0u, ReadCard(Dir().File("card.img"))->Clips()[1].frames) << "the clip is deleted on the card";
 
-    ui.Answer(kIdsAskFormat, kIdNo);
+    ui.Answer(kIdsAskFormatCard, kIdNo);
     Trigger(kIdsMenuFormat);
-    EXPECT_EQ(1, ui.Count(kIdsAskFormat));
+    EXPECT_EQ(1, ui.Count(kIdsAskFormatCard));
     EXPECT_NE(0u, ReadCard(Dir().File("card.img"))->Clips()[0].frames) << "No formats nothing";
 }
 

@@ -20,7 +20,7 @@ public:
     bool Busy() const { return w_.Busy(); }
     bool StartupPending() const { return w_.StartupPending(); }
     bool DropRunning() const { return w_.DropRunning(); }
-    const CDragTracker& DragTracker() const { return w_.DragTracker(); }
+    const ItemDragState& ItemDrag() const { return w_.ItemDrag(); }
     const CImageSet& Images() const { return w_.Images(); }
     QListWidget* ClipList() const { return w_.ClipList(); }
     QListWidget* PlaylistList() const { return w_.PlaylistList(); }

@@ -1,9 +1,9 @@
 // A main window on a card image of six clips for the playlist editing
 // tests: playlists and logo modes of the test's choice, the window shown so
 // that items have places on the screen, the card image read back by a
-// second opening, and mouse drags made of synthetic mouse events.
+// second opening.
 #pragma once
-#include "CDragTracker.h"
+#include "DropHighlight.h"
 #include "DvFrame.h"
 #include "MainWinFixture.h"
 
@@ -47,25 +47,6 @@ protected:
         for (const PlaylistEntry& e : p.entries)
             result.push_back(e.slot);
         return result;
-    }
-
-    // Presses on item `row` of `from` and moves past the drag distance.
-    static void PressAndPull(QListWidget* from, int row)
-    {
-        const QPoint start = ItemPoint(from, row);
-        QTest::mousePress(from->viewport(), Qt::LeftButton, {}, start);
-        QTest::mouseMove(from->viewport(), start + QPoint(QApplication::startDragDistance() + 4, 0));
-    }
-    // Moves the pressed mouse over `local` of `to` and releases it there.
-    static void MoveAndRelease(QListWidget* to, QPoint local)
-    {
-        QTest::mouseMove(to->viewport(), local);
-        QTest::mouseRelease(to->viewport(), Qt::LeftButton, {}, local);
-    }
-    static void MouseDrag(QListWidget* from, int row, QListWidget* to, QPoint local)
-    {
-        PressAndPull(from, row);
-        MoveAndRelease(to, local);
     }
 
     std::string card;

@@ -6,6 +6,7 @@
 #include "Environment.h"
 #include "Settings.h"
 #include "TempDir.h"
+#include "Texts.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <map>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -109,7 +111,7 @@ TEST_F(CardDiscoveryTest, OnlyCardReadersHoldingACardAreOpenedAndListed)
     CardDiscovery found = Discover(kLaptop, kOpenInUse);
     EXPECT_EQ(std::vector<std::string>{"/dev/mmcblk1"}, g_opened);
     ASSERT_EQ(1u, found.cards.size());
-    EXPECT_EQ("CARD1  (1886 MB)", found.cards[0].text);
+    EXPECT_EQ("CARD1 - /dev/mmcblk1, 1.8 GB", found.cards[0].text) << "no model in the tree";
     EXPECT_EQ("/dev/mmcblk1", found.cards[0].path);
     EXPECT_TRUE(found.cards[0].inUse);
     EXPECT_FALSE(found.accessDenied);
@@ -117,8 +119,45 @@ TEST_F(CardDiscoveryTest, OnlyCardReadersHoldingACardAreOpenedAndListed)
     found = Discover(kDesktop, kOpenInUse);
     EXPECT_EQ(std::vector<std::string>{"/dev/sdb"}, g_opened);
     ASSERT_EQ(1u, found.cards.size());
-    EXPECT_EQ("CARD1  (3781 MB)", found.cards[0].text);
+    EXPECT_EQ("CARD1 - /dev/sdb, 3.7 GB", found.cards[0].text);
     EXPECT_EQ(0, found.cards[0].index);
+}
+
+TEST_F(CardDiscoveryTest, TheListNamesEachCardByWhatItIsAfterItsNumber)
+{
+    // A reader that sysfs names (its vendor and model padded with blanks),
+    // an SD slot whose card names itself, and a card image of the settings.
+    CTempDir sys;
+    Disk reader = Scsi("3906250", "1", "0"); // 2,000,000,000 bytes
+    reader["device/vendor"] = "Generic ";
+    reader["device/model"] = "SD/MMC          ";
+    Disk slot = Mmc("131072", "SD");
+    slot["device/name"] = "SL16G";
+    Build(sys, {{"sdb", reader}, {"mmcblk0", slot}});
+    const std::string image = settings.File("demo.img");
+    std::ofstream(image).close();
+    ASSERT_EQ(0, truncate(image.c_str(), 64ll << 20)); // sparse
+    WriteProfileString("Cards", "Image1", image);
+
+    CEnvironment env;
+    env.sysRoot = sys.Path();
+    env.cardReaders = [&sys] { return CardCandidates(sys.Path()); };
+    // The image opens; the readers' disks are held by the system (listed
+    // with their sysfs size, never opened).
+    env.openDevice = [](const std::string& path, bool requireCard, bool write, std::unique_ptr<IDevice>& device) {
+        return path.rfind("/dev/", 0) == 0 ? kOpenInUse : OpenDevicePath(path, requireCard, write, device);
+    };
+    const CardDiscovery found = DiscoverCards(env);
+    ASSERT_EQ(3u, found.cards.size());
+    EXPECT_EQ("CARD1 - demo.img, 64 MB", found.cards[0].text);
+    EXPECT_EQ("CARD2 - SL16G (/dev/mmcblk0), 64 MB", found.cards[1].text);
+    EXPECT_EQ("CARD3 - Generic SD/MMC (/dev/sdb), 1.9 GB", found.cards[2].text);
+    EXPECT_EQ("CARD3 - Generic SD/MMC (/dev/sdb)", found.cards[2].name) << "the name alone, for the questions";
+
+    SetLanguage(1);
+    EXPECT_EQ("1023 МБ", CardSizeText(1023ull << 20));
+    SetLanguage(0);
+    EXPECT_EQ("1.0 GB", CardSizeText(1024ull << 20)) << "gigabytes from the first one on";
 }
 
 TEST_F(CardDiscoveryTest, OnlyARefusedCardReaderCountsAsNoRights)

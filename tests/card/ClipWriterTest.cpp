@@ -2,6 +2,7 @@
 // anything is written, aborts and transfer failures.
 #include "CardCompactor.h"
 #include "LoadedCard.h"
+#include "Texts.h"
 
 #include <cstring>
 
@@ -96,6 +97,50 @@ TEST_F(ClipWriterTest, SplitFreeSpaceIsCompactedAndEveryMovedFrameKept)
     ASSERT_EQ(2u, progress.ranges.size());
     EXPECT_EQ(1001, progress.ranges[0]) << "compaction runs over the card's clusters";
     EXPECT_EQ(151, progress.ranges[1]);
+}
+
+TEST_F(ClipWriterTest, EveryPhaseIsCaptionedAndTheProgressEndsBeforeTheClosingMessage)
+{
+    // Clips 02 and 03 move down to make room; the new clip goes into 04 and
+    // is read back.
+    MakeCard(1000, {{0, 0, 100, 1}, {1, 200, 100, 2}, {2, 400, 600, 3}});
+    CTaggedSource source(150, 4, "/home/u/holiday.dv");
+    bool runningAtMessage = true;
+    int endsAtMessage = -1;
+    ui.whenShown = [&](const ShownMessage&) {
+        runningAtMessage = progress.running;
+        endsAtMessage = progress.ends;
+    };
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress));
+    EXPECT_EQ((std::vector<std::string>{"Moving clip 02 to make room", "Moving clip 03 to make room",
+                                        "Writing clip 04", LoadText(kIdsVerifying)}),
+              progress.captionTexts);
+    ASSERT_EQ(kIdsWriteCompleted, ui.Shown().back().id);
+    EXPECT_FALSE(runningAtMessage) << "the front end is idle before it says how the write ended";
+    EXPECT_EQ(2, endsAtMessage) << "the compaction's end and the write's";
+
+    // A refusal of a streamed source that ends too early comes after the
+    // end as well.
+    MakeCard(400, {});
+    CTaggedSource cut(80, 7, "phone.mp4");
+    cut.streamed = 60;
+    runningAtMessage = true;
+    EXPECT_EQ(kWriteTooShort, WriteClip(disk, -1, cut, progress, nullptr, nullptr, false));
+    EXPECT_EQ(kIdsFileTooShort, ui.Shown().back().id);
+    EXPECT_FALSE(runningAtMessage);
+}
+
+TEST_F(ClipWriterTest, AConversionWrittenAsItRunsIsCaptionedWithItsFileAndItsOwnFigures)
+{
+    MakeCard(400, {});
+    CTaggedSource source(100, 5, "/home/u/phone.mp4");
+    source.streamed = 100;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, 3, source, progress));
+    const std::vector<std::string>& captions = progress.captionTexts;
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ("Converting phone.mp4: 0 %", captions.front());
+    EXPECT_EQ(0u, captions[captions.size() - 2].find("Converting phone.mp4: 99 %, ")) << "the last frame: 100 of 101";
+    EXPECT_EQ(LoadText(kIdsVerifying), captions.back());
 }
 
 TEST_F(ClipWriterTest, LengthAndRoomAreCheckedBeforeAnythingIsWritten)

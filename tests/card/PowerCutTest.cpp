@@ -59,7 +59,7 @@ void RunOperation(const std::shared_ptr<MemoryDeviceState>& card, const Operatio
                   std::vector<PlaylistState>& checkpoints, const CardIdentity* identity)
 {
     CScriptedInteraction ui;
-    for (int question : {kIdsAskFormat, kIdsAskDeleteClip, kIdsAskDeletePlaylist})
+    for (int question : {kIdsAskFormatCard, kIdsAskDeleteClip, kIdsAskDeletePlaylist})
         ui.AlwaysAnswer(question, kIdYes);
     CDisk disk;
     disk.SetInteraction(&ui);
@@ -311,7 +311,7 @@ TEST(PowerCut, FormatDeleteAndPlaylistEdits)
     CCutRun format(layout, lengths, {});
     const CutFigures formatted = format.Run(
         [](CDisk& disk, IInteraction& ui, const std::function<void()>& checkpoint) {
-            EXPECT_EQ(kFormatDone, FormatCard(disk, ui));
+            EXPECT_EQ(kFormatDone, FormatCard(disk, ui, "CARD1"));
             checkpoint();
         },
         50, seed);

@@ -67,8 +67,8 @@ TEST_F(Recovery, AFormattedCardGetsItsTableBackOrItsClipsAsFoundRuns)
                    {{{0, 1}, true}, {{1}}});
     const std::vector<std::uint8_t> table = Bytes(0, kFatSize);
 
-    ui.Answer(kIdsAskFormat, kIdYes);
-    ASSERT_EQ(kFormatDone, FormatCard(disk, ui));
+    ui.Answer(kIdsAskFormatCard, kIdYes);
+    ASSERT_EQ(kFormatDone, FormatCard(disk, ui, "CARD1"));
     std::vector<EarlierTable> tables = EarlierTables(disk);
     ASSERT_EQ(1u, tables.size());
     EXPECT_TRUE(tables[0].Whole());
@@ -87,8 +87,8 @@ TEST_F(Recovery, AFormattedCardGetsItsTableBackOrItsClipsAsFoundRuns)
     EXPECT_EQ(2u, Reread().Playlists()[0].entries.size());
 
     // Formatted again: the runs give every clip back with its exact frames.
-    ui.Answer(kIdsAskFormat, kIdYes);
-    ASSERT_EQ(kFormatDone, FormatCard(disk, ui));
+    ui.Answer(kIdsAskFormatCard, kIdYes);
+    ASSERT_EQ(kFormatDone, FormatCard(disk, ui, "CARD1"));
     state->readOffsets.clear();
     const std::vector<FoundRun> runs = Runs();
     ExpectOnlyClusterHeadsRead(kRecoveryClusters + 10);
@@ -211,8 +211,8 @@ TEST_F(Recovery, AHistoryThatCannotBeWrittenNeverStopsAnOperation)
     std::ofstream(home.File("file")) << "x";
     const CScopedEnv unwritable("XDG_STATE_HOME", home.File("file"));
     disk.SetIdentity(disk.Identity());
-    ui.Answer(kIdsAskFormat, kIdYes);
-    EXPECT_EQ(kFormatDone, FormatCard(disk, ui));
+    ui.Answer(kIdsAskFormatCard, kIdYes);
+    EXPECT_EQ(kFormatDone, FormatCard(disk, ui, "CARD1"));
     EXPECT_EQ(0u, state->reads) << "no digests are read for a history that cannot be kept";
     EXPECT_TRUE(EarlierTables(disk).empty());
 

@@ -423,7 +423,7 @@ TEST_F(CardCliTest, ScanReportsInJsonAloneAndAllFormatsOnlyAfterTheQuestion)
     EXPECT_TRUE(after == dvfix::ReadBytes(image));
     EXPECT_EQ(80, Reload().Clips()[0].frames);
     const CliRun all = Run({"--yes", "scan", image, "--all"});
-    EXPECT_NE(std::string::npos, (all.out + all.err).find("Format memory card?")) << all.out;
+    EXPECT_NE(std::string::npos, (all.out + all.err).find("Format card.img?\n\nClips on it: 1.")) << all.out;
     EXPECT_EQ(0, Reload().Clips()[0].frames) << "formatted, then tested whole";
 }
 
@@ -586,9 +586,20 @@ TEST_F(CardCliTest, DevicesListsConfiguredImagesAsCards)
     ASSERT_TRUE(WriteProfileString("Cards", "Image1", image));
     const CliRun run = Run({"devices"});
     EXPECT_EQ(0, run.status);
-    EXPECT_EQ("CARD1  (13 MB)\t" + image + "\n", run.out);
+    EXPECT_EQ("CARD1 - card.img, 13 MB\t" + image + "\n", run.out);
     EXPECT_EQ(0, Run({"info", "CARD1"}).status);
     EXPECT_EQ(1, Run({"info", "CARD2"}).status);
+
+    // The format question names the card as the list does, however it was
+    // given, and says what it holds.
+    ASSERT_EQ(0, Run({"write", "CARD1", DvFile("one.dv", 75)}).status);
+    for (const std::string& card : {std::string("CARD1"), image}) {
+        const CliRun declined = Run({"format", card});
+        EXPECT_EQ(1, declined.status);
+        EXPECT_NE(std::string::npos, declined.err.find("Format CARD1 - card.img?\n\nClips on it: 1. Playlists: 0."))
+            << card << ": " << declined.err;
+    }
+    EXPECT_EQ(75, Reload().Clips()[0].frames) << "declined: nothing erased";
 }
 
 namespace {

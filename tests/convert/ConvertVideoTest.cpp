@@ -86,6 +86,16 @@ protected:
         EXPECT_EQ(1, progress.ends);
         EXPECT_EQ(std::vector<int>{frames + 1}, progress.ranges) << "the duration foretells the frames";
         EXPECT_EQ(frames, progress.lastPosition);
+        // Captioned with the file's name and its own figures from the start,
+        // the time left once the first frames have taken some time.
+        const std::string prefix = "Converting " + std::filesystem::path(source).filename().string() + ": ";
+        ASSERT_FALSE(progress.captionTexts.empty());
+        EXPECT_EQ(prefix + "0 %", progress.captionTexts.front());
+        for (const std::string& caption : progress.captionTexts)
+            EXPECT_EQ(0u, caption.find(prefix)) << caption;
+        EXPECT_EQ(0u, progress.captionTexts.back().find(prefix + std::to_string(frames * 100 / (frames + 1)) + " %, "))
+            << progress.captionTexts.back();
+        EXPECT_TRUE(progress.captionCounted);
         EXPECT_EQ(static_cast<std::uintmax_t>(frames) * kFrameBytes, std::filesystem::file_size(output));
         CClipFile file;
         std::vector<std::uint8_t> frame(kFrameBytes);

@@ -4,114 +4,18 @@
 // test's own hands out descriptors of card images, refuses, or is absent.
 #include "Device.h"
 #include "DvFixtures.h"
+#include "StandInBus.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
-#include <systemd/sd-bus.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <optional>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 constexpr const char* kAddressVariable = "DBUS_SYSTEM_BUS_ADDRESS";
 
 int DenyAll(const std::string&, bool, bool, std::unique_ptr<IDevice>&) { return kOpenDenied; }
-
-bool ServiceOnBus()
-{
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_system(&bus) < 0)
-        return false;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* reply = nullptr;
-    int owned = 0;
-    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                           "NameHasOwner", &error, &reply, "s", "org.freedesktop.UDisks2") >= 0)
-        sd_bus_message_read(reply, "b", &owned);
-    sd_bus_message_unref(reply);
-    sd_bus_error_free(&error);
-    sd_bus_flush_close_unref(bus);
-    return owned != 0;
-}
-
-// A bus daemon of the test's own standing in for the system bus, with the
-// stand-in udisks2 service on it. Both end with the object, and the bus
-// address the process had is restored.
-class CStandInUdisks {
-public:
-    ~CStandInUdisks()
-    {
-        StopService();
-        if (daemon_ > 0)
-            kill(daemon_, SIGTERM);
-        if (oldAddress_)
-            setenv(kAddressVariable, oldAddress_->c_str(), 1);
-        else
-            unsetenv(kAddressVariable);
-    }
-
-    // Starts both; "" when the service is on the bus, else why it is not.
-    std::string Start(const std::string& parameters)
-    {
-        if (const char* old = std::getenv(kAddressVariable))
-            oldAddress_ = old;
-        if (std::system("/usr/bin/python3 -c 'import dbusmock' 2>/dev/null") != 0)
-            return "python3-dbusmock is not installed";
-        FILE* out = popen("dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1", "r");
-        if (out == nullptr)
-            return "dbus-daemon cannot be run";
-        char address[512] = {};
-        long pid = 0;
-        const bool read = std::fgets(address, sizeof address, out) != nullptr && std::fscanf(out, "%ld", &pid) == 1;
-        pclose(out);
-        if (!read || pid <= 0)
-            return "dbus-daemon did not start";
-        daemon_ = static_cast<pid_t>(pid);
-        address[std::strcspn(address, "\n")] = '\0';
-        setenv(kAddressVariable, address, 1);
-
-        std::string python = "/usr/bin/python3", m = "-m", module = "dbusmock", t = "--template",
-                    templ = UDISKS_STANDIN, p = "-p", params = parameters;
-        char* argv[] = {python.data(), m.data(), module.data(), t.data(), templ.data(), p.data(), params.data(), nullptr};
-        if (posix_spawn(&service_, argv[0], nullptr, nullptr, argv, environ) != 0)
-            return "the stand-in service cannot be run";
-        // Wait until it has claimed its name (or has ended).
-        for (int tries = 0; tries < 400; ++tries) {
-            if (ServiceOnBus())
-                return "";
-            int status = 0;
-            if (waitpid(service_, &status, WNOHANG) == service_) {
-                service_ = -1;
-                return "the stand-in service ended at start";
-            }
-            usleep(25 * 1000);
-        }
-        return "the stand-in service did not come up";
-    }
-
-    void StopService()
-    {
-        if (service_ <= 0)
-            return;
-        kill(service_, SIGTERM);
-        waitpid(service_, nullptr, 0);
-        service_ = -1;
-    }
-
-private:
-    pid_t daemon_ = -1;
-    pid_t service_ = -1;
-    std::optional<std::string> oldAddress_;
-};
 
 std::vector<std::uint8_t> Head(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.begin() + 5120}; }
 
@@ -124,8 +28,10 @@ protected:
         ASSERT_TRUE(dvfix::WriteBytes(card, bytes));
         ASSERT_TRUE(dvfix::WriteBytes(protectedCard, bytes));
         const std::string why = udisks.Start(
+            UDISKS_STANDIN,
             R"({"devices": {"sdz": {"image": ")" + card + R"("}, "sdw": {"image": ")" + protectedCard +
-            R"(", "readonly": true}, "sdy": {"refuse": true}}})");
+                R"(", "readonly": true}, "sdy": {"refuse": true}}})",
+            "org.freedesktop.UDisks2");
         if (!why.empty())
             GTEST_SKIP() << "no stand-in udisks2 service: " << why;
     }
@@ -133,7 +39,7 @@ protected:
     const std::string card = dir.File("card.img");
     const std::string protectedCard = dir.File("protected.img");
     std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(5120 + 2 * 144384 + 512);
-    CStandInUdisks udisks;
+    CStandInBus udisks{CStandInBus::kSystemBus};
 };
 
 } // namespace

@@ -134,9 +134,9 @@ TEST_F(CardSessionTest, AnotherCardUnderTheChosenPathIsNeitherFormattedNorWritte
 
     // Between listing and Format the card behind the path is another one.
     ASSERT_TRUE(WriteTaggedImage(a, {300, {{0, 0, 90, 7}}}));
-    ui.AlwaysAnswer(kIdsAskFormat, kIdYes);
+    ui.AlwaysAnswer(kIdsAskFormatCard, kIdYes);
     EXPECT_EQ(kFormatFlowCardChanged, FormatChosenCard(session, ui));
-    EXPECT_EQ(0, ui.Count(kIdsAskFormat)) << "not even asked";
+    EXPECT_EQ(0, ui.Count(kIdsAskFormatCard)) << "not even asked";
     EXPECT_EQ(1, ui.Count(kIdsCardChanged));
     EXPECT_EQ(90, FramesOfSlot0(a));
     ASSERT_TRUE(session.CardReady()) << "the list was read again and the card opened anew";
@@ -250,11 +250,11 @@ TEST_F(CardSessionTest, AWriteProtectedCardIsReadButNeverWritten)
     const WriteResult write = WriteClipFile(session, 1, ui, progress);
     EXPECT_EQ(kWriteCardReadOnly, write.outcome);
     EXPECT_EQ(kIdsCardReadOnly, write.reason.textId);
-    ui.Answer(kIdsAskFormat, kIdYes);
+    ui.Answer(kIdsAskFormatCard, kIdYes);
     EXPECT_EQ(kFormatFlowNotDone, FormatChosenCard(session, ui));
     EXPECT_FALSE(RemoveSessionEntry(session, 0, 0).Done());
     EXPECT_EQ(3, ui.Count(kIdsCardReadOnly));
-    EXPECT_EQ(0, ui.Count(kIdsAskFormat)) << "refused before the question";
+    EXPECT_EQ(0, ui.Count(kIdsAskFormatCard)) << "refused before the question";
     EXPECT_EQ(0, card->writeOpenings) << "never asked for writing";
     EXPECT_EQ(0, card->writes);
     EXPECT_EQ(before, card->bytes);

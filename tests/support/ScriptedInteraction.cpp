@@ -3,6 +3,8 @@
 int CScriptedInteraction::Show(int id, unsigned flags, const std::string& text)
 {
     shown_.push_back(ShownMessage{id, flags, text, {}});
+    if (whenShown)
+        whenShown(shown_.back());
     auto q = answers_.find(id);
     if (q != answers_.end() && !q->second.empty()) {
         int a = q->second.front();

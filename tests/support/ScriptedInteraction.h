@@ -4,6 +4,7 @@
 #include "Interaction.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ public:
     std::vector<int> Ids() const;
     int Count(int id) const;
     void Reset() { shown_.clear(); }
+
+    // Runs as each message is shown, before it is answered: what the front
+    // end looks like while the message is up.
+    std::function<void(const ShownMessage&)> whenShown;
 
 private:
     std::map<int, std::deque<int>> answers_;

@@ -1,5 +1,7 @@
 #include "ScriptedProgress.h"
 
+#include "Texts.h"
+
 void CScriptedProgress::Begin(int range)
 {
     ranges.push_back(range);
@@ -7,12 +9,25 @@ void CScriptedProgress::Begin(int range)
     running = true;
     lastPosition = 0;
     caption = 0;
+    captionText.clear();
+    captionCounted = false;
 }
 
 void CScriptedProgress::SetCaption(int textId)
 {
     captions.push_back(textId);
     caption = textId;
+    captionText = textId != 0 ? LoadText(textId) : std::string();
+    captionCounted = false;
+    captionTexts.push_back(captionText);
+}
+
+void CScriptedProgress::SetCaptionText(const std::string& text, bool counted)
+{
+    caption = 0;
+    captionText = text;
+    captionCounted = counted;
+    captionTexts.push_back(text);
 }
 
 void CScriptedProgress::Set(int position)

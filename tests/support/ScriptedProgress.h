@@ -3,6 +3,7 @@
 #pragma once
 #include "Progress.h"
 
+#include <string>
 #include <vector>
 
 class CScriptedProgress : public IProgress {
@@ -10,6 +11,7 @@ public:
     void Begin(int range) override;
     void Set(int position) override;
     void SetCaption(int textId) override;
+    void SetCaptionText(const std::string& text, bool counted) override;
     bool Pump() override;
     void SetAbort() override { aborted_ = true; }
     bool Aborted() const override { return aborted_; }
@@ -23,6 +25,11 @@ public:
     std::vector<int> ranges;    // every Begin
     std::vector<int> captions;  // every caption set
     int caption = 0;            // the caption now (Begin clears it)
+    // Every caption's text as a front end would show it, in order: an id's
+    // text in the language of the moment, and each text set as it is.
+    std::vector<std::string> captionTexts;
+    std::string captionText;    // the caption's text now (Begin clears it)
+    bool captionCounted = false; // the caption now carries its own figures
     int lastPosition = -1;
     int pumps = 0;
     int ends = 0;
