@@ -594,7 +594,8 @@ def wait_until(vm, condition, timeout=30):
 
 def devices(vm):
     _, out = vm.sh("tessaro-card devices", check=False)
-    return [line.split()[-1] for line in out.splitlines() if line.startswith("CARD")]
+    # One line a card: its name and size, a tab, its device.
+    return [line.split("\t")[-1].strip() for line in out.splitlines() if "\t" in line]
 
 
 def check_a(vm, c, cards):
@@ -714,7 +715,7 @@ def check_d(vm, c, cards):
     steps = []
 
     def expect(what, count):
-        ok = wait_until(vm, f"[ $(tessaro-card devices 2>/dev/null | grep -c ^CARD) -eq {count} ]", timeout=30)
+        ok = wait_until(vm, f"[ $(tessaro-card devices 2>/dev/null | grep -cP '\\t') -eq {count} ]", timeout=30)
         listed = len(devices(vm))
         deadline = time.time() + 30
         while time.time() < deadline and window_card_count(vm) != count:
