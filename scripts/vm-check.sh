@@ -10,6 +10,8 @@
 #   TESSARO_VM_LIMIT=SECONDS     stop after this long, counted from here, and say "not finished
 #                                in time" on the reliability line (a skip, exit 0); no limit by default
 #   TESSARO_VM_ENFORCE_RATIO=1   fail when the read-back ratio is above 1.2
+#   TESSARO_VM_SEED=N            the power cuts' moments (default: the time)
+#   TESSARO_VM_ONLY=a,c,...      only these checks, while working on the check (ends as failed)
 #   TESSARO_VM_ACCEL=kvm         KVM instead of TCG (where /dev/kvm boots a stock kernel)
 #   TESSARO_VM_MIRROR=URL        the Debian mirror the guest is built from (default: the one
 #                                this machine's apt uses)
@@ -57,6 +59,7 @@ fi
 exec "${sudo_cmd[@]}" env XDG_CACHE_HOME="${XDG_CACHE_HOME:-$HOME/.cache}" \
   ${TESSARO_VM_CUTS:+TESSARO_VM_CUTS="$TESSARO_VM_CUTS"} \
   ${TESSARO_VM_ONLY:+TESSARO_VM_ONLY="$TESSARO_VM_ONLY"} \
+  ${TESSARO_VM_SEED:+TESSARO_VM_SEED="$TESSARO_VM_SEED"} \
   ${TESSARO_VM_LIMIT:+TESSARO_VM_LIMIT="$TESSARO_VM_LIMIT" TESSARO_VM_DEADLINE="$TESSARO_VM_DEADLINE"} \
   ${TESSARO_VM_ENFORCE_RATIO:+TESSARO_VM_ENFORCE_RATIO="$TESSARO_VM_ENFORCE_RATIO"} \
   ${TESSARO_VM_ACCEL:+TESSARO_VM_ACCEL="$TESSARO_VM_ACCEL"} \

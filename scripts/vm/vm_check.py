@@ -842,7 +842,9 @@ def prepare_cuts(vm, c, scenarios):
 def power_cuts(machine, c, scenarios, cuts):
     held = []
     durations = {}
-    rng = random.Random(int(os.environ.get("TESSARO_VM_SEED", str(int(time.time())))))
+    seed = int(os.environ.get("TESSARO_VM_SEED", str(int(time.time()))))
+    log(f"power cuts with TESSARO_VM_SEED={seed}")
+    rng = random.Random(seed)
     image = os.path.join(c.work, "cut.img")
     for i in range(cuts + len(scenarios)):
         index = i % len(scenarios)
