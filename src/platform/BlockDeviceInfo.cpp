@@ -1,5 +1,7 @@
 #include "BlockDeviceInfo.h"
 
+#include "SysfsAttribute.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -19,20 +21,6 @@ std::string ReadAttribute(const std::string& file)
     std::string word;
     in >> word;
     return word;
-}
-
-// The first line of a sysfs attribute file with blanks trimmed at both
-// ends, "" when it cannot be read.
-std::string ReadTrimmedLine(const std::string& file)
-{
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    const std::size_t first = line.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return "";
-    const std::size_t last = line.find_last_not_of(" \t\r\n");
-    return line.substr(first, last - first + 1);
 }
 
 std::string BaseName(const std::string& path)
@@ -159,10 +147,10 @@ std::string DiskModel(const std::string& name, const std::string& sysRoot)
     if (name.empty() || name.find('/') != std::string::npos || name[0] == '.')
         return "";
     const std::string device = sysRoot + "/block/" + name + "/device";
-    const std::string vendor = ReadTrimmedLine(device + "/vendor");
-    std::string model = ReadTrimmedLine(device + "/model");
+    const std::string vendor = ReadSysfsLine(device + "/vendor");
+    std::string model = ReadSysfsLine(device + "/model");
     if (model.empty())
-        model = ReadTrimmedLine(device + "/name");
+        model = ReadSysfsLine(device + "/name");
     if (vendor.empty())
         return model;
     return model.empty() ? vendor : vendor + " " + model;

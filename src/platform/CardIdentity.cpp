@@ -1,25 +1,13 @@
 #include "CardIdentity.h"
 
+#include "SysfsAttribute.h"
+
 #include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
 
 namespace {
-
-// The first line of a sysfs attribute with blanks trimmed at both ends, ""
-// when it cannot be read.
-std::string ReadLine(const std::string& file)
-{
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    const std::size_t first = line.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return "";
-    const std::size_t last = line.find_last_not_of(" \t\r\n");
-    return line.substr(first, last - first + 1);
-}
 
 std::string RealPath(const std::string& path)
 {
@@ -36,13 +24,13 @@ std::string RealPath(const std::string& path)
 // reader), up to the root of the device tree.
 std::string DeviceSerial(const std::string& disk, const std::string& sysRoot)
 {
-    std::string serial = ReadLine(disk + "/device/serial");
+    std::string serial = ReadSysfsLine(disk + "/device/serial");
     if (!serial.empty())
         return serial;
     std::string dir = RealPath(disk + "/device");
     const std::string devices = RealPath(sysRoot + "/devices");
     while (!dir.empty() && !devices.empty() && dir.size() > devices.size() && dir.compare(0, devices.size(), devices) == 0) {
-        serial = ReadLine(dir + "/serial");
+        serial = ReadSysfsLine(dir + "/serial");
         if (!serial.empty())
             return serial;
         dir = dir.substr(0, dir.find_last_of('/'));
@@ -131,7 +119,7 @@ CardIdentity IdentifyCard(const std::string& path, bool image, std::uint64_t siz
     if (name.empty())
         return id;
     const std::string disk = sysRoot + "/block/" + name;
-    id.diskseq = std::strtoull(ReadLine(disk + "/diskseq").c_str(), nullptr, 10);
+    id.diskseq = std::strtoull(ReadSysfsLine(disk + "/diskseq").c_str(), nullptr, 10);
     id.serial = DeviceSerial(disk, sysRoot);
     id.model = DiskModel(name, sysRoot);
     return id;

@@ -1,5 +1,7 @@
 #include "DesktopNotifier.h"
 
+#include "SdBusHandles.h"
+
 #include <systemd/sd-bus.h>
 
 #include <cstdint>
@@ -15,25 +17,6 @@ constexpr const char* kInterface = "org.freedesktop.Notifications";
 constexpr std::uint64_t kReplyTimeoutUsec = 1000ull * 1000;
 // Notify's expiry: the service's own default.
 constexpr std::int32_t kDefaultExpiry = -1;
-
-struct BusUnref {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-struct MessageUnref {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusUnref>;
-using MessagePtr = std::unique_ptr<sd_bus_message, MessageUnref>;
-
-class CBusError {
-public:
-    ~CBusError() { sd_bus_error_free(&error_); }
-    sd_bus_error* Get() { return &error_; }
-    const char* Name() const { return error_.name; }
-
-private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
-};
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "BlockDeviceInfo.h"
 #include "FileDevice.h"
 #include "MountInfo.h"
+#include "SdBusHandles.h"
 
 #include <systemd/sd-bus.h>
 
@@ -20,26 +21,6 @@ constexpr const char* kErrorFailed = "org.freedesktop.UDisks2.Error.Failed";
 // Long enough for the user to read the password prompt and answer it; the
 // window waits meanwhile, as for any other blocking transfer.
 constexpr std::uint64_t kPromptTimeoutUsec = 120ull * 1000 * 1000;
-
-struct BusUnref {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-struct MessageUnref {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusUnref>;
-using MessagePtr = std::unique_ptr<sd_bus_message, MessageUnref>;
-
-class CBusError {
-public:
-    ~CBusError() { sd_bus_error_free(&error_); }
-    sd_bus_error* Get() { return &error_; }
-    bool Is(const char* name) const { return sd_bus_error_has_name(&error_, name) != 0; }
-    std::string Message() const { return error_.message != nullptr ? error_.message : ""; }
-
-private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
-};
 
 // udisks2 names its block objects after the kernel name, every character
 // other than a letter, digit or underscore written as _xx in hex.
