@@ -9,7 +9,9 @@
 # picture shows the slots they would go to.
 # With a SCALE (1, 1.25, 1.5, 2...) the window is drawn at that scale
 # factor (QT_SCALE_FACTOR) on a screen as many times larger.
-# Usage: scripts/screenshot.sh [OUTPUT.png] [LANGUAGE: 0 English, 1 Russian] [drop|-] [SCALE]
+# With "max" after the scale the window is first resized to fill the
+# screen; otherwise it opens at its smallest size.
+# Usage: scripts/screenshot.sh [OUTPUT.png] [LANGUAGE: 0 English, 1 Russian] [drop|-] [SCALE] [max]
 # The build folder is "build" unless TESSARO_BUILD_DIR names another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +20,7 @@ language=${2:-0}
 mode=${3:-}
 [ "$mode" = - ] && mode=
 scale=${4:-1}
+size=${5:-}
 screenW=$(awk -v s="$scale" 'BEGIN { printf "%d", 1280 * s }')
 screenH=$(awk -v s="$scale" 'BEGIN { printf "%d", 960 * s }')
 build=${TESSARO_BUILD_DIR:-build}
@@ -57,6 +60,10 @@ sleep 3
 # The first item of the playlist list: the list starts at 160, 120 of the
 # window's 516 x 388 dialog units; its first item lies under that corner.
 window=$(DISPLAY=":$n" xdotool search --sync --name '^Tessaro M8$' | head -1)
+if [ "$size" = max ]; then
+  DISPLAY=":$n" xdotool windowsize "$window" 100% 100%
+  sleep 1
+fi
 eval "$(DISPLAY=":$n" xdotool getwindowgeometry --shell "$window")"
 DISPLAY=":$n" xdotool mousemove --window "$window" $((WIDTH * 160 / 516 + 53)) $((HEIGHT * 120 / 388 + 40)) \
   click 1 mousemove 0 0
