@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <fstream>
 
 #include <sys/stat.h>
@@ -163,18 +164,30 @@ TEST_F(WaylandSessionTest, OpenClipAndADragIntoAPlaylistUnderAHeadlessCompositor
     if (!lsan.isEmpty())
         lsan += QLatin1Char(':');
     inside.insert(QStringLiteral("LSAN_OPTIONS"), lsan + QStringLiteral("suppressions=") + QString::fromStdString(suppressions));
+    // Qt 6.4's wayland client can abort in libwayland when its event
+    // thread and the main thread release the same proxy together (fixed in
+    // later Qt); a run ended by that race, before the test itself failed or
+    // passed, is tried again, twice at most.
+    const testing::TestInfo* self = testing::UnitTest::GetInstance()->current_test_info();
+    const QStringList arguments{QStringLiteral("--gtest_filter=%1.%2").arg(QString::fromLatin1(self->test_suite_name()),
+                                                                           QString::fromLatin1(self->name()))};
     QProcess run;
     ProcessGuard endRun{run};
     run.setProcessEnvironment(inside);
     run.setProcessChannelMode(QProcess::MergedChannels);
-    const testing::TestInfo* self = testing::UnitTest::GetInstance()->current_test_info();
-    run.start(QCoreApplication::applicationFilePath(),
-              {QStringLiteral("--gtest_filter=%1.%2").arg(QString::fromLatin1(self->test_suite_name()),
-                                                          QString::fromLatin1(self->name()))});
-    ASSERT_TRUE(run.waitForStarted(kStartMs)) << run.errorString().toStdString();
-    const bool ended = run.waitForFinished(kInnerRunMs);
-    const std::string output = run.readAll().toStdString();
-    ASSERT_TRUE(ended) << "the run inside weston did not end in " << kInnerRunMs / 1000 << " s:\n" << output;
+    std::string output;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        run.start(QCoreApplication::applicationFilePath(), arguments);
+        ASSERT_TRUE(run.waitForStarted(kStartMs)) << run.errorString().toStdString();
+        const bool ended = run.waitForFinished(kInnerRunMs);
+        output = run.readAll().toStdString();
+        ASSERT_TRUE(ended) << "the run inside weston did not end in " << kInnerRunMs / 1000 << " s:\n" << output;
+        const bool race = output.find("wl_proxy_unref: Assertion") != std::string::npos &&
+                          output.find("Failure") == std::string::npos;
+        if (!race)
+            break;
+        std::fprintf(stderr, "the wayland client library aborted in its proxy release race; tried again\n");
+    }
     EXPECT_EQ(QProcess::NormalExit, run.exitStatus()) << output;
     EXPECT_EQ(0, run.exitCode()) << output;
     EXPECT_NE(std::string::npos, output.find("[  PASSED  ] 1 test.")) << output;
