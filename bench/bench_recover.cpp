@@ -6,7 +6,11 @@
 // Ours reads the first sector of each cluster; the ratio (ours / dd, the
 // median of the rounds' ratios) should be at most 0.05, and every run must
 // be found exactly (first cluster and frame count).
-// Usage: bench_recover [FOLDER] [ROUNDS]   FOLDER on a disk, not a tmpfs.
+// The gaps and the rest of the image are unwritten (holes to its file
+// system, as a backup's free clusters are), which the finder passes over
+// unread; with --written they are written with zeros first, as a card's
+// free clusters hold something, and each of them is read.
+// Usage: bench_recover [FOLDER] [ROUNDS] [--written]   FOLDER on a disk, not a tmpfs.
 #include "BenchCommon.h"
 #include "CDisk.h"
 #include "Interaction.h"
@@ -48,9 +52,12 @@ struct Expected {
 
 // The card image: every byte allocated (so that dd reads the disk), the
 // recordings made by the ffmpeg tool copied into their clusters.
-bool MakeImage(const std::string& folder, const std::string& image, std::vector<Expected>& expected)
+bool MakeImage(const std::string& folder, const std::string& image, bool written, std::vector<Expected>& expected)
 {
-    if (std::system(("rm -f " + image + " && fallocate -l " + std::to_string(kImageBytes) + " " + image).c_str()) != 0)
+    const std::string make = written ? "dd if=/dev/zero of=" + image + " bs=1M count=" +
+                                           std::to_string(kImageBytes >> 20) + " status=none"
+                                     : "fallocate -l " + std::to_string(kImageBytes) + " " + image;
+    if (std::system(("rm -f " + image + " && " + make).c_str()) != 0)
         return false;
     const int fd = ::open(image.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
@@ -94,9 +101,10 @@ int main(int argc, char** argv)
 {
     const std::string folder = argc > 1 ? argv[1] : "/tmp";
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+    const bool written = argc > 3 && std::string(argv[3]) == "--written";
     const std::string image = folder + "/bench_recover.img";
     std::vector<Expected> expected;
-    if (!MakeImage(folder, image, expected)) {
+    if (!MakeImage(folder, image, written, expected)) {
         std::fprintf(stderr, "cannot make %s (the ffmpeg tool is needed)\n", image.c_str());
         return 1;
     }
@@ -135,8 +143,8 @@ int main(int argc, char** argv)
     int frames = 0;
     for (const Expected& e : expected)
         frames += e.frames;
-    std::printf("find runs: %d frames in %zu recordings on a 1 GB image, table lost, %d rounds\n", frames,
-                expected.size(), rounds);
+    std::printf("find runs: %d frames in %zu recordings on a 1 GB image (%s), table lost, %d rounds\n", frames,
+                expected.size(), written ? "free clusters written with zeros" : "free clusters unwritten", rounds);
     std::printf("ours %.3f s (%.3f s from the cache)   dd %.3f s   ratio ours/dd %.3f (target <= 0.05)   runs %s\n", Median(ours), Median(cached), Median(dd),
                 Median(ratios), exact ? "all found exactly" : "NOT FOUND EXACTLY");
     return exact ? 0 : 1;

@@ -235,10 +235,19 @@ public:
     TableChange PutBackTables(const std::vector<ClipRecord>& clips,
                               const std::array<Playlist, kPlaylistCount>& playlists);
     // Sector `sector` (the first unless told) of each of `count` clusters
-    // from `first` on into `heads` (kSectorSize bytes each), the reads
-    // started together. A read failure shows the access message once and
-    // returns 0.
-    int ReadClusterHeads(std::uint32_t first, std::uint32_t count, std::uint8_t* heads, int sector = 0);
+    // `first`, `first + stride`, ... into `heads` (kSectorSize bytes each),
+    // the reads started together. A read failure shows the access message
+    // once and returns 0.
+    int ReadClusterHeads(std::uint32_t first, std::uint32_t count, std::uint8_t* heads, int sector = 0,
+                         std::uint32_t stride = 1);
+    // Starts those reads without waiting for them, for a ReadClusterHeads
+    // to come; nothing when they are not on the card.
+    void PrefetchClusterHeads(std::uint32_t first, std::uint32_t count, int sector = 0, std::uint32_t stride = 1);
+    // The first cluster from `cluster` on whose first sector may hold
+    // anything but zeros (an image's holes read as zeros and hold no
+    // frame); TotalClusters() when none does; `cluster` when the device
+    // cannot tell.
+    std::uint32_t NextClusterWithData(std::uint32_t cluster);
     // The digests of the first and last frame of a run as the card holds
     // them now (`known` false when they cannot be read).
     KeptClip ReadRunDigests(std::uint32_t firstSector, std::uint16_t frames);
@@ -288,6 +297,8 @@ public:
     const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists_; }
 
 private:
+    // Whether those cluster heads lie on the card.
+    bool ClusterHeadsOnCard(std::uint32_t first, std::uint32_t count, int sector, std::uint32_t stride) const;
     int OpenNamed(const std::string& path, int index, CardAccess access);
     // The refusal of a write to a card that is not open for writing: the
     // message, and false.

@@ -3,8 +3,13 @@
 // stretch of clusters holding PAL DV frames of one recording, ended where
 // a cluster holds no PAL DV frame, the timecode does not follow on, the
 // recording date and time jump, or the frame shape or the audio format
-// changes. Only the first sector of each cluster is read, many clusters at
-// a time; the audio format only at a run's ends and where they differ.
+// changes. Only first sectors of clusters are read, many at a time: every
+// one where no run is, and along a recording whose frames carry a timecode
+// and a recording time one in 64, the ones between taken as the
+// recording's when the one read matches it to the frame and the second;
+// where it does not, the stretch is halved to the frame where the
+// recording stops. The audio format is read only at a run's ends and where
+// they differ.
 #pragma once
 #include "FrameHead.h"
 

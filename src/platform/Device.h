@@ -48,6 +48,11 @@ public:
         (void)offset;
         (void)len;
     }
+    // The first offset at or after `offset` that may hold anything but zero
+    // bytes: past the holes of a sparse image file (a backup) to its next
+    // data, or the size when only holes follow. A device that cannot tell
+    // gives `offset` back.
+    virtual std::uint64_t NextData(std::uint64_t offset) { return offset; }
     // The system error code of the last failed call (errno), 0 when none.
     virtual int LastError() const = 0;
     // False for a device opened for reading alone: its writes fail.

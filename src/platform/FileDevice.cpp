@@ -4,6 +4,7 @@
 #include "FileIo.h"
 #include "UdisksDevice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -20,6 +21,7 @@ CFileDevice::CFileDevice(int fd, std::uint64_t size) : fd_(fd), size_(size)
             directAlignment_ = static_cast<std::size_t>(logicalBlock);
     } else if (S_ISREG(st.st_mode)) {
         directAlignment_ = 4096;
+        file_ = true;
     }
     const int flags = fcntl(fd_, F_GETFL);
     writable_ = flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
@@ -110,6 +112,19 @@ void CFileDevice::Prefetch(std::uint64_t offset, std::uint64_t len)
 {
     // The kernel reads just the pages of the range, without waiting.
     posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(len), POSIX_FADV_WILLNEED);
+}
+
+std::uint64_t CFileDevice::NextData(std::uint64_t offset)
+{
+    if (!file_ || offset >= size_)
+        return offset;
+    // Only pread and pwrite move through the file, so its position is free.
+    const off_t at = lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+    if (at >= 0)
+        return std::max<std::uint64_t>(offset, static_cast<std::uint64_t>(at));
+    // ENXIO: nothing but holes from `offset` on; anything else (a file
+    // system that cannot tell): as if all were data.
+    return errno == ENXIO ? size_ : offset;
 }
 
 int DeviceFromDescriptor(int fd, std::unique_ptr<IDevice>& device)

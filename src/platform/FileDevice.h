@@ -21,6 +21,8 @@ public:
     // device that refuses it is read through the cache from then on.
     long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) override;
     void Prefetch(std::uint64_t offset, std::uint64_t len) override;
+    // For an image file, where its file system says its next data is.
+    std::uint64_t NextData(std::uint64_t offset) override;
     int LastError() const override { return lastError_; }
     bool Writable() const override { return writable_; }
 
@@ -33,6 +35,7 @@ private:
     // A block device's logical block size; a page for an image file, which
     // covers what its file system asks; 0 when direct reads failed once.
     std::size_t directAlignment_ = 0;
+    bool file_ = false; // a regular file, whose holes its file system tells
     int lastError_ = 0;
     // The descriptor was opened for writing too.
     bool writable_ = false;

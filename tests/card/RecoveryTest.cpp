@@ -204,6 +204,74 @@ TEST_F(Recovery, RunsEndWhereTheRecordingDateOrTheShapeChangesAndCardsWithGarbag
     EXPECT_EQ(garbage, kept[0].fat);
 }
 
+TEST_F(Recovery, ALongRecordingIsFollowedWithFewReadsAndEveryRunStillEndsExactly)
+{
+    // 300 frames, then 20 whose timecode jumps, then 70 whose clock stands
+    // still (every frame's VAUX blocks as the first one's): such a clock
+    // does not keep to the frames, so its frames are followed one by one.
+    const auto a = Recording(300, {"10:00:00:00", "2026-12-09T14:00:00Z"});
+    const auto b = Recording(20, {"12:00:00:00", "2026-12-09T14:00:12Z", false, 48000, 300});
+    auto frozen = dvfix::MakeStampedDvFrames(70, {"13:00:00:00", "2026-12-09T16:00:00Z", false, 48000, 320});
+    ASSERT_FALSE(frozen.empty());
+    constexpr std::size_t kVaux = 3 * 80;
+    for (std::size_t f = 1; f < 70; ++f)
+        std::copy(frozen.begin() + kVaux, frozen.begin() + 6 * 80,
+                  frozen.begin() + static_cast<std::ptrdiff_t>(f * kFrameSize + kVaux));
+    const auto c = std::make_shared<const std::vector<std::uint8_t>>(std::move(frozen));
+    LoadRecordings({{0, 5, 300, 1, "a", {}, 0, a}, {1, 305, 20, 2, "b", {}, 0, b}, {2, 325, 70, 3, "c", {}, 0, c}});
+    ui.Answer(kIdsAskFormatCard, kIdYes);
+    ASSERT_EQ(kFormatDone, FormatCard(disk, ui, "CARD1"));
+
+    state->readOffsets.clear();
+    const std::vector<FoundRun> runs = Runs();
+    ASSERT_EQ(3u, runs.size());
+    const std::uint32_t starts[] = {5, 305, 325};
+    const int lengths[] = {300, 20, 70};
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(starts[i], runs[i].firstCluster) << i;
+        EXPECT_EQ(lengths[i], runs[i].frames) << i;
+    }
+    // Reading every cluster's head would be 400 reads.
+    ExpectOnlyClusterHeadsRead(kRecoveryClusters / 2);
+}
+
+TEST(RecoveryOnImageFile, HolesArePassedOverAndRunsBesideThemFoundWhole)
+{
+    // A sparse image file of 400 clusters, its table never written: a
+    // recording at cluster 203 (its first sector on a page boundary), one
+    // at 300 (in the middle of a page), and a stray byte in cluster 100's
+    // tail, the only data of its page.
+    CTempDir dir;
+    const std::string path = dir.File("sparse.img");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.seekp(static_cast<std::streamoff>(ClusterOffset(400) + kSectorSize) - 1);
+        out.put('\0');
+        const auto place = [&](const std::vector<std::uint8_t>& dv, std::uint64_t cluster) {
+            for (std::size_t f = 0; f * kFrameSize < dv.size(); ++f) {
+                out.seekp(static_cast<std::streamoff>(ClusterOffset(cluster + f)));
+                out.write(reinterpret_cast<const char*>(dv.data() + f * kFrameSize), kFrameSize);
+            }
+        };
+        place(dvfix::MakeStampedDvFrames(80, {"10:00:00:00", "2026-12-09T14:00:00Z"}), 203);
+        place(dvfix::MakeStampedDvFrames(5, {"11:00:00:00", "2026-12-09T15:00:00Z"}), 300);
+        out.seekp(static_cast<std::streamoff>(ClusterOffset(100) + 100000));
+        out.put('\x7f');
+        ASSERT_TRUE(out.good());
+    }
+    ASSERT_EQ(0u, ClusterOffset(203) % 4096);
+    ASSERT_NE(0u, ClusterOffset(300) % 4096);
+    CDisk disk;
+    ASSERT_EQ(kOpenOk, disk.OpenPath(path, kCardRead));
+    std::vector<FoundRun> runs;
+    ASSERT_TRUE(FindFrameRuns(disk, runs));
+    ASSERT_EQ(2u, runs.size());
+    EXPECT_EQ(203u, runs[0].firstCluster);
+    EXPECT_EQ(80, runs[0].frames);
+    EXPECT_EQ(300u, runs[1].firstCluster);
+    EXPECT_EQ(5, runs[1].frames);
+}
+
 TEST_F(Recovery, AHistoryThatCannotBeWrittenNeverStopsAnOperation)
 {
     const auto rec = Recording(80, {"10:00:00:00", "2026-12-09T14:00:00Z"});
