@@ -116,8 +116,9 @@ public:
     // card itself where the device reads directly (direct I/O, the request
     // widened to its logical blocks), else through the system's cache.
     // Returns cluster `first` inside `buffer`, which it sizes, the others
-    // following it; null when the read failed (the access message shown).
-    const std::uint8_t* ReadClusterRun(int first, int count, CAlignedBuffer& buffer);
+    // following it; null when the read failed (the access message shown
+    // unless `quiet`).
+    const std::uint8_t* ReadClusterRun(int first, int count, CAlignedBuffer& buffer, bool quiet = false);
     // The card's first spare sector, after the last cluster (every card has
     // one; the player never reads it): 512 bytes. A written sector is
     // flushed before success is reported. Failures are the card's access

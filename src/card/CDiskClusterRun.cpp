@@ -4,10 +4,11 @@
 #include "AlignedBuffer.h"
 #include "Log.h"
 
-const std::uint8_t* CDisk::ReadClusterRun(int first, int count, CAlignedBuffer& buffer)
+const std::uint8_t* CDisk::ReadClusterRun(int first, int count, CAlignedBuffer& buffer, bool quiet)
 {
     if (count <= 0 || !SeekCluster(first) || static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(count) > totalClusters_) {
-        ReportError(false);
+        if (!quiet)
+            ReportError(false);
         return nullptr;
     }
     const std::uint64_t from = ClusterOffset(static_cast<std::uint64_t>(first));
@@ -36,7 +37,8 @@ const std::uint8_t* CDisk::ReadClusterRun(int first, int count, CAlignedBuffer& 
     }
     LogMessage("read clusters # %d to %d%s: %d", first, first + count - 1, direct ? " direct" : "", ok);
     if (!ok) {
-        ReportError(false);
+        if (!quiet)
+            ReportError(false);
         return nullptr;
     }
     return buffer.Data() + (from - start);

@@ -1,5 +1,7 @@
 #include "CardScan.h"
 
+#include "AlignedBuffer.h"
+#include "BackgroundTask.h"
 #include "CDisk.h"
 #include "Log.h"
 #include "TextId.h"
@@ -50,12 +52,23 @@ private:
     double seconds_ = 0;
 };
 
+// One write or read of clusters [first, first + count) on the card's thread.
+struct Request {
+    std::uint32_t first = 0;
+    int count = 0;
+    bool ok = false;
+    double seconds = 0;
+    const std::uint8_t* data = nullptr; // a read's clusters
+};
+
 class CScanRun {
 public:
     CScanRun(CDisk& disk, const FrameCheck& isFrame, IProgress& progress, CardScanReport& report)
         : disk_(disk), isFrame_(isFrame), progress_(progress), r_(report), pattern_(NewRunValue()),
-          used_(UsedClusters(disk)), buffer_(static_cast<std::size_t>(kRequestClusters) * kClusterSize)
+          used_(UsedClusters(disk))
     {
+        for (std::vector<std::uint8_t>& b : buffers_)
+            b.resize(static_cast<std::size_t>(kRequestClusters) * kClusterSize);
     }
     int Run();
 
@@ -73,8 +86,17 @@ private:
     // The next run from `c` on of clusters alike (free or used), at most
     // one request long and not past `limit`.
     int RunLength(std::uint32_t c, std::uint32_t limit, bool sameKind) const;
+    // Both passes move the card's data on a thread of their own, a request
+    // at a time, while this one makes the next request's patterns or
+    // checks the last one's.
     int WritePass();
     int ReadPass();
+    // After the write of `request` (in buffers_[slot]) ended: its speed,
+    // and where it failed, one cluster at a time to find the ones that do.
+    int EndWrite(const struct Request& request, int slot);
+    // Checks a read request's clusters; where the read failed, one at a
+    // time to find the ones that do not read.
+    int CheckRead(const struct Request& request, const std::uint8_t* data);
     void Check(std::uint32_t cluster, const std::uint8_t* data);
     bool Advance(int clusters)
     {
@@ -90,7 +112,8 @@ private:
     CProbePattern pattern_;
     std::vector<bool> used_;
     std::vector<bool> unwritten_; // free clusters whose write failed
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> buffers_[2];
+    CAlignedBuffer readBuffers_[2];
     std::uint32_t limit_ = 0;
     int done_ = 0;
     CSpeedMeter writeSpeed_;
@@ -108,8 +131,32 @@ int CScanRun::RunLength(std::uint32_t c, std::uint32_t limit, bool sameKind) con
     return n;
 }
 
+int CScanRun::EndWrite(const Request& request, int slot)
+{
+    writeSpeed_.Add(request.first, request.count, request.seconds);
+    if (!request.ok) {
+        if (Vanished())
+            return Failed(true);
+        for (int i = 0; i < request.count; ++i) {
+            const std::uint32_t one = request.first + static_cast<std::uint32_t>(i);
+            if (!disk_.WriteClusters(static_cast<int>(one), 1,
+                                     buffers_[slot].data() + static_cast<std::size_t>(i) * kClusterSize, true)) {
+                if (Vanished())
+                    return Failed(true);
+                unwritten_[one] = true;
+            }
+        }
+    }
+    r_.writtenClusters += static_cast<std::uint32_t>(request.count);
+    return Advance(request.count) ? kScanDone : kScanStopped;
+}
+
 int CScanRun::WritePass()
 {
+    Request requests[2];
+    int slot = 0;
+    bool underWay = false; // the request of the other slot
+    CBackgroundTask card;
     for (std::uint32_t c = 0; c < limit_;) {
         const int n = RunLength(c, limit_, true);
         if (used_[c]) {
@@ -117,27 +164,30 @@ int CScanRun::WritePass()
             continue;
         }
         for (int i = 0; i < n; ++i)
-            pattern_.Fill(c + static_cast<std::uint32_t>(i), buffer_.data() + static_cast<std::size_t>(i) * kClusterSize);
-        const Clock::time_point start = Clock::now();
-        const bool ok = disk_.WriteClusters(static_cast<int>(c), n, buffer_.data(), true) != 0;
-        writeSpeed_.Add(c, n, Seconds(start, Clock::now()));
-        if (!ok) {
-            if (Vanished())
-                return Failed(true);
-            // One cluster at a time, to find the ones that fail.
-            for (int i = 0; i < n; ++i) {
-                const std::uint32_t one = c + static_cast<std::uint32_t>(i);
-                if (!disk_.WriteClusters(static_cast<int>(one), 1, buffer_.data() + static_cast<std::size_t>(i) * kClusterSize, true)) {
-                    if (Vanished())
-                        return Failed(true);
-                    unwritten_[one] = true;
-                }
-            }
+            pattern_.Fill(c + static_cast<std::uint32_t>(i),
+                          buffers_[slot].data() + static_cast<std::size_t>(i) * kClusterSize);
+        if (underWay) {
+            card.Wait();
+            underWay = false;
+            const int ended = EndWrite(requests[1 - slot], 1 - slot);
+            if (ended != kScanDone)
+                return ended;
         }
-        r_.writtenClusters += static_cast<std::uint32_t>(n);
+        requests[slot] = Request{c, n};
+        card.Start([this, &request = requests[slot], &buffer = buffers_[slot]] {
+            const Clock::time_point start = Clock::now();
+            request.ok = disk_.WriteClusters(static_cast<int>(request.first), request.count, buffer.data(), true) != 0;
+            request.seconds = Seconds(start, Clock::now());
+        });
+        underWay = true;
+        slot = 1 - slot;
         c += static_cast<std::uint32_t>(n);
-        if (!Advance(n))
-            return kScanStopped;
+    }
+    if (underWay) {
+        card.Wait();
+        const int ended = EndWrite(requests[1 - slot], 1 - slot);
+        if (ended != kScanDone)
+            return ended;
     }
     const Clock::time_point start = Clock::now();
     if (!disk_.Flush())
@@ -178,30 +228,67 @@ void CScanRun::Check(std::uint32_t c, const std::uint8_t* data)
     }
 }
 
-int CScanRun::ReadPass()
+int CScanRun::CheckRead(const Request& request, const std::uint8_t* data)
 {
-    if (!disk_.DropCachedClusters(0, static_cast<int>(limit_)))
-        return kScanFailed;
-    for (std::uint32_t c = 0; c < limit_;) {
-        const int n = RunLength(c, limit_, false);
-        const Clock::time_point start = Clock::now();
-        const bool ok = disk_.ReadClusters(static_cast<int>(c), n, buffer_.data(), true) != 0;
-        readSpeed_.Add(c, n, Seconds(start, Clock::now()));
-        for (int i = 0; i < n; ++i) {
-            const std::uint32_t one = c + static_cast<std::uint32_t>(i);
-            std::uint8_t* data = buffer_.data() + static_cast<std::size_t>(i) * kClusterSize;
-            if (!ok && !disk_.ReadClusters(static_cast<int>(one), 1, data, true)) {
+    for (int i = 0; i < request.count; ++i) {
+        const std::uint32_t one = request.first + static_cast<std::uint32_t>(i);
+        const std::uint8_t* cluster = data != nullptr ? data + static_cast<std::size_t>(i) * kClusterSize : nullptr;
+        if (cluster == nullptr) {
+            if (!disk_.ReadClusters(static_cast<int>(one), 1, buffers_[0].data(), true)) {
                 if (Vanished())
                     return Failed(false);
                 ++r_.testedClusters;
                 AddClusters(r_.unreadable, one);
                 continue;
             }
-            Check(one, data);
+            cluster = buffers_[0].data();
         }
-        c += static_cast<std::uint32_t>(n);
-        if (!Advance(n))
+        Check(one, cluster);
+    }
+    return kScanDone;
+}
+
+int CScanRun::ReadPass()
+{
+    if (!disk_.DropCachedClusters(0, static_cast<int>(limit_)))
+        return kScanFailed;
+    Request requests[2];
+    CBackgroundTask card;
+    const auto start = [&](int slot, std::uint32_t first) {
+        requests[slot] = Request{first, RunLength(first, limit_, false)};
+        card.Start([this, &request = requests[slot], &buffer = readBuffers_[slot]] {
+            const Clock::time_point begun = Clock::now();
+            request.data = disk_.ReadClusterRun(static_cast<int>(request.first), request.count, buffer, true);
+            request.ok = request.data != nullptr;
+            request.seconds = Seconds(begun, Clock::now());
+        });
+    };
+    if (limit_ == 0)
+        return kScanDone;
+    int slot = 0;
+    start(slot, 0);
+    for (bool more = true; more;) {
+        card.Wait();
+        const Request& done = requests[slot];
+        readSpeed_.Add(done.first, done.count, done.seconds);
+        const std::uint32_t next = done.first + static_cast<std::uint32_t>(done.count);
+        more = next < limit_;
+        // A failed request is gone through cluster by cluster before the
+        // next one starts: the card does one thing at a time.
+        if (!done.ok) {
+            const int checked = CheckRead(done, nullptr);
+            if (checked != kScanDone)
+                return checked;
+            if (more)
+                start(1 - slot, next);
+        } else {
+            if (more)
+                start(1 - slot, next);
+            CheckRead(done, done.data);
+        }
+        if (!Advance(done.count))
             return kScanStopped;
+        slot = 1 - slot;
     }
     return kScanDone;
 }
