@@ -250,14 +250,21 @@ int CScanRun::CheckRead(const Request& request, const std::uint8_t* data)
 
 int CScanRun::ReadPass()
 {
-    if (!disk_.DropCachedClusters(0, static_cast<int>(limit_)))
-        return kScanFailed;
     Request requests[2];
     CBackgroundTask card;
+    // Each request's clusters are dropped from the system's cache right
+    // before they are read (a read that cannot go past the cache then
+    // still reads the card), on the card's thread like the read.
+    bool dropFailed = false;
     const auto start = [&](int slot, std::uint32_t first) {
         requests[slot] = Request{first, RunLength(first, limit_, false)};
-        card.Start([this, &request = requests[slot], &buffer = readBuffers_[slot]] {
+        card.Start([this, &dropFailed, &request = requests[slot], &buffer = readBuffers_[slot]] {
             const Clock::time_point begun = Clock::now();
+            if (!disk_.DropCachedClusters(static_cast<int>(request.first), request.count)) {
+                dropFailed = true;
+                request.ok = false;
+                return;
+            }
             request.data = disk_.ReadClusterRun(static_cast<int>(request.first), request.count, buffer, true);
             request.ok = request.data != nullptr;
             request.seconds = Seconds(begun, Clock::now());
@@ -269,6 +276,8 @@ int CScanRun::ReadPass()
     start(slot, 0);
     for (bool more = true; more;) {
         card.Wait();
+        if (dropFailed)
+            return kScanFailed;
         const Request& done = requests[slot];
         readSpeed_.Add(done.first, done.count, done.seconds);
         const std::uint32_t next = done.first + static_cast<std::uint32_t>(done.count);
