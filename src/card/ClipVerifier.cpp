@@ -1,6 +1,7 @@
 #include "ClipVerifier.h"
 
 #include "AlignedBuffer.h"
+#include "BackgroundTask.h"
 #include "CDisk.h"
 #include "FrameDigests.h"
 #include "Interaction.h"
@@ -32,25 +33,44 @@ int VerifyClip(CDisk& disk, int firstCluster, const CFrameDigests& written, IPro
     progress.Set(0);
     if (!disk.DropCachedClusters(firstCluster, frames))
         return Stop(progress, kVerifyReadFailed);
-    CAlignedBuffer buffer;
-    const std::uint8_t* run = nullptr;
-    for (int f = 0; f < frames; ++f) {
-        const int inRun = f % kClustersPerRead;
-        if (inRun == 0) {
-            run = disk.ReadClusterRun(firstCluster + f, std::min(kClustersPerRead, frames - f), buffer);
-            if (run == nullptr)
-                return Stop(progress, kVerifyReadFailed);
+    // The card reads the next run on a thread of its own while this one
+    // computes the digests of the last: the card is never left waiting for
+    // the comparison, nor the comparison for the card.
+    CAlignedBuffer buffers[2];
+    const std::uint8_t* runs[2] = {nullptr, nullptr};
+    CBackgroundTask card;
+    const auto read = [&](int slot, int f) {
+        card.Start([&disk, &run = runs[slot], &buffer = buffers[slot], first = firstCluster + f,
+                    count = std::min(kClustersPerRead, frames - f)] {
+            run = disk.ReadClusterRun(first, count, buffer, true);
+        });
+    };
+    int slot = 0;
+    if (frames > 0)
+        read(slot, 0);
+    for (int f = 0; f < frames; f += kClustersPerRead) {
+        card.Wait();
+        const std::uint8_t* run = runs[slot];
+        if (run == nullptr) {
+            disk.ReportError(false);
+            return Stop(progress, kVerifyReadFailed);
         }
-        if (!written.Matches(f, run + static_cast<std::size_t>(inRun) * kClusterSize)) {
-            LogMessage("verify: cluster %d differs from frame %d", firstCluster + f, f);
-            mismatchFrame = f;
-            if (IInteraction* ui = disk.Interaction())
-                ShowMessage(*ui, kIdsVerifyMismatch, kMsgError, f + 1, frames);
-            return Stop(progress, kVerifyMismatch);
+        if (f + kClustersPerRead < frames)
+            read(1 - slot, f + kClustersPerRead);
+        const int count = std::min(kClustersPerRead, frames - f);
+        for (int i = 0; i < count; ++i) {
+            if (!written.Matches(f + i, run + static_cast<std::size_t>(i) * kClusterSize)) {
+                LogMessage("verify: cluster %d differs from frame %d", firstCluster + f + i, f + i);
+                mismatchFrame = f + i;
+                if (IInteraction* ui = disk.Interaction())
+                    ShowMessage(*ui, kIdsVerifyMismatch, kMsgError, f + i + 1, frames);
+                return Stop(progress, kVerifyMismatch);
+            }
+            progress.Set(f + i + 1);
+            if (progress.Pump())
+                return kVerifyStopped;
         }
-        progress.Set(f + 1);
-        if (progress.Pump())
-            return kVerifyStopped;
+        slot = 1 - slot;
     }
     return kVerifyMatch;
 }
