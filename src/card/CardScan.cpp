@@ -18,6 +18,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Chunks of the bounded write-back under way together while the scan
+// writes (32 MB).
+constexpr int kScanChunksUnderWay = 4;
 // Clusters per request: a chunk of the bounded write-back.
 constexpr int kRequestClusters = static_cast<int>(CWriteBackWindow::kChunkBytes / kClusterSize);
 
@@ -153,6 +156,13 @@ int CScanRun::EndWrite(const Request& request, int slot)
 
 int CScanRun::WritePass()
 {
+    // The card's queue is kept fuller than a clip write keeps it: only its
+    // speed is measured here, and the final flush waits for all of it.
+    struct Depth {
+        CDisk& disk;
+        ~Depth() { disk.SetWriteBackUnderWay(1); }
+    } depth{disk_};
+    disk_.SetWriteBackUnderWay(kScanChunksUnderWay);
     Request requests[2];
     int slot = 0;
     bool underWay = false; // the request of the other slot

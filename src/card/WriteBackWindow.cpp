@@ -19,11 +19,26 @@ bool CWriteBackWindow::CompleteChunk(IDevice& device)
     chunkStart_ = chunkEnd_ = 0;
     if (!device.WriteBack(from, end - from, false))
         return false;
-    if (startedEnd_ != startedFrom_ && !device.WriteBack(startedFrom_, startedEnd_ - startedFrom_, true))
-        return false;
-    startedFrom_ = from;
-    startedEnd_ = end;
+    // The oldest chunks under way are waited for until there is room.
+    while (started_ >= underWay_) {
+        if (!device.WriteBack(startedFrom_[0], startedEnd_[0] - startedFrom_[0], true))
+            return false;
+        for (int i = 1; i < started_; ++i) {
+            startedFrom_[i - 1] = startedFrom_[i];
+            startedEnd_[i - 1] = startedEnd_[i];
+        }
+        --started_;
+    }
+    startedFrom_[started_] = from;
+    startedEnd_[started_] = end;
+    ++started_;
     return true;
 }
 
-void CWriteBackWindow::Reset() { chunkStart_ = chunkEnd_ = startedFrom_ = startedEnd_ = 0; }
+void CWriteBackWindow::Reset()
+{
+    chunkStart_ = chunkEnd_ = 0;
+    started_ = 0;
+}
+
+void CWriteBackWindow::SetUnderWay(int chunks) { underWay_ = chunks < 1 ? 1 : (chunks > kMostUnderWay ? kMostUnderWay : chunks); }

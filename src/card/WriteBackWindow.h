@@ -5,7 +5,9 @@
 // about 8 MB: when a chunk is complete its write-back is started and the
 // chunk before it is waited for. At no moment are more than two chunks
 // (under 16 MB) written and not yet handed to the card, and the card stays
-// busy while the next chunk is written.
+// busy while the next chunk is written. A caller that only measures the
+// card (the card test) may let a few more chunks be under way together,
+// which a fast disk wants to keep its queue full.
 #pragma once
 #include "CardLayout.h"
 
@@ -24,12 +26,19 @@ public:
     bool Written(IDevice& device, std::uint64_t offset, std::uint64_t len);
     // Everything written was flushed: no chunk is pending any more.
     void Reset();
+    // Chunks whose write-back may be under way together (1 unless told, at
+    // most kMostUnderWay); the next one beyond them waits for the oldest.
+    static constexpr int kMostUnderWay = 8;
+    void SetUnderWay(int chunks);
 
 private:
     bool CompleteChunk(IDevice& device);
 
     std::uint64_t chunkStart_ = 0; // written, write-back not started
     std::uint64_t chunkEnd_ = 0;
-    std::uint64_t startedFrom_ = 0; // write-back started, not waited for
-    std::uint64_t startedEnd_ = 0;
+    // Chunks whose write-back was started and not waited for, oldest first.
+    std::uint64_t startedFrom_[kMostUnderWay] = {};
+    std::uint64_t startedEnd_[kMostUnderWay] = {};
+    int started_ = 0;
+    int underWay_ = 1;
 };

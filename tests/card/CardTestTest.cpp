@@ -5,6 +5,8 @@
 // capacity found.
 #include "CardProbe.h"
 #include "CardScan.h"
+#include "ClipWriter.h"
+#include "WriteBackWindow.h"
 #include "LoadedCard.h"
 
 #include <algorithm>
@@ -182,6 +184,23 @@ TEST_F(CardTestTest, ScanReadsTheCardNotTheCacheAndChecksEveryClipFrame)
     EXPECT_EQ(120u, report.notFrames[0].first);
     EXPECT_EQ(235u, report.clipClusters);
     EXPECT_NE(0u, report.unfit & kUnfitChanged);
+}
+
+TEST_F(CardTestTest, ScanKeepsMoreOfTheCardsQueueFullAndGivesTheWriterItsBoundBack)
+{
+    MakeCard();
+    state->maxPendingBytes = 0;
+    CardScanReport report;
+    ASSERT_EQ(kScanDone, ScanCard(disk, AnyFrame, progress, report));
+    EXPECT_GT(state->maxPendingBytes, 16u << 20) << "more than two chunks under way";
+    EXPECT_LE(state->maxPendingBytes, 5 * CWriteBackWindow::kChunkBytes);
+    // A clip written afterwards lags no more than 16 MB behind again.
+    state->maxPendingBytes = 0;
+    CTaggedSource source(140, 4);
+    ClipWriteReport written;
+    ASSERT_EQ(kWriteDone, WriteClip(disk, -1, source, progress, nullptr, &written));
+    EXPECT_GT(state->maxPendingBytes, 8u << 20);
+    EXPECT_LE(state->maxPendingBytes, 16u << 20);
 }
 
 } // namespace
