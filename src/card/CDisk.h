@@ -241,12 +241,12 @@ public:
     // once and returns 0.
     int ReadClusterHeads(std::uint32_t first, std::uint32_t count, std::uint8_t* heads, int sector = 0,
                          std::uint32_t stride = 1);
-    // Starts those reads without waiting for them, for a ReadClusterHeads
-    // to come; nothing when they are not on the card.
     // Chunks of written clusters whose write-back may be under way
     // together (1, the writer's bound, unless a caller that only measures
     // the card asks for more; see CWriteBackWindow).
     void SetWriteBackUnderWay(int chunks) { writeBack_.SetUnderWay(chunks); }
+    // Starts those reads without waiting for them, for a ReadClusterHeads
+    // to come; nothing when they are not on the card.
     void PrefetchClusterHeads(std::uint32_t first, std::uint32_t count, int sector = 0, std::uint32_t stride = 1);
     // The first cluster from `cluster` on whose first sector may hold
     // anything but zeros (an image's holes read as zeros and hold no

@@ -96,10 +96,10 @@ private:
     int ReadPass();
     // After the write of `request` (in buffers_[slot]) ended: its speed,
     // and where it failed, one cluster at a time to find the ones that do.
-    int EndWrite(const struct Request& request, int slot);
+    int EndWrite(const Request& request, int slot);
     // Checks a read request's clusters; where the read failed, one at a
     // time to find the ones that do not read.
-    int CheckRead(const struct Request& request, const std::uint8_t* data);
+    int CheckRead(const Request& request, const std::uint8_t* data);
     void Check(std::uint32_t cluster, const std::uint8_t* data);
     bool Advance(int clusters)
     {

@@ -7,7 +7,6 @@ constexpr std::uint8_t kTimecodePack = 0x13;
 constexpr std::uint8_t kControlPack = 0x61;
 constexpr std::uint8_t kDatePack = 0x62;
 constexpr std::uint8_t kTimePack = 0x63;
-constexpr int kFramesPerDay = 24 * 3600 * 25;
 
 // A two-digit BCD number under the mask; -1 when a digit is not decimal.
 int Bcd(std::uint8_t byte, std::uint8_t tensMask)

@@ -8,6 +8,8 @@
 
 inline constexpr int kAudioPackSector = 8;    // sector of the cluster holding byte 4320
 inline constexpr int kAudioPackInSector = 4320 - kAudioPackSector * 512;
+inline constexpr int kFramesPerSecond = 25;
+inline constexpr int kFramesPerDay = 24 * 3600 * kFramesPerSecond; // a timecode's range
 
 struct FrameHead {
     bool pal = false;       // a 625/50 DV frame's block structure

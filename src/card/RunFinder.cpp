@@ -19,8 +19,6 @@ constexpr std::uint32_t kLooksAhead = 8;
 // Where a recording stops matching is looked for at this many points of
 // the stretch at once, then of the part where it stops, and so on.
 constexpr std::uint32_t kSplits = 8;
-constexpr int kFramesPerDay = 24 * 3600 * 25;
-constexpr int kFramesPerSecond = 25;
 
 // The clusters the loaded table's clips cover.
 std::vector<bool> Covered(const CDisk& disk)
@@ -88,7 +86,6 @@ public:
     }
 
 private:
-
     CDisk& disk_;
     std::vector<std::uint8_t> buffer_;
     std::uint32_t first_ = 0;

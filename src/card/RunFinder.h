@@ -7,8 +7,8 @@
 // one where no run is, and along a recording whose frames carry a timecode
 // and a recording time one in 64, the ones between taken as the
 // recording's when the one read matches it to the frame and the second;
-// where it does not, the stretch is halved to the frame where the
-// recording stops. The audio format is read only at a run's ends and where
+// where it does not, the stretch is narrowed, eight points at a time, to
+// the frame where the recording stops. The audio format is read only at a run's ends and where
 // they differ.
 #pragma once
 #include "FrameHead.h"

@@ -38,7 +38,8 @@ bool CDvMuxer::Start(const AVDVProfile& video, const std::string& recorded)
     // The time the muxer starts its recording time from, to the second,
     // for the muxers after the first ("now" fixed once for all of them).
     std::int64_t micros = 0;
-    restartable_ = recorded.empty() || av_parse_time(&micros, recorded.c_str(), 0) >= 0;
+    restartable_ = segmentFrames_ > 0 && segmentFrames_ % kDvFramesPerSecond == 0 &&
+                   (recorded.empty() || av_parse_time(&micros, recorded.c_str(), 0) >= 0);
     startSeconds_ = micros >= 0 ? micros / 1000000 : -((-micros + 999999) / 1000000);
     if (recorded == "now")
         recorded_ = IsoTime(startSeconds_);
@@ -103,8 +104,7 @@ bool CDvMuxer::Put(int index, const std::uint8_t* video, const std::uint8_t* pcm
 {
     if (!oc_)
         return false;
-    if (restartable_ && segmentFrames_ > 0 && segmentFrames_ % kDvFramesPerSecond == 0 &&
-        index >= segmentFirst_ + segmentFrames_ && index % segmentFrames_ == 0) {
+    if (restartable_ && index >= segmentFirst_ + segmentFrames_ && index % segmentFrames_ == 0) {
         if (av_write_trailer(oc_.get()) < 0 || failed_ || !Open(index))
             return false;
     }

@@ -64,7 +64,7 @@ private:
     bool failed_ = false;
     const AVDVProfile* profile_ = nullptr;
     std::string recorded_;       // as given, for the first muxer
-    bool restartable_ = false;   // the recording time is known to the second
+    bool restartable_ = false;   // started again: the segment is whole seconds and the recording time known to the second
     std::int64_t startSeconds_ = 0;
     int segmentFirst_ = 0;       // the first frame of the running muxer
 };
