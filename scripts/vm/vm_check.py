@@ -783,8 +783,13 @@ def check_g(vm, c, node, frames):
     # Under TCG the program's start (the dynamic loading of some 170
     # libraries, milliseconds on a real machine) takes seconds; dd starts at
     # once. The ratio held against the target is that of the transfers, the
-    # start taken off; the whole command's is given beside it.
-    starts = [guest_seconds(vm, "tessaro-card --version")[2] for _ in range(2)]
+    # start taken off; the whole command's is given beside it. The start is
+    # timed as the write starts, after the caches were dropped: the
+    # libraries are read from the disk again.
+    starts = []
+    for _ in range(2):
+        vm.sh("sync; echo 3 > /proc/sys/vm/drop_caches")
+        starts.append(guest_seconds(vm, "tessaro-card --version")[2])
     start = min(starts)
     c.startup = start
     whole = min(ours) / min(dd)

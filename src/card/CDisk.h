@@ -119,6 +119,12 @@ public:
     // following it; null when the read failed (the access message shown
     // unless `quiet`).
     const std::uint8_t* ReadClusterRun(int first, int count, CAlignedBuffer& buffer, bool quiet = false);
+    // Whether ReadClusterRun reads these clusters from the card itself; a
+    // read that must see the card drops them from the cache first when not.
+    bool ReadsRunDirectly(int first, int count) const;
+    // ReadClusterRun that always reads the card: a run it cannot read
+    // directly is dropped from the cache first. Quiet: null on failure.
+    const std::uint8_t* ReadCardRun(int first, int count, CAlignedBuffer& buffer);
     // The card's first spare sector, after the last cluster (every card has
     // one; the player never reads it): 512 bytes. A written sector is
     // flushed before success is reported. Failures are the card's access

@@ -262,15 +262,16 @@ int CScanRun::ReadPass()
 {
     Request requests[2];
     CBackgroundTask card;
-    // Each request's clusters are dropped from the system's cache right
-    // before they are read (a read that cannot go past the cache then
-    // still reads the card), on the card's thread like the read.
+    // A request the card cannot read directly is dropped from the system's
+    // cache right before it is read, so that it still reads the card, on
+    // the card's thread like the read.
     bool dropFailed = false;
     const auto start = [&](int slot, std::uint32_t first) {
         requests[slot] = Request{first, RunLength(first, limit_, false)};
         card.Start([this, &dropFailed, &request = requests[slot], &buffer = readBuffers_[slot]] {
             const Clock::time_point begun = Clock::now();
-            if (!disk_.DropCachedClusters(static_cast<int>(request.first), request.count)) {
+            if (!disk_.ReadsRunDirectly(static_cast<int>(request.first), request.count) &&
+                !disk_.DropCachedClusters(static_cast<int>(request.first), request.count)) {
                 dropFailed = true;
                 request.ok = false;
                 return;

@@ -31,8 +31,6 @@ int VerifyClip(CDisk& disk, int firstCluster, const CFrameDigests& written, IPro
     const int frames = written.Count();
     progress.SetCaption(kIdsVerifying);
     progress.Set(0);
-    if (!disk.DropCachedClusters(firstCluster, frames))
-        return Stop(progress, kVerifyReadFailed);
     // The card reads the next run on a thread of its own while this one
     // computes the digests of the last: the card is never left waiting for
     // the comparison, nor the comparison for the card.
@@ -42,7 +40,7 @@ int VerifyClip(CDisk& disk, int firstCluster, const CFrameDigests& written, IPro
     const auto read = [&](int slot, int f) {
         card.Start([&disk, &run = runs[slot], &buffer = buffers[slot], first = firstCluster + f,
                     count = std::min(kClustersPerRead, frames - f)] {
-            run = disk.ReadClusterRun(first, count, buffer, true);
+            run = disk.ReadCardRun(first, count, buffer);
         });
     };
     int slot = 0;

@@ -36,6 +36,7 @@ void CClipFile::Close()
     open_ = false;
     separateAudio_ = false;
     frames_ = 0;
+    nextFrame_ = 0;
     path_.clear();
 }
 
@@ -107,6 +108,13 @@ int CClipFile::ReadFrame(int frame, std::uint8_t* buffer)
         // A file that shrank since it was opened ends early: the frame is
         // not there.
         const std::uint64_t offset = static_cast<std::uint64_t>(frame) * kDvFrameSize;
+        // The system reads ahead less than a frame on its own, so each read
+        // would wait for the disk while the card waits for the frame: the
+        // next frames are asked for well ahead, read while the card writes.
+        if (frame % kReadAheadFrames == 0 || frame != nextFrame_)
+            ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(2 * kReadAheadFrames) * kDvFrameSize,
+                            POSIX_FADV_WILLNEED);
+        nextFrame_ = frame + 1;
         return ReadFully(fd_, offset, buffer, kDvFrameSize) == kDvFrameSize ? 1 : 0;
     }
     const int size = avi_.ReadFrame(frame, buffer, kDvFrameSize);

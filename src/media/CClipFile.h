@@ -62,5 +62,9 @@ private:
     bool open_ = false;
     bool separateAudio_ = false;
     int frames_ = 0;
+    // Raw files: frames asked of the system ahead of the reads, from every
+    // kReadAheadFrames-th frame and from any frame read out of order.
+    static constexpr int kReadAheadFrames = 32;
+    int nextFrame_ = 0;
     std::string path_;
 };

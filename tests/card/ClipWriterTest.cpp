@@ -352,6 +352,19 @@ TEST_F(ClipWriterTest, TheReadBackComparesWithWhatWasWrittenWithoutReadingTheSou
     EXPECT_EQ(1, ui.Count(kIdsVerifyMismatch));
     EXPECT_EQ(0, disk.Clips()[1].frames);
     EXPECT_EQ(before, StoredFat());
+
+    // Read directly, the clip is not dropped from the cache first; a device
+    // that turns out at the first run not to read directly reads it through
+    // the cache, where frame 11 still looks as written: the run is dropped
+    // and read again, and the changed byte is found all the same.
+    state->directFallsBack = true;
+    state->corruptWrite = state->writes + 11;
+    CTaggedSource third(100, 7);
+    EXPECT_EQ(kWriteAborted, WriteClip(disk, -1, third, progress, nullptr, &report));
+    EXPECT_EQ(10, report.mismatchFrame);
+    EXPECT_EQ(0u, state->directAlignment);
+    EXPECT_EQ(0, disk.Clips()[1].frames);
+    EXPECT_EQ(before, StoredFat());
 }
 
 TEST_F(ClipWriterTest, AbortDuringCompactionKeepsMovedClipsRecorded)

@@ -28,6 +28,10 @@ long long CMemoryDevice::ReadDirectAt(std::uint64_t offset, void* buf, std::size
 {
     const std::size_t align = s_->directAlignment;
     ++s_->directReads;
+    if (s_->directFallsBack && align != 0) {
+        s_->directAlignment = 0;
+        return Read(offset, buf, len, true);
+    }
     if (align == 0 || offset % align != 0 || len % align != 0 || reinterpret_cast<std::uintptr_t>(buf) % align != 0) {
         ++s_->reads;
         s_->readOffsets.push_back(offset);

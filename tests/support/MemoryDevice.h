@@ -52,6 +52,10 @@ struct MemoryDeviceState {
     // sees what the card holds, never what a cache holds.
     std::size_t directAlignment = 0;
     int directReads = 0;
+    // A device that finds at its first direct read that it cannot read so
+    // after all (a file system refusing direct I/O): that read goes through
+    // the cache and the alignment becomes 0.
+    bool directFallsBack = false;
     // Written ranges (offset, length) not yet handed to the card, their
     // bytes, and the most that ever waited at once.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> pending;
