@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 CFileDevice::CFileDevice(int fd, std::uint64_t size) : fd_(fd), size_(size)
 {
     struct stat st {};
@@ -25,10 +27,18 @@ CFileDevice::CFileDevice(int fd, std::uint64_t size) : fd_(fd), size_(size)
     }
     const int flags = fcntl(fd_, F_GETFL);
     writable_ = flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
+    // The same file opened again, for reading alone: not exclusive, so it
+    // does not conflict with the exclusive opening, and closing it makes
+    // the system re-read nothing. Refused where the user may not open the
+    // device node itself (udisks2 handed out the descriptor).
+    if (directAlignment_ != 0)
+        directFd_ = open(("/proc/self/fd/" + std::to_string(fd_)).c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
 }
 
 CFileDevice::~CFileDevice()
 {
+    if (directFd_ >= 0)
+        close(directFd_);
     if (fd_ >= 0)
         close(fd_);
 }
@@ -42,6 +52,16 @@ long long CFileDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len)
 
 long long CFileDevice::ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len)
 {
+    if (directFd_ >= 0) {
+        const long long got = ReadFully(directFd_, offset, buf, len);
+        if (got >= 0 || errno != EINVAL)
+            return Noted(got);
+        // The alignment was not what the file system wants after all.
+        close(directFd_);
+        directFd_ = -1;
+        directAlignment_ = 0;
+        return ReadAt(offset, buf, len);
+    }
     const int flags = directAlignment_ != 0 ? fcntl(fd_, F_GETFL) : -1;
     if (flags < 0 || fcntl(fd_, F_SETFL, flags | O_DIRECT) != 0) {
         directAlignment_ = 0;

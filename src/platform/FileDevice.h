@@ -16,9 +16,12 @@ public:
     bool WriteBack(std::uint64_t offset, std::uint64_t len, bool wait) override;
     bool DropCache(std::uint64_t offset, std::uint64_t len) override;
     std::size_t DirectReadAlignment() const override { return directAlignment_; }
-    // Turns O_DIRECT on for the one read (the same descriptor serves the
-    // exclusive opening and udisks2's), and off again; a file system or
-    // device that refuses it is read through the cache from then on.
+    // Reads through a second descriptor opened for direct reads alone
+    // where the device or file can be opened again (root, an image the
+    // user owns); else turns O_DIRECT on for the one read on the one
+    // descriptor (udisks2's to an ordinary user), and off again. A file
+    // system or device that refuses it is read through the cache from then
+    // on.
     long long ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len) override;
     void Prefetch(std::uint64_t offset, std::uint64_t len) override;
     // For an image file, where its file system says its next data is.
@@ -31,6 +34,7 @@ private:
     long long Noted(long long transferred);
 
     int fd_;
+    int directFd_ = -1; // opened with O_DIRECT, for reading alone
     std::uint64_t size_;
     // A block device's logical block size; a page for an image file, which
     // covers what its file system asks; 0 when direct reads failed once.
