@@ -254,11 +254,16 @@ bool CDisk::Flush()
     return false;
 }
 
+bool CDisk::DropRun(int first, int count)
+{
+    return device_ && first >= 0 && count >= 0 &&
+           device_->DropCache(ClusterOffset(static_cast<std::uint64_t>(first)),
+                              static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(count));
+}
+
 bool CDisk::DropCachedClusters(int first, int count)
 {
-    if (device_ && first >= 0 && count >= 0 &&
-        device_->DropCache(ClusterOffset(static_cast<std::uint64_t>(first)),
-                           static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(count)))
+    if (DropRun(first, count))
         return true;
     ReportError(false);
     return false;

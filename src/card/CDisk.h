@@ -308,6 +308,8 @@ public:
     const std::array<Playlist, kPlaylistCount>& Playlists() const { return playlists_; }
 
 private:
+    // DropCachedClusters without its message.
+    bool DropRun(int first, int count);
     // Whether those cluster heads lie on the card.
     bool ClusterHeadsOnCard(std::uint32_t first, std::uint32_t count, int sector, std::uint32_t stride) const;
     int OpenNamed(const std::string& path, int index, CardAccess access);

@@ -74,10 +74,7 @@ const std::uint8_t* CDisk::ReadClusterRun(int first, int count, CAlignedBuffer& 
 
 const std::uint8_t* CDisk::ReadCardRun(int first, int count, CAlignedBuffer& buffer)
 {
-    if (!ReadsRunDirectly(first, count) &&
-        (!device_ || first < 0 || count < 0 ||
-         !device_->DropCache(ClusterOffset(static_cast<std::uint64_t>(first)),
-                             static_cast<std::uint64_t>(kClusterSize) * static_cast<std::uint64_t>(count))))
+    if (!ReadsRunDirectly(first, count) && !DropRun(first, count))
         return nullptr;
     return ReadClusterRun(first, count, buffer, true);
 }

@@ -52,26 +52,26 @@ long long CFileDevice::ReadAt(std::uint64_t offset, void* buf, std::size_t len)
 
 long long CFileDevice::ReadDirectAt(std::uint64_t offset, void* buf, std::size_t len)
 {
+    long long got = -1;
+    int error = 0;
     if (directFd_ >= 0) {
-        const long long got = ReadFully(directFd_, offset, buf, len);
-        if (got >= 0 || errno != EINVAL)
-            return Noted(got);
-        // The alignment was not what the file system wants after all.
-        close(directFd_);
-        directFd_ = -1;
-        directAlignment_ = 0;
-        return ReadAt(offset, buf, len);
+        got = ReadFully(directFd_, offset, buf, len);
+        error = errno;
+    } else {
+        const int flags = directAlignment_ != 0 ? fcntl(fd_, F_GETFL) : -1;
+        if (flags < 0 || fcntl(fd_, F_SETFL, flags | O_DIRECT) != 0) {
+            directAlignment_ = 0;
+            return ReadAt(offset, buf, len);
+        }
+        got = ReadFully(fd_, offset, buf, len);
+        error = errno;
+        fcntl(fd_, F_SETFL, flags);
     }
-    const int flags = directAlignment_ != 0 ? fcntl(fd_, F_GETFL) : -1;
-    if (flags < 0 || fcntl(fd_, F_SETFL, flags | O_DIRECT) != 0) {
-        directAlignment_ = 0;
-        return ReadAt(offset, buf, len);
-    }
-    const long long got = ReadFully(fd_, offset, buf, len);
-    const int error = errno;
-    fcntl(fd_, F_SETFL, flags);
     if (got < 0 && error == EINVAL) {
         // The alignment was not what the file system wants after all.
+        if (directFd_ >= 0)
+            close(directFd_);
+        directFd_ = -1;
         directAlignment_ = 0;
         return ReadAt(offset, buf, len);
     }
