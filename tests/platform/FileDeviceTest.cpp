@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 #include <vector>
 
